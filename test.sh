@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: once in a normal build and once with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+VORNHOLD_ROOT="$(cd "$(dirname "$0")" && pwd)"
+cd "$VORNHOLD_ROOT"
+source scripts/setup.sh
+
+vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
+vornhold_install_node_tools
+
+vornhold_build build
+vornhold_build build-asan -DVORNHOLD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+
+jobs=$(nproc)
+echo "== tests (normal build)"
+ctest --test-dir build --output-on-failure -j "$jobs"
+echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"

@@ -1,0 +1,309 @@
+// The container layer: the archive's start, the block walk, name matching, stored entries, the
+// hand-over to the decoder and the cipher, and the CRC check.
+//
+// Everything a damaged archive can declare is checked before it is trusted: a header cut short
+// ends the walk, sizes are bounded before anything is allocated, data is read from where the
+// header says it starts (block start + header size, past any fields that follow the name), and
+// no read or write leaves the buffers, whatever the bytes say.
+#include "archive/archive_reader.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "archive/crc32.h"
+#include "archive/debug_log.h"
+
+using namespace rar20;
+
+namespace {
+
+std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
+std::uint32_t Get32(const std::uint8_t* p) {
+  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+}
+
+// Each bit of RAR 2.0 data yields at most one symbol, and no symbol yields more than 260 bytes.
+constexpr std::uint64_t kMaxBytesPerPackedByte = 8 * 260;
+
+}  // namespace
+
+#define FAIL(message) Fail((message), __FILE__, __LINE__)
+
+ArchiveReader::ArchiveReader(std::string entryName, std::string archiveName, const char* password)
+    : entryName_(std::move(entryName)), archiveName_(std::move(archiveName)) {
+  if (password) std::strncpy(password_, password, kMaxPassword);
+}
+
+ArchiveReader::~ArchiveReader() {
+  // The password does not outlive the call.
+  volatile char* p = password_;
+  for (std::size_t i = 0; i < sizeof password_; ++i) p[i] = 0;
+  std::free(outputBuffer_);
+}
+
+unsigned char* ArchiveReader::ReleaseOutput() {
+  unsigned char* out = outputBuffer_;
+  outputBuffer_ = nullptr;
+  return out;
+}
+
+int ArchiveReader::Fail(const char* message, const char* sourceFile, unsigned sourceLine) {
+  DebugLogLine(message, sourceFile, sourceLine);
+  ReleaseWindow();
+  file_.Close();
+  return 0;
+}
+
+void ArchiveReader::ReleaseWindow() {
+  unpack_.reset();
+  window_.reset();
+}
+
+int ArchiveReader::ScanAndExtract() {
+  found_ = false;
+  if (!file_.Open(archiveName_.c_str())) {
+    ARCHIVE_LOG("Error opening file.");
+    return 0;
+  }
+  if (!CheckArchiveStart()) {
+    ARCHIVE_LOG("Not a RAR file");
+    file_.Close();
+    return 0;
+  }
+  // Zeroed, so that a damaged entry claiming to continue a solid stream reads defined bytes.
+  window_.reset(new (std::nothrow) std::uint8_t[kWindowSize]());
+  if (!window_) return FAIL("Can't allocate memory for decompression!");
+  unpack_ = std::make_unique<Unpack20>(window_.get());
+
+  file_.Seek(file_.Tell() + (main_.size - kMainHeaderSize));
+  for (;;) {
+    if (NextFileBlock() <= 0) return FAIL("Couldn't read next filename from archive (I/O error).");
+    if (block_.type == kTypeSubBlock) return FAIL("Sorry, sub-headers not supported.");
+
+    found_ = !nameCut_ && EntryNamesEqual(entryName_.c_str(), currentName_) == 0;
+    if (found_) {
+      if (RefuseEntrySize()) return 0;
+      // Zeroed: a short or broken decode leaves defined bytes for the CRC check to reject.
+      outputBuffer_ = static_cast<unsigned char*>(std::calloc(std::max<std::uint32_t>(block_.unpackedSize, 1), 1));
+      if (!outputBuffer_) return FAIL("can't allocate memory for the file decompression");
+      output_ = UnpackOutput{outputBuffer_, block_.unpackedSize, 0};
+    } else {
+      output_ = UnpackOutput{nullptr, block_.unpackedSize, 0};
+    }
+
+    if ((main_.flags & kMainSolid) || found_) {
+      if (!ExtractCurrentEntry()) return 0;
+    }
+    file_.Seek(nextBlock_);
+    if (found_) {
+      ReleaseWindow();
+      file_.Close();
+      return 1;
+    }
+  }
+}
+
+// Checks the requested entry's declared sizes before its buffer is allocated, so that a tiny
+// damaged file cannot ask for a huge allocation. Returns true (failure reported) to refuse.
+bool ArchiveReader::RefuseEntrySize() {
+  const std::uint32_t packed = (block_.flags & kLongBlock) ? block_.packedSize : 0;
+  const char* refusal = nullptr;
+  if (block_.unpackedSize > kMaxUnpackedSize)
+    refusal = "Unpacked size over 256 MiB refused!";
+  else if (block_.method == kMethodStored && block_.unpackedSize > packed)
+    refusal = "Stored file larger than its packed data!";
+  else if (block_.method != kMethodStored && block_.unpackedSize > packed * kMaxBytesPerPackedByte)
+    refusal = "Unpacked size impossible for the packed data!";
+  if (!refusal) return false;
+  FAIL(refusal);
+  return true;
+}
+
+// Decodes the current entry: into the output when it is the requested one, else (solid archives)
+// only into the window. Returns false after a failure has been reported.
+bool ArchiveReader::ExtractCurrentEntry() {
+  if (block_.version < kMinVersion || block_.version > kMaxVersion) {
+    FAIL("unknown compression method");
+    return false;
+  }
+  if (password_[0] && (block_.flags & kFileEnciphered)) {
+    cryptVersion_ = block_.version;
+    cipher_.PrepareCipherKeys(password_);
+  } else {
+    cryptVersion_ = 0;
+  }
+  remainingPacked_ = (block_.flags & kLongBlock) ? block_.packedSize : 0;
+  fileEndedEarly_ = false;
+  file_.Seek(blockStart_ + block_.size);
+
+  if (block_.method == kMethodStored) {
+    // A stored entry before the requested one in a solid stream does not touch the window.
+    if (found_) CopyStoredEntry();
+  } else {
+    if (block_.unpackedSize > kMaxUnpackedSize) {
+      FAIL("Unpacked size over 256 MiB refused!");
+      return false;
+    }
+    unpack_->UnpackEntry(*this, output_, (block_.flags & kFileSolid) != 0);
+  }
+
+  if (outputBuffer_) {
+    const bool complete = output_.delivered == block_.unpackedSize;
+    if (!complete || DataCrc32(outputBuffer_, block_.unpackedSize) != block_.dataCrc) {
+      FAIL("CRC32 error - file couldn't be decompressed correctly!");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool ArchiveReader::CopyStoredEntry() {
+  const std::uint32_t size = block_.unpackedSize;
+  unsigned count;
+  if (cryptVersion_ == 20 && size % Rar20Cipher::kBlockSize != 0) {
+    // The data area holds whole cipher blocks: decipher the last one whole, deliver its start.
+    const std::uint32_t whole = size & ~std::uint32_t(Rar20Cipher::kBlockSize - 1);
+    count = ReadPackedData(outputBuffer_, whole);
+    std::uint8_t last[Rar20Cipher::kBlockSize];
+    const unsigned n = ReadPackedData(last, Rar20Cipher::kBlockSize);
+    if (count != PackedInput::kReadError && n != PackedInput::kReadError) {
+      const unsigned tail = std::min(n, size - whole);
+      std::memcpy(outputBuffer_ + whole, last, tail);
+      count += tail;
+    }
+  } else {
+    count = ReadPackedData(outputBuffer_, size);
+  }
+  if (count == PackedInput::kReadError || fileEndedEarly_) {
+    ARCHIVE_LOG("Read error of stored file!");
+    output_.delivered = count == PackedInput::kReadError ? 0 : count;
+    return false;
+  }
+  output_.delivered = count;
+  return true;
+}
+
+unsigned ArchiveReader::ReadPackedData(std::uint8_t* buffer, unsigned length) {
+  unsigned count = 0;
+  if (length > 0) {
+    if (!file_.IsOpen()) return 0;
+    const unsigned want = std::min(length, remainingPacked_);
+    count = unsigned(file_.Read(buffer, want));
+    remainingPacked_ -= count;
+    if (count < want) fileEndedEarly_ = true;
+  }
+  if (cryptVersion_ == 0) return count;
+  if (cryptVersion_ < 20) {
+    ARCHIVE_LOG("Old Crypt() not supported!");
+    return count;
+  }
+  // Only whole blocks: a trailing part of a block exists only in a damaged archive and stays as
+  // it is rather than being deciphered beyond the bytes read.
+  for (unsigned offset = 0; offset + Rar20Cipher::kBlockSize <= count; offset += Rar20Cipher::kBlockSize)
+    cipher_.DecipherBlock(buffer + offset);
+  return count;
+}
+
+bool ArchiveReader::CheckArchiveStart() {
+  std::uint8_t start[7];
+  if (file_.Read(start, 7) < 7) return false;
+  if (std::memcmp(start, kMarker, 7) == 0 || std::memcmp(start, kAltMarker, 7) == 0)
+    return ParseBlockHeader(HeaderKind::kMain) == kMainHeaderSize && main_.size >= kMainHeaderSize;
+  if (std::memcmp(start, kOldMarker, 4) == 0) {
+    ARCHIVE_LOG("Attention: format as OLD detected! Can't handel archive!");
+    return false;
+  }
+  ARCHIVE_LOG("unknown archive type (only plain RAR "
+              "supported (normal and solid "
+              "archives), SFX and Volumes "
+              "are NOT supported!)");
+  return false;
+}
+
+int ArchiveReader::ParseBlockHeader(HeaderKind kind) {
+  std::uint8_t h[kFileHeaderSize] = {};  // bytes missing at the end of the file read as zero
+  if (kind == HeaderKind::kMain) {
+    const int n = int(file_.Read(h, kMainHeaderSize));
+    main_ = MainHeader{Get16(h), h[2], Get16(h + 3), Get16(h + 5), Get16(h + 7), Get32(h + 9)};
+    headerCrc_ = ArchiveCrc32(0xFFFFFFFFu, h + 2, kMainHeaderSize - 2);
+    return n;
+  }
+  const int n = int(file_.Read(h, kFileHeaderSize));
+  block_ = BlockHeader{Get16(h),      h[2],          Get16(h + 3),  Get16(h + 5),  Get32(h + 7),
+                       Get32(h + 11), h[15],         Get32(h + 16), Get32(h + 20), h[24],
+                       h[25],         Get16(h + 26), Get32(h + 28)};
+  headerCrc_ = ArchiveCrc32(0xFFFFFFFFu, h + 2, kFileHeaderSize - 2);
+  return n;
+}
+
+// Moves to the next file header (or sub-block) and reads its name. Returns the bytes of header
+// and name read, or 0 when no further entry can be read (end of file, or a damaged header).
+int ArchiveReader::NextFileBlock() {
+  const BlockHeader saved = block_;
+  int n;
+  for (;;) {
+    blockStart_ = file_.Tell();
+    n = ParseBlockHeader(HeaderKind::kBlock);
+    if (n == 0) break;
+    // Fewer than the seven bytes every block has: a cut header at the end of the file.
+    if (n < 7 || block_.size < 7) return 0;
+    nextBlock_ = blockStart_ + block_.size + ((block_.flags & kLongBlock) ? block_.packedSize : 0);
+    if (block_.type == kTypeFile || block_.type == kTypeSubBlock) break;
+    file_.Seek(nextBlock_);
+  }
+
+  if (n > 0 && block_.type == kTypeFile) {
+    // A file header cut short, or one too small for its own name, cannot be trusted.
+    if (n < kFileHeaderSize || block_.size < kFileHeaderSize + block_.nameSize) {
+      ARCHIVE_LOG("file header broken");
+      return 0;
+    }
+    std::uint8_t name[0x10000];
+    const std::size_t got = file_.Read(name, block_.nameSize);
+    if (got < block_.nameSize) return 0;
+    headerCrc_ = ArchiveCrc32(headerCrc_, name, got);
+
+    // The name ends at its first NUL (a Unicode form may follow it inside the field).
+    const std::size_t length = strnlen(reinterpret_cast<const char*>(name), got);
+    nameCut_ = length > kMaxEntryName;
+    const std::size_t kept = std::min<std::size_t>(length, kMaxEntryName);
+    std::memcpy(currentName_, name, kept);
+    currentName_[kept] = 0;
+
+    if (std::uint16_t(~headerCrc_) != block_.crc && !WholeHeaderCrcMatches(name)) ARCHIVE_LOG("file header broken");
+    return n + int(got);
+  }
+
+  const std::uint8_t type = block_.type;
+  block_ = saved;
+  block_.type = type;
+  file_.Seek(blockStart_);
+  return n;
+}
+
+// The header CRC covers the fixed fields and the name; headers with fields after the name (such
+// as extended times) are covered whole instead. Uses `scratch` (64 KiB) and restores the position.
+bool ArchiveReader::WholeHeaderCrcMatches(std::uint8_t* scratch) {
+  const std::size_t extra = block_.size - kFileHeaderSize - block_.nameSize;
+  if (extra == 0) return false;
+  const std::uint64_t position = file_.Tell();
+  const std::size_t got = file_.Read(scratch, extra);
+  file_.Seek(position);
+  return got == extra && std::uint16_t(~ArchiveCrc32(headerCrc_, scratch, got)) == block_.crc;
+}
+
+int EntryNamesEqual(const char* a, const char* b) {
+  auto fold = [](unsigned char c) -> unsigned char {
+    if (c == '\\' || c == '/') return '_';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+    return c;
+  };
+  for (std::size_t i = 0;; ++i) {
+    const unsigned char ca = fold(static_cast<unsigned char>(a[i]));
+    const unsigned char cb = fold(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb ? -1 : 1;
+    if (ca == 0) return 0;
+  }
+}

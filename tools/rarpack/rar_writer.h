@@ -6,7 +6,9 @@
 // optionally solid and optionally enciphered with the RAR 2.0 cipher.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,10 +27,18 @@ struct ArchiveWriterOptions {
   std::string password;  // empty: not enciphered
   MultimediaMode multimedia = MultimediaMode::kAuto;
   std::vector<std::uint8_t> mainHeaderExtra;  // bytes carried inside the main header
+  // Called before each entry is packed, with its index in `entries`; for progress lines.
+  std::function<void(std::size_t index, const ArchiveEntryInput& entry)> progress;
 };
+
+inline constexpr std::size_t kMaxEntryNameLength = 259;  // bytes; the reader holds no more
+inline constexpr std::size_t kMaxPasswordLength = 254;   // bytes
 
 // Writes the archive into `out`. Returns false with a one-line reason in `error` for input the
 // format cannot hold (a name over 259 bytes, a password over 254, an entry over 4 GiB, ...).
+// Directories and empty files have empty data areas and are never enciphered. A non-solid archive
+// stores an entry whose compressed form would not be smaller; a solid one sends every non-empty
+// file through one compressed stream in entry order. `out` is left empty on failure.
 bool WriteRarArchive(const std::vector<ArchiveEntryInput>& entries,
                      const ArchiveWriterOptions& options, std::vector<std::uint8_t>& out,
                      std::string& error);

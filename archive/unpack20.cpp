@@ -263,6 +263,10 @@ void Unpack20::UnpackEntry(PackedInput& input, UnpackOutput& output, bool contin
   FlushWindow();
 }
 
+// Bits taken past the valid input: the packed data ended before the entry did. Checked before
+// a decoded symbol takes effect, so nothing made of stale buffer bytes reaches the output.
+bool Unpack20::PastInputEnd() const { return inPos_ > readTop_ || (inPos_ == readTop_ && inBit_ > 0); }
+
 void Unpack20::StopBroken() {
   broken_ = true;
   remaining_ = -1;
@@ -272,15 +276,12 @@ void Unpack20::DecodeLoop() {
   while (remaining_ >= 0) {
     writePos_ &= kWindowMask;
     if (inPos_ > kInputSize - 30) RefillInput(false);
-    // Bits taken past the valid input: the packed data ended before the entry did.
-    if (inPos_ > readTop_ || (inPos_ == readTop_ && inBit_ > 0)) {
-      broken_ = true;
-      return;
-    }
+    if (PastInputEnd()) return StopBroken();
     if (((flushPos_ - writePos_) & kWindowMask) < 270 && flushPos_ != writePos_) FlushWindow();
 
     if (audio_) {
       const int s = DecodeSymbol(audioTables_[currentChannel_]);
+      if (PastInputEnd()) return StopBroken();
       if (s == kAudioNewTables) {
         if (!ReadCodeTables()) return StopBroken();
         continue;
@@ -292,6 +293,7 @@ void Unpack20::DecodeLoop() {
     }
 
     const int s = DecodeSymbol(literalTable_);
+    if (PastInputEnd()) return StopBroken();
     if (s < 256) {
       window_[writePos_++] = std::uint8_t(s);
       --remaining_;
@@ -302,6 +304,7 @@ void Unpack20::DecodeLoop() {
       const std::uint32_t distance = kDistanceBase[j] + 1 + ReadBits(kDistanceBits[j]);
       if (distance >= 0x2000) ++length;
       if (distance >= 0x40000) ++length;
+      if (PastInputEnd()) return StopBroken();
       CopyMatch(length, distance);
     } else if (s == kSymNewTables) {
       if (!ReadCodeTables()) return StopBroken();
@@ -314,10 +317,12 @@ void Unpack20::DecodeLoop() {
       if (distance >= 0x101) ++length;
       if (distance >= 0x2000) ++length;
       if (distance >= 0x40000) ++length;
+      if (PastInputEnd()) return StopBroken();
       CopyMatch(length, distance);
     } else {
       const int i = s - kSymShortDistance;
       const std::uint32_t distance = kShortDistanceBase[i] + 1 + ReadBits(kShortDistanceBits[i]);
+      if (PastInputEnd()) return StopBroken();
       CopyMatch(2, distance);
     }
   }

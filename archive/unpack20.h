@@ -65,6 +65,7 @@ class Unpack20 {
   void CopyMatch(std::uint32_t length, std::uint32_t distance);
   void DecodeLoop();
   void StopBroken();
+  bool PastInputEnd() const;
 
   unsigned Peek() const;
   void TakeBits(unsigned n);

@@ -127,7 +127,9 @@ bool ListRarArchive(std::span<const std::uint8_t> bytes, ArchiveListing& listing
         break;
       }
       ListedEntry entry = DecodeFileHeader(h, pos, headerSize);
-      entry.name.assign(reinterpret_cast<const char*>(h) + rar20::kFileHeaderSize, nameSize);
+      // A name with a Unicode form carries it after a NUL; the reader compares up to the NUL.
+      const char* name = reinterpret_cast<const char*>(h) + rar20::kFileHeaderSize;
+      entry.name.assign(name, strnlen(name, nameSize));
       entry.headerCrcOk = HeaderCrcMatches(h, fixedSize, headerSize);
       const bool cut = static_cast<std::uint64_t>(entry.dataOffset) + entry.packedSize > size;
       listing.entries.push_back(std::move(entry));

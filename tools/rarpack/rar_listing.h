@@ -14,7 +14,7 @@
 #include <vector>
 
 struct ListedEntry {
-  std::string name;  // as stored, '\' separators
+  std::string name;  // as stored ('\' separators), up to a NUL
   std::size_t blockOffset = 0;  // file offset of the block's first byte
   std::size_t dataOffset = 0;   // file offset of the data area (block start + header size)
   std::uint16_t flags = 0;

@@ -75,7 +75,7 @@ int ArchiveReader::ScanAndExtract() {
   // Zeroed, so that a damaged entry claiming to continue a solid stream reads defined bytes.
   window_.reset(new (std::nothrow) std::uint8_t[kWindowSize]());
   if (!window_) return FAIL("Can't allocate memory for decompression!");
-  unpack_ = std::make_unique<Unpack20>(window_.get());
+  unpack_ = std::make_unique<Unpack20>(window_.get(), true);
 
   file_.Seek(file_.Tell() + (main_.size - kMainHeaderSize));
   for (;;) {

@@ -204,7 +204,8 @@ void Unpack20::ResetUnpackState(bool continuesSolid) {
   lastLength_ = 0;
   writePos_ = 0;
   flushPos_ = 0;
-  std::memset(window_, 0, kWindowSize);
+  if (windowDirty_) std::memset(window_, 0, kWindowSize);
+  windowDirty_ = false;
 }
 
 // Copies the bytes written since the last flush to the output of the requested entry.
@@ -254,6 +255,7 @@ void Unpack20::UnpackEntry(PackedInput& input, UnpackOutput& output, bool contin
   output_ = &output;
   ResetUnpackState(continuesSolid);
   RefillInput(true);
+  windowDirty_ = true;
   if (!continuesSolid && !ReadCodeTables()) return;  // nothing delivered: the CRC check fails
 
   broken_ = false;

@@ -48,8 +48,10 @@ struct DecodeTable {
 
 class Unpack20 {
  public:
-  // `window` is the caller's 1 MiB buffer; it must outlive the decoder.
-  explicit Unpack20(std::uint8_t* window) : window_(window) {}
+  // `window` is the caller's 1 MiB buffer; it must outlive the decoder. A window known to be all
+  // zeros spares the first entry clearing it again.
+  explicit Unpack20(std::uint8_t* window, bool windowZeroed = false)
+      : window_(window), windowDirty_(!windowZeroed) {}
 
   // Decodes one entry. `continuesSolid`: the entry carries the solid flag and continues the
   // previous entry's stream in this decoder.
@@ -72,6 +74,7 @@ class Unpack20 {
   unsigned ReadBits(unsigned n);
 
   std::uint8_t* window_;
+  bool windowDirty_;
   PackedInput* input_ = nullptr;
   UnpackOutput* output_ = nullptr;
 

@@ -11,8 +11,10 @@ vornhold_build build -DVORNHOLD_TESTS=OFF
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+rarpack="$VORNHOLD_ROOT/build/tools/rarpack/rarpack"
 cp README.md "$work/README.md"
-build/tools/rarpack/rarpack a -s "$work/sample.rar" "$work/README.md"
-build/tools/rarpack/rarpack l "$work/sample.rar"
+cd "$work"
+"$rarpack" a -s sample.rar README.md
+"$rarpack" l sample.rar
 echo "--- README.md read back through the archive reader:"
-build/tools/rarpack/rarpack x "$work/sample.rar" README.md | head -n 5
+"$rarpack" x sample.rar README.md

@@ -6,8 +6,8 @@
 //
 // Units: MB = 10^6 bytes, MiB = 2^20 bytes; times are wall-clock.
 //
-// Sections: options and temporary folder; measurements (corpus, packing, peer sizes, in-process
-// extraction, unar); the summary.
+// Sections: options and temporary folder; recording Google Benchmark's results; the summary;
+// main (the order of the measurements).
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
@@ -19,17 +19,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <limits>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "archive/archive.h"
 #include "bench/archive_layout.h"
 #include "bench/corpus.h"
-#include "bench/external_tools.h"
+#include "bench/measurements.h"
 #include "tools/rarpack/rar_writer.h"
 
 namespace fs = std::filesystem;
@@ -115,191 +112,8 @@ class TempFolder {
   std::string path_;
 };
 
-bool WriteFile(const fs::path& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-  std::error_code ec;
-  fs::create_directories(path.parent_path(), ec);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  out.close();
-  if (!out) error = "cannot write " + path.string();
-  return static_cast<bool>(out);
-}
-
-bool FileEquals(const fs::path& path, const std::vector<std::uint8_t>& expected) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::vector<std::uint8_t> actual(expected.size() + 1);
-  in.read(reinterpret_cast<char*>(actual.data()), static_cast<std::streamsize>(actual.size()));
-  return static_cast<std::size_t>(in.gcount()) == expected.size() &&
-         std::equal(expected.begin(), expected.end(), actual.begin());
-}
-
-double Seconds(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
-}
-
-double Mb(double bytes) { return bytes / 1e6; }
-
-std::uint64_t TotalBytes(const std::vector<CorpusFile>& files) {
-  std::uint64_t total = 0;
-  for (const CorpusFile& f : files) total += f.data.size();
-  return total;
-}
-
-// Progress goes to stderr so that stdout holds only results.
-void Progress(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Progress(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(stderr, format, args);
-  va_end(args);
-  std::fflush(stderr);
-}
-
 // ---------------------------------------------------------------------------------------------
-// Measurements
-
-struct PackedArchive {
-  std::string path;
-  std::uint64_t bytes = 0;
-  double seconds = 0;  // WriteRarArchive alone
-  std::vector<PackedEntryInfo> entries;
-  std::string error;  // non-empty: the archive could not be made
-};
-
-PackedArchive PackToFile(const std::vector<CorpusFile>& files, const ArchiveWriterOptions& writerOptions,
-                         const fs::path& path) {
-  PackedArchive result;
-  std::vector<ArchiveEntryInput> inputs(files.size());
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    inputs[i].name = files[i].name;
-    inputs[i].data = files[i].data;
-  }
-  std::vector<std::uint8_t> archive;
-  const auto start = std::chrono::steady_clock::now();
-  const bool ok = WriteRarArchive(inputs, writerOptions, archive, result.error);
-  result.seconds = Seconds(start);
-  if (!ok) {
-    result.error = "writer refused: " + result.error;
-    return result;
-  }
-  result.error.clear();
-  if (!WriteFile(path, archive, result.error)) return result;
-  result.path = path.string();
-  result.bytes = archive.size();
-  if (!ListPackedEntries(archive, result.entries)) result.entries.clear();
-  return result;
-}
-
-// One ArchiveExtract per entry, as the asset loader reads; with `verify` every result is compared
-// with the original. Returns false with a one-line reason.
-bool ExtractEveryEntry(const std::string& archive, const std::vector<CorpusFile>& files, bool verify,
-                       std::string& error) {
-  for (const CorpusFile& file : files) {
-    unsigned char* data = nullptr;
-    unsigned int size = 0;
-    if (!ArchiveExtract(&data, &size, file.name.c_str(), archive.c_str(), "")) {
-      error = "the reader could not extract " + file.name;
-      return false;
-    }
-    benchmark::DoNotOptimize(data);
-    const bool same = !verify || (size == file.data.size() &&
-                                  (size == 0 || std::memcmp(data, file.data.data(), size) == 0));
-    std::free(data);
-    if (!same) {
-      error = "the reader's output differs from the original for " + file.name;
-      return false;
-    }
-  }
-  return true;
-}
-
-struct PeerSizes {
-  std::optional<std::uint64_t> gzip, xz, tarXz;
-  std::map<CorpusKind, std::uint64_t> gzipByKind, xzByKind;
-  std::string note;  // why a figure is missing
-};
-
-PeerSizes MeasurePeerSizes(const std::vector<CorpusFile>& files, const fs::path& corpusDir) {
-  PeerSizes sizes;
-  const auto perFile = [&](const std::string& program, const CommandLine& flags,
-                           std::map<CorpusKind, std::uint64_t>& byKind) -> std::optional<std::uint64_t> {
-    if (!ProgramAvailable(program)) {
-      sizes.note += program + " not found; ";
-      return std::nullopt;
-    }
-    std::uint64_t total = 0;
-    for (std::size_t i = 0; i < files.size(); ++i) {
-      Progress("\r  %s: file %zu of %zu", program.c_str(), i + 1, files.size());
-      CommandLine command = flags;
-      command.insert(command.begin(), program);
-      command.push_back((corpusDir / files[i].name).string());
-      const CommandResult r = RunPipeline({command}, true);
-      if (!r.ok) {
-        Progress("\n");
-        sizes.note += r.error + "; ";
-        return std::nullopt;
-      }
-      total += r.outputBytes;
-      byKind[files[i].kind] += r.outputBytes;
-    }
-    Progress("\n");
-    return total;
-  };
-  sizes.gzip = perFile("gzip", {"-9", "-c"}, sizes.gzipByKind);
-  sizes.xz = perFile("xz", {"-6", "-T1", "-c"}, sizes.xzByKind);
-  if (ProgramAvailable("tar") && ProgramAvailable("xz")) {
-    Progress("  tar | xz -6\n");
-    const CommandResult r = RunPipeline(
-        {{"tar", "--sort=name", "-cf", "-", "-C", corpusDir.string(), "."}, {"xz", "-6", "-T1", "-c"}}, true);
-    if (r.ok) sizes.tarXz = r.outputBytes;
-    else sizes.note += r.error + "; ";
-  }
-  return sizes;
-}
-
-struct UnarTiming {
-  std::optional<double> bestSeconds;
-  std::string note;
-  bool failed = false;  // unar ran and failed or gave wrong output (absent is not a failure)
-};
-
-// unar extracts into a fresh folder each run; the first run's output is compared with the corpus.
-UnarTiming TimeUnar(const std::string& archive, const std::vector<CorpusFile>& files, const fs::path& workDir,
-                    int runs) {
-  UnarTiming timing;
-  if (!ProgramAvailable("unar")) {
-    timing.note = "unar not found (install the Debian package unar)";
-    return timing;
-  }
-  const fs::path out = workDir / "unar-out";
-  for (int run = 0; run < runs; ++run) {
-    std::error_code ec;
-    fs::remove_all(out, ec);
-    fs::create_directories(out, ec);
-    Progress("  unar run %d of %d\n", run + 1, runs);
-    const CommandResult r = RunPipeline({{"unar", "-q", "-o", out.string(), "-f", archive}}, false);
-    if (!r.ok) {
-      timing.note = "unar failed: " + r.error;
-      timing.bestSeconds.reset();
-      timing.failed = true;
-      return timing;
-    }
-    if (run == 0) {
-      for (const CorpusFile& f : files) {
-        if (!FileEquals(out / f.name, f.data)) {
-          timing.note = "unar's output differs from the original for " + f.name;
-          timing.failed = true;
-          return timing;
-        }
-      }
-    }
-    timing.bestSeconds = std::min(timing.bestSeconds.value_or(r.seconds), r.seconds);
-  }
-  std::error_code ec;
-  fs::remove_all(out, ec);
-  return timing;
-}
+// Recording Google Benchmark's results
 
 // Keeps the fastest repetition of every in-process benchmark while the console shows them all.
 class RecordingReporter : public benchmark::ConsoleReporter {
@@ -375,6 +189,9 @@ void PrintPackedByKind(const PackedArchive& ours, const std::vector<CorpusFile>&
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// main
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);

@@ -7,6 +7,7 @@
 #include "archive/cipher20.h"
 #include "archive/crc32.h"
 #include "rarpack_test_support.h"
+#include "tools/rarpack/rar_listing.h"
 #include "tools/rarpack/rar_writer.h"
 
 namespace {
@@ -14,6 +15,7 @@ namespace {
 using rarpacktest::Bytes;
 using rarpacktest::DirectoryEntry;
 using rarpacktest::FileEntry;
+using rarpacktest::RandomBytes;
 using rarpacktest::TextBytes;
 
 std::uint32_t Load16(const Bytes& b, std::size_t at) { return b[at] | b[at + 1] << 8; }
@@ -126,6 +128,53 @@ TEST(RarWriterFormat, EncipheredStoredEntriesArePaddedToBlocks) {
     pos += packed;
   }
   EXPECT_EQ(pos, archive.size());
+}
+
+// Non-solid: an entry that does not shrink is stored. Solid: every non-empty file goes through the
+// one stream, and all but the first carry the solid flag; folders and empty files stay outside.
+TEST(RarWriterFormat, SolidFlagsAndStoredFallback) {
+  const std::vector<ArchiveEntryInput> entries = {DirectoryEntry("d"), FileEntry("e", {}),
+                                                  FileEntry("t1", TextBytes(5000, 1)),
+                                                  FileEntry("n", RandomBytes(3000, 2)),
+                                                  FileEntry("t2", TextBytes(5000, 3))};
+  struct Expect {
+    std::uint8_t method;
+    bool solidFlag;
+  };
+  struct Case {
+    bool solid;
+    const char* password;
+    std::vector<Expect> expect;
+  };
+  const Case cases[] = {
+      {false, "", {{0x30, false}, {0x30, false}, {0x35, false}, {0x30, false}, {0x35, false}}},
+      {false, "pw", {{0x30, false}, {0x30, false}, {0x35, false}, {0x30, false}, {0x35, false}}},
+      {true, "", {{0x30, false}, {0x30, false}, {0x35, false}, {0x35, true}, {0x35, true}}},
+      {true, "pw", {{0x30, false}, {0x30, false}, {0x35, false}, {0x35, true}, {0x35, true}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.solid ? "solid" : "not solid") + " password '" + c.password + "'");
+    ArchiveWriterOptions options;
+    options.solid = c.solid;
+    options.password = c.password;
+    ArchiveListing listing;
+    std::string error;
+    ASSERT_TRUE(ListRarArchive(Write(entries, options), listing, error)) << error;
+    EXPECT_EQ(listing.Solid(), c.solid);
+    ASSERT_EQ(listing.entries.size(), entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+      const ListedEntry& e = listing.entries[i];
+      SCOPED_TRACE(e.name);
+      EXPECT_EQ(e.method, c.expect[i].method);
+      EXPECT_EQ(e.ContinuesSolid(), c.expect[i].solidFlag);
+      if (e.method == 0x35 && !c.solid) {
+        EXPECT_LT(e.packedSize, e.unpackedSize);
+      }
+      if (*c.password) {
+        EXPECT_EQ(e.packedSize % 16, 0u);
+      }
+    }
+  }
 }
 
 TEST(RarWriterFormat, RefusesWhatTheReaderCannotHold) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "archive/cipher20.h"
 #include "archive/crc32.h"
@@ -108,27 +109,47 @@ void EncipherArea(std::vector<std::uint8_t>& area, const std::string& password) 
   }
 }
 
-// Produces each entry's (enciphered) data area in archive order. Compression lands with the
-// encoder; until then only stored archives can be written.
+// Chooses stored or compressed form for each entry in archive order and produces its (enciphered)
+// data area; in a solid archive it remembers whether an earlier entry opened the stream.
 class EntryPacker {
  public:
   explicit EntryPacker(const ArchiveWriterOptions& options) : options_(options) {}
 
-  bool Pack(const ArchiveEntryInput& entry, PackedEntry& packed, std::string& error) {
-    packed = PackedEntry{};
-    if (entry.directory || entry.data.empty()) return true;
-    if (!options_.store) {
-      error = "compression is not available yet; store with -m0";
-      return false;
-    }
+  PackedEntry Pack(const ArchiveEntryInput& entry) {
+    PackedEntry packed;
+    if (entry.directory || entry.data.empty()) return packed;
     packed.enciphered = !options_.password.empty();
-    packed.area = StoredArea(entry.data, packed.enciphered);
+    const std::size_t alignTo = packed.enciphered ? Rar20Cipher::kBlockSize : 1;
+    if (options_.store) {
+      packed.area = StoredArea(entry.data, packed.enciphered);
+    } else if (options_.solid) {
+      packed.area = Encoder().PackEntry(entry.data, solidStarted_, alignTo);
+      packed.method = rar20::kMethodBest;
+      packed.continuesSolid = solidStarted_;
+      solidStarted_ = true;
+    } else {
+      std::vector<std::uint8_t> stored = StoredArea(entry.data, packed.enciphered);
+      std::vector<std::uint8_t> compressed = Encoder().PackEntry(entry.data, false, alignTo);
+      if (compressed.size() < stored.size()) {
+        packed.area = std::move(compressed);
+        packed.method = rar20::kMethodBest;
+      } else {
+        packed.area = std::move(stored);
+      }
+    }
     if (packed.enciphered) EncipherArea(packed.area, options_.password);
-    return true;
+    return packed;
   }
 
  private:
+  Pack20Encoder& Encoder() {
+    if (!encoder_) encoder_ = std::make_unique<Pack20Encoder>(Pack20Options{options_.multimedia});
+    return *encoder_;
+  }
+
   const ArchiveWriterOptions& options_;
+  std::unique_ptr<Pack20Encoder> encoder_;  // made on first use: stored archives never need it
+  bool solidStarted_ = false;
 };
 
 void AppendMainHeader(std::vector<std::uint8_t>& out, const ArchiveWriterOptions& options) {
@@ -184,8 +205,7 @@ bool WriteRarArchive(const std::vector<ArchiveEntryInput>& entries,
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const ArchiveEntryInput& entry = entries[i];
     if (options.progress) options.progress(i, entry);
-    PackedEntry packed;
-    if (!packer.Pack(entry, packed, error)) return false;
+    PackedEntry packed = packer.Pack(entry);
     if (packed.area.size() > kMaxSize32) {
       error = "packed entry is 4 GiB or larger: " + entry.name;
       return false;

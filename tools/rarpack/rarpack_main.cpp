@@ -388,9 +388,9 @@ int CommandList(const std::vector<std::string>& args) {
     totalPacked += e.packedSize;
     broken += !e.headerCrcOk;
   }
-  std::printf("%10llu %10llu %5s %zu entries\n", static_cast<unsigned long long>(totalSize),
+  std::printf("%10llu %10llu %5s %zu %s\n", static_cast<unsigned long long>(totalSize),
               static_cast<unsigned long long>(totalPacked), Ratio(totalPacked, totalSize).c_str(),
-              listing.entries.size());
+              listing.entries.size(), listing.entries.size() == 1 ? "entry" : "entries");
   std::fflush(stdout);
   if (!listing.warning.empty()) throw Failure{path + " is damaged: " + listing.warning};
   if (broken) throw Failure{path + ": " + std::to_string(broken) + " entry header(s) damaged"};

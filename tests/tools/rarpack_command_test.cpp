@@ -1,0 +1,154 @@
+// The rarpack command as a user runs it: the built binary, real files and folders.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "rarpack_test_support.h"
+#include "tools/rarpack/rar_listing.h"
+
+namespace {
+
+using namespace rarpacktest;
+
+const std::string kRarpack = VORNHOLD_BINARY_DIR "/tools/rarpack/rarpack";
+
+// Runs rarpack with the scratch folder as the working directory.
+RunResult Rarpack(const std::string& args, const ScratchDir& scratch) {
+  return Run("cd " + Quote(scratch.path().string()) + " && " + Quote(kRarpack) + " " + args, scratch);
+}
+
+std::vector<std::string> ListedNames(const fs::path& archive) {
+  ArchiveListing listing;
+  std::string error;
+  EXPECT_TRUE(ListRarArchive(ReadFile(archive), listing, error)) << error;
+  EXPECT_TRUE(listing.warning.empty()) << listing.warning;
+  std::vector<std::string> names;
+  for (const ListedEntry& e : listing.entries) names.push_back(e.name);
+  return names;
+}
+
+std::size_t Lines(const std::string& text) { return std::count(text.begin(), text.end(), '\n'); }
+
+// Files in the folder other than the run's own capture files.
+std::vector<std::string> FolderContents(const ScratchDir& scratch) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(scratch.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind(".run.", 0) != 0) names.push_back(name);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(RarpackCommand, BadArgumentsPrintUsageAndExitTwo) {
+  ScratchDir scratch;
+  WriteFile(scratch / "f.txt", {'x'});
+  for (const char* args : {"", "z", "a", "a only.rar", "a -q t.rar f.txt", "a -p t.rar f.txt", "l",
+                           "l a.rar b.rar", "x", "x t.rar", "x t.rar e p extra"}) {
+    SCOPED_TRACE(args);
+    const RunResult run = Rarpack(args, scratch);
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_NE(run.err.find("usage: rarpack"), std::string::npos) << run.err;
+    EXPECT_TRUE(run.out.empty());
+  }
+  EXPECT_EQ(FolderContents(scratch), std::vector<std::string>{"f.txt"});
+}
+
+// Folders go in recursively, sorted, with directory entries; names lose "./" and leading "/".
+TEST(RarpackCommand, AddsFoldersListsAndExtracts) {
+  ScratchDir scratch;
+  const Bytes x = RandomBytes(1500, 1), b = TextBytes(900, 2);
+  WriteFile(scratch / "src/a/x.bin", x);
+  WriteFile(scratch / "src/b.txt", b);
+  WriteFile(scratch / "src/zero", {});
+  fs::create_directories(scratch / "src/a/empty");
+  WriteFile(scratch / "loose.txt", {'L'});
+
+  RunResult run = Rarpack("a t.rar ./src " + Quote((scratch / "loose.txt").string()), scratch);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  std::string absolute = (scratch / "loose.txt").string().substr(1);
+  std::replace(absolute.begin(), absolute.end(), '/', '\\');
+  EXPECT_EQ(ListedNames(scratch / "t.rar"),
+            (std::vector<std::string>{"src", "src\\a", "src\\a\\empty", "src\\a\\x.bin",
+                                      "src\\b.txt", "src\\zero", absolute}));
+
+  run = Rarpack("x t.rar SRC/A/X.BIN", scratch);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(Bytes(run.out.begin(), run.out.end()), x);
+  run = Rarpack("x t.rar src\\\\zero", scratch);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_TRUE(run.out.empty());
+
+  run = Rarpack("l t.rar", scratch);
+  EXPECT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.out.find("src\\a\\x.bin"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("7 entries"), std::string::npos) << run.out;
+}
+
+TEST(RarpackCommand, UpdateKeepsEntriesAndReplacesSameNames) {
+  ScratchDir scratch;
+  WriteFile(scratch / "a.txt", TextBytes(300, 1));
+  WriteFile(scratch / "B.TXT", TextBytes(40, 2));
+  ASSERT_EQ(Rarpack("a -m0 -pkey t.rar a.txt B.TXT", scratch).exitCode, 0);
+  const Bytes before = ReadFile(scratch / "t.rar");
+
+  // A wrong password cannot read the kept entries back: nothing changes.
+  WriteFile(scratch / "b.txt", TextBytes(55, 3));
+  WriteFile(scratch / "c.txt", {'c'});
+  RunResult run = Rarpack("a -m0 -pnokey t.rar b.txt c.txt", scratch);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(Lines(run.err), 1u) << run.err;
+  EXPECT_EQ(ReadFile(scratch / "t.rar"), before);
+
+  // The reader cannot tell b.txt from B.TXT: the new file takes the old entry's place.
+  run = Rarpack("a -m0 -pkey t.rar b.txt c.txt", scratch);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(ListedNames(scratch / "t.rar"), (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    run = Rarpack(std::string("x t.rar ") + name + " key", scratch);
+    EXPECT_EQ(run.exitCode, 0) << name << run.err;
+    EXPECT_EQ(Bytes(run.out.begin(), run.out.end()), ReadFile(scratch / name)) << name;
+  }
+  EXPECT_EQ(FolderContents(scratch),
+            (std::vector<std::string>{"B.TXT", "a.txt", "b.txt", "c.txt", "t.rar"}));
+}
+
+TEST(RarpackCommand, FailuresAreOneLineAndLeaveNothingBehind) {
+  ScratchDir scratch;
+  WriteFile(scratch / "f.txt", TextBytes(100, 1));
+  WriteFile(scratch / "junk.rar", TextBytes(100, 2));
+  ASSERT_EQ(Rarpack("a -m0 -ppw t.rar f.txt", scratch).exitCode, 0);
+  Bytes cut = ReadFile(scratch / "t.rar");
+  cut.resize(cut.size() - 5);
+  WriteFile(scratch / "cut.rar", cut);
+
+  for (const char* args :
+       {"x missing.rar f.txt", "x t.rar nothing.txt", "x t.rar f.txt", "x t.rar f.txt wrong",
+        "x junk.rar f.txt", "l missing.rar", "l junk.rar", "l cut.rar", "a new.rar missing.txt",
+        "a -m0 cut.rar f.txt", "a -m0 junk.rar f.txt"}) {
+    SCOPED_TRACE(args);
+    const RunResult run = Rarpack(args, scratch);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(Lines(run.err), 1u) << run.err;
+    EXPECT_EQ(run.err.rfind("rarpack: ", 0), 0u) << run.err;
+    if (args[0] == 'x') {
+      EXPECT_TRUE(run.out.empty());
+    }
+  }
+  EXPECT_EQ(ReadFile(scratch / "cut.rar"), cut);
+  EXPECT_EQ(FolderContents(scratch),
+            (std::vector<std::string>{"cut.rar", "f.txt", "junk.rar", "t.rar"}));
+}
+
+TEST(RarpackCommand, BigJobsShowProgress) {
+  ScratchDir scratch;
+  WriteFile(scratch / "big/one.bin", RandomBytes(3 << 20, 1));
+  WriteFile(scratch / "big/two.bin", RandomBytes(2 << 20, 2));
+  const RunResult run = Rarpack("a -m0 t.rar big", scratch);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_NE(run.err.find("big\\one.bin"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("big\\two.bin"), std::string::npos) << run.err;
+  EXPECT_TRUE(run.out.empty());
+}
+
+}  // namespace

@@ -295,10 +295,16 @@ int Pack20Encoder::State::DecodeAtEnd(unsigned peek) const {
 // byte it stands in, and reads a table block if that symbol announces one. Zero bits never
 // decode so (BuildBlockLengths keeps the all-zero code for other symbols); the filler is still
 // checked against the tables in force.
+//
+// Every stream also ends with kLookaheadSlack zero bytes, too few for that check: some
+// extractors (Debian's unar) peek up to 16 bits ahead of each symbol and fail an entry whose
+// data ends within those bits.
 void Pack20Encoder::State::Pad(std::size_t alignTo) {
+  constexpr std::size_t kLookaheadSlack = 2;
   const std::uint64_t endBit = out.BitCount();
   out.AlignToByte();
   std::vector<std::uint8_t>& bytes = out.Bytes();
+  bytes.resize(bytes.size() + kLookaheadSlack, 0);
   const std::size_t size = bytes.size();
   if (alignTo <= 1 || size % alignTo == 0) return;
   const std::size_t padded = (size / alignTo + 1) * alignTo;

@@ -34,7 +34,8 @@ class Pack20Encoder {
   // archive marks it with the solid flag); without it the state is cleared first and the stream
   // opens with a table block. alignTo > 1 pads the result to a multiple of alignTo bytes (the
   // cipher's 16-byte blocks) with bytes that the decoder's end-of-entry table check cannot take
-  // for a table block. An empty entry yields an empty result and leaves the state as it was.
+  // for a table block. The last symbol's byte is followed by two zero bytes for extractors
+  // that read ahead. An empty entry yields an empty result and leaves the state as it was.
   // continueSolid needs an earlier non-empty entry from this encoder; without one the call
   // starts a new stream, and the archive must not mark that entry solid.
   std::vector<std::uint8_t> PackEntry(std::span<const std::uint8_t> data, bool continueSolid,

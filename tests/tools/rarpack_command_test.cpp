@@ -85,6 +85,34 @@ TEST(RarpackCommand, AddsFoldersListsAndExtracts) {
   EXPECT_NE(run.out.find("7 entries"), std::string::npos) << run.out;
 }
 
+TEST(RarpackCommand, SwitchesChooseHowEntriesArePacked) {
+  ScratchDir scratch;
+  WriteFile(scratch / "text.txt", TextBytes(20000, 1));
+  WriteFile(scratch / "pcm.raw", PcmBytes(20000, 2, 2));
+  struct Case {
+    const char* switches;
+    const char* password;
+    bool solid, stored;
+  };
+  for (const Case& c : {Case{"-m0", "", false, true}, Case{"", "", false, false},
+                        Case{"-s", "", true, false}, Case{"-mm", "", false, false},
+                        Case{"-mm-", "", false, false}, Case{"-s -pk3y", "k3y", true, false}}) {
+    SCOPED_TRACE(c.switches);
+    fs::remove(scratch / "t.rar");
+    ASSERT_EQ(Rarpack(std::string("a ") + c.switches + " t.rar text.txt pcm.raw", scratch).exitCode, 0);
+    ArchiveListing listing;
+    std::string error;
+    ASSERT_TRUE(ListRarArchive(ReadFile(scratch / "t.rar"), listing, error)) << error;
+    EXPECT_EQ(listing.Solid(), c.solid);
+    for (const ListedEntry& e : listing.entries) {
+      EXPECT_EQ(e.Stored(), c.stored) << e.name;
+      EXPECT_EQ(e.Enciphered(), *c.password != 0) << e.name;
+      const RunResult run = Rarpack("x t.rar " + e.name + " " + c.password, scratch);
+      EXPECT_EQ(Bytes(run.out.begin(), run.out.end()), ReadFile(scratch / e.name)) << e.name;
+    }
+  }
+}
+
 TEST(RarpackCommand, UpdateKeepsEntriesAndReplacesSameNames) {
   ScratchDir scratch;
   WriteFile(scratch / "a.txt", TextBytes(300, 1));

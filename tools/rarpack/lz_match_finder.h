@@ -55,7 +55,7 @@ class LzMatchFinder {
                             std::uint32_t maxLength) const;
 
   // Chain steps per search and the length at which a search stops early.
-  int chainLimit = 32;
+  int chainLimit = 48;
   std::uint32_t niceLength = 128;
 
  private:

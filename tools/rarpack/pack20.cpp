@@ -27,6 +27,9 @@ using namespace rar20;
 namespace {
 
 constexpr std::size_t kCandidateBytes = 32 * 1024;
+// In automatic mode, while audio wins clearly, only every this many candidates is parsed as LZ
+// too (to notice when LZ becomes the better choice); the others go straight to audio.
+constexpr int kAudioProbeInterval = 4;
 // Blocks stop growing here, which bounds the tokens held in memory.
 constexpr std::uint32_t kMaxBlockBytes = 2 * 1024 * 1024;
 
@@ -53,6 +56,10 @@ struct Pack20Encoder::State {
   MatchHistory history;
   AudioPredictor predictor;
   int channel = 0;
+  int audioStreak = 0;  // automatic mode: candidates in a row where audio won clearly
+  double streakBitsPerByte = 0;   // audio cost at the streak's last probe
+  double streakGuessPerByte = 0;  // and the guess there
+  int streakChannels = 1;
 
   // The decoder as of the bits written so far.
   bool started = false;  // a table block has been written since the last reset
@@ -85,6 +92,7 @@ void Pack20Encoder::State::ResetStream() {
   history = MatchHistory();
   predictor = AudioPredictor();
   channel = 0;
+  audioStreak = 0;
   started = false;
   tableMode = BlockMode();
   tableLengths.fill(0);
@@ -111,71 +119,100 @@ std::uint64_t EstimateBits(const BlockMode& mode, const BlockStats& stats, Lengt
 Block Pack20Encoder::State::Evaluate(std::span<const std::uint8_t> entry, std::uint32_t entryBase,
                                      std::size_t begin, std::size_t stop) {
   const MultimediaMode multimedia = options.multimedia;
-  Block best;
+  const std::uint32_t start = entryBase + std::uint32_t(begin);
+
+  // Automatic mode: a cheap guess of the audio cost per channel count, from byte differences.
+  double guess[kMaxChannels] = {};
+  double bestGuess = 0;
+  if (multimedia == MultimediaMode::kAuto) {
+    std::vector<std::uint8_t> window(4 + (stop - begin));
+    for (std::uint32_t k = 1; k <= 4; ++k) {
+      window[4 - k] = finder.HistoryAt(start) >= k ? *finder.At(start - k) : 0;
+    }
+    std::copy(entry.begin() + std::ptrdiff_t(begin), entry.begin() + std::ptrdiff_t(stop), window.begin() + 4);
+    EstimateAudioBits(window.data() + 4, stop - begin, guess);
+    bestGuess = *std::min_element(std::begin(guess), std::end(guess));
+  }
+  const double guessPerByte = bestGuess / double(stop - begin);
+  if (audioStreak > 0 && guessPerByte > 1.2 * streakGuessPerByte) audioStreak = 0;
+  const bool parseLz = multimedia == MultimediaMode::kForbid ||
+                       (multimedia == MultimediaMode::kAuto && audioStreak % kAudioProbeInterval == 0);
+
+  Block lz;
   LengthArea lengths;
   MatchHistory lzHistory = history;
   std::size_t end = stop;
-  if (multimedia == MultimediaMode::kForce) {
-    finder.InsertUpTo(entryBase + std::uint32_t(stop));
-  } else {
+  if (parseLz) {
     const std::uint32_t reached =
-        parser.Parse(entryBase + std::uint32_t(begin), entryBase + std::uint32_t(stop),
-                     entryBase + std::uint32_t(entry.size()), prices, lzHistory, best.tokens, best.stats);
+        parser.Parse(start, entryBase + std::uint32_t(stop), entryBase + std::uint32_t(entry.size()), prices,
+                     lzHistory, lz.tokens, lz.stats);
     end = reached - entryBase;
-    best.bits = EstimateBits(best.mode, best.stats, lengths);
+    lz.bits = EstimateBits(lz.mode, lz.stats, lengths);
+  } else {
+    finder.InsertUpTo(entryBase + std::uint32_t(stop));  // later LZ blocks may refer to these bytes
   }
   const std::span<const std::uint8_t> bytes = entry.subspan(begin, end - begin);
-  best.bytes = std::uint32_t(bytes.size());
+  lz.bytes = std::uint32_t(bytes.size());
 
   bool tryChannels[kMaxChannels] = {};
   if (multimedia == MultimediaMode::kForce) {
     std::fill(std::begin(tryChannels), std::end(tryChannels), true);
   } else if (multimedia == MultimediaMode::kAuto) {
-    // Run the predictor only for channel counts whose byte differences look promising.
-    std::vector<std::uint8_t> window(4 + bytes.size());
-    const std::uint32_t start = entryBase + std::uint32_t(begin);
-    for (std::uint32_t k = 1; k <= 4; ++k) {
-      window[4 - k] = finder.HistoryAt(start) >= k ? *finder.At(start - k) : 0;
-    }
-    std::copy(bytes.begin(), bytes.end(), window.begin() + 4);
-    double guess[kMaxChannels];
-    EstimateAudioBits(window.data() + 4, bytes.size(), guess);
-    const double bestGuess = *std::min_element(std::begin(guess), std::end(guess));
-    if (bestGuess < 1.25 * double(best.bits)) {
+    // Run the predictor only for channel counts whose guess looks promising.
+    if (!parseLz || bestGuess < 1.25 * double(lz.bits)) {
       for (int c = 0; c < kMaxChannels; ++c) tryChannels[c] = guess[c] <= 1.1 * bestGuess;
     }
+    if (!parseLz) tryChannels[streakChannels - 1] = true;
   }
 
-  bool audio = false;
-  AudioPredictor bestPredictor;
-  int bestChannel = 0;
+  Block audio;
+  AudioPredictor audioPredictor;
+  int audioChannel = 0;
   for (int c = 0; c < kMaxChannels; ++c) {
     if (!tryChannels[c]) continue;
     Block trial;
     trial.mode = {true, c + 1};
-    trial.bytes = best.bytes;
+    trial.bytes = lz.bytes;
     trial.tokens.reserve(bytes.size());
     AudioPredictor trialPredictor = predictor;
     int trialChannel = channel;
     CodeAudioBytes(bytes, c + 1, trialPredictor, trialChannel, trial.tokens, trial.stats);
     trial.bits = EstimateBits(trial.mode, trial.stats, lengths);
-    if (best.tokens.empty() || trial.bits < best.bits) {
-      best = std::move(trial);
-      bestPredictor = trialPredictor;
-      bestChannel = trialChannel;
-      audio = true;
+    if (audio.tokens.empty() || trial.bits < audio.bits) {
+      audio = std::move(trial);
+      audioPredictor = trialPredictor;
+      audioChannel = trialChannel;
     }
   }
 
-  if (audio) {
-    predictor = bestPredictor;
-    channel = bestChannel;
-  } else {
-    history = lzHistory;
-    BuildBlockLengths(best.mode, best.stats, lengths);
-    prices.Update(lengths);
+  const bool takeAudio = !audio.tokens.empty() && (!parseLz || audio.bits < lz.bits);
+  if (multimedia == MultimediaMode::kAuto) {
+    // A clear audio win at a probe starts or extends a streak; the streak ends when audio stops
+    // winning clearly at a probe, or when audio or the guess costs clearly more per byte than
+    // at the last probe.
+    const double bitsPerByte = double(audio.bits) / double(lz.bytes);
+    if (!takeAudio) {
+      audioStreak = 0;
+    } else if (parseLz) {
+      const bool clear = double(audio.bits) < 0.85 * double(lz.bits);
+      audioStreak = clear ? audioStreak + 1 : 0;
+      streakBitsPerByte = bitsPerByte;
+      streakGuessPerByte = guessPerByte;
+      streakChannels = audio.mode.channels;
+    } else {
+      audioStreak = bitsPerByte > 1.2 * streakBitsPerByte ? 0 : audioStreak + 1;
+    }
   }
-  return best;
+
+  if (takeAudio) {
+    predictor = audioPredictor;
+    channel = audioChannel;
+    return audio;
+  }
+  history = lzHistory;
+  BuildBlockLengths(lz.mode, lz.stats, lengths);
+  prices.Update(lengths);
+  return lz;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -346,6 +383,7 @@ std::vector<std::uint8_t> Pack20Encoder::PackEntry(std::span<const std::uint8_t>
   if (!continues) s.ResetStream();
   s.out = BitWriter();
   s.mayReuseTables = continues;
+  s.audioStreak = 0;  // a new file may hold anything
   s.hasOpen = false;
 
   const std::uint32_t entryBase = s.finder.End();

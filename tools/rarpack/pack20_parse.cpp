@@ -9,7 +9,7 @@ using namespace rar20;
 namespace {
 
 // Matches at least this long are taken without looking one byte further.
-constexpr std::uint32_t kLazyLimit = 64;
+constexpr std::uint32_t kLazyLimit = 32;
 // Price of a symbol that the recent blocks did not use.
 constexpr std::uint8_t kUnusedPrice = 12;
 

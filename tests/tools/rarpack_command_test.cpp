@@ -139,6 +139,15 @@ TEST(RarpackCommand, UpdateKeepsEntriesAndReplacesSameNames) {
   }
   EXPECT_EQ(FolderContents(scratch),
             (std::vector<std::string>{"B.TXT", "a.txt", "b.txt", "c.txt", "t.rar"}));
+
+  // A solid archive stays solid when more is added without -s.
+  ASSERT_EQ(Rarpack("a -s s.rar a.txt", scratch).exitCode, 0);
+  ASSERT_EQ(Rarpack("a s.rar c.txt", scratch).exitCode, 0);
+  ArchiveListing listing;
+  std::string error;
+  ASSERT_TRUE(ListRarArchive(ReadFile(scratch / "s.rar"), listing, error));
+  EXPECT_TRUE(listing.Solid());
+  EXPECT_EQ(listing.entries.size(), 2u);
 }
 
 TEST(RarpackCommand, FailuresAreOneLineAndLeaveNothingBehind) {

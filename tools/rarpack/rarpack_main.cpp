@@ -7,8 +7,9 @@
 // Adding rewrites the whole archive: existing entries are read back (with the given password) and
 // kept in their places, an entry whose name the reader cannot tell apart from a new file's (letter
 // case, '\' '/' '_') is replaced there, new ones follow. The result goes to a temporary file in the
-// archive's folder that is renamed over the archive only once it is complete. Entry times are a
-// fixed date so that the same files always give the same archive bytes.
+// archive's folder that is renamed over the archive only once it is complete. A solid archive
+// stays solid, and a comment in its main header is kept. Entry times are a fixed date so that the
+// same files always give the same archive bytes.
 //
 // Sections: [usage] [entry names] [files in] [existing archive] [archive out] [commands] [main]
 
@@ -53,7 +54,8 @@ int Usage(const char* problem = nullptr) {
   if (problem) std::fprintf(stderr, "rarpack: %s\n", problem);
   std::fputs(
       "usage: rarpack a [-m0] [-s] [-pPASSWORD] [-mm|-mm-] ARCHIVE FILE...\n"
-      "         add files (folders recursively); an entry of the same name is replaced\n"
+      "         add files (folders recursively); an entry of the same name is replaced,\n"
+      "         the rest of an existing archive is kept (a solid one stays solid)\n"
       "         -m0 store only, -s solid, -p encipher with PASSWORD,\n"
       "         -mm force multimedia compression, -mm- never use it\n"
       "       rarpack l ARCHIVE\n"
@@ -100,6 +102,10 @@ struct NewEntry {
 };
 
 std::vector<std::uint8_t> ReadWholeFile(const fs::path& path) {
+  std::error_code ec;
+  if (fs::file_size(path, ec) > 0xFFFFFFFFu && !ec) {
+    throw Failure{path.string() + " is 4 GiB or larger; the archive format cannot hold it"};
+  }
   FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) throw Failure{SystemError("cannot open " + path.string())};
   std::vector<std::uint8_t> bytes;
@@ -310,6 +316,7 @@ int CommandAdd(const std::vector<std::string>& args) {
     const ArchiveListing listing = ListOrFail(archivePath, *existing);
     entries = ReadBackEntries(archivePath, listing, options.password);
     options.mainHeaderExtra = listing.mainHeaderExtra;
+    options.solid = options.solid || listing.Solid();
   }
 
   std::map<std::string, std::size_t> slot;  // folded name -> index in `entries`

@@ -50,7 +50,8 @@ void PrintUsage(const char* program) {
       "  --assets N      entries of the small-asset archive (default 500)\n"
       "  --unar-runs N   unar runs; the fastest counts (default 3)\n"
       "  --keep          keep the temporary folder and say where it is\n"
-      "Google Benchmark's --benchmark_* options apply to the in-process measurements.\n",
+      "Google Benchmark's --benchmark_* options (filter, min_time, repetitions, ...) apply to the\n"
+      "in-process measurements. Progress goes to stderr, results to stdout.\n",
       program);
 }
 
@@ -61,14 +62,12 @@ bool ParseCount(const char* text, long lo, long hi, long& value) {
 }
 
 // Parses what Google Benchmark left; returns false after printing a one-line error.
-bool ParseOptions(int argc, char** argv, Options& options, bool& help) {
+bool ParseOptions(int argc, char** argv, Options& options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     long value = 0;
     const bool hasValue = i + 1 < argc;
-    if (arg == "--help" || arg == "-h") {
-      help = true;
-    } else if (arg == "--keep") {
+    if (arg == "--keep") {
       options.keep = true;
     } else if (arg == "--corpus-mib" && hasValue && ParseCount(argv[i + 1], 1, 1024, value)) {
       options.corpusBytes = static_cast<std::size_t>(value) << 20;
@@ -194,14 +193,16 @@ void PrintPackedByKind(const PackedArchive& ours, const std::vector<CorpusFile>&
 // main
 
 int main(int argc, char** argv) {
+  // Google Benchmark answers --help with its own usage and exits, so ours comes first.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      PrintUsage(argv[0]);
+      return 0;
+    }
+  }
   benchmark::Initialize(&argc, argv);
   Options options;
-  bool help = false;
-  if (!ParseOptions(argc, argv, options, help)) return 2;
-  if (help) {
-    PrintUsage(argv[0]);
-    return 0;
-  }
+  if (!ParseOptions(argc, argv, options)) return 2;
   TempFolder temp(options.keep);
   if (temp.Path().empty()) {
     std::fprintf(stderr, "archive_bench: cannot create a temporary folder: %s\n", std::strerror(errno));

@@ -1,5 +1,7 @@
 #include "bench/measurements.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
@@ -105,22 +107,25 @@ PeerSizes MeasurePeerSizes(const std::vector<CorpusFile>& files, const fs::path&
       sizes.note += program + " not found; ";
       return std::nullopt;
     }
+    // A counter that rewrites its line on a terminal, one line in a log.
+    const bool terminal = isatty(STDERR_FILENO);
+    if (!terminal) Progress("  %s: %zu files\n", program.c_str(), files.size());
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < files.size(); ++i) {
-      Progress("\r  %s: file %zu of %zu", program.c_str(), i + 1, files.size());
+      if (terminal) Progress("\r  %s: file %zu of %zu", program.c_str(), i + 1, files.size());
       CommandLine command = flags;
       command.insert(command.begin(), program);
       command.push_back((corpusDir / files[i].name).string());
       const CommandResult r = RunPipeline({command}, true);
       if (!r.ok) {
-        Progress("\n");
+        if (terminal) Progress("\n");
         sizes.note += r.error + "; ";
         return std::nullopt;
       }
       total += r.outputBytes;
       byKind[files[i].kind] += r.outputBytes;
     }
-    Progress("\n");
+    if (terminal) Progress("\n");
     return total;
   };
   sizes.gzip = perFile("gzip", {"-9", "-c"}, sizes.gzipByKind);

@@ -26,7 +26,7 @@ using namespace rar20;
 
 namespace {
 
-constexpr std::size_t kCandidateBytes = 32 * 1024;
+constexpr std::size_t kCandidateBytes = 16 * 1024;
 // In automatic mode, while audio wins clearly, only every this many candidates is parsed as LZ
 // too (to notice when LZ becomes the better choice); the others go straight to audio.
 constexpr int kAudioProbeInterval = 4;

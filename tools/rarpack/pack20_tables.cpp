@@ -111,7 +111,8 @@ std::uint64_t CheapestOps(const std::uint8_t* lengths, const std::uint8_t* base,
     if (lengths[i] == 0) {
       const int run = std::min(runFrom[i], 138);
       for (int n = 3; n <= std::min(run, 10); ++n) consider(i, 17, n, std::uint8_t(n - 3));
-      for (int n = 11; n <= run; ++n) consider(i, 18, n, std::uint8_t(n - 11));
+      // The longest run, or one that leaves up to 10 zeros to the ops after it.
+      for (int n = std::max(11, run - 10); n <= run; ++n) consider(i, 18, n, std::uint8_t(n - 11));
     }
   }
   // Always reachable: the costs come from codes that an unrestricted choice used.

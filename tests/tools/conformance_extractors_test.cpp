@@ -71,9 +71,9 @@ std::vector<Kind> Kinds() {
   std::vector<ArchiveEntryInput> mixed = pcm;
   mixed.push_back(FileEntry("notes.txt", TextBytes(20000, 8)));
   std::vector<ArchiveEntryInput> many;
-  for (int i = 0; i < 300; ++i) {
-    const std::string folder = "set" + std::to_string(i / 50);
-    if (i % 50 == 0) many.push_back(DirectoryEntry(folder));
+  for (int i = 0; i < 160; ++i) {
+    const std::string folder = "set" + std::to_string(i / 40);
+    if (i % 40 == 0) many.push_back(DirectoryEntry(folder));
     many.push_back(FileEntry(folder + "\\item" + std::to_string(i) + ".txt",
                              TextBytes(static_cast<std::size_t>(i * 7 % 500), i)));
   }

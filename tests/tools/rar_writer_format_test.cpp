@@ -177,6 +177,25 @@ TEST(RarWriterFormat, SolidFlagsAndStoredFallback) {
   }
 }
 
+// A compressed entry opens with a table block whose first bit selects audio (multimedia) mode.
+TEST(RarWriterFormat, MultimediaSwitchReachesTheEncoder) {
+  const std::vector<ArchiveEntryInput> entries = {
+      FileEntry("mono.raw", rarpacktest::PcmBytes(8000, 1, 1)),
+      FileEntry("quad.raw", rarpacktest::PcmBytes(8000, 4, 4))};
+  for (MultimediaMode mode : {MultimediaMode::kForce, MultimediaMode::kForbid}) {
+    ArchiveWriterOptions options;
+    options.multimedia = mode;
+    ArchiveListing listing;
+    std::string error;
+    const Bytes archive = Write(entries, options);
+    ASSERT_TRUE(ListRarArchive(archive, listing, error)) << error;
+    for (const ListedEntry& e : listing.entries) {
+      ASSERT_EQ(e.method, 0x35) << e.name;
+      EXPECT_EQ((archive[e.dataOffset] & 0x80) != 0, mode == MultimediaMode::kForce) << e.name;
+    }
+  }
+}
+
 TEST(RarWriterFormat, RefusesWhatTheReaderCannotHold) {
   struct Case {
     const char* what;

@@ -1,8 +1,7 @@
 # Shared set-up for run.sh and test.sh: installs what is missing, then configures and builds.
 # Sourced, not run. Quiet when everything is already there.
 
-VORNHOLD_PACKAGES=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-                   libbenchmark-dev nodejs npm unar gzip xz-utils)
+VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils)
 
 vornhold_install_packages() {
   local missing=()
@@ -22,6 +21,13 @@ vornhold_install_packages() {
 vornhold_install_node_tools() {
   local dir="$VORNHOLD_ROOT/tests/conformance"
   [ -d "$dir/node_modules/node-unrar-js" ] && return 0
+  # Node.js may come from elsewhere than Debian (with npm inside): install only what is missing,
+  # never Debian's nodejs over another one.
+  if ! command -v node >/dev/null; then
+    vornhold_install_packages nodejs npm
+  elif ! command -v npm >/dev/null; then
+    vornhold_install_packages npm
+  fi
   command -v npm >/dev/null || return 0
   echo "Installing the npm extractor for the conformance tests"
   (cd "$dir" && npm install --no-audit --no-fund --no-package-lock --loglevel=error >/dev/null) ||

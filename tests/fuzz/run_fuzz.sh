@@ -7,6 +7,9 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 seconds="${1:-600}"
 cd "$root"
+VORNHOLD_ROOT="$root"
+source scripts/setup.sh
+vornhold_install_packages cmake ninja-build clang libclang-rt-14-dev python3
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVORNHOLD_FUZZ=ON -DVORNHOLD_TESTS=OFF \
   -DVORNHOLD_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \

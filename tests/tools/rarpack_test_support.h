@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -27,13 +28,17 @@ class ScratchDir {
  public:
   ScratchDir() {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    path_ = fs::path(VORNHOLD_BINARY_DIR) / "test-scratch" /
-            (std::string(info->test_suite_name()) + "." + info->name() + "." +
-             std::to_string(getpid()));
+    std::string leaf = std::string(info->test_suite_name()) + "." + info->name() + "." +
+                       std::to_string(getpid());
+    std::replace(leaf.begin(), leaf.end(), '/', '_');  // parameterized names
+    path_ = fs::path(VORNHOLD_BINARY_DIR) / "test-scratch" / leaf;
     fs::remove_all(path_);
     fs::create_directories(path_);
   }
-  ~ScratchDir() { fs::remove_all(path_); }
+  ~ScratchDir() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
   ScratchDir(const ScratchDir&) = delete;
   ScratchDir& operator=(const ScratchDir&) = delete;
 

@@ -12,6 +12,7 @@ LzMatchFinder::LzMatchFinder()
     : buffer_(kWindowSize + kLookahead + 8),
       head_(std::size_t(1) << kHashBits),
       chain_(kWindowSize),
+      triples_(std::size_t(1) << kTripleBits),
       pairs_(std::size_t(1) << 16) {}
 
 void LzMatchFinder::Reset() {
@@ -19,6 +20,7 @@ void LzMatchFinder::Reset() {
   inserted_ = end_;
   streamStart_ = end_;
   std::fill(head_.begin(), head_.end(), end_);
+  std::fill(triples_.begin(), triples_.end(), end_);
   std::fill(pairs_.begin(), pairs_.end(), end_);
 }
 
@@ -44,14 +46,15 @@ std::size_t LzMatchFinder::Append(std::span<const std::uint8_t> data) {
 }
 
 void LzMatchFinder::InsertUpTo(std::uint32_t position) {
-  // A position needs the two bytes after it for its hash; the last two wait for more data.
-  const std::uint32_t hashable = end_ - base_ >= 2 ? end_ - 2 : base_;
+  // A position needs the three bytes after it for its hashes; the last three wait for more data.
+  const std::uint32_t hashable = end_ - base_ >= 3 ? end_ - 3 : base_;
   const std::uint32_t stop = std::int32_t(position - hashable) > 0 ? hashable : position;
   for (; std::int32_t(stop - inserted_) > 0; ++inserted_) {
     const std::uint8_t* p = At(inserted_);
-    std::uint32_t& head = head_[Hash3(p)];
+    std::uint32_t& head = head_[Hash4(p)];
     chain_[inserted_ & (kWindowSize - 1)] = head;
     head = inserted_;
+    triples_[Hash3(p)] = inserted_;
     pairs_[Pair(p)] = inserted_;
   }
 }

@@ -55,14 +55,19 @@ class LzMatchFinder {
                             std::uint32_t maxLength) const;
 
   // Chain steps per search and the length at which a search stops early.
-  int chainLimit = 48;
-  std::uint32_t niceLength = 128;
+  int chainLimit = 24;
+  std::uint32_t niceLength = 64;
 
  private:
   static constexpr int kHashBits = 17;
+  static constexpr int kTripleBits = 16;
+  static std::uint32_t Hash4(const std::uint8_t* p) {
+    const std::uint32_t v = p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
+    return (v * 0x9E3779B1u) >> (32 - kHashBits);
+  }
   static std::uint32_t Hash3(const std::uint8_t* p) {
     const std::uint32_t v = p[0] | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16);
-    return (v * 0x9E3779B1u) >> (32 - kHashBits);
+    return (v * 0x9E3779B1u) >> (32 - kTripleBits);
   }
   static std::uint32_t Pair(const std::uint8_t* p) { return p[0] | (std::uint32_t(p[1]) << 8); }
 
@@ -71,9 +76,10 @@ class LzMatchFinder {
   std::uint32_t end_ = 0;          // position after the last appended byte
   std::uint32_t inserted_ = 0;     // positions before this one are in the chains
   std::uint32_t streamStart_ = 0;  // first position of the current history
-  std::vector<std::uint32_t> head_;   // hash of three bytes -> last position
-  std::vector<std::uint32_t> chain_;  // position & (kWindowSize - 1) -> previous same-hash position
-  std::vector<std::uint32_t> pairs_;  // two bytes -> last position
+  std::vector<std::uint32_t> head_;     // hash of four bytes -> last position
+  std::vector<std::uint32_t> chain_;    // position & (kWindowSize - 1) -> previous same-hash position
+  std::vector<std::uint32_t> triples_;  // hash of three bytes -> last position
+  std::vector<std::uint32_t> pairs_;    // two bytes -> last position
 };
 
 template <typename MinLength>
@@ -82,10 +88,20 @@ int LzMatchFinder::FindMatches(std::uint32_t position, std::uint32_t maxLength, 
   if (maxLength < 3 || end_ - position < 3) return 0;
   const std::uint32_t reach = HistoryAt(position);
   const std::uint8_t* here = At(position);
-  std::uint32_t candidate = head_[Hash3(here)];
-  std::uint32_t lastDistance = 0;
   std::uint32_t best = 2;
   int found = 0;
+  // Three-byte matches come from the last occurrence only; the chains hold four-byte contexts.
+  if (const std::uint32_t distance = position - triples_[Hash3(here)]; distance != 0 && distance <= reach) {
+    const std::uint32_t length = MatchLength(position, distance, maxLength);
+    if (length >= 3 && length >= minLength(distance)) {
+      best = length;
+      matches[found++] = {length, distance};
+      if (length >= niceLength || length >= maxLength) return found;
+    }
+  }
+  if (end_ - position < 4) return found;
+  std::uint32_t candidate = head_[Hash4(here)];
+  std::uint32_t lastDistance = 0;
   for (int steps = chainLimit; steps > 0; --steps) {
     const std::uint32_t distance = position - candidate;
     // Chains run to older positions; anything else is a stale entry.
@@ -96,6 +112,8 @@ int LzMatchFinder::FindMatches(std::uint32_t position, std::uint32_t maxLength, 
       const std::uint32_t length = MatchLength(position, distance, maxLength);
       if (length > best && length >= minLength(distance)) {
         best = length;
+        // Keep the list in order of distance too: drop a longer-distance three-byte match.
+        if (found > 0 && matches[found - 1].distance > distance) --found;
         if (found == kMaxMatches) --found;
         matches[found++] = {length, distance};
         if (length >= niceLength || length >= maxLength) break;

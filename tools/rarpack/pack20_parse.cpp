@@ -8,8 +8,15 @@ using namespace rar20;
 
 namespace {
 
-// Matches at least this long are taken without looking one byte further.
-constexpr std::uint32_t kLazyLimit = 32;
+// Positions per dynamic-programming segment.
+constexpr std::uint32_t kSegment = 4096;
+// A match this long is taken at once: it ends the segment.
+constexpr std::uint32_t kNiceLength = 64;
+// After a chain match this long, the positions it covers (but the last few) skip the chain
+// search; matches starting inside it are mostly the same match, which the repeat distances find.
+constexpr std::uint32_t kSkipLength = 16;
+constexpr std::uint32_t kSkipKeep = 4;
+constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
 // Price of a symbol that the recent blocks did not use.
 constexpr std::uint8_t kUnusedPrice = 12;
 
@@ -51,79 +58,133 @@ void SymbolPrices::Update(const LengthArea& lzLengths) {
   for (int s = 0; s < kRepeatCount; ++s) repeat[s] = price(lzLengths[kLiteralCount + kDistanceCount + s]);
 }
 
-std::uint32_t LzParser::PriceOfMatch(std::uint32_t length, std::uint32_t distance) const {
-  const int lengthSlot = kLengthSlot[length - MatchLengthBonus(distance) - 3];
-  const int distanceSlot = DistanceSlot(distance - 1);
-  return prices_->literal[kSymMatch + lengthSlot] + kLengthBits[lengthSlot] +
-         prices_->distance[distanceSlot] + kDistanceBits[distanceSlot];
-}
-
-LzParser::Choice LzParser::Best(std::uint32_t position) const {
-  Choice best;
-  const std::uint32_t maxLength = std::min(LzMatchFinder::kMaxLength, entryEnd_ - position);
-  if (maxLength < 2) return best;
-  const std::uint32_t* prefix = literalPrefix_.data() + (position - prefixStart_);
-  auto offer = [&](std::uint32_t length, std::uint32_t distance, int kind, std::uint32_t price) {
-    const std::int32_t gain = std::int32_t(prefix[length] - prefix[0]) - std::int32_t(price);
-    if (gain > best.gain) best = {length, distance, gain, kind};
+LzParser::Step LzParser::Expand(std::uint32_t i, std::uint32_t position, std::uint32_t room, bool search) {
+  const Node& node = nodes_[i];
+  auto relax = [&](std::uint32_t length, std::uint32_t distance, int kind, std::uint32_t price) {
+    Node& target = nodes_[i + length];
+    const std::uint32_t cost = node.cost + price;
+    if (cost < target.cost) {
+      target.cost = cost;
+      target.from = i;
+      target.step = {length, distance, kind};
+      target.history = node.history;
+      target.history.Push(length, distance);
+    }
   };
+  if (Node& next = nodes_[i + 1]; node.cost + prices_->literal[*finder_.At(position)] < next.cost) {
+    next.cost = node.cost + prices_->literal[*finder_.At(position)];
+    next.from = i;
+    next.step = Step{};
+    next.history = node.history;
+  }
+  const std::uint32_t maxLength = std::min(LzMatchFinder::kMaxLength, entryEnd_ - position);
+  if (maxLength < 2) return {};
 
+  const MatchHistory& history = node.history;
   const std::uint32_t reach = finder_.HistoryAt(position);
-  const MatchHistory& history = *history_;
+  std::uint32_t repeatLength[4] = {};
   for (int k = 0; k < 4; ++k) {
     const std::uint32_t distance = history.Recent(k);
     if (distance == 0 || distance > reach) continue;
-    const std::uint32_t bonus = RepeatLengthBonus(distance);
-    const std::uint32_t length = finder_.MatchLength(position, distance, std::min(maxLength, 257 + bonus));
-    if (k == 0 && history.lastLength > 0 && history.lastLength <= maxLength &&
-        finder_.MatchLength(position, distance, history.lastLength) == history.lastLength) {
-      offer(history.lastLength, distance, kSymRepeatLast, prices_->literal[kSymRepeatLast]);
-    }
-    if (length >= 2 + bonus) {
-      const int slot = kLengthSlot[length - bonus - 2];
-      offer(length, distance, kSymOldDistance + k,
-            prices_->literal[kSymOldDistance + k] + prices_->repeat[slot] + kLengthBits[slot]);
-    }
+    bool seen = false;
+    for (int j = 0; j < k; ++j) seen = seen || history.Recent(j) == distance;
+    if (!seen) repeatLength[k] = finder_.MatchLength(position, distance, maxLength);
   }
-
-  if (const std::uint32_t distance = finder_.PairDistance(position); distance != 0 && distance <= 256) {
-    const int slot = kShortSlot[distance - 1];
-    offer(2, distance, kSymShortDistance, prices_->literal[kSymShortDistance + slot] + kShortDistanceBits[slot]);
-  }
-
   LzMatch matches[LzMatchFinder::kMaxMatches];
-  const int found = finder_.FindMatches(
-      position, maxLength, [](std::uint32_t distance) { return 3 + MatchLengthBonus(distance); }, matches);
-  for (int i = 0; i < found; ++i) {
-    const std::uint32_t distance = matches[i].distance;
-    const std::uint32_t length = std::min(matches[i].length, 258 + MatchLengthBonus(distance));
-    offer(length, distance, kSymMatch, PriceOfMatch(length, distance));
+  int found = 0;
+  if (search) {
+    found = finder_.FindMatches(
+        position, maxLength, [](std::uint32_t distance) { return 3 + MatchLengthBonus(distance); }, matches);
   }
-  return best;
+  lastSearchLength_ = found ? matches[found - 1].length : 0;
+
+  const auto repeatPrice = [&](int k, std::uint32_t length) -> std::uint32_t {
+    const int slot = kLengthSlot[length - RepeatLengthBonus(history.Recent(k)) - 2];
+    return prices_->literal[kSymOldDistance + k] + prices_->repeat[slot] + kLengthBits[slot];
+  };
+  const auto matchPrice = [&](std::uint32_t length, std::uint32_t distance) -> std::uint32_t {
+    const int lengthSlot = kLengthSlot[length - MatchLengthBonus(distance) - 3];
+    const int distanceSlot = DistanceSlot(distance - 1);
+    return prices_->literal[kSymMatch + lengthSlot] + kLengthBits[lengthSlot] + prices_->distance[distanceSlot] +
+           kDistanceBits[distanceSlot];
+  };
+  const bool lastAgain = history.lastLength > 0 && repeatLength[0] >= history.lastLength;
+
+  // A long match is taken at once: of those, the one that saves most over 8-bit literals.
+  Step nice;
+  std::int64_t niceGain = 0;
+  const auto offerNice = [&](const Step& step, std::uint32_t price) {
+    const std::int64_t gain = 8 * std::int64_t(step.length) - price;
+    if (step.length >= kNiceLength && gain > niceGain) {
+      nice = step;
+      niceGain = gain;
+    }
+  };
+  if (lastAgain) offerNice({history.lastLength, history.Recent(0), kSymRepeatLast}, prices_->literal[kSymRepeatLast]);
+  for (int k = 0; k < 4; ++k) {
+    const std::uint32_t length = std::min(repeatLength[k], 257 + RepeatLengthBonus(history.Recent(k)));
+    if (length >= kNiceLength) offerNice({length, history.Recent(k), kSymOldDistance + k}, repeatPrice(k, length));
+  }
+  if (found) {
+    const std::uint32_t distance = matches[found - 1].distance;
+    const std::uint32_t length = std::min(matches[found - 1].length, 258 + MatchLengthBonus(distance));
+    if (length >= kNiceLength) offerNice({length, distance, kSymMatch}, matchPrice(length, distance));
+  }
+  if (nice.length) return nice;
+
+  if (lastAgain && history.lastLength <= room) {
+    relax(history.lastLength, history.Recent(0), kSymRepeatLast, prices_->literal[kSymRepeatLast]);
+  }
+  for (int k = 0; k < 4; ++k) {
+    const std::uint32_t bonus = RepeatLengthBonus(history.Recent(k));
+    const std::uint32_t top = std::min({repeatLength[k], 257 + bonus, room});
+    for (std::uint32_t length = 2 + bonus; length <= top; ++length) {
+      relax(length, history.Recent(k), kSymOldDistance + k, repeatPrice(k, length));
+    }
+  }
+  if (const std::uint32_t distance = finder_.PairDistance(position); distance != 0 && distance <= 256 && room >= 2) {
+    const int slot = kShortSlot[distance - 1];
+    relax(2, distance, kSymShortDistance, prices_->literal[kSymShortDistance + slot] + kShortDistanceBits[slot]);
+  }
+  // Each length at the nearest distance that reaches it.
+  std::uint32_t covered = 2;
+  for (int m = 0; m < found; ++m) {
+    const std::uint32_t distance = matches[m].distance;
+    const std::uint32_t bonus = MatchLengthBonus(distance);
+    const int distanceSlot = DistanceSlot(distance - 1);
+    const std::uint32_t distancePrice = prices_->distance[distanceSlot] + kDistanceBits[distanceSlot];
+    const std::uint32_t top = std::min({matches[m].length, 258 + bonus, room});
+    for (std::uint32_t length = std::max(covered + 1, 3 + bonus); length <= top; ++length) {
+      const int lengthSlot = kLengthSlot[length - bonus - 3];
+      relax(length, distance, kSymMatch, prices_->literal[kSymMatch + lengthSlot] + kLengthBits[lengthSlot] + distancePrice);
+    }
+    covered = std::max(covered, top);
+  }
+  return {};
 }
 
-void LzParser::Emit(const Choice& choice, std::uint32_t position) {
+void LzParser::Emit(const Step& step, std::uint32_t position) {
   BlockStats& stats = *stats_;
   Pack20Token token;
-  if (choice.length == 0) {
+  if (step.length == 0) {
     token.symbol = *finder_.At(position);
     ++stats.frequencies[token.symbol];
     tokens_->push_back(token);
     return;
   }
-  const std::uint32_t length = choice.length;
-  const std::uint32_t distance = choice.distance;
-  if (choice.kind == kSymRepeatLast) {
+  const std::uint32_t length = step.length;
+  const std::uint32_t distance = step.distance;
+  if (step.kind == kSymRepeatLast) {
     token.symbol = kSymRepeatLast;
-  } else if (choice.kind < kSymShortDistance) {
+  } else if (step.kind < kSymShortDistance) {
     const std::uint32_t coded = length - RepeatLengthBonus(distance) - 2;
     const int slot = kLengthSlot[coded];
-    token.symbol = std::uint16_t(choice.kind);
+    token.symbol = std::uint16_t(step.kind);
     token.subSymbol = std::uint16_t(slot);
     token.subExtra = std::uint16_t(coded - kLengthBase[slot]);
     ++stats.frequencies[kLiteralCount + kDistanceCount + slot];
     stats.extraBits += kLengthBits[slot];
-  } else if (choice.kind == kSymShortDistance) {
+  } else if (step.kind == kSymShortDistance) {
     const int slot = kShortSlot[distance - 1];
     token.symbol = std::uint16_t(kSymShortDistance + slot);
     token.extra = std::uint16_t(distance - 1 - kShortDistanceBase[slot]);
@@ -152,35 +213,39 @@ std::uint32_t LzParser::Parse(std::uint32_t begin, std::uint32_t stop, std::uint
   tokens_ = &tokens;
   stats_ = &stats;
   entryEnd_ = entryEnd;
-
-  // Literal prices summed over every byte a match from [begin, stop] can cover.
-  prefixStart_ = begin;
-  const std::uint32_t last = std::min(entryEnd - begin, stop - begin + LzMatchFinder::kMaxLength);
-  literalPrefix_.resize(std::size_t(last) + 1);
-  literalPrefix_[0] = 0;
-  const std::uint8_t* bytes = finder_.At(begin);
-  for (std::uint32_t i = 0; i < last; ++i) literalPrefix_[i + 1] = literalPrefix_[i] + prices.literal[bytes[i]];
+  nodes_.resize(kSegment + 1);
 
   std::uint32_t position = begin;
-  finder_.InsertUpTo(position);
-  Choice choice = Best(position);
-  for (;;) {
-    if (choice.length > 0 && choice.length < kLazyLimit && entryEnd - position > 1) {
-      finder_.InsertUpTo(position + 1);
-      const Choice next = Best(position + 1);
-      if (next.gain > choice.gain) {
-        Emit(Choice{}, position);
-        ++position;
-        choice = next;
-        if (position - begin >= stop - begin) break;
-        continue;
-      }
+  while (position - begin < stop - begin) {
+    const std::uint32_t n = std::min(stop - position, kSegment);
+    nodes_[0].cost = 0;
+    nodes_[0].history = history;
+    for (std::uint32_t j = 1; j <= n; ++j) nodes_[j].cost = kInfinite;
+
+    Step cut;  // a long match that ends the segment early
+    std::uint32_t i = 0;
+    std::uint32_t searchFrom = 0;
+    for (; i < n; ++i) {
+      finder_.InsertUpTo(position + i);
+      cut = Expand(i, position + i, n - i, i >= searchFrom);
+      if (cut.length) break;
+      if (lastSearchLength_ >= kSkipLength) searchFrom = i + lastSearchLength_ - kSkipKeep;
     }
-    Emit(choice, position);
-    position += std::max<std::uint32_t>(choice.length, 1);
-    if (position - begin >= stop - begin) break;
-    finder_.InsertUpTo(position);
-    choice = Best(position);
+
+    // The cheapest path to node i, in order.
+    std::vector<std::uint32_t>& path = path_;
+    path.clear();
+    for (std::uint32_t j = i; j > 0; j = nodes_[j].from) path.push_back(j);
+    for (auto it = path.rbegin(); it != path.rend(); ++it) Emit(nodes_[*it].step, position + nodes_[*it].from);
+    // Each node's history is the one of the path that reaches it.
+    assert(history.ringIndex == nodes_[i].history.ringIndex && history.lastLength == nodes_[i].history.lastLength &&
+           std::equal(std::begin(history.distances), std::end(history.distances),
+                      std::begin(nodes_[i].history.distances)));
+    position += i;
+    if (cut.length) {
+      Emit(cut, position);
+      position += cut.length;
+    }
   }
   return position;
 }

@@ -1,11 +1,14 @@
 // LZ77 parse of the RAR 2.0 encoder: turns bytes into literal/length symbols with their extras.
 //
-// At each position the parser prices every way the format can code what follows: a literal, the
-// last match again (256), a match at one of the four last distances (257..260), a two-byte match
-// within 256 bytes (261..268) and the chain matches (270..297). It takes the option that saves
-// the most bits over literals, after looking one byte ahead (lazy matching). Prices are code
-// lengths of recent blocks. The match history mirrors the decoder's: every match pushes its
-// distance into the four-entry ring and becomes the last length and distance.
+// A forward dynamic-programming pass over segments of up to 4096 positions finds the cheapest
+// sequence of literals and matches under per-symbol prices (code lengths of recent blocks). At
+// each position it prices every way the format can code what follows: a literal, the last match
+// again (256), a match at one of the four last distances (257..260), a two-byte match within 256
+// bytes (261..268) and the chain matches at every length they allow (270..297). Each position
+// keeps the match history of the cheapest path that reaches it, so repeat symbols are priced
+// against the ring the decoder will have; the history mirrors the decoder's exactly (every match
+// pushes its distance and becomes the last length and distance). A match of 64 bytes or more is
+// taken at once, which keeps long repeats (runs of one byte) linear.
 #pragma once
 
 #include <cstdint>
@@ -62,24 +65,31 @@ class LzParser {
  public:
   explicit LzParser(LzMatchFinder& finder) : finder_(finder) {}
 
-  // Parses from `begin` until the first position at or after `stop`, with matches ending at or
-  // before `entryEnd`; the finder must hold the bytes up to min(stop + 260, entryEnd). Appends
-  // tokens and their statistics and returns the position reached.
+  // Parses from `begin` up to `stop` (a match of 64 bytes or more may end past it), with matches
+  // ending at or before `entryEnd`; the finder must hold the bytes up to min(stop + 260,
+  // entryEnd). Appends tokens and their statistics and returns the position reached.
   std::uint32_t Parse(std::uint32_t begin, std::uint32_t stop, std::uint32_t entryEnd,
                       const SymbolPrices& prices, MatchHistory& history,
                       std::vector<Pack20Token>& tokens, BlockStats& stats);
 
  private:
-  struct Choice {
+  struct Step {
     std::uint32_t length = 0;  // 0: a literal
     std::uint32_t distance = 0;
-    std::int32_t gain = 0;     // bits saved over coding the bytes as literals
     int kind = 0;              // symbol: 256, 257..260, 261 (short), 270 (chain match)
   };
+  // The cheapest way found to reach a position of the segment.
+  struct Node {
+    std::uint32_t cost = 0;  // bits from the segment's start
+    std::uint32_t from = 0;  // node the step starts at
+    Step step;
+    MatchHistory history;    // after the step
+  };
 
-  Choice Best(std::uint32_t position) const;
-  std::uint32_t PriceOfMatch(std::uint32_t length, std::uint32_t distance) const;
-  void Emit(const Choice& choice, std::uint32_t position);
+  // Prices the ways to code what follows node `i` (at `position`) and relaxes the nodes they
+  // reach within `room`; returns a match of kNiceLength or more instead, if there is one.
+  Step Expand(std::uint32_t i, std::uint32_t position, std::uint32_t room, bool search);
+  void Emit(const Step& step, std::uint32_t position);
 
   LzMatchFinder& finder_;
   // Per Parse call.
@@ -88,6 +98,7 @@ class LzParser {
   std::vector<Pack20Token>* tokens_ = nullptr;
   BlockStats* stats_ = nullptr;
   std::uint32_t entryEnd_ = 0;
-  std::uint32_t prefixStart_ = 0;
-  std::vector<std::uint32_t> literalPrefix_;  // summed literal prices from prefixStart_
+  std::vector<Node> nodes_;
+  std::vector<std::uint32_t> path_;
+  std::uint32_t lastSearchLength_ = 0;  // longest chain match of the last search
 };

@@ -1,7 +1,7 @@
 // RAR 2.0 compressor.
 //
 // [SECTIONS]
-//   Blocks        candidate blocks of 32 KiB: LZ parse and audio trials, the cheaper one kept
+//   Blocks        candidate blocks of 16 KiB: LZ parse and audio trials, the cheaper one kept
 //   Merging       neighbouring candidates of one mode share tables while that is cheaper
 //   Emission      table blocks (or the tables in force, at the start of a solid entry), symbols
 //   Entry end     byte alignment and padding that the decoder's end check cannot misread

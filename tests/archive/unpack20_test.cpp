@@ -10,55 +10,14 @@
 
 #include "archive/unpack20.h"
 #include "support/flat_stream_writer.h"
+#include "support/stream_decoder.h"
 
 namespace {
 
 using testsupport::FlatStreamWriter;
 using Bytes = std::vector<std::uint8_t>;
 
-class MemoryInput final : public PackedInput {
- public:
-  explicit MemoryInput(Bytes data) : data_(std::move(data)) {}
-  unsigned ReadPackedData(std::uint8_t* buffer, unsigned length) override {
-    const unsigned n = unsigned(std::min<std::size_t>(length, data_.size() - pos_));
-    if (n) std::memcpy(buffer, data_.data() + pos_, n);
-    pos_ += n;
-    return n;
-  }
-
- private:
-  Bytes data_;
-  std::size_t pos_ = 0;
-};
-
-// One decoder with its window, decoding entries in sequence as a solid stream would.
-class Decoder {
- public:
-  Decoder() : window_(new std::uint8_t[rar20::kWindowSize]()), unpack_(window_.get()) {}
-
-  // Decodes an entry of `size` bytes; returns what was delivered.
-  Bytes Entry(const Bytes& packed, std::uint32_t size, bool continuesSolid = false) {
-    MemoryInput input(packed);
-    // One spare byte past the end, to catch writes beyond the unpacked size.
-    Bytes out(std::size_t(size) + 1, 0xEE);
-    UnpackOutput output{out.data(), size, 0};
-    unpack_.UnpackEntry(input, output, continuesSolid);
-    EXPECT_EQ(out[size], 0xEE) << "decoder wrote past the unpacked size";
-    out.resize(output.delivered);
-    return out;
-  }
-
-  // An entry decoded only into the window, as a solid archive's earlier entries are.
-  void Skip(const Bytes& packed, std::uint32_t size, bool continuesSolid = false) {
-    MemoryInput input(packed);
-    UnpackOutput output{nullptr, size, 0};
-    unpack_.UnpackEntry(input, output, continuesSolid);
-  }
-
- private:
-  std::unique_ptr<std::uint8_t[]> window_;
-  Unpack20 unpack_;
-};
+using Decoder = testsupport::StreamDecoder;
 
 Bytes Str(const std::string& s) { return Bytes(s.begin(), s.end()); }
 

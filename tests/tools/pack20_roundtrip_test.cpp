@@ -11,46 +11,14 @@
 #include <vector>
 
 #include "archive/unpack20.h"
+#include "support/stream_decoder.h"
 #include "tools/rarpack/pack20.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-class MemoryInput final : public PackedInput {
- public:
-  explicit MemoryInput(const Bytes& data) : data_(data) {}
-  unsigned ReadPackedData(std::uint8_t* buffer, unsigned length) override {
-    const unsigned n = unsigned(std::min<std::size_t>(length, data_.size() - pos_));
-    if (n) std::memcpy(buffer, data_.data() + pos_, n);
-    pos_ += n;
-    return n;
-  }
-
- private:
-  const Bytes& data_;
-  std::size_t pos_ = 0;
-};
-
-// One decoder with its window, taking entries in sequence as a solid archive does.
-class Decoder {
- public:
-  Decoder() : window_(new std::uint8_t[rar20::kWindowSize]()), unpack_(window_.get()) {}
-
-  Bytes Entry(const Bytes& packed, std::size_t size, bool continuesSolid) {
-    MemoryInput input(packed);
-    Bytes out(size + 1, 0xEE);  // one spare byte catches writes past the end
-    UnpackOutput output{out.data(), std::uint32_t(size), 0};
-    unpack_.UnpackEntry(input, output, continuesSolid);
-    EXPECT_EQ(out[size], 0xEE) << "decoder wrote past the unpacked size";
-    out.resize(output.delivered);
-    return out;
-  }
-
- private:
-  std::unique_ptr<std::uint8_t[]> window_;
-  Unpack20 unpack_;
-};
+using Decoder = testsupport::StreamDecoder;
 
 // Deterministic pseudo-random numbers (xorshift64*).
 class Random {
@@ -145,7 +113,9 @@ std::size_t RoundTrip(const Bytes& data, Pack20Options options = {}, std::size_t
   const Bytes packed = encoder.PackEntry(data, false, alignTo);
   EXPECT_EQ(packed.size() % alignTo, 0u);
   // Extractors that read ahead of each symbol need the two zero bytes after the last one.
-  if (alignTo == 1) EXPECT_TRUE(packed.size() >= 3 && packed.end()[-1] == 0 && packed.end()[-2] == 0);
+  if (alignTo == 1) {
+    EXPECT_TRUE(packed.size() >= 3 && packed.end()[-1] == 0 && packed.end()[-2] == 0);
+  }
   const Bytes unpacked = Decoder().Entry(packed, data.size(), false);
   EXPECT_EQ(unpacked.size(), data.size());
   EXPECT_TRUE(unpacked == data) << "first difference at "

@@ -169,7 +169,7 @@ std::vector<std::uint8_t> GenerateTgaOfSize(int width, int height, std::uint64_t
   out.push_back(0);  // no image id
   out.push_back(0);  // no colour map
   out.push_back(2);  // uncompressed true colour
-  out.resize(out.size() + 5, 0);  // colour map specification
+  out.resize(out.size() + 5, 0);  // colour map fields (none)
   PutLe(out, 0, 2);  // x origin
   PutLe(out, 0, 2);  // y origin
   PutLe(out, static_cast<std::uint32_t>(width), 2);

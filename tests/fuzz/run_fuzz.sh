@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds the reader's fuzz target with clang (libFuzzer, ASan, UBSan) and runs it.
-#   tests/fuzz/run_fuzz.sh [SECONDS]     (default 600)
+# Builds the reader's fuzz targets with clang (libFuzzer, ASan, UBSan) and runs one.
+#   tests/fuzz/run_fuzz.sh [SECONDS] [TARGET]     (default 600 s, archive_extract_fuzz)
+# archive_extract_fuzz: whole archives through ArchiveExtract; unpack20_fuzz: the decoder alone.
 # Seeds: archives of every kind made by rarpack, and the real archives of ../shared/testdata when
 # present. The corpus and any crash files stay in build-fuzz/.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 seconds="${1:-600}"
+target="${2:-archive_extract_fuzz}"
 cd "$root"
 VORNHOLD_ROOT="$root"
 source scripts/setup.sh
@@ -16,7 +18,7 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DVORNHOLD_FUZZ=ON -DVORN
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
 cmake --build build-fuzz
 
-corpus=build-fuzz/corpus
+corpus=build-fuzz/corpus-$target
 seeds=build-fuzz/seeds
 mkdir -p "$corpus" "$seeds"
 if [ -z "$(ls -A "$seeds")" ]; then
@@ -39,5 +41,5 @@ PY
   done
   [ -d ../shared/testdata/rar ] && cp ../shared/testdata/rar/*.rar "$seeds/"
 fi
-build-fuzz/tests/fuzz/archive_extract_fuzz -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+build-fuzz/tests/fuzz/$target -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
   -max_len=65536 -artifact_prefix=build-fuzz/ "$corpus" "$seeds"

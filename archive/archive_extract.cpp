@@ -27,6 +27,10 @@ int ArchiveExtract(unsigned char** data, unsigned int* size, const char* entryNa
     g_firstCall = false;
     DebugLogOpen(kDebugLogPath);
   }
+  if (!data || !size) {
+    ARCHIVE_LOG("No place given for the extracted data!");
+    return 0;
+  }
   *data = nullptr;
   *size = 0;
 

@@ -92,9 +92,16 @@ TEST(ArchiveExtract, ArchiveStartsOtherThanTheMarkersAreRefused) {
 }
 
 TEST(ArchiveExtract, MissingOrUnreadableArchiveFails) {
-  TempFile file(Bytes{});
+  TempFile file(ArchiveBuilder().Stored("a", ToBytes("x")).bytes());
   EXPECT_EQ(Extract(file.path() + ".absent", "a").ok, 0);
   EXPECT_EQ(Extract(file.dir().string(), "a").ok, 0);  // a folder
+  unsigned char* data = nullptr;
+  unsigned size = 0;
+  EXPECT_EQ(ArchiveExtract(nullptr, &size, "a", file.path().c_str(), ""), 0);
+  EXPECT_EQ(ArchiveExtract(&data, nullptr, "a", file.path().c_str(), ""), 0);
+  EXPECT_EQ(ArchiveExtract(&data, &size, nullptr, file.path().c_str(), ""), 0);
+  EXPECT_EQ(ArchiveExtract(&data, &size, "a", nullptr, ""), 0);
+  EXPECT_EQ(data, nullptr);
 }
 
 TEST(ArchiveExtract, SkipsExtraMainHeaderBytesAndForeignBlocks) {

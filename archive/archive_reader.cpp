@@ -105,10 +105,13 @@ int ArchiveReader::ScanAndExtract() {
   }
 }
 
-// Checks the requested entry's declared sizes before its buffer is allocated, so that a tiny
-// damaged file cannot ask for a huge allocation. Returns true (failure reported) to refuse.
+// Checks the requested entry's declared sizes before its buffer is allocated, against the packed
+// bytes the file really holds, so that a tiny damaged file cannot ask for a huge allocation.
+// Returns true (failure reported) to refuse.
 bool ArchiveReader::RefuseEntrySize() {
-  const std::uint32_t packed = (block_.flags & kLongBlock) ? block_.packedSize : 0;
+  const std::uint64_t dataStart = blockStart_ + block_.size;
+  const std::uint64_t inFile = file_.Size() > dataStart ? file_.Size() - dataStart : 0;
+  const std::uint64_t packed = std::min<std::uint64_t>((block_.flags & kLongBlock) ? block_.packedSize : 0, inFile);
   const char* refusal = nullptr;
   if (block_.unpackedSize > kMaxUnpackedSize)
     refusal = "Unpacked size over 256 MiB refused!";

@@ -163,6 +163,9 @@ TEST(ArchiveExtract, CorruptSizesAreRefusedBeforeAllocating) {
   EXPECT_EQ(Extract(with([](FileBlock& f) { f.unpackedSize = 0xFFFFFFF0; }), "e").ok, 0);
   EXPECT_EQ(Extract(with([](FileBlock& f) { f.unpackedSize = 11; }), "e").ok, 0);  // stored > packed
   EXPECT_EQ(Extract(with([](FileBlock& f) { f.method = 0x33; f.unpackedSize = 200u << 20; }), "e").ok, 0);
+  // Declared sizes larger than the file could hold: refused before any allocation.
+  EXPECT_EQ(Extract(with([](FileBlock& f) { f.packedSize = 100u << 20; f.unpackedSize = 100u << 20; }), "e").ok, 0);
+  EXPECT_EQ(Extract(with([](FileBlock& f) { f.method = 0x33; f.packedSize = 1u << 20; f.unpackedSize = 100u << 20; }), "e").ok, 0);
   // A data area running past the end of the file: the entry's own bytes are all there.
   EXPECT_EQ(Extract(with([](FileBlock& f) { f.packedSize = 0x7FFFFFFF; }), "e").ok, 1);
   EXPECT_EQ(Extract(with([](FileBlock& f) { f.packedSize = 5; f.unpackedSize = 5; }), "e").ok, 0);

@@ -55,6 +55,39 @@ TEST(DebugLog, WritesTimedLinesIntoAnExistingTempFolder) {
       testing::ExitedWithCode(0), "");
 }
 
+// Sizes a damaged header declares beyond what the file holds are refused before allocating, and
+// the log says why.
+TEST(DebugLog, ImpossibleSizesAreRefusedWithAReason) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  testsupport::FileBlock stored;
+  stored.name = "stored";
+  stored.content = ToBytes("ten bytes!");
+  stored.data = stored.content;
+  stored.packedSize = stored.unpackedSize = 100u << 20;
+  testsupport::FileBlock packed = stored;
+  packed.name = "packed";
+  packed.method = rar20::kMethodBest;
+  packed.data = {0};
+  packed.packedSize = 1;
+  packed.unpackedSize = 4096;
+  TempFile archive(ArchiveBuilder().File(packed).File(stored).bytes());
+  std::filesystem::create_directory(archive.dir() / "temp");
+  EXPECT_EXIT(
+      {
+        if (chdir(archive.dir().c_str()) != 0) std::exit(2);
+        unsigned char* data = nullptr;
+        unsigned size = 0;
+        const int a = ArchiveExtract(&data, &size, "stored", "test.rar", "");
+        const int b = ArchiveExtract(&data, &size, "packed", "test.rar", "");
+        const std::string log = ReadAll("temp/debug_unrar.txt");
+        const bool good = a == 0 && b == 0 &&
+                          log.find("- Stored file larger than its packed data!\n") != std::string::npos &&
+                          log.find("- Unpacked size impossible for the packed data!\n") != std::string::npos;
+        std::exit(good ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+}
+
 TEST(DebugLog, NothingIsWrittenWithoutTheTempFolder) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   TempFile archive(ArchiveBuilder().Stored("entry.txt", ToBytes("hello")).bytes());

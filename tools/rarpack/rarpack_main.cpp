@@ -347,8 +347,8 @@ int CommandAdd(const std::vector<std::string>& args) {
   if (!WriteRarArchive(entries, options, archive, error)) throw Failure{error};
   ReplaceFileAtomically(archivePath, archive);
   if (inputBytes >= kProgressThreshold) {
-    std::fprintf(stderr, "rarpack: wrote %s: %zu entries, %zu bytes\n", archivePath.c_str(),
-                 entries.size(), archive.size());
+    std::fprintf(stderr, "rarpack: wrote %s: %zu %s, %zu bytes\n", archivePath.c_str(),
+                 entries.size(), entries.size() == 1 ? "entry" : "entries", archive.size());
   }
   return 0;
 }

@@ -1,0 +1,36 @@
+// Where finished frames go, and the run's trace file.
+//
+// The graphics devices hand every Present here; the host decides what happens to the frame (a
+// window, PNG files, nothing), writes the trace line and advances a fixed-step clock. Nothing in
+// the platform's services knows which of these are active.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+struct HWND__;
+
+namespace platform {
+
+// A presented frame as 0x00RRGGBB pixels, top row first (16-bit back buffers are widened).
+struct FrameImage {
+  int width = 0;   // pixels
+  int height = 0;  // pixels
+  std::vector<std::uint32_t> xrgb;
+};
+
+// window: the device's window; image: null for a device that draws nothing.
+using PresentHandler = std::function<void(HWND__* window, const FrameImage* image)>;
+
+void SetPresentHandler(PresentHandler handler);
+// Called by a device at each Present, after the frame is complete.
+void DeliverPresent(HWND__* window, const FrameImage* image);
+
+// The trace: one line per engine-level operation, enabled by the host.
+bool TraceEnabled();
+void TraceOpen(std::FILE* file);  // takes ownership; null turns tracing off
+void TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+// The C runtime pieces whose results the system depends on, behaving as Microsoft's runtime does.
+//
+// - WinRand / WinSrand: the runtime's rand(): a 32-bit linear congruential generator
+//   (state * 214013 + 2531011) returning bits 16..30 of the state, 0..32767. The state starts at 1
+//   (never-seeded rand gives 41, 18467, 6334, ...). One state for the whole program.
+// - TextModeFile: a file opened like fopen(name, "r") on Windows: CR LF reads as one '\n', and a
+//   Ctrl-Z byte (0x1A) ends the file. A CR not followed by LF is kept.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+int WinRand();
+void WinSrand(unsigned seed);
+
+class TextModeFile {
+ public:
+  explicit TextModeFile(const char* name);
+  ~TextModeFile();
+  TextModeFile(const TextModeFile&) = delete;
+  TextModeFile& operator=(const TextModeFile&) = delete;
+
+  bool IsOpen() const { return file_ != nullptr; }
+  // The next line without its newline; false at end of file (or when the file is not open). A
+  // last line without a newline is still a line. No length limit: the caller decides.
+  bool ReadLine(std::string& line);
+
+ private:
+  int NextChar();  // one text-mode character, or EOF
+
+  std::FILE* file_ = nullptr;
+  bool ended_ = false;  // Ctrl-Z or the real end was seen
+};

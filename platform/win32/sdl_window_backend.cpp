@@ -1,0 +1,261 @@
+#include "platform/win32/sdl_window_backend.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/win32/window_table.h"
+
+namespace win32 {
+
+struct SdlWindowBackend::NativeWindow {
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;  // null when SDL could not make one: frames are dropped
+  SDL_Texture* texture = nullptr;
+  int textureWidth = 0;   // pixels
+  int textureHeight = 0;  // pixels
+  bool fullscreen = false;
+
+  ~NativeWindow() {
+    if (texture) SDL_DestroyTexture(texture);
+    if (renderer) SDL_DestroyRenderer(renderer);
+    if (window) SDL_DestroyWindow(window);
+  }
+};
+
+namespace {
+
+// SDL key to Windows virtual-key code; 0 for keys the system never sees.
+WPARAM VirtualKeyOf(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return static_cast<WPARAM>('A' + (key - SDLK_a));
+  if (key >= SDLK_0 && key <= SDLK_9) return static_cast<WPARAM>('0' + (key - SDLK_0));
+  if (key >= SDLK_F1 && key <= SDLK_F12) return VK_F1 + static_cast<WPARAM>(key - SDLK_F1);
+  switch (key) {
+    case SDLK_ESCAPE: return VK_ESCAPE;
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return VK_RETURN;
+    case SDLK_SPACE: return VK_SPACE;
+    case SDLK_TAB: return VK_TAB;
+    case SDLK_BACKSPACE: return VK_BACK;
+    case SDLK_LEFT: return VK_LEFT;
+    case SDLK_RIGHT: return VK_RIGHT;
+    case SDLK_UP: return VK_UP;
+    case SDLK_DOWN: return VK_DOWN;
+    case SDLK_LSHIFT:
+    case SDLK_RSHIFT: return VK_SHIFT;
+    case SDLK_LCTRL:
+    case SDLK_RCTRL: return VK_CONTROL;
+    default: return 0;
+  }
+}
+
+void AddEscapePress(std::vector<NativeKeyEvent>& events, HWND window) {
+  events.push_back(NativeKeyEvent{window, VK_ESCAPE, true, false});
+  events.push_back(NativeKeyEvent{window, VK_ESCAPE, false, false});
+}
+
+// The largest rectangle of the image's shape that fits the output, centred.
+SDL_Rect FitRect(int imageWidth, int imageHeight, int outWidth, int outHeight) {
+  if (imageWidth <= 0 || imageHeight <= 0) return SDL_Rect{0, 0, outWidth, outHeight};
+  // Compare outWidth/outHeight with imageWidth/imageHeight without rounding.
+  const long long byWidth = static_cast<long long>(outWidth) * imageHeight;
+  const long long byHeight = static_cast<long long>(outHeight) * imageWidth;
+  int w = outWidth;
+  int h = outHeight;
+  if (byWidth > byHeight) {
+    w = static_cast<int>(byHeight / imageHeight);  // output is wider: borders left and right
+  } else {
+    h = static_cast<int>(byWidth / imageWidth);  // output is taller: borders top and bottom
+  }
+  return SDL_Rect{(outWidth - w) / 2, (outHeight - h) / 2, w, h};
+}
+
+}  // namespace
+
+SdlWindowBackend::SdlWindowBackend() = default;
+
+SdlWindowBackend::~SdlWindowBackend() {
+  windows_.clear();
+  if (open_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool SdlWindowBackend::Open(std::string& error) {
+  if (open_) return true;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    error = std::string("cannot open a window (no display?): ") + SDL_GetError();
+    return false;
+  }
+  if (SDL_GetNumVideoDisplays() < 1) {
+    error = std::string("cannot open a window: no display found");
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
+  open_ = true;
+  return true;
+}
+
+SdlWindowBackend::NativeWindow* SdlWindowBackend::Find(HWND window) {
+  const auto it = windows_.find(window);
+  return it == windows_.end() ? nullptr : it->second.get();
+}
+
+void SdlWindowBackend::CreateNativeWindow(HWND window, const char* title, int clientWidth,
+                                          int clientHeight) {
+  if (!open_) return;
+  auto native = std::make_unique<NativeWindow>();
+  native->window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                                    std::max(clientWidth, 1), std::max(clientHeight, 1),
+                                    SDL_WINDOW_HIDDEN);
+  if (!native->window) {
+    std::fprintf(stderr, "warning: no native window: %s\n", SDL_GetError());
+    return;
+  }
+  native->renderer = SDL_CreateRenderer(native->window, -1, 0);
+  if (!native->renderer) {
+    native->renderer = SDL_CreateRenderer(native->window, -1, SDL_RENDERER_SOFTWARE);
+  }
+  windows_[window] = std::move(native);
+}
+
+void SdlWindowBackend::DestroyNativeWindow(HWND window) { windows_.erase(window); }
+
+void SdlWindowBackend::ShowNativeWindow(HWND window, bool visible) {
+  NativeWindow* native = Find(window);
+  if (!native) return;
+  if (visible) {
+    SDL_ShowWindow(native->window);
+    SDL_RaiseWindow(native->window);
+  } else {
+    SDL_HideWindow(native->window);
+  }
+}
+
+void SdlWindowBackend::SetFullscreen(HWND window, bool fullscreen) {
+  NativeWindow* native = Find(window);
+  if (!native || native->fullscreen == fullscreen) return;
+  const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
+  if (SDL_SetWindowFullscreen(native->window, flags) == 0) {
+    native->fullscreen = fullscreen;
+  }
+}
+
+std::vector<NativeKeyEvent> SdlWindowBackend::PollEvents() {
+  std::vector<NativeKeyEvent> events;
+  if (!open_) return events;
+  bool closeSeen = false;
+  SDL_Event event;
+  while (SDL_PollEvent(&event)) {
+    switch (event.type) {
+      case SDL_KEYDOWN:
+      case SDL_KEYUP: {
+        const WPARAM vk = VirtualKeyOf(event.key.keysym.sym);
+        if (vk == 0) break;
+        HWND target = nullptr;
+        for (const auto& [hwnd, native] : windows_) {
+          if (SDL_GetWindowID(native->window) == event.key.windowID) target = hwnd;
+        }
+        if (!target) target = detail::MainWindow();
+        events.push_back(
+            NativeKeyEvent{target, vk, event.type == SDL_KEYDOWN, event.key.repeat != 0});
+        break;
+      }
+      case SDL_WINDOWEVENT:
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) {
+          for (const auto& [hwnd, native] : windows_) {
+            if (SDL_GetWindowID(native->window) == event.window.windowID) {
+              AddEscapePress(events, hwnd);
+              closeSeen = true;
+            }
+          }
+        }
+        break;
+      case SDL_QUIT:  // the last window closed (already reported) or the session / Ctrl-C
+        if (!closeSeen) AddEscapePress(events, detail::MainWindow());
+        closeSeen = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return events;
+}
+
+bool SdlWindowBackend::WaitForEvents(int timeoutMs) {
+  if (!open_ || windows_.empty()) return false;
+  SDL_WaitEventTimeout(nullptr, timeoutMs);
+  return true;
+}
+
+void SdlWindowBackend::SetCursorVisible(bool visible) {
+  if (open_) SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE);
+}
+
+int SdlWindowBackend::ShowMessageBox(HWND owner, const char* text, const char* caption,
+                                     UINT type) {
+  const bool okCancel = (type & 0xF) == MB_OKCANCEL;
+  // With OK alone, Escape means OK too.
+  const Uint32 okFlags = okCancel ? SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT
+                                  : SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT |
+                                        SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT;
+  const SDL_MessageBoxButtonData buttons[] = {
+      {okFlags, IDOK, "OK"},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, IDCANCEL, "Cancel"},
+  };
+  Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+  if ((type & 0xF0) == MB_ICONERROR) flags = SDL_MESSAGEBOX_ERROR;
+  if ((type & 0xF0) == MB_ICONEXCLAMATION) flags = SDL_MESSAGEBOX_WARNING;
+  NativeWindow* parent = Find(owner);
+  const SDL_MessageBoxData data = {flags,   parent ? parent->window : nullptr,
+                                   caption, text,
+                                   okCancel ? 2 : 1, buttons,
+                                   nullptr};
+  int pressed = 0;
+  if (!open_ || SDL_ShowMessageBox(&data, &pressed) != 0 || pressed < 0) {
+    // No way to show it (or closed without a button): say it on stderr, as headless does.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    return okCancel && pressed < 0 ? IDCANCEL : IDOK;
+  }
+  return pressed;
+}
+
+std::vector<ScreenMode> SdlWindowBackend::DisplayModes() const {
+  return StandardScreenModes(DesktopMode().refreshHz);
+}
+
+ScreenMode SdlWindowBackend::DesktopMode() const {
+  SDL_DisplayMode mode{};
+  if (!open_ || SDL_GetDesktopDisplayMode(0, &mode) != 0) return ScreenMode{1024, 768, 32, 60};
+  const int bits = SDL_BYTESPERPIXEL(mode.format) == 4
+                       ? 32
+                       : static_cast<int>(SDL_BITSPERPIXEL(mode.format));
+  return ScreenMode{mode.w, mode.h, bits, mode.refresh_rate};
+}
+
+void SdlWindowBackend::ShowFrame(HWND window, const platform::FrameImage& image) {
+  NativeWindow* native = Find(window);
+  if (!native || !native->renderer || image.width <= 0 || image.height <= 0) return;
+  if (image.xrgb.size() < static_cast<size_t>(image.width) * image.height) return;
+  if (!native->texture || native->textureWidth != image.width ||
+      native->textureHeight != image.height) {
+    if (native->texture) SDL_DestroyTexture(native->texture);
+    native->texture = SDL_CreateTexture(native->renderer, SDL_PIXELFORMAT_RGB888,
+                                        SDL_TEXTUREACCESS_STREAMING, image.width, image.height);
+    native->textureWidth = native->texture ? image.width : 0;
+    native->textureHeight = native->texture ? image.height : 0;
+    if (!native->texture) return;
+  }
+  SDL_UpdateTexture(native->texture, nullptr, image.xrgb.data(), image.width * 4);
+  int outWidth = 0;
+  int outHeight = 0;
+  SDL_GetRendererOutputSize(native->renderer, &outWidth, &outHeight);
+  const SDL_Rect target = native->fullscreen
+                              ? FitRect(image.width, image.height, outWidth, outHeight)
+                              : SDL_Rect{0, 0, outWidth, outHeight};
+  SDL_SetRenderDrawColor(native->renderer, 0, 0, 0, 255);
+  SDL_RenderClear(native->renderer);
+  SDL_RenderCopy(native->renderer, native->texture, nullptr, &target);
+  SDL_RenderPresent(native->renderer);
+}
+
+}  // namespace win32

@@ -1,0 +1,49 @@
+// The SDL2 window backend: one real window per Win32 window.
+//
+// Windowed, a frame is drawn at the client size; in desktop full screen it is scaled to fit with
+// its own shape kept, black borders around it. Because full screen never changes the display's
+// mode, every standard mode can be offered: DisplayModes() is the standard list at the desktop's
+// refresh rate. Keys become virtual-key events; a close request (window close button, or the end
+// of the session / Ctrl-C) arrives as Escape.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/win32/window_backend.h"
+
+namespace win32 {
+
+class SdlWindowBackend final : public WindowBackend {
+ public:
+  SdlWindowBackend();
+  ~SdlWindowBackend() override;
+  SdlWindowBackend(const SdlWindowBackend&) = delete;
+  SdlWindowBackend& operator=(const SdlWindowBackend&) = delete;
+
+  // Starts SDL's video. False with a one-line reason when there is no display.
+  bool Open(std::string& error);
+
+  void CreateNativeWindow(HWND window, const char* title, int clientWidth,
+                          int clientHeight) override;
+  void DestroyNativeWindow(HWND window) override;
+  void ShowNativeWindow(HWND window, bool visible) override;
+  void SetFullscreen(HWND window, bool fullscreen) override;
+  std::vector<NativeKeyEvent> PollEvents() override;
+  bool WaitForEvents(int timeoutMs) override;
+  void SetCursorVisible(bool visible) override;
+  int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+  std::vector<ScreenMode> DisplayModes() const override;
+  ScreenMode DesktopMode() const override;
+  void ShowFrame(HWND window, const platform::FrameImage& image) override;
+
+ private:
+  struct NativeWindow;
+  NativeWindow* Find(HWND window);
+
+  bool open_ = false;
+  std::map<HWND, std::unique_ptr<NativeWindow>> windows_;
+};
+
+}  // namespace win32

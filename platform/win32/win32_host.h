@@ -1,0 +1,33 @@
+// The host's controls over the Win32 layer (not Win32 API): the clock mode, the timeline origin the
+// trace reads, and scripted key presses.
+//
+// Clock: GetTickCount and QueryPerformanceCounter read one clock.
+// - Real (the default): the steady system clock; GetTickCount counts milliseconds from the start
+//   of the run, the counter 100 ns units (frequency 10,000,000).
+// - Fixed step: starts at 0 and moves only in AdvanceClockOneFrame (the host calls it at every
+//   Present). After n frames at f frames/s, GetTickCount = floor(n * 1000 / f) and the counter =
+//   round(n * 10^7 / f), computed from n each time so nothing drifts.
+#pragma once
+
+#include "platform/win32/win32.h"
+
+namespace win32 {
+
+void UseRealClock();
+// framesPerSecond > 0. Restarts the fixed-step clock at frame 0.
+void UseFixedStepClock(double framesPerSecond);
+bool FixedStepClock();
+// One frame period on the fixed-step clock; nothing in real mode.
+void AdvanceClockOneFrame();
+
+// The entry calls this once, right after it first sets its timeline zero; the pointer is kept (the
+// trace reads the current value through it) and the value at this moment anchors scripted input.
+void SetTimelineOrigin(const DWORD* startTick);
+const DWORD* TimelineOrigin();  // null until set
+
+// A press (WM_KEYDOWN then WM_KEYUP) of virtualKey, posted to the main window (the newest
+// top-level window) at the first queue poll (PeekMessageA / GetMessageA) at which GetTickCount has
+// reached the origin's value plus msAfterOrigin. Nothing fires before SetTimelineOrigin.
+void ScheduleKeyPress(DWORD msAfterOrigin, WPARAM virtualKey);
+
+}  // namespace win32

@@ -1,0 +1,95 @@
+// The native side of the Win32 windows: a real window (SDL2) or none at all (headless).
+//
+// The host picks one backend before the system starts (SetWindowBackend); headless is the
+// default. The Win32 layer keeps every window's state itself and asks the backend only for what
+// needs a screen: the native window, full screen, key events, the cursor, message boxes, the
+// adapter's display modes and showing presented frames. Nothing about time lives here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/host_glue/present_hub.h"
+#include "platform/win32/win32.h"
+
+namespace win32 {
+
+// One display mode of the adapter.
+struct ScreenMode {
+  int width = 0;         // pixels
+  int height = 0;        // pixels
+  int bitsPerPixel = 0;  // 16, 24 or 32
+  int refreshHz = 0;     // 0 = unknown / adapter default
+  friend bool operator==(const ScreenMode&, const ScreenMode&) = default;
+};
+
+// A key that went down or up in a native window, as a virtual-key code.
+struct NativeKeyEvent {
+  HWND window = nullptr;  // the Win32 window whose native window had the focus
+  WPARAM virtualKey = 0;
+  bool down = true;
+  bool repeat = false;  // auto-repeat of a key that is already down
+};
+
+class WindowBackend {
+ public:
+  virtual ~WindowBackend() = default;
+
+  // Makes the native window for a new Win32 window, hidden, with this client size in pixels.
+  virtual void CreateNativeWindow(HWND window, const char* title, int clientWidth,
+                                  int clientHeight) = 0;
+  virtual void DestroyNativeWindow(HWND window) = 0;
+  virtual void ShowNativeWindow(HWND window, bool visible) = 0;
+  // Desktop full screen (frames scaled to fit, shape kept, black borders) or back to windowed.
+  virtual void SetFullscreen(HWND window, bool fullscreen) = 0;
+  // Native events since the last call. A close request arrives as Escape down and up.
+  virtual std::vector<NativeKeyEvent> PollEvents() = 0;
+  // Waits up to timeoutMs for a native event. False when no native event can ever arrive.
+  virtual bool WaitForEvents(int timeoutMs) = 0;
+  virtual void SetCursorVisible(bool visible) = 0;
+  // MessageBoxA's work: returns IDOK / IDCANCEL.
+  virtual int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) = 0;
+  virtual std::vector<ScreenMode> DisplayModes() const = 0;
+  virtual ScreenMode DesktopMode() const = 0;
+  // Shows a presented frame in the window: windowed at the client size; full screen scaled to fit.
+  virtual void ShowFrame(HWND window, const platform::FrameImage& image) = 0;
+};
+
+// The active backend (headless until the host sets another).
+WindowBackend& GetWindowBackend();
+void SetWindowBackend(std::unique_ptr<WindowBackend> backend);
+
+// The standard list: 320x200, 320x240, 640x400, 640x480, 800x600, 1024x768 and 1280x960, each in
+// 16 and 32 bits, at the given refresh rate.
+std::vector<ScreenMode> StandardScreenModes(int refreshHz);
+
+// No window at all: frames go nowhere, message boxes go to stderr, no native input.
+class HeadlessBackend final : public WindowBackend {
+ public:
+  HeadlessBackend();
+
+  // For the host: the adapter seen by the devices (for example a 16-bit desktop).
+  void SetDisplayModes(std::vector<ScreenMode> modes) { modes_ = std::move(modes); }
+  void SetDesktopMode(const ScreenMode& mode) { desktop_ = mode; }
+  bool CursorVisible() const { return cursorVisible_; }
+
+  void CreateNativeWindow(HWND, const char*, int, int) override {}
+  void DestroyNativeWindow(HWND) override {}
+  void ShowNativeWindow(HWND, bool) override {}
+  void SetFullscreen(HWND, bool) override {}
+  std::vector<NativeKeyEvent> PollEvents() override { return {}; }
+  bool WaitForEvents(int) override { return false; }
+  void SetCursorVisible(bool visible) override { cursorVisible_ = visible; }
+  int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
+  std::vector<ScreenMode> DisplayModes() const override { return modes_; }
+  ScreenMode DesktopMode() const override { return desktop_; }
+  void ShowFrame(HWND, const platform::FrameImage&) override {}
+
+ private:
+  std::vector<ScreenMode> modes_;
+  ScreenMode desktop_;
+  bool cursorVisible_ = true;
+};
+
+}  // namespace win32

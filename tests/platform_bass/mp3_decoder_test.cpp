@@ -1,0 +1,91 @@
+#include "platform/bass/mp3_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform_bass/mp3_fixtures.h"
+
+namespace {
+
+using bass::Mp3Decoder;
+using bass_test::SineMp3;
+using bass_test::ZeroCrossings;
+
+// Decodes the whole file in small pieces, as the audio thread does.
+std::vector<std::int16_t> DecodeAll(Mp3Decoder& decoder, std::size_t piece = 1000) {
+  std::vector<std::int16_t> all;
+  std::vector<std::int16_t> buffer(2 * piece);
+  for (;;) {
+    const std::size_t got = decoder.Read(buffer.data(), piece);
+    all.insert(all.end(), buffer.begin(), buffer.begin() + 2 * got);
+    if (got < piece) break;
+  }
+  return all;
+}
+
+TEST(Mp3Decoder, DecodesStereoFileToItsLengthAndFrequencies) {
+  const std::string path = SineMp3(44100, 2, 1.0, 440.0, 1000.0);
+  BASS_TEST_REQUIRE_MP3(path);
+  Mp3Decoder decoder;
+  ASSERT_EQ(decoder.Open(path.c_str(), 44100), Mp3Decoder::OpenResult::kOk);
+  const std::vector<std::int16_t> pcm = DecodeAll(decoder);
+  EXPECT_TRUE(decoder.Ended());
+  // Gapless decoding drops the encoder's delay and padding: the length is the WAV's.
+  EXPECT_EQ(pcm.size() / 2, 44100u);
+  // A sine of f Hz crosses zero 2f times a second; left and right must not be swapped.
+  EXPECT_NEAR(ZeroCrossings(pcm, 0), 880, 4);
+  EXPECT_NEAR(ZeroCrossings(pcm, 1), 2000, 4);
+  // Nothing more after the end.
+  std::int16_t more[8] = {};
+  EXPECT_EQ(decoder.Read(more, 4), 0u);
+}
+
+TEST(Mp3Decoder, ConvertsMonoAtAnotherRateToStereoAtTheOutputRate) {
+  const std::string path = SineMp3(22050, 1, 0.5, 660.0);
+  BASS_TEST_REQUIRE_MP3(path);
+  Mp3Decoder decoder;
+  ASSERT_EQ(decoder.Open(path.c_str(), 44100), Mp3Decoder::OpenResult::kOk);
+  const std::vector<std::int16_t> pcm = DecodeAll(decoder);
+  // Half a second at 44100 Hz; the resampler may round at the ends.
+  EXPECT_NEAR(static_cast<double>(pcm.size() / 2), 22050.0, 64.0);
+  EXPECT_NEAR(ZeroCrossings(pcm, 0), 660, 4);
+  for (std::size_t i = 0; i < pcm.size(); i += 2) ASSERT_EQ(pcm[i], pcm[i + 1]) << "frame " << i / 2;
+}
+
+TEST(Mp3Decoder, RewindReplaysTheSameSamples) {
+  const std::string path = SineMp3(44100, 2, 1.0, 440.0, 1000.0);
+  BASS_TEST_REQUIRE_MP3(path);
+  Mp3Decoder decoder;
+  ASSERT_EQ(decoder.Open(path.c_str(), 44100), Mp3Decoder::OpenResult::kOk);
+  std::vector<std::int16_t> first(2 * 5000);
+  ASSERT_EQ(decoder.Read(first.data(), 5000), 5000u);
+  DecodeAll(decoder);
+  ASSERT_TRUE(decoder.Ended());
+  ASSERT_TRUE(decoder.Rewind());
+  EXPECT_FALSE(decoder.Ended());
+  std::vector<std::int16_t> again(2 * 5000);
+  ASSERT_EQ(decoder.Read(again.data(), 5000), 5000u);
+  EXPECT_EQ(first, again);
+}
+
+TEST(Mp3Decoder, RefusesWhatIsNotAReadableMp3) {
+  Mp3Decoder decoder;
+  const std::string dir = bass_test::TempDir();
+  EXPECT_EQ(decoder.Open((dir + "/no such file.mp3").c_str(), 44100),
+            Mp3Decoder::OpenResult::kCannotOpen);
+  EXPECT_EQ(decoder.Open(dir.c_str(), 44100), Mp3Decoder::OpenResult::kCannotOpen);
+  EXPECT_EQ(decoder.Open(nullptr, 44100), Mp3Decoder::OpenResult::kCannotOpen);
+  EXPECT_EQ(decoder.Open(bass_test::WriteFile("empty.mp3", "").c_str(), 44100),
+            Mp3Decoder::OpenResult::kNotMp3);
+  const std::string text(4000, 'x');
+  EXPECT_EQ(decoder.Open(bass_test::WriteFile("text.mp3", text).c_str(), 44100),
+            Mp3Decoder::OpenResult::kNotMp3);
+  // A refused file leaves a decoder that yields nothing rather than stale data.
+  std::int16_t out[4] = {};
+  EXPECT_EQ(decoder.Read(out, 2), 0u);
+  EXPECT_FALSE(decoder.Rewind());
+}
+
+}  // namespace

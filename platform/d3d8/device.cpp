@@ -1,0 +1,211 @@
+#include "platform/d3d8/device.h"
+
+#include <algorithm>
+#include <new>
+
+#include "platform/d3d8/d3d8_host.h"
+#include "platform/d3d8/display_link.h"
+#include "platform/d3d8/ref/ref_surface.h"
+#include "platform/d3d8/vertex_buffer.h"
+
+namespace d3d8 {
+namespace {
+
+bool IsDepthFormat16(D3DFORMAT format) {
+  return format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE;
+}
+
+// A full-screen back buffer must match one of the adapter's modes.
+bool AdapterHasMode(UINT width, UINT height, D3DFORMAT format) {
+  for (const D3DDISPLAYMODE& mode : AdapterModes()) {
+    if (mode.Width == width && mode.Height == height && mode.Format == format) return true;
+  }
+  return false;
+}
+
+// Fills in the defaults of the present parameters and checks what the devices can do.
+HRESULT SettleSetup(HWND focusWindow, D3DPRESENT_PARAMETERS& params, DeviceSetup& setup) {
+  setup.window = params.hDeviceWindow ? params.hDeviceWindow : focusWindow;
+  if (!setup.window) return D3DERR_INVALIDCALL;
+  setup.windowed = params.Windowed != FALSE;
+
+  if (setup.windowed) {
+    if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) {
+      UINT width = 0, height = 0;
+      if (!ClientSize(setup.window, width, height)) return D3DERR_INVALIDCALL;
+      if (params.BackBufferWidth == 0) params.BackBufferWidth = width;
+      if (params.BackBufferHeight == 0) params.BackBufferHeight = height;
+    }
+    if (params.BackBufferFormat == D3DFMT_UNKNOWN) {
+      params.BackBufferFormat = DesktopMode().Format;
+    }
+  } else if (!AdapterHasMode(params.BackBufferWidth, params.BackBufferHeight,
+                             params.BackBufferFormat)) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) return D3DERR_INVALIDCALL;
+  if (!ref::IsBackBufferFormat(params.BackBufferFormat)) return D3DERR_INVALIDCALL;
+  if (params.BackBufferCount == 0) params.BackBufferCount = 1;
+
+  setup.depthBuffer = params.EnableAutoDepthStencil != FALSE;
+  if (setup.depthBuffer && !IsDepthFormat16(params.AutoDepthStencilFormat)) {
+    return D3DERR_NOTAVAILABLE;
+  }
+  setup.width = params.BackBufferWidth;
+  setup.height = params.BackBufferHeight;
+  setup.format = params.BackBufferFormat;
+  return D3D_OK;
+}
+
+// The part of the rectangle inside the viewport; false when nothing is left.
+bool ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& viewport, D3DRECT& clipped) {
+  const LONG left = static_cast<LONG>(viewport.X);
+  const LONG top = static_cast<LONG>(viewport.Y);
+  const LONG right = left + static_cast<LONG>(viewport.Width);
+  const LONG bottom = top + static_cast<LONG>(viewport.Height);
+  clipped.x1 = std::max(rect.x1, left);
+  clipped.y1 = std::max(rect.y1, top);
+  clipped.x2 = std::min(rect.x2, right);
+  clipped.y2 = std::min(rect.y2, bottom);
+  return clipped.x1 < clipped.x2 && clipped.y1 < clipped.y2;
+}
+
+}  // namespace
+
+HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
+                       D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out) {
+  if (!out || !params) return D3DERR_INVALIDCALL;
+  *out = nullptr;
+  const bool null = NullDeviceInUse() || type == D3DDEVTYPE_NULLREF;
+  if (!null) {
+    if (type == D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;  // no hardware device yet
+    if (type != D3DDEVTYPE_REF) return D3DERR_INVALIDCALL;
+  }
+
+  D3DPRESENT_PARAMETERS settled = *params;
+  DeviceSetup setup;
+  if (const HRESULT hr = SettleSetup(focusWindow, settled, setup); FAILED(hr)) return hr;
+
+  try {
+    std::unique_ptr<DeviceBackend> backend =
+        null ? MakeNullBackend()
+             : MakeRefBackend(setup.width, setup.height, setup.format, setup.depthBuffer);
+    *out = new Device(parent, setup, std::move(backend));
+  } catch (const std::bad_alloc&) {
+    return D3DERR_OUTOFVIDEOMEMORY;
+  }
+  *params = settled;
+  return D3D_OK;
+}
+
+Device::Device(IDirect3D8* parent, const DeviceSetup& setup, std::unique_ptr<DeviceBackend> backend)
+    : parent_(parent),
+      setup_(setup),
+      state_(DeviceState::Fresh(setup.width, setup.height, setup.depthBuffer)),
+      backend_(std::move(backend)) {
+  parent_->AddRef();
+  if (!setup_.windowed) SetFullscreen(setup_.window, true);
+}
+
+Device::~Device() {
+  if (!setup_.windowed) SetFullscreen(setup_.window, false);
+  parent_->Release();
+}
+
+ULONG Device::AddRef() { return ++references_; }
+
+ULONG Device::Release() {
+  const ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT Device::BeginScene() {
+  if (state_.inScene) return D3DERR_INVALIDCALL;
+  state_.inScene = true;
+  return D3D_OK;
+}
+
+HRESULT Device::EndScene() {
+  if (!state_.inScene) return D3DERR_INVALIDCALL;
+  state_.inScene = false;
+  return D3D_OK;
+}
+
+// Rectangles are clipped to the viewport; no rectangles clear the whole viewport. There is never a
+// stencil buffer, so D3DCLEAR_STENCIL is accepted and does nothing.
+HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                      DWORD Stencil) {
+  if (Count > 0 && !pRects) return D3DERR_INVALIDCALL;
+  if ((Flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) == 0 ||
+      (Flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) != 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  if ((Flags & D3DCLEAR_ZBUFFER) && !setup_.depthBuffer) return D3DERR_INVALIDCALL;
+
+  std::vector<D3DRECT> rects;
+  const D3DVIEWPORT8& viewport = state_.viewport;
+  if (Count == 0) {
+    rects.push_back({static_cast<LONG>(viewport.X), static_cast<LONG>(viewport.Y),
+                     static_cast<LONG>(viewport.X + viewport.Width),
+                     static_cast<LONG>(viewport.Y + viewport.Height)});
+  } else {
+    for (DWORD i = 0; i < Count; ++i) {
+      D3DRECT clipped;
+      if (ClipToViewport(pRects[i], viewport, clipped)) rects.push_back(clipped);
+    }
+  }
+  const DWORD work = Flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
+  if (work != 0 && !rects.empty()) backend_->Clear(rects, work, Color, Z);
+  return D3D_OK;
+}
+
+// Only whole-surface presents exist: source and destination rectangles must be null. The dirty
+// region is a hint and is ignored.
+HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                        const RGNDATA* pDirtyRegion) {
+  if (pSourceRect || pDestRect) return D3DERR_INVALIDCALL;
+  backend_->Present(hDestWindowOverride ? hDestWindowOverride : setup_.window);
+  return D3D_OK;
+}
+
+HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
+  D3DMATRIX* target = state_.Transform(State);
+  if (!target || !pMatrix) return D3DERR_INVALIDCALL;
+  *target = *pMatrix;
+  return D3D_OK;
+}
+
+HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
+  D3DMATRIX* source = state_.Transform(State);
+  if (!source || !pMatrix) return D3DERR_INVALIDCALL;
+  *pMatrix = *source;
+  return D3D_OK;
+}
+
+HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
+  if (!IsRenderState(State)) return D3DERR_INVALIDCALL;
+  state_.renderStates[State] = Value;
+  return D3D_OK;
+}
+
+HRESULT Device::GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) {
+  if (!IsRenderState(State) || !pValue) return D3DERR_INVALIDCALL;
+  *pValue = state_.renderStates[State];
+  return D3D_OK;
+}
+
+HRESULT Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                                   IDirect3DVertexBuffer8** ppVertexBuffer) {
+  if (!ppVertexBuffer) return D3DERR_INVALIDCALL;
+  *ppVertexBuffer = nullptr;
+  if (Length == 0 || Pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
+  try {
+    *ppVertexBuffer = new VertexBuffer(Length, Usage, FVF, Pool);
+  } catch (const std::bad_alloc&) {
+    return D3D_E_OUTOFMEMORY;
+  }
+  return D3D_OK;
+}
+
+}  // namespace d3d8

@@ -1,0 +1,59 @@
+// The device front shared by the software and the null device: validates every call, keeps the
+// pipeline state and the scene bracket, and hands checked work to its backend.
+#pragma once
+
+#include <memory>
+
+#include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/device_backend.h"
+#include "platform/d3d8/device_state.h"
+
+namespace d3d8 {
+
+// What CreateDevice settled: the present parameters with every default filled in.
+struct DeviceSetup {
+  HWND window = nullptr;  // where Present delivers
+  bool windowed = true;
+  bool depthBuffer = false;
+  UINT width = 0;   // back buffer, pixels
+  UINT height = 0;  // back buffer, pixels
+  D3DFORMAT format = D3DFMT_UNKNOWN;
+};
+
+class Device final : public IDirect3DDevice8 {
+ public:
+  // The whole of IDirect3D8::CreateDevice after the adapter number was checked.
+  static HRESULT Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
+                        D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out);
+
+  ULONG AddRef() override;
+  ULONG Release() override;
+  HRESULT BeginScene() override;
+  HRESULT EndScene() override;
+  HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
+                DWORD Stencil) override;
+  HRESULT Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
+                  const RGNDATA* pDirtyRegion) override;
+  HRESULT SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) override;
+  HRESULT GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) override;
+  HRESULT SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) override;
+  HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
+  HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
+                             IDirect3DVertexBuffer8** ppVertexBuffer) override;
+
+  const DeviceSetup& Setup() const { return setup_; }
+  const DeviceState& State() const { return state_; }
+  DeviceBackend& Backend() { return *backend_; }
+
+ private:
+  Device(IDirect3D8* parent, const DeviceSetup& setup, std::unique_ptr<DeviceBackend> backend);
+  ~Device() override;
+
+  ULONG references_ = 1;
+  IDirect3D8* parent_;  // holds one reference for the device's lifetime
+  DeviceSetup setup_;
+  DeviceState state_;
+  std::unique_ptr<DeviceBackend> backend_;
+};
+
+}  // namespace d3d8

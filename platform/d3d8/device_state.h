@@ -1,0 +1,37 @@
+// The pipeline state both devices hold, in the form the software rasterizer reads it.
+//
+// A fresh device starts with Direct3D 8's defaults: every render state as on a new device, every
+// transform the identity, the viewport covering the whole back buffer with depth range [0, 1].
+#pragma once
+
+#include <array>
+
+#include "platform/d3d8/d3d8.h"
+
+namespace d3d8 {
+
+// Render state ids run below this bound; ids that Direct3D 8 does not define are refused.
+constexpr DWORD kRenderStateLimit = 176;
+
+bool IsRenderState(DWORD id);
+
+struct DeviceState {
+  // Indexed by D3DRENDERSTATETYPE; entries of undefined ids stay 0 and are never read.
+  std::array<DWORD, kRenderStateLimit> renderStates{};
+  D3DMATRIX view{};
+  D3DMATRIX projection{};
+  std::array<D3DMATRIX, 8> texture{};  // D3DTS_TEXTURE0..7
+  std::array<D3DMATRIX, 256> world{};  // D3DTS_WORLDMATRIX(0..255)
+  D3DVIEWPORT8 viewport{};
+  bool inScene = false;
+
+  // autoDepth: the device has an automatic depth buffer (D3DRS_ZENABLE then starts as D3DZB_TRUE).
+  static DeviceState Fresh(UINT backBufferWidth, UINT backBufferHeight, bool autoDepth);
+
+  // The matrix behind a transform id; null for ids Direct3D 8 does not define.
+  D3DMATRIX* Transform(D3DTRANSFORMSTATETYPE id);
+};
+
+D3DMATRIX IdentityMatrix();
+
+}  // namespace d3d8

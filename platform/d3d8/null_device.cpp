@@ -1,0 +1,19 @@
+// The null device: takes every call and draws nothing; Present hands the host a null frame so that
+// the clock and the trace still advance once per frame.
+#include "platform/d3d8/device_backend.h"
+#include "platform/host_glue/present_hub.h"
+
+namespace d3d8 {
+namespace {
+
+class NullBackend final : public DeviceBackend {
+ public:
+  void Clear(const std::vector<D3DRECT>&, DWORD, D3DCOLOR, float) override {}
+  void Present(HWND window) override { platform::DeliverPresent(window, nullptr); }
+};
+
+}  // namespace
+
+std::unique_ptr<DeviceBackend> MakeNullBackend() { return std::make_unique<NullBackend>(); }
+
+}  // namespace d3d8

@@ -1,0 +1,33 @@
+#include "platform/d3d8/ref/ref_device.h"
+
+#include "platform/host_glue/present_hub.h"
+
+namespace d3d8 {
+
+namespace ref {
+
+RefBackend::RefBackend(UINT width, UINT height, D3DFORMAT format, bool depth)
+    : backBuffer_(MakeColorSurface(width, height, format)) {
+  if (depth) depthBuffer_ = MakeDepthSurface(width, height);
+}
+
+void RefBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) {
+  for (const D3DRECT& rect : rects) {
+    if (flags & D3DCLEAR_TARGET) FillColor(backBuffer_, rect, color);
+    if ((flags & D3DCLEAR_ZBUFFER) && depthBuffer_) FillDepth(*depthBuffer_, rect, z);
+  }
+}
+
+void RefBackend::Present(HWND window) {
+  const platform::FrameImage image = ToFrameImage(backBuffer_);
+  platform::DeliverPresent(window, &image);
+}
+
+}  // namespace ref
+
+std::unique_ptr<DeviceBackend> MakeRefBackend(UINT width, UINT height, D3DFORMAT format,
+                                              bool depth) {
+  return std::make_unique<ref::RefBackend>(width, height, format, depth);
+}
+
+}  // namespace d3d8

@@ -1,0 +1,26 @@
+// The software device's backend: its back buffer and depth buffer.
+#pragma once
+
+#include <optional>
+
+#include "platform/d3d8/device_backend.h"
+#include "platform/d3d8/ref/ref_surface.h"
+
+namespace d3d8::ref {
+
+class RefBackend final : public DeviceBackend {
+ public:
+  RefBackend(UINT width, UINT height, D3DFORMAT format, bool depth);
+
+  void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) override;
+  void Present(HWND window) override;
+
+  ColorSurface& BackBuffer() { return backBuffer_; }
+  DepthSurface* DepthBuffer() { return depthBuffer_ ? &*depthBuffer_ : nullptr; }
+
+ private:
+  ColorSurface backBuffer_;
+  std::optional<DepthSurface> depthBuffer_;
+};
+
+}  // namespace d3d8::ref

@@ -1,0 +1,159 @@
+#include "platform/d3d8/ref/ref_surface.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace d3d8::ref {
+namespace {
+
+// Widens an n-bit channel to 8 bits by repeating its top bits.
+std::uint32_t Widen(std::uint32_t value, int bits) {
+  std::uint32_t result = value << (8 - bits);
+  for (int filled = bits; filled < 8; filled += bits) result |= result >> filled;
+  return result & 0xFFu;
+}
+
+}  // namespace
+
+bool IsBackBufferFormat(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_R8G8B8:
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+      return true;
+    default:
+      return false;
+  }
+}
+
+UINT BytesPerPixel(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8:
+      return 4;
+    case D3DFMT_R8G8B8:
+      return 3;
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+ColorSurface MakeColorSurface(UINT width, UINT height, D3DFORMAT format) {
+  ColorSurface surface;
+  surface.width = width;
+  surface.height = height;
+  surface.format = format;
+  surface.pitch = width * BytesPerPixel(format);
+  surface.bytes.assign(static_cast<std::size_t>(surface.pitch) * height, 0);
+  return surface;
+}
+
+DepthSurface MakeDepthSurface(UINT width, UINT height) {
+  DepthSurface surface;
+  surface.width = width;
+  surface.height = height;
+  surface.values.assign(static_cast<std::size_t>(width) * height, 0xFFFF);
+  return surface;
+}
+
+std::uint32_t PackColor(D3DFORMAT format, D3DCOLOR color) {
+  const std::uint32_t a = color >> 24, r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF,
+                      b = color & 0xFF;
+  switch (format) {
+    case D3DFMT_A8R8G8B8:
+      return color;
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_R8G8B8:
+      return color & 0x00FFFFFFu;
+    case D3DFMT_R5G6B5:
+      return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case D3DFMT_X1R5G5B5:
+      return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case D3DFMT_A1R5G5B5:
+      return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    default:
+      return 0;
+  }
+}
+
+D3DCOLOR UnpackColor(D3DFORMAT format, std::uint32_t bits) {
+  switch (format) {
+    case D3DFMT_A8R8G8B8:
+      return bits;
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_R8G8B8:
+      return 0xFF000000u | (bits & 0x00FFFFFFu);
+    case D3DFMT_R5G6B5:
+      return D3DCOLOR_ARGB(255, Widen((bits >> 11) & 31, 5), Widen((bits >> 5) & 63, 6),
+                           Widen(bits & 31, 5));
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5: {
+      const unsigned alpha = (format == D3DFMT_X1R5G5B5 || (bits & 0x8000u)) ? 255 : 0;
+      return D3DCOLOR_ARGB(alpha, Widen((bits >> 10) & 31, 5), Widen((bits >> 5) & 31, 5),
+                           Widen(bits & 31, 5));
+    }
+    default:
+      return 0;
+  }
+}
+
+std::uint32_t ReadPixel(const ColorSurface& surface, UINT x, UINT y) {
+  const UINT size = BytesPerPixel(surface.format);
+  const std::uint8_t* p = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch +
+                          static_cast<std::size_t>(x) * size;
+  std::uint32_t bits = 0;
+  for (UINT i = 0; i < size; ++i) bits |= static_cast<std::uint32_t>(p[i]) << (8 * i);
+  return bits;
+}
+
+void WritePixel(ColorSurface& surface, UINT x, UINT y, std::uint32_t bits) {
+  const UINT size = BytesPerPixel(surface.format);
+  std::uint8_t* p = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch +
+                    static_cast<std::size_t>(x) * size;
+  for (UINT i = 0; i < size; ++i) p[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+}
+
+std::uint16_t DepthFromZ(float z) {
+  const float clamped = std::clamp(z, 0.0f, 1.0f);
+  return static_cast<std::uint16_t>(std::lround(clamped * 65535.0f));
+}
+
+void FillColor(ColorSurface& surface, const D3DRECT& rect, D3DCOLOR color) {
+  const std::uint32_t bits = PackColor(surface.format, color);
+  for (LONG y = rect.y1; y < rect.y2; ++y) {
+    for (LONG x = rect.x1; x < rect.x2; ++x) {
+      WritePixel(surface, static_cast<UINT>(x), static_cast<UINT>(y), bits);
+    }
+  }
+}
+
+void FillDepth(DepthSurface& surface, const D3DRECT& rect, float z) {
+  const std::uint16_t value = DepthFromZ(z);
+  for (LONG y = rect.y1; y < rect.y2; ++y) {
+    auto row = surface.values.begin() + static_cast<std::ptrdiff_t>(y) * surface.width;
+    std::fill(row + rect.x1, row + rect.x2, value);
+  }
+}
+
+platform::FrameImage ToFrameImage(const ColorSurface& surface) {
+  platform::FrameImage image;
+  image.width = static_cast<int>(surface.width);
+  image.height = static_cast<int>(surface.height);
+  image.xrgb.resize(static_cast<std::size_t>(surface.width) * surface.height);
+  std::size_t i = 0;
+  for (UINT y = 0; y < surface.height; ++y) {
+    for (UINT x = 0; x < surface.width; ++x) {
+      image.xrgb[i++] = UnpackColor(surface.format, ReadPixel(surface, x, y)) & 0x00FFFFFFu;
+    }
+  }
+  return image;
+}
+
+}  // namespace d3d8::ref

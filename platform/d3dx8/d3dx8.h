@@ -1,0 +1,54 @@
+// The D3DX 8 utility subset: matrix helpers with the real names and signatures.
+//
+// Row-vector convention as in Direct3D: a point transforms as p' = p * M, translation sits in
+// _41.._43, and D3DXMatrixMultiply(out, a, b) means "apply a, then b". Angles are radians; every
+// left-handed helper builds the matrix Direct3D documents for it. Each function returns its output
+// pointer, and the output may be one of the inputs.
+#pragma once
+
+#include "platform/d3d8/d3d8.h"
+
+struct D3DXVECTOR3 : D3DVECTOR {
+  D3DXVECTOR3() : D3DVECTOR{} {}
+  D3DXVECTOR3(float vx, float vy, float vz) : D3DVECTOR{vx, vy, vz} {}
+  explicit D3DXVECTOR3(const D3DVECTOR& v) : D3DVECTOR(v) {}
+
+  D3DXVECTOR3 operator+(const D3DXVECTOR3& o) const { return {x + o.x, y + o.y, z + o.z}; }
+  D3DXVECTOR3 operator-(const D3DXVECTOR3& o) const { return {x - o.x, y - o.y, z - o.z}; }
+  D3DXVECTOR3 operator*(float s) const { return {x * s, y * s, z * s}; }
+  bool operator==(const D3DXVECTOR3& o) const { return x == o.x && y == o.y && z == o.z; }
+};
+
+struct D3DXMATRIX : D3DMATRIX {
+  D3DXMATRIX() : D3DMATRIX{} {}
+  D3DXMATRIX(const D3DMATRIX& matrix) : D3DMATRIX(matrix) {}  // NOLINT: implicit as in D3DX
+  D3DXMATRIX(float m11, float m12, float m13, float m14, float m21, float m22, float m23,
+             float m24, float m31, float m32, float m33, float m34, float m41, float m42,
+             float m43, float m44);
+
+  float& operator()(unsigned row, unsigned column) { return m[row][column]; }
+  float operator()(unsigned row, unsigned column) const { return m[row][column]; }
+  operator float*() { return &_11; }
+  operator const float*() const { return &_11; }
+
+  D3DXMATRIX operator*(const D3DXMATRIX& other) const;
+  D3DXMATRIX& operator*=(const D3DXMATRIX& other);
+  bool operator==(const D3DXMATRIX& other) const;
+};
+
+D3DXMATRIX* D3DXMatrixIdentity(D3DXMATRIX* pOut);
+// pOut = pM1 * pM2.
+D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1, const D3DXMATRIX* pM2);
+D3DXMATRIX* D3DXMatrixTranslation(D3DXMATRIX* pOut, float x, float y, float z);
+D3DXMATRIX* D3DXMatrixScaling(D3DXMATRIX* pOut, float sx, float sy, float sz);
+// Clockwise when looking along the axis toward the origin (left-handed).
+D3DXMATRIX* D3DXMatrixRotationX(D3DXMATRIX* pOut, float angle);
+D3DXMATRIX* D3DXMatrixRotationY(D3DXMATRIX* pOut, float angle);
+D3DXMATRIX* D3DXMatrixRotationZ(D3DXMATRIX* pOut, float angle);
+// fovy: vertical field of view in radians; aspect: width / height.
+D3DXMATRIX* D3DXMatrixPerspectiveFovLH(D3DXMATRIX* pOut, float fovy, float aspect, float zn,
+                                       float zf);
+D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const D3DXVECTOR3* pAt,
+                               const D3DXVECTOR3* pUp);
+D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* pOut, float l, float r, float b, float t,
+                                       float zn, float zf);

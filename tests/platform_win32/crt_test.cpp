@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/win32/crt.h"
+
+namespace {
+
+TEST(WinRandTest, MatchesTheWindowsRuntimeSequence) {
+  WinSrand(1);  // the state a never-seeded program starts with
+  const int expected[] = {41, 18467, 6334, 26500, 19169};
+  for (int value : expected) EXPECT_EQ(WinRand(), value);
+  // Reseeding restarts the sequence; every value stays within 0..32767.
+  WinSrand(1);
+  EXPECT_EQ(WinRand(), 41);
+  WinSrand(12345);
+  for (int i = 0; i < 1000; ++i) {
+    const int v = WinRand();
+    ASSERT_GE(v, 0);
+    ASSERT_LE(v, 0x7FFF);
+  }
+}
+
+class TextModeFileTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& bytes) {
+    path_ = std::filesystem::temp_directory_path() /
+            ("vornhold_textmode_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::ofstream(path_, std::ios::binary) << bytes;
+    return path_.string();
+  }
+  void TearDown() override {
+    if (!path_.empty()) std::filesystem::remove(path_);
+  }
+  static std::vector<std::string> ReadAll(const std::string& name) {
+    TextModeFile file(name.c_str());
+    EXPECT_TRUE(file.IsOpen());
+    std::vector<std::string> lines;
+    std::string line;
+    while (file.ReadLine(line)) lines.push_back(line);
+    EXPECT_FALSE(file.ReadLine(line)) << "end of file stays the end";
+    return lines;
+  }
+
+ private:
+  std::filesystem::path path_;
+};
+
+TEST_F(TextModeFileTest, CrLfIsOneNewlineAndALoneCrIsKept) {
+  const auto lines = ReadAll(Write("part01\r\npart02\n\r\nlone\rcr\r\nlast"));
+  EXPECT_EQ(lines, (std::vector<std::string>{"part01", "part02", "", "lone\rcr", "last"}));
+}
+
+TEST_F(TextModeFileTest, CtrlZEndsTheFile) {
+  EXPECT_EQ(ReadAll(Write("secret\r\nroom\x1Ajelly\r\n")),
+            (std::vector<std::string>{"secret", "room"}));
+  EXPECT_TRUE(ReadAll(Write("\x1Apart01\r\n")).empty());
+}
+
+TEST_F(TextModeFileTest, LongLinesComeWholeAndEmptyFilesHaveNoLines) {
+  const std::string longLine(300, 'x');
+  EXPECT_EQ(ReadAll(Write(longLine + "\r\n")), std::vector<std::string>{longLine});
+  EXPECT_TRUE(ReadAll(Write("")).empty());
+}
+
+TEST(TextModeFileMissingTest, AMissingFileIsNotOpenAndHasNoLines) {
+  TextModeFile file("/nonexistent/vornhold/part.txt");
+  EXPECT_FALSE(file.IsOpen());
+  std::string line = "unchanged?";
+  EXPECT_FALSE(file.ReadLine(line));
+}
+
+}  // namespace

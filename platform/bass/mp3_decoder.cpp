@@ -124,22 +124,27 @@ std::size_t Mp3Decoder::ReadConverted(std::int16_t* out, std::size_t frames) {
   const int wanted = static_cast<int>(frames * kFrameBytes);
   std::vector<std::int16_t> chunk;
   while (SDL_AudioStreamAvailable(converter_.get()) < wanted && !nativeEnded_) {
-    chunk.assign(kChannels * kConvertChunkFrames, 0);
-    std::size_t got = ReadNative(chunk.data(), kConvertChunkFrames);
+    chunk.resize(kChannels * kConvertChunkFrames);
+    const std::size_t got = ReadNative(chunk.data(), kConvertChunkFrames);
     nativeFrames_ += got;
-    // SDL's resampler keeps its last input frames back even through a flush: at the end, push
-    // them out with silence; the length cut below drops what the silence adds.
-    if (nativeEnded_) got = kConvertChunkFrames;
-    if (SDL_AudioStreamPut(converter_.get(), chunk.data(), static_cast<int>(got * kFrameBytes)) != 0)
-      nativeEnded_ = true;
-    if (nativeEnded_) SDL_AudioStreamFlush(converter_.get());
+    const int bytes = static_cast<int>(got * kFrameBytes);
+    if (SDL_AudioStreamPut(converter_.get(), chunk.data(), bytes) != 0) nativeEnded_ = true;
+    if (nativeEnded_) {
+      // SDL's resampler keeps its last input frames back even through a flush: push them out
+      // with a chunk of silence; the length cut below drops what the silence adds.
+      chunk.assign(chunk.size(), 0);
+      SDL_AudioStreamPut(converter_.get(), chunk.data(),
+                         static_cast<int>(kConvertChunkFrames * kFrameBytes));
+      SDL_AudioStreamFlush(converter_.get());
+    }
   }
   const int gotBytes = SDL_AudioStreamGet(converter_.get(), out, wanted);
   std::size_t got = gotBytes > 0 ? static_cast<std::size_t>(gotBytes) / kFrameBytes : 0;
   if (nativeEnded_) {
     // The file's own duration at the output rate.
     const std::uint64_t total = (nativeFrames_ * outputRate_ + fileRate_ / 2) / fileRate_;
-    got = static_cast<std::size_t>(std::min<std::uint64_t>(got, total - std::min(total, convertedFrames_)));
+    const std::uint64_t left = total - std::min(total, convertedFrames_);
+    got = static_cast<std::size_t>(std::min<std::uint64_t>(got, left));
   }
   convertedFrames_ += got;
   return got;

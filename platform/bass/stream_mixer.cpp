@@ -33,6 +33,8 @@ void StreamMixer::Clear() { streams_.clear(); }
 std::size_t StreamMixer::Mix(std::int16_t* out, std::size_t frames) {
   std::fill(out, out + 2 * frames, std::int16_t{0});
   scratch_.resize(2 * frames);
+  constexpr int kLow = std::numeric_limits<std::int16_t>::min();
+  constexpr int kHigh = std::numeric_limits<std::int16_t>::max();
   std::size_t longest = 0;
   for (auto& [handle, stream] : streams_) {
     if (!stream.playing) continue;
@@ -41,9 +43,7 @@ std::size_t StreamMixer::Mix(std::int16_t* out, std::size_t frames) {
     stream.position += got;
     longest = std::max(longest, got);
     for (std::size_t i = 0; i < 2 * got; ++i) {
-      const int sum = out[i] + scratch_[i];
-      out[i] = static_cast<std::int16_t>(std::clamp(sum, int{std::numeric_limits<std::int16_t>::min()},
-                                                    int{std::numeric_limits<std::int16_t>::max()}));
+      out[i] = static_cast<std::int16_t>(std::clamp(out[i] + scratch_[i], kLow, kHigh));
     }
   }
   return longest;

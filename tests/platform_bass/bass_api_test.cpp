@@ -1,6 +1,7 @@
 // The library's calls on the silent device, where the test itself pulls the decoded sound.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/bass/bass.h"

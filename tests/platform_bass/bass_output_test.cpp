@@ -2,8 +2,10 @@
 // sound card without one being there.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -60,6 +62,40 @@ TEST_F(BassOutput, AStartedStreamPlaysInTheBackgroundUntilStopped) {
 
   EXPECT_TRUE(BASS_Free());
   EXPECT_FALSE(BASS_Free());
+}
+
+// SDL's disk driver writes what the device would have played into a file: the samples must
+// arrive there as decoded, channels in order, at the rate asked for.
+TEST_F(BassOutput, TheDeviceReceivesTheDecodedSound) {
+  const std::string path = bass_test::SineMp3(44100, 2, 1.0, 440.0, 1000.0);
+  BASS_TEST_REQUIRE_MP3(path);
+  const std::string played = bass_test::TempDir() + "/played.raw";
+  setenv("SDL_AUDIODRIVER", "disk", 1);
+  setenv("SDL_DISKAUDIOFILE", played.c_str(), 1);
+  setenv("SDL_DISKAUDIODELAY", "5", 1);  // ms per buffer of 2048 frames: about 9 times real time
+  ASSERT_TRUE(BASS_Init(kDefaultDevice, 44100, 0, nullptr, nullptr));
+  const HSTREAM stream = BASS_StreamCreateFile(FALSE, path.c_str(), 0, 0, 0);
+  ASSERT_NE(stream, 0u);
+  ASSERT_TRUE(BASS_StreamPlay(stream, FALSE, 0));
+  ASSERT_EQ(WaitForPosition(stream, 44100, std::chrono::seconds(5)), 44100u);
+  ASSERT_TRUE(BASS_Free());
+  unsetenv("SDL_DISKAUDIOFILE");
+  unsetenv("SDL_DISKAUDIODELAY");
+
+  std::ifstream in(played, std::ios::binary);
+  std::vector<std::int16_t> pcm;
+  std::int16_t sample = 0;
+  while (in.read(reinterpret_cast<char*>(&sample), sizeof sample)) pcm.push_back(sample);
+  // The file holds the silence the device played before the stream started, the stream, and
+  // silence again after its end.
+  std::size_t start = 0;
+  while (start < pcm.size() && pcm[start] == 0) ++start;
+  start -= start % 2;
+  ASSERT_GE(pcm.size() - start, 2u * 44000u) << "leading silence: " << start / 2 << " frames";
+  pcm.erase(pcm.begin(), pcm.begin() + static_cast<std::ptrdiff_t>(start));
+  pcm.resize(2 * 44100);
+  EXPECT_NEAR(bass_test::ZeroCrossings(pcm, 0), 880, 4);
+  EXPECT_NEAR(bass_test::ZeroCrossings(pcm, 1), 2000, 4);
 }
 
 TEST_F(BassOutput, WithoutAnAudioDeviceTheDefaultDeviceIsSilent) {

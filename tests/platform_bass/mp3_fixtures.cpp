@@ -53,7 +53,8 @@ bool HaveLame() {
 struct ScratchDir {
   std::string path;
   ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vornhold_bass_XXXXXX").string();
+    const auto base = std::filesystem::temp_directory_path() / "vornhold_bass_XXXXXX";
+    std::string pattern = base.string();
     if (mkdtemp(pattern.data()) != nullptr) path = pattern;
   }
   ~ScratchDir() {

@@ -14,7 +14,8 @@
 //     of times.
 // A failing call returns FALSE or 0, changes nothing and leaves its reason for BASS_ErrorGetCode.
 // Output is signed 16-bit stereo at the rate given to BASS_Init; files at other rates or in mono
-// are converted. Every call may come from any one thread; playback runs on the audio thread.
+// are converted. The calls are serialised, so any thread may make them; playback runs on SDL's
+// audio thread.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,8 @@
 # Shared set-up for run.sh and test.sh: installs what is missing, then configures and builds.
 # Sourced, not run. Quiet when everything is already there.
 
-VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils libmpg123-dev libsdl2-dev lame)
+VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils libmpg123-dev libsdl2-dev lame
+                   libpng-dev)
 
 vornhold_install_packages() {
   local missing=()

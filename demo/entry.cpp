@@ -1,0 +1,111 @@
+// The program entry: creates the global objects, takes the setup's choices, opens the window and
+// the device, starts the sound, plays the ten part slots in order and shuts down.
+// Returns 1 after a normal run or Cancel, -1 when no Direct3D device can be created.
+#include "Win32Platform/Window/qv_core.h"
+#include "demo/demo.h"
+#include "demo/globals.h"
+#include "engine/dx_engine.h"
+#include "engine/music_player.h"
+#include "platform/host_glue/setup_choice.h"
+#include "platform/win32/win32.h"
+#include "platform/win32/win32_host.h"
+
+QvCore* g_pCore = nullptr;
+std::vector<DisplayMode> g_modes;
+BYTE g_bWindowed = 0;
+BYTE g_bSound = 0;
+BYTE g_bCancelled = 0;
+
+namespace {
+
+// Stands in for the setup dialog until it exists: the host's choices, with the mode looked up in
+// the offered list as the dialog's selection would name it. Nothing to choose from counts as Cancel.
+void TakeSetupChoices() {
+  const platform::SetupChoice& choice = platform::GetSetupChoice();
+  g_bWindowed = choice.windowed ? 1 : 0;
+  g_bSound = choice.sound ? 1 : 0;
+  g_bCancelled = choice.cancelled ? 1 : 0;
+  for (const DisplayMode& m : g_modes) {
+    if (m.width == choice.width && m.height == choice.height && m.bitsPerPixel == choice.bitsPerPixel) {
+      g_pDxEngine->chosenMode = m.index;
+      return;
+    }
+  }
+  g_bCancelled = 1;
+}
+
+void DeleteEngine() {
+  g_pDxEngine->Shutdown();
+  delete g_pDxEngine;
+  g_pDxEngine = nullptr;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  MusicPlayer* music = new MusicPlayer(1);
+  Demo* demo = new VariantDemo();
+  g_pDxEngine = new DxEngine();
+  // Without the Direct3D object nothing can be shown (the message box has been shown).
+  if (!g_pDxEngine->d3d) {
+    DeleteEngine();
+    delete music;
+    return -1;
+  }
+  g_pCore = new QvCore();
+
+  int wanted[14][3] = {{320, 200, 16},  {320, 200, 32},  {320, 240, 16},  {320, 240, 32},  {640, 400, 16},
+                       {640, 400, 32},  {640, 480, 16},  {640, 480, 32},  {800, 600, 16},  {800, 600, 32},
+                       {1024, 768, 16}, {1024, 768, 32}, {1280, 960, 16}, {1280, 960, 32}};
+  g_bWindowed = 0;
+  g_bSound = 0;
+  g_bCancelled = 0;
+  g_pDxEngine->EnumerateModes(wanted, 14, g_modes);
+  TakeSetupChoices();
+  if (g_bCancelled) {
+    DeleteEngine();
+    delete music;
+    return 1;
+  }
+
+  const DisplayMode* mode = &g_modes.front();
+  for (const DisplayMode& m : g_modes)
+    if (m.index == g_pDxEngine->chosenMode) mode = &m;
+  g_pCore->Create(mode->width, mode->height, 1, instance);
+  g_pCore->Show();
+  if (!g_pDxEngine->CreateDevice(g_pCore, g_bWindowed)) {
+    DeleteEngine();
+    delete music;
+    delete g_pCore;
+    g_pCore = nullptr;
+    return -1;
+  }
+  if (!g_bWindowed) ShowCursor(FALSE);
+
+  music->InitSound(g_pCore->m_hWnd, g_bSound);
+  music->LoadStream("lab.mp3");
+  demo->archiveName = "lab.ac";  // the assets load here once the scenes need them
+  music->Play();
+  demo->startTick = GetTickCount();
+  win32::SetTimelineOrigin(&demo->startTick);
+
+  demo->PartSlot0();
+  demo->PartSlot1();
+  demo->PartSlot2();
+  demo->PartSlot3();
+  demo->PartSlot4();
+  demo->PartSlot5();
+  demo->PartSlot6();
+  demo->PartSlot7();
+  demo->PartSlot8();
+  demo->PartSlot9();
+
+  music->Stop();
+  g_pCore->Close();
+  ShowCursor(TRUE);
+  delete music;
+  DeleteEngine();
+  delete g_pCore;
+  g_pCore = nullptr;
+  return 1;  // the demo object and its assets end with the process
+}

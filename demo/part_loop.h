@@ -1,0 +1,45 @@
+// PartLoop: the one render-loop shape every part plays.
+//
+//   setup    the scene prepares; if the previous part's flag is off, `startTick` is re-based so
+//            that this part still sees its own scheduled times; a fresh FrameTimer starts (speed
+//            100: deltas in hundredths of a second)
+//   loop     while `running`, the part's flag is on and the timeline has not reached the end:
+//            at most one window message (GetMessage returning 0 ends this part only; wParam 27,
+//            Escape, clears `running` for good), Tick, then the scene's frame, which draws and
+//            presents
+//   finish   the scene releases what it made
+#pragma once
+
+#include <cstdint>
+
+#include "demo/demo.h"
+
+// When a part plays, on the demo timeline (milliseconds since `startTick`).
+struct PartWindow {
+  const BYTE* flag = nullptr;          // the loop runs while *flag is 1; null: no flag gates it
+  const BYTE* previousFlag = nullptr;  // *previousFlag 0: re-base `startTick`; null: never
+  std::int32_t start = 0;              // scheduled start, ms
+  std::int32_t end = 0;                // the loop ends when the time reaches this, ms
+  bool endAfter = false;               // ... or only when it has passed it
+  bool unlimited = false;              // no time limit at all
+};
+
+class PartScene {
+ public:
+  virtual ~PartScene() = default;
+  virtual void Setup() {}
+  // One frame: advance by `delta` (hundredths of a second), draw and Present.
+  virtual void Frame(float delta) = 0;
+  virtual void Finish() {}
+};
+
+// A scene whose contents are still to come: every frame clears the screen and presents it.
+class EmptyScene : public PartScene {
+ public:
+  void Frame(float delta) override;
+};
+
+// Milliseconds on the demo timeline, as a signed 32-bit difference of tick counts.
+std::int32_t TimelineMs(const Demo& demo);
+
+void PartLoop(Demo& demo, const PartWindow& window, PartScene& scene);

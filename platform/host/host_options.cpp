@@ -1,0 +1,132 @@
+#include "platform/host/host_options.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace host {
+namespace {
+
+bool ParseInt(const std::string& text, long low, long high, long& value) {
+  if (text.empty()) return false;
+  char* end = nullptr;
+  value = std::strtol(text.c_str(), &end, 10);
+  return *end == 0 && value >= low && value <= high;
+}
+
+bool ParseMode(const std::string& text, HostOptions& o) {
+  int w = 0, h = 0, b = 0;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%dx%dx%d%c", &w, &h, &b, &tail) != 3) return false;
+  if (w <= 0 || h <= 0 || w > 16384 || h > 16384 || (b != 16 && b != 32)) return false;
+  o.width = w;
+  o.height = h;
+  o.bitsPerPixel = b;
+  o.modeGiven = true;
+  return true;
+}
+
+}  // namespace
+
+const char* HostUsage() {
+  return "usage: vornhold [OPTION]...\n"
+         "Plays the show from lab.ac, lab.mp3 and part.txt in the current directory.\n"
+         "Without options: a 640x480x32 window with sound.\n"
+         "  --mode WxHxBPP       display mode, BPP 16 or 32 (default 640x480x32)\n"
+         "  --windowed           in a window (default)\n"
+         "  --fullscreen         desktop full screen, the picture scaled to fit\n"
+         "  --silent             no sound\n"
+         "  --device ref|hal|null  graphics device: software (default), hardware (falls back\n"
+         "                       to software while there is none), or one that draws nothing\n"
+         "  --headless           no window at all (input only from --escape-at)\n"
+         "  --fixed-step FPS     the clock advances exactly 1/FPS s at each presented frame\n"
+         "  --frames DIR         write presented frames as DIR/frame_NNNNNN.png\n"
+         "  --frames-every N     only every N-th frame (default 1)\n"
+         "  --escape-at MS       press Escape MS milliseconds after the music starts\n"
+         "  --trace FILE         write one line per engine operation and frame to FILE\n"
+         "  --help               this text\n";
+}
+
+std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, std::string& error) {
+  HostOptions o;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    std::string value;
+    bool hasInlineValue = false;
+    if (const auto eq = arg.find('='); arg.rfind("--", 0) == 0 && eq != std::string::npos) {
+      value = arg.substr(eq + 1);
+      arg = arg.substr(0, eq);
+      hasInlineValue = true;
+    }
+    auto needValue = [&](const char* name) -> bool {
+      if (hasInlineValue) return true;
+      if (i + 1 >= argc) {
+        error = std::string("option ") + name + " needs a value";
+        return false;
+      }
+      value = argv[++i];
+      return true;
+    };
+    long n = 0;
+    if (arg == "--help" || arg == "-h") {
+      o.help = true;
+    } else if (arg == "--windowed") {
+      o.windowed = true;
+    } else if (arg == "--fullscreen") {
+      o.windowed = false;
+    } else if (arg == "--silent") {
+      o.sound = false;
+    } else if (arg == "--headless") {
+      o.headless = true;
+    } else if (arg == "--mode") {
+      if (!needValue("--mode")) return std::nullopt;
+      if (!ParseMode(value, o)) {
+        error = "bad --mode '" + value + "': expected WIDTHxHEIGHTxBPP with BPP 16 or 32";
+        return std::nullopt;
+      }
+    } else if (arg == "--device") {
+      if (!needValue("--device")) return std::nullopt;
+      if (value == "ref") o.device = Device::kRef;
+      else if (value == "hal") o.device = Device::kHal;
+      else if (value == "null") o.device = Device::kNull;
+      else {
+        error = "bad --device '" + value + "': expected ref, hal or null";
+        return std::nullopt;
+      }
+    } else if (arg == "--fixed-step") {
+      if (!needValue("--fixed-step")) return std::nullopt;
+      char* end = nullptr;
+      o.fixedStepFps = std::strtod(value.c_str(), &end);
+      if (value.empty() || *end || !(o.fixedStepFps >= 1 && o.fixedStepFps <= 1000)) {
+        error = "bad --fixed-step '" + value + "': expected frames per second from 1 to 1000";
+        return std::nullopt;
+      }
+    } else if (arg == "--frames") {
+      if (!needValue("--frames")) return std::nullopt;
+      o.framesDirectory = value;
+    } else if (arg == "--frames-every") {
+      if (!needValue("--frames-every")) return std::nullopt;
+      if (!ParseInt(value, 1, 1000000, n)) {
+        error = "bad --frames-every '" + value + "': expected a whole number from 1";
+        return std::nullopt;
+      }
+      o.framesEvery = int(n);
+    } else if (arg == "--escape-at") {
+      if (!needValue("--escape-at")) return std::nullopt;
+      if (!ParseInt(value, 0, 0x7FFFFFFF, n)) {
+        error = "bad --escape-at '" + value + "': expected milliseconds from 0";
+        return std::nullopt;
+      }
+      o.escapeAtMs = n;
+    } else if (arg == "--trace") {
+      if (!needValue("--trace")) return std::nullopt;
+      o.traceFile = value;
+    } else {
+      error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
+      return std::nullopt;
+    }
+  }
+  return o;
+}
+
+}  // namespace host

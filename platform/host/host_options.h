@@ -1,0 +1,34 @@
+// The `vornhold` command line. The system's own code never reads it: the host turns it into what
+// the setup dialog or the platform would have produced.
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace host {
+
+enum class Device { kRef, kHal, kNull };
+
+struct HostOptions {
+  bool help = false;
+  bool modeGiven = false;
+  int width = 640;  // pixels
+  int height = 480;
+  int bitsPerPixel = 32;
+  bool windowed = true;
+  bool sound = true;
+  Device device = Device::kRef;
+  bool headless = false;
+  double fixedStepFps = 0;      // 0: real clock
+  std::string framesDirectory;  // empty: no PNG frames
+  int framesEvery = 1;
+  long escapeAtMs = -1;         // < 0: no scripted Escape
+  std::string traceFile;
+};
+
+// Parses argv; on a bad option returns nothing and sets `error` to one line.
+std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, std::string& error);
+
+const char* HostUsage();
+
+}  // namespace host

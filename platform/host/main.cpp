@@ -1,0 +1,148 @@
+// vornhold: the host. Turns the command line into what the setup dialog and the platform would
+// have produced (backend, clock, device, sound, scripted input, frame sinks, trace), then runs the
+// system's entry as the operating system would and returns its exit code (1, or -1 seen as 255).
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "platform/d3d8/d3d8_host.h"
+#include "platform/host/host_options.h"
+#include "platform/host/png_writer.h"
+#include "platform/host_glue/present_hub.h"
+#include "platform/host_glue/setup_choice.h"
+#include "platform/win32/sdl_window_backend.h"
+#include "platform/win32/win32.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/window_backend.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+
+namespace {
+
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+// The sizes the show offers (16 and 32 bits each); a 24-bit adapter mode counts as 32 bits.
+constexpr int kWantedSizes[7][2] = {{320, 200}, {320, 240}, {640, 400}, {640, 480},
+                                    {800, 600}, {1024, 768}, {1280, 960}};
+
+int OfferedBits(int adapterBits) { return adapterBits == 24 ? 32 : adapterBits; }
+
+std::vector<win32::ScreenMode> OfferedModes(const std::vector<win32::ScreenMode>& adapter) {
+  std::vector<win32::ScreenMode> offered;
+  for (const win32::ScreenMode& m : adapter) {
+    const int bits = OfferedBits(m.bitsPerPixel);
+    if (bits != 16 && bits != 32) continue;
+    for (const auto& size : kWantedSizes) {
+      if (m.width != size[0] || m.height != size[1]) continue;
+      bool known = false;
+      for (const auto& o : offered) known = known || (o.width == m.width && o.height == m.height && o.bitsPerPixel == bits);
+      if (!known) offered.push_back({m.width, m.height, bits, 0});
+    }
+  }
+  return offered;
+}
+
+int Fail(const std::string& message, int code = kExitFailure) {
+  std::fprintf(stderr, "vornhold: %s\n", message.c_str());
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string error;
+  const auto parsed = host::ParseHostOptions(argc, argv, error);
+  if (!parsed) {
+    std::fprintf(stderr, "vornhold: %s\n", error.c_str());
+    return kExitUsage;
+  }
+  const host::HostOptions& options = *parsed;
+  if (options.help) {
+    std::fputs(host::HostUsage(), stdout);
+    return 0;
+  }
+
+  // The window system: a real one, or none.
+  if (options.headless) {
+    auto headless = std::make_unique<win32::HeadlessBackend>();
+    // The desktop runs in the chosen mode, so a windowed 16-bit run really renders 16-bit.
+    headless->SetDesktopMode({options.width, options.height, options.bitsPerPixel, 60});
+    win32::SetWindowBackend(std::move(headless));
+  } else {
+    auto sdl = std::make_unique<win32::SdlWindowBackend>();
+    if (!sdl->Open(error))
+      return Fail("no display (" + error + "); use --headless to run without a window");
+    win32::SetWindowBackend(std::move(sdl));
+  }
+
+  const auto offered = OfferedModes(win32::GetWindowBackend().DisplayModes());
+  if (offered.empty()) return Fail("no usable display mode");
+  bool found = false;
+  for (const auto& m : offered)
+    found = found || (m.width == options.width && m.height == options.height && m.bitsPerPixel == options.bitsPerPixel);
+  if (!found) {
+    std::fprintf(stderr, "vornhold: mode %dx%dx%d is not offered; offered modes:", options.width, options.height,
+                 options.bitsPerPixel);
+    for (const auto& m : offered) std::fprintf(stderr, " %dx%dx%d", m.width, m.height, m.bitsPerPixel);
+    std::fputc('\n', stderr);
+    return kExitUsage;
+  }
+
+  platform::SetupChoice choice;
+  choice.width = options.width;
+  choice.height = options.height;
+  choice.bitsPerPixel = options.bitsPerPixel;
+  choice.windowed = options.windowed;
+  choice.sound = options.sound;
+  platform::SetSetupChoice(choice);
+
+  if (options.fixedStepFps > 0) win32::UseFixedStepClock(options.fixedStepFps);
+  d3d8::UseNullDevice(options.device == host::Device::kNull);
+  if (options.escapeAtMs >= 0) win32::ScheduleKeyPress(DWORD(options.escapeAtMs), VK_ESCAPE);
+
+  if (!options.traceFile.empty()) {
+    std::FILE* trace = std::fopen(options.traceFile.c_str(), "w");
+    if (!trace) return Fail("cannot write trace file " + options.traceFile);
+    platform::TraceOpen(trace);
+  }
+  if (!options.framesDirectory.empty()) {
+    std::error_code ec;
+    std::filesystem::create_directories(options.framesDirectory, ec);
+    if (ec) return Fail("cannot make frame folder " + options.framesDirectory + ": " + ec.message());
+  }
+  if (!std::filesystem::exists("part.txt"))
+    std::fprintf(stderr, "vornhold: no part.txt in the current directory: no part will play\n");
+
+  unsigned long frame = 0;
+  bool frameWriteFailed = false;
+  platform::SetPresentHandler([&](HWND__* window, const platform::FrameImage* image) {
+    const DWORD tick = GetTickCount();
+    if (platform::TraceEnabled()) {
+      const DWORD* origin = win32::TimelineOrigin();
+      if (origin)
+        platform::TraceLine("Present frame=%lu tick=%lu t=%ld", frame, static_cast<unsigned long>(tick),
+                            static_cast<long>(static_cast<std::int32_t>(tick - *origin)));
+      else
+        platform::TraceLine("Present frame=%lu tick=%lu t=-", frame, static_cast<unsigned long>(tick));
+    }
+    if (image && !options.framesDirectory.empty() && frame % unsigned(options.framesEvery) == 0 &&
+        !frameWriteFailed) {
+      char name[32];
+      std::snprintf(name, sizeof name, "frame_%06lu.png", frame);
+      std::string pngError;
+      if (!host::WritePng((std::filesystem::path(options.framesDirectory) / name).string(), *image, pngError)) {
+        std::fprintf(stderr, "vornhold: %s\n", pngError.c_str());
+        frameWriteFailed = true;
+      }
+    }
+    if (image) win32::GetWindowBackend().ShowFrame(window, *image);
+    ++frame;
+    win32::AdvanceClockOneFrame();  // nothing on the real clock
+  });
+
+  const int result = WinMain(nullptr, nullptr, nullptr, 1);
+  platform::TraceOpen(nullptr);
+  if (frameWriteFailed) return kExitFailure;
+  return result;
+}

@@ -1,0 +1,13 @@
+// Presented frames as PNG files (8-bit RGB).
+#pragma once
+
+#include <string>
+
+#include "platform/host_glue/present_hub.h"
+
+namespace host {
+
+// Writes the image; false with a one-line reason on failure.
+bool WritePng(const std::string& path, const platform::FrameImage& image, std::string& error);
+
+}  // namespace host

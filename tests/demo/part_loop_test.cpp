@@ -1,0 +1,133 @@
+// PartLoop's rules on a headless window with the fixed-step clock (100 frames per second), with
+// scenes that only count frames and move the clock as a Present would.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+#include "Win32Platform/Window/qv_core.h"
+#include "demo/demo.h"
+#include "demo/globals.h"
+#include "demo/part_loop.h"
+#include "platform/host_glue/setup_choice.h"
+#include "platform/win32/win32_host.h"
+#include "platform/win32/window_backend.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
+
+namespace {
+
+class CountingScene : public PartScene {
+ public:
+  explicit CountingScene(std::function<void(int)> onFrame = nullptr) : onFrame_(std::move(onFrame)) {}
+  void Frame(float) override {
+    ++frames;
+    if (onFrame_) onFrame_(frames);
+    win32::AdvanceClockOneFrame();
+  }
+  int frames = 0;
+
+ private:
+  std::function<void(int)> onFrame_;
+};
+
+class PartLoopTest : public testing::Test {
+ protected:
+  // One main window for the whole suite: its class can be registered only once per process.
+  static void SetUpTestSuite() {
+    g_pCore = new QvCore();
+    g_pCore->Create(640, 480, 1, nullptr);
+    g_pCore->Show();
+  }
+  static void TearDownTestSuite() {
+    delete g_pCore;
+    g_pCore = nullptr;
+  }
+  void SetUp() override { win32::UseFixedStepClock(100); }
+  void TearDown() override {
+    MSG leftover;
+    while (PeekMessageA(&leftover, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    win32::UseRealClock();
+  }
+  BYTE on_ = 1, off_ = 0;
+};
+
+TEST_F(PartLoopTest, RunsUntilTheEndOfItsWindow) {
+  Demo demo;
+  demo.startTick = GetTickCount();
+  CountingScene scene;
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 100}, scene);
+  EXPECT_EQ(scene.frames, 10);  // 0, 10, ..., 90 ms
+  CountingScene after;
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 200, true}, after);
+  EXPECT_EQ(after.frames, 11);  // 100 .. 200 ms: the end itself still plays
+}
+
+TEST_F(PartLoopTest, PreviousFlagOffReBasesTheTimelineToTheScheduledStart) {
+  Demo demo;
+  demo.startTick = GetTickCount();
+  CountingScene scene([&](int) {});
+  PartLoop(demo, PartWindow{&on_, &off_, 50793, 50893}, scene);
+  EXPECT_EQ(scene.frames, 10);
+  EXPECT_EQ(TimelineMs(demo), 50893);
+  CountingScene gated;
+  PartLoop(demo, PartWindow{&off_, &on_, 0, 1000000}, gated);  // own flag off: no frame
+  EXPECT_EQ(gated.frames, 0);
+}
+
+TEST_F(PartLoopTest, QuitMessageEndsOnlyThisPart) {
+  Demo demo;
+  demo.startTick = GetTickCount();
+  CountingScene scene([](int frame) {
+    if (frame == 3) PostQuitMessage(0);
+  });
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 0, false, true}, scene);
+  EXPECT_EQ(scene.frames, 3);
+  EXPECT_EQ(demo.running, 1);
+  CountingScene next;
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 100}, next);
+  EXPECT_GT(next.frames, 0);
+}
+
+TEST_F(PartLoopTest, EscapeIsSeenAtTheNextFrameWhichStillPlaysAndEndsTheShow) {
+  Demo demo;
+  demo.startTick = GetTickCount();
+  CountingScene scene([](int frame) {
+    if (frame == 2) PostMessageA(g_pCore->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 0, false, true}, scene);
+  EXPECT_EQ(scene.frames, 3);
+  EXPECT_EQ(demo.running, 0);
+  CountingScene later;
+  PartLoop(demo, PartWindow{nullptr, nullptr, 0, 0, false, true}, later);
+  EXPECT_EQ(later.frames, 0);
+}
+
+TEST(Entry, NoDeviceEndsTheProgramWithMinusOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        // An 8-bit desktop: no back buffer of the software device can take its format.
+        auto backend = std::make_unique<win32::HeadlessBackend>();
+        backend->SetDesktopMode({640, 480, 8, 60});
+        win32::SetWindowBackend(std::move(backend));
+        std::exit(WinMain(nullptr, nullptr, nullptr, 1) & 0xFF);
+      },
+      testing::ExitedWithCode(255), "DX Engine::DX8 Error: Unable to create Direct3D Device");
+}
+
+TEST(Entry, CancelReturnsOne) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        platform::SetupChoice choice;
+        choice.cancelled = true;
+        platform::SetSetupChoice(choice);
+        std::exit(WinMain(nullptr, nullptr, nullptr, 1));
+      },
+      testing::ExitedWithCode(1), "");
+}
+
+}  // namespace

@@ -44,7 +44,10 @@ void DeleteEngine() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   MusicPlayer* music = new MusicPlayer(1);
-  Demo* demo = new VariantDemo();
+  // Lives until the process ends, with its assets; held in static storage so that it stays
+  // reachable on every path out of the entry.
+  static Demo* demo = nullptr;
+  demo = new VariantDemo();
   g_pDxEngine = new DxEngine();
   // Without the Direct3D object nothing can be shown (the message box has been shown).
   if (!g_pDxEngine->d3d) {

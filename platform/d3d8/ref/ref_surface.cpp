@@ -1,6 +1,7 @@
 #include "platform/d3d8/ref/ref_surface.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cmath>
 
 namespace d3d8::ref {
@@ -127,6 +128,15 @@ std::uint16_t DepthFromZ(float z) {
 
 void FillColor(ColorSurface& surface, const D3DRECT& rect, D3DCOLOR color) {
   const std::uint32_t bits = PackColor(surface.format, color);
+  const UINT size = BytesPerPixel(surface.format);
+  if (size == 4 || size == 2) {  // one value repeated along each row (memcpy keeps it alias-safe)
+    for (LONG y = rect.y1; y < rect.y2; ++y) {
+      std::uint8_t* p = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch +
+                        static_cast<std::size_t>(rect.x1) * size;
+      for (LONG x = rect.x1; x < rect.x2; ++x, p += size) std::memcpy(p, &bits, size);
+    }
+    return;
+  }
   for (LONG y = rect.y1; y < rect.y2; ++y) {
     for (LONG x = rect.x1; x < rect.x2; ++x) {
       WritePixel(surface, static_cast<UINT>(x), static_cast<UINT>(y), bits);
@@ -148,6 +158,15 @@ platform::FrameImage ToFrameImage(const ColorSurface& surface) {
   image.height = static_cast<int>(surface.height);
   image.xrgb.resize(static_cast<std::size_t>(surface.width) * surface.height);
   std::size_t i = 0;
+  if (surface.format == D3DFMT_X8R8G8B8 || surface.format == D3DFMT_A8R8G8B8) {
+    // Already 0xAARRGGBB words: copy each row and drop the top byte.
+    for (UINT y = 0; y < surface.height; ++y) {
+      std::memcpy(image.xrgb.data() + i, surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch,
+                  static_cast<std::size_t>(surface.width) * 4);
+      for (UINT x = 0; x < surface.width; ++x) image.xrgb[i++] &= 0x00FFFFFFu;
+    }
+    return image;
+  }
   for (UINT y = 0; y < surface.height; ++y) {
     for (UINT x = 0; x < surface.width; ++x) {
       image.xrgb[i++] = UnpackColor(surface.format, ReadPixel(surface, x, y)) & 0x00FFFFFFu;

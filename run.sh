@@ -1,20 +1,27 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, then runs what there is. The show itself is not built yet:
-# for now this packs a sample archive with rarpack and reads an entry back through the reader.
+# Installs what is missing, builds, then plays the show (options are passed on to vornhold; see
+# `./run.sh --help`). The scenes are still empty: every part clears and presents its frames on
+# the show's timeline. Without a display the show plays headless for five seconds of show time.
 set -euo pipefail
 VORNHOLD_ROOT="$(cd "$(dirname "$0")" && pwd)"
 cd "$VORNHOLD_ROOT"
 source scripts/setup.sh
 
-vornhold_install_packages cmake ninja-build g++ libgtest-dev libbenchmark-dev
+vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
 vornhold_build build -DVORNHOLD_TESTS=OFF
 
+vornhold="$VORNHOLD_ROOT/build/demo/vornhold"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-rarpack="$VORNHOLD_ROOT/build/tools/rarpack/rarpack"
-cp README.md "$work/README.md"
+printf 'part%02d\n' 1 2 3 4 5 6 7 8 9 10 >"$work/part.txt"
 cd "$work"
-"$rarpack" a -s sample.rar README.md
-"$rarpack" l sample.rar
-echo "--- README.md read back through the archive reader:"
-"$rarpack" x sample.rar README.md
+if [ $# -gt 0 ]; then
+  "$vornhold" "$@"
+elif [ -n "${DISPLAY:-}" ]; then
+  echo "Playing the show in a window; Escape ends it."
+  "$vornhold"
+else
+  echo "No display: playing five seconds of the show headless."
+  "$vornhold" --headless --silent --fixed-step 100 --escape-at 5000 --trace trace.txt
+  echo "$(grep -c '^Present ' trace.txt) frames presented; exit code 1 is a normal end."
+fi

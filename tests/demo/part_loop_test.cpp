@@ -105,6 +105,19 @@ TEST_F(PartLoopTest, EscapeIsSeenAtTheNextFrameWhichStillPlaysAndEndsTheShow) {
   EXPECT_EQ(later.frames, 0);
 }
 
+TEST_F(PartLoopTest, CloseQuitsThroughTheQueueAndKeepsTheWindow) {
+  EXPECT_EQ(QvCore::WndProc(g_pCore->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0), 0);  // swallowed
+  g_pCore->Close();
+  EXPECT_TRUE(IsWindow(g_pCore->m_hWnd));
+  MSG msg;
+  ASSERT_TRUE(PeekMessageA(&msg, g_pCore->m_hWnd, 0, 0, PM_NOREMOVE));
+  EXPECT_EQ(GetMessageA(&msg, g_pCore->m_hWnd, 0, 0), 0);  // WM_QUIT
+  EXPECT_EQ(QvCoreWindowStyle(1), 0x82C90000u);
+  EXPECT_EQ(QvCoreWindowStyle(7), 0x82C90000u);
+  EXPECT_EQ(QvCoreWindowStyle(0), 0x86CD0000u);
+  EXPECT_EQ(QvCoreWindowStyle(2), 0x92000000u);
+}
+
 TEST(Entry, NoDeviceEndsTheProgramWithMinusOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(

@@ -101,6 +101,26 @@ TEST_F(ShowRun, EngineOperationsAndFramesAreTraced) {
   EXPECT_EQ(run.lines[3], "Present frame=1 tick=10 t=10");
 }
 
+TEST_F(ShowRun, HardwareRequestFallsBackToTheSoftwareDeviceWhoseFramesAreWritten) {
+  const std::string options = "--device hal --mode 320x240x16 --frames shots --frames-every 5 --escape-at 60";
+  const ShowResult run = Play("part01\n", options);
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.frameTimes.size(), 7u);
+  for (const char* name : {"frame_000000.png", "frame_000005.png"}) {
+    std::ifstream png(dir_ / "shots" / name, std::ios::binary);
+    char header[24] = {};
+    png.read(header, sizeof header);
+    ASSERT_TRUE(png) << name;
+    const auto be32 = [&](int at) {
+      return (unsigned(std::uint8_t(header[at])) << 24) | (unsigned(std::uint8_t(header[at + 1])) << 16) |
+             (unsigned(std::uint8_t(header[at + 2])) << 8) | unsigned(std::uint8_t(header[at + 3]));
+    };
+    EXPECT_EQ(be32(16), 320u);  // the window's client size in the chosen mode
+    EXPECT_EQ(be32(20), 240u);
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "shots" / "frame_000001.png"));
+}
+
 TEST_F(ShowRun, BadOptionsAndModesFailWithOneLine) {
   ShowResult run = Play("part01\n", "--mode 641x480x32");
   EXPECT_EQ(run.exitCode, 2);

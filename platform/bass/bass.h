@@ -20,19 +20,10 @@
 
 #include <cstdint>
 
-#include "platform/win32/win32.h"
+#include "platform/win32/win32.h"  // BOOL, DWORD, TRUE, FALSE, HWND, as the library takes from windows.h
 
-using BOOL = int;
-using DWORD = std::uint32_t;
 using QWORD = std::uint64_t;
 using HSTREAM = DWORD;
-
-#ifndef TRUE
-#define TRUE 1
-#endif
-#ifndef FALSE
-#define FALSE 0
-#endif
 
 // BASS_Init flags. The silent device is opened with this flag by the system; it has no effect
 // here (there are no synchronisers).

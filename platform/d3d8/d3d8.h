@@ -464,6 +464,25 @@ struct D3DVERTEXBUFFER_DESC {
   DWORD FVF;
 };
 
+struct D3DSURFACE_DESC {
+  D3DFORMAT Format;
+  D3DRESOURCETYPE Type;
+  DWORD Usage;
+  D3DPOOL Pool;
+  UINT Size;  // bytes
+  D3DMULTISAMPLE_TYPE MultiSampleType;
+  UINT Width;   // pixels
+  UINT Height;  // pixels
+};
+
+using INT = int;
+
+// A locked area: rows `Pitch` bytes apart, pBits at its top-left pixel.
+struct D3DLOCKED_RECT {
+  INT Pitch;  // bytes
+  void* pBits;
+};
+
 struct RGNDATA;
 
 // ---------------------------------------------------------------------------------------------
@@ -480,6 +499,8 @@ struct IUnknown {
 
 struct IDirect3DDevice8;
 struct IDirect3DVertexBuffer8;
+struct IDirect3DBaseTexture8;
+struct IDirect3DTexture8;
 
 struct IDirect3D8 : IUnknown {
   virtual UINT GetAdapterModeCount(UINT Adapter) = 0;
@@ -503,6 +524,22 @@ struct IDirect3DDevice8 : IUnknown {
   virtual HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
   virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                      IDirect3DVertexBuffer8** ppVertexBuffer) = 0;
+  // Levels 0 = the full chain down to 1 x 1. Formats: A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,
+  // A1R5G5B5, A4R4G4B4; others give D3DERR_INVALIDCALL.
+  virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                                D3DPOOL Pool, IDirect3DTexture8** ppTexture) = 0;
+};
+
+struct IDirect3DBaseTexture8 : IUnknown {
+  virtual DWORD GetLevelCount() = 0;
+};
+
+struct IDirect3DTexture8 : IDirect3DBaseTexture8 {
+  virtual HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) = 0;
+  // pRect null locks the whole level; otherwise pBits points at the rectangle's top-left pixel.
+  virtual HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
+                           DWORD Flags) = 0;
+  virtual HRESULT UnlockRect(UINT Level) = 0;
 };
 
 struct IDirect3DVertexBuffer8 : IUnknown {
@@ -514,6 +551,8 @@ struct IDirect3DVertexBuffer8 : IUnknown {
 using LPDIRECT3D8 = IDirect3D8*;
 using LPDIRECT3DDEVICE8 = IDirect3DDevice8*;
 using LPDIRECT3DVERTEXBUFFER8 = IDirect3DVertexBuffer8*;
+using LPDIRECT3DBASETEXTURE8 = IDirect3DBaseTexture8*;
+using LPDIRECT3DTEXTURE8 = IDirect3DTexture8*;
 
 // Accepts the DirectX 8.1 SDK version (220) and the 8.0 one (120); null for any other.
 IDirect3D8* Direct3DCreate8(UINT SDKVersion);

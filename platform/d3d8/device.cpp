@@ -6,6 +6,7 @@
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/display_link.h"
 #include "platform/d3d8/ref/ref_surface.h"
+#include "platform/d3d8/texture.h"
 #include "platform/d3d8/vertex_buffer.h"
 
 namespace d3d8 {
@@ -202,6 +203,26 @@ HRESULT Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL 
   if (Length == 0 || Pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
   try {
     *ppVertexBuffer = new VertexBuffer(Length, Usage, FVF, Pool);
+  } catch (const std::bad_alloc&) {
+    return D3D_E_OUTOFMEMORY;
+  }
+  return D3D_OK;
+}
+
+// Textures live in system memory whatever the pool; render-target and depth usages are refused
+// because no draw can target a texture.
+HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                              D3DPOOL Pool, IDirect3DTexture8** ppTexture) {
+  if (!ppTexture) return D3DERR_INVALIDCALL;
+  *ppTexture = nullptr;
+  if (Width == 0 || Height == 0 || Pool > D3DPOOL_SCRATCH || !IsTextureFormat(Format)) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (Usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return D3DERR_INVALIDCALL;
+  const UINT fullChain = FullChainLength(Width, Height);
+  if (Levels > fullChain) return D3DERR_INVALIDCALL;
+  try {
+    *ppTexture = new Texture(Width, Height, Levels == 0 ? fullChain : Levels, Usage, Format, Pool);
   } catch (const std::bad_alloc&) {
     return D3D_E_OUTOFMEMORY;
   }

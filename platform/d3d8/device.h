@@ -40,6 +40,8 @@ class Device final : public IDirect3DDevice8 {
   HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
   HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                              IDirect3DVertexBuffer8** ppVertexBuffer) override;
+  HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
+                        D3DPOOL Pool, IDirect3DTexture8** ppTexture) override;
 
   const DeviceSetup& Setup() const { return setup_; }
   const DeviceState& State() const { return state_; }

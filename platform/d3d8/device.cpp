@@ -5,6 +5,7 @@
 
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/display_link.h"
+#include "platform/d3d8/fvf.h"
 #include "platform/d3d8/ref/ref_surface.h"
 #include "platform/d3d8/texture.h"
 #include "platform/d3d8/vertex_buffer.h"
@@ -109,6 +110,10 @@ Device::Device(IDirect3D8* parent, const DeviceSetup& setup, std::unique_ptr<Dev
 }
 
 Device::~Device() {
+  for (Texture* texture : state_.textures) {
+    if (texture) texture->Release();
+  }
+  if (state_.stream) state_.stream->Release();
   if (!setup_.windowed) SetFullscreen(setup_.window, false);
   parent_->Release();
 }
@@ -187,6 +192,7 @@ HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   if (!IsRenderState(State)) return D3DERR_INVALIDCALL;
   state_.renderStates[State] = Value;
+  backend_->NoteRenderState(State, Value);
   return D3D_OK;
 }
 
@@ -226,6 +232,94 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
   } catch (const std::bad_alloc&) {
     return D3D_E_OUTOFMEMORY;
   }
+  return D3D_OK;
+}
+
+HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
+  if (Stage >= kStageCount) return D3DERR_INVALIDCALL;
+  Texture* texture = nullptr;
+  if (pTexture) {
+    texture = dynamic_cast<Texture*>(pTexture);
+    if (!texture) return D3DERR_INVALIDCALL;
+    texture->AddRef();
+  }
+  if (state_.textures[Stage]) state_.textures[Stage]->Release();
+  state_.textures[Stage] = texture;
+  return D3D_OK;
+}
+
+HRESULT Device::GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) {
+  if (Stage >= kStageCount || !ppTexture) return D3DERR_INVALIDCALL;
+  *ppTexture = state_.textures[Stage];
+  if (*ppTexture) (*ppTexture)->AddRef();
+  return D3D_OK;
+}
+
+HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
+  if (Stage >= kStageCount || !IsStageState(Type)) return D3DERR_INVALIDCALL;
+  state_.stages[Stage][Type] = Value;
+  backend_->NoteStageState(Stage, Type, Value);
+  return D3D_OK;
+}
+
+HRESULT Device::GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) {
+  if (Stage >= kStageCount || !IsStageState(Type) || !pValue) return D3DERR_INVALIDCALL;
+  *pValue = state_.stages[Stage][Type];
+  return D3D_OK;
+}
+
+HRESULT Device::SetVertexShader(DWORD Handle) {
+  FvfLayout layout;
+  if (!DecodeFvf(Handle, layout)) return D3DERR_INVALIDCALL;
+  state_.vertexShader = Handle;
+  return D3D_OK;
+}
+
+// Only stream 0 exists for the fixed-function formats; a null buffer unbinds it.
+HRESULT Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* pStreamData,
+                                UINT Stride) {
+  if (StreamNumber != 0) return D3DERR_INVALIDCALL;
+  if (pStreamData) pStreamData->AddRef();
+  if (state_.stream) state_.stream->Release();
+  state_.stream = pStreamData;
+  state_.streamStride = Stride;
+  return D3D_OK;
+}
+
+// Draws only inside a scene; points and lines are not drawn by the software device and are
+// refused, as are vertex ranges that run past the end of the buffer.
+HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
+                              UINT PrimitiveCount) {
+  if (!state_.inScene || !state_.stream || state_.vertexShader == 0) return D3DERR_INVALIDCALL;
+  UINT vertexCount = 0;
+  switch (PrimitiveType) {
+    case D3DPT_TRIANGLELIST:
+      vertexCount = 3 * PrimitiveCount;
+      break;
+    case D3DPT_TRIANGLESTRIP:
+    case D3DPT_TRIANGLEFAN:
+      vertexCount = PrimitiveCount + 2;
+      break;
+    default:
+      return D3DERR_INVALIDCALL;
+  }
+  if (PrimitiveCount == 0) return D3D_OK;
+  FvfLayout layout;
+  DecodeFvf(state_.vertexShader, layout);
+  if (state_.streamStride < layout.size) return D3DERR_INVALIDCALL;
+  const auto& bytes = static_cast<VertexBuffer*>(state_.stream)->Bytes();
+  const std::uint64_t end = (static_cast<std::uint64_t>(StartVertex) + vertexCount - 1) *
+                                state_.streamStride + layout.size;
+  if (end > bytes.size()) return D3DERR_INVALIDCALL;
+
+  DrawRequest request;
+  request.state = &state_;
+  request.type = PrimitiveType;
+  request.vertices = bytes.data() + static_cast<std::size_t>(StartVertex) * state_.streamStride;
+  request.stride = state_.streamStride;
+  request.primitiveCount = PrimitiveCount;
+  request.fvf = state_.vertexShader;
+  backend_->Draw(request);
   return D3D_OK;
 }
 

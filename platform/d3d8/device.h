@@ -42,6 +42,15 @@ class Device final : public IDirect3DDevice8 {
                              IDirect3DVertexBuffer8** ppVertexBuffer) override;
   HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
                         D3DPOOL Pool, IDirect3DTexture8** ppTexture) override;
+  HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) override;
+  HRESULT GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) override;
+  HRESULT SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) override;
+  HRESULT GetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD* pValue) override;
+  HRESULT SetVertexShader(DWORD Handle) override;
+  HRESULT SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* pStreamData,
+                          UINT Stride) override;
+  HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
+                        UINT PrimitiveCount) override;
 
   const DeviceSetup& Setup() const { return setup_; }
   const DeviceState& State() const { return state_; }

@@ -11,6 +11,19 @@
 
 namespace d3d8 {
 
+struct DeviceState;
+
+// One checked DrawPrimitive: the vertices lie inside the stream buffer and there are enough of
+// them for the primitives; type is a triangle list, strip or fan.
+struct DrawRequest {
+  const DeviceState* state = nullptr;
+  D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
+  const BYTE* vertices = nullptr;  // the first vertex of the draw
+  UINT stride = 0;                 // bytes from one vertex to the next
+  UINT primitiveCount = 0;
+  DWORD fvf = 0;
+};
+
 class DeviceBackend {
  public:
   virtual ~DeviceBackend() = default;
@@ -20,6 +33,11 @@ class DeviceBackend {
   virtual void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) = 0;
   // Hands the finished back buffer to the host for the window.
   virtual void Present(HWND window) = 0;
+  virtual void Draw(const DrawRequest& request) = 0;
+  // Called after every accepted SetRenderState / SetTextureStageState, so that a backend can say
+  // which settings it does not implement.
+  virtual void NoteRenderState(DWORD /*id*/, DWORD /*value*/) {}
+  virtual void NoteStageState(DWORD /*stage*/, DWORD /*id*/, DWORD /*value*/) {}
 };
 
 // The software device's surfaces: a back buffer in the given format and, if depth is true, a 16-bit

@@ -108,6 +108,8 @@ bool IsRenderState(DWORD id) {
   return id < kRenderStateLimit && known[id];
 }
 
+bool IsStageState(DWORD id) { return id >= D3DTSS_COLOROP && id < kStageStateLimit && id != 12; }
+
 D3DMATRIX IdentityMatrix() {
   D3DMATRIX identity{};
   identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
@@ -127,6 +129,28 @@ DeviceState DeviceState::Fresh(UINT backBufferWidth, UINT backBufferHeight, bool
   state.texture.fill(identity);
   state.world.fill(identity);
   state.viewport = {0, 0, backBufferWidth, backBufferHeight, 0.0f, 1.0f};
+  for (DWORD stage = 0; stage < kStageCount; ++stage) {
+    auto& tss = state.stages[stage];
+    tss[D3DTSS_COLOROP] = stage == 0 ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    tss[D3DTSS_COLORARG1] = D3DTA_TEXTURE;
+    tss[D3DTSS_COLORARG2] = D3DTA_CURRENT;
+    tss[D3DTSS_ALPHAOP] = stage == 0 ? D3DTOP_SELECTARG1 : D3DTOP_DISABLE;
+    tss[D3DTSS_ALPHAARG1] = D3DTA_TEXTURE;
+    tss[D3DTSS_ALPHAARG2] = D3DTA_CURRENT;
+    tss[D3DTSS_TEXCOORDINDEX] = stage;
+    tss[D3DTSS_ADDRESSU] = D3DTADDRESS_WRAP;
+    tss[D3DTSS_ADDRESSV] = D3DTADDRESS_WRAP;
+    tss[D3DTSS_ADDRESSW] = D3DTADDRESS_WRAP;
+    tss[D3DTSS_MAGFILTER] = D3DTEXF_POINT;
+    tss[D3DTSS_MINFILTER] = D3DTEXF_POINT;
+    tss[D3DTSS_MIPFILTER] = D3DTEXF_NONE;
+    tss[D3DTSS_MAXANISOTROPY] = 1;
+    tss[D3DTSS_TEXTURETRANSFORMFLAGS] = D3DTTFF_DISABLE;
+    tss[D3DTSS_COLORARG0] = D3DTA_CURRENT;
+    tss[D3DTSS_ALPHAARG0] = D3DTA_CURRENT;
+    tss[D3DTSS_RESULTARG] = D3DTA_CURRENT;
+    // Bump-mapping matrix, scale and offset, LOD bias: 0.0f, whose bits are 0; border colour 0.
+  }
   return state;
 }
 

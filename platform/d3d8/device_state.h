@@ -15,6 +15,14 @@ constexpr DWORD kRenderStateLimit = 176;
 
 bool IsRenderState(DWORD id);
 
+constexpr DWORD kStageCount = 8;
+// Texture stage state ids run below this bound (D3DTSS_RESULTARG is the last).
+constexpr DWORD kStageStateLimit = 29;
+
+bool IsStageState(DWORD id);
+
+class Texture;
+
 struct DeviceState {
   // Indexed by D3DRENDERSTATETYPE; entries of undefined ids stay 0 and are never read.
   std::array<DWORD, kRenderStateLimit> renderStates{};
@@ -23,6 +31,13 @@ struct DeviceState {
   std::array<D3DMATRIX, 8> texture{};  // D3DTS_TEXTURE0..7
   std::array<D3DMATRIX, 256> world{};  // D3DTS_WORLDMATRIX(0..255)
   D3DVIEWPORT8 viewport{};
+  // Indexed by stage, then D3DTEXTURESTAGESTATETYPE (ids 0 and 12 are undefined and stay 0).
+  std::array<std::array<DWORD, kStageStateLimit>, kStageCount> stages{};
+  // Bound textures; the device holds one reference to each.
+  std::array<Texture*, kStageCount> textures{};
+  DWORD vertexShader = 0;  // FVF code; 0 until SetVertexShader
+  IDirect3DVertexBuffer8* stream = nullptr;  // stream 0; the device holds one reference
+  UINT streamStride = 0;  // bytes
   bool inScene = false;
 
   // autoDepth: the device has an automatic depth buffer (D3DRS_ZENABLE then starts as D3DZB_TRUE).

@@ -10,6 +10,7 @@ class NullBackend final : public DeviceBackend {
  public:
   void Clear(const std::vector<D3DRECT>&, DWORD, D3DCOLOR, float) override {}
   void Present(HWND window) override { platform::DeliverPresent(window, nullptr); }
+  void Draw(const DrawRequest&) override {}
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/d3d8/ref/ref_device.h"
 
+#include "platform/d3d8/ref/ref_unimplemented.h"
 #include "platform/host_glue/present_hub.h"
 
 namespace d3d8 {
@@ -21,6 +22,16 @@ void RefBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR 
 void RefBackend::Present(HWND window) {
   const platform::FrameImage image = ToFrameImage(backBuffer_);
   platform::DeliverPresent(window, &image);
+}
+
+void RefBackend::Draw(const DrawRequest& request) {
+  pipeline_.Draw(request, backBuffer_, DepthBuffer());
+}
+
+void RefBackend::NoteRenderState(DWORD id, DWORD value) { ref::NoteRenderState(id, value); }
+
+void RefBackend::NoteStageState(DWORD stage, DWORD id, DWORD value) {
+  ref::NoteStageState(stage, id, value);
 }
 
 }  // namespace ref

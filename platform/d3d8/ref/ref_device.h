@@ -1,9 +1,10 @@
-// The software device's backend: its back buffer and depth buffer.
+// The software device's backend: its back buffer, depth buffer and drawing pipeline.
 #pragma once
 
 #include <optional>
 
 #include "platform/d3d8/device_backend.h"
+#include "platform/d3d8/ref/ref_pipeline.h"
 #include "platform/d3d8/ref/ref_surface.h"
 
 namespace d3d8::ref {
@@ -14,6 +15,9 @@ class RefBackend final : public DeviceBackend {
 
   void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) override;
   void Present(HWND window) override;
+  void Draw(const DrawRequest& request) override;
+  void NoteRenderState(DWORD id, DWORD value) override;
+  void NoteStageState(DWORD stage, DWORD id, DWORD value) override;
 
   ColorSurface& BackBuffer() { return backBuffer_; }
   DepthSurface* DepthBuffer() { return depthBuffer_ ? &*depthBuffer_ : nullptr; }
@@ -21,6 +25,7 @@ class RefBackend final : public DeviceBackend {
  private:
   ColorSurface backBuffer_;
   std::optional<DepthSurface> depthBuffer_;
+  Pipeline pipeline_;
 };
 
 }  // namespace d3d8::ref

@@ -1,0 +1,385 @@
+// [SECTION] Draw set-up: state into PixelSetup
+// [SECTION] Vertex processing
+// [SECTION] Clipping, viewport and culling
+// [SECTION] Primitive assembly
+#include "platform/d3d8/ref/ref_pipeline.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+
+#include "platform/d3d8/device_state.h"
+#include "platform/d3d8/fvf.h"
+#include "platform/d3d8/texture.h"
+
+namespace d3d8::ref {
+namespace {
+
+// ---- [SECTION] Draw set-up: state into PixelSetup ----------------------------------------------
+
+bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
+  const bool first = op != D3DTOP_SELECTARG2 && (arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+  const bool second = op != D3DTOP_SELECTARG1 && (arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
+  return first || second;
+}
+
+// Stage 0 with no texture: a colour operation that reads the texture turns the stage off (the
+// diffuse colour and alpha pass through); an alpha operation alone reading it reads the diffuse
+// alpha instead.
+StageSetup ResolveStage(const DeviceState& state, bool textured) {
+  const auto& tss = state.stages[0];
+  StageSetup stage;
+  stage.colorOp = tss[D3DTSS_COLOROP];
+  stage.colorArg1 = tss[D3DTSS_COLORARG1];
+  stage.colorArg2 = tss[D3DTSS_COLORARG2];
+  stage.alphaOp = tss[D3DTSS_ALPHAOP];
+  stage.alphaArg1 = tss[D3DTSS_ALPHAARG1];
+  stage.alphaArg2 = tss[D3DTSS_ALPHAARG2];
+  stage.factor = FromColor(state.renderStates[D3DRS_TEXTUREFACTOR]);
+  if (!textured) {
+    if (ReadsTexture(stage.colorOp, stage.colorArg1, stage.colorArg2)) {
+      stage.colorOp = D3DTOP_DISABLE;
+    }
+    const auto toDiffuse = [](DWORD arg) {
+      return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE ? (arg & ~D3DTA_SELECTMASK) | D3DTA_DIFFUSE
+                                                       : arg;
+    };
+    stage.alphaArg1 = toDiffuse(stage.alphaArg1);
+    stage.alphaArg2 = toDiffuse(stage.alphaArg2);
+  }
+  return stage;
+}
+
+PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, DepthSurface* depth) {
+  const auto& rs = state.renderStates;
+  PixelSetup setup;
+  setup.target = &target;
+  // D3DZB_USEW compares the same z/w values as D3DZB_TRUE: for a given projection z/w is a
+  // monotonic function of w, so both give the same visibility at every pixel.
+  const bool depthOn = depth && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+  setup.depth = depthOn ? depth : nullptr;
+  setup.depthTest = depthOn;
+  setup.depthWrite = depthOn && rs[D3DRS_ZWRITEENABLE] != FALSE;
+  setup.depthFunc = rs[D3DRS_ZFUNC];
+  setup.alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
+  setup.alphaFunc = rs[D3DRS_ALPHAFUNC];
+  setup.alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
+  setup.blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
+  setup.srcBlend = rs[D3DRS_SRCBLEND];
+  setup.destBlend = rs[D3DRS_DESTBLEND];
+  if (setup.srcBlend == D3DBLEND_BOTHSRCALPHA) {
+    setup.srcBlend = D3DBLEND_SRCALPHA;
+    setup.destBlend = D3DBLEND_INVSRCALPHA;
+  } else if (setup.srcBlend == D3DBLEND_BOTHINVSRCALPHA) {
+    setup.srcBlend = D3DBLEND_INVSRCALPHA;
+    setup.destBlend = D3DBLEND_SRCALPHA;
+  }
+
+  const Texture* texture = state.textures[0];
+  if (texture) {
+    setup.texels = texture->Texels(0).data();  // MIPFILTER NONE: only the top level is sampled
+    setup.texWidth = static_cast<int>(texture->Width(0));
+    setup.texHeight = static_cast<int>(texture->Height(0));
+    setup.clampU = state.stages[0][D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP;
+    setup.clampV = state.stages[0][D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP;
+  }
+  setup.stage = ResolveStage(state, texture != nullptr);
+
+  const D3DVIEWPORT8& vp = state.viewport;
+  setup.left = static_cast<int>(std::min<DWORD>(vp.X, target.width));
+  setup.top = static_cast<int>(std::min<DWORD>(vp.Y, target.height));
+  setup.right = static_cast<int>(std::min<DWORD>(vp.X + vp.Width, target.width));
+  setup.bottom = static_cast<int>(std::min<DWORD>(vp.Y + vp.Height, target.height));
+  return setup;
+}
+
+// ---- [SECTION] Vertex processing --------------------------------------------------------------
+
+D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
+  D3DMATRIX out{};
+  for (int i = 0; i < 4; ++i) {
+    for (int j = 0; j < 4; ++j) {
+      float sum = 0;
+      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
+      out.m[i][j] = sum;
+    }
+  }
+  return out;
+}
+
+std::array<float, 4> TransformPoint(const float* p, const D3DMATRIX& m) {
+  std::array<float, 4> out{};
+  for (int j = 0; j < 4; ++j) out[j] = p[0] * m.m[0][j] + p[1] * m.m[1][j] + p[2] * m.m[2][j] + m.m[3][j];
+  return out;
+}
+
+float ReadFloat(const BYTE* p) {
+  float value;
+  std::memcpy(&value, p, 4);
+  return value;
+}
+
+D3DCOLOR ReadColor(const BYTE* p) {
+  D3DCOLOR value;
+  std::memcpy(&value, p, 4);
+  return value;
+}
+
+void SetColor(ClipVertex& out, D3DCOLOR color) {
+  out.a = static_cast<float>(color >> 24);
+  out.r = static_cast<float>((color >> 16) & 255);
+  out.g = static_cast<float>((color >> 8) & 255);
+  out.b = static_cast<float>(color & 255);
+}
+
+// The colour a material source yields: a vertex colour when the source names one the vertex has,
+// else the default material's zero.
+D3DCOLOR MaterialSource(DWORD source, bool colorVertex, D3DCOLOR diffuse, bool hasDiffuse,
+                        D3DCOLOR specular, bool hasSpecular) {
+  if (!colorVertex) return 0;
+  if (source == D3DMCS_COLOR1 && hasDiffuse) return diffuse;
+  if (source == D3DMCS_COLOR2 && hasSpecular) return specular;
+  return 0;
+}
+
+D3DCOLOR UnlitColor(const DeviceState& state, D3DCOLOR diffuse, bool hasDiffuse, D3DCOLOR specular,
+                    bool hasSpecular) {
+  const auto& rs = state.renderStates;
+  const bool colorVertex = rs[D3DRS_COLORVERTEX] != FALSE;
+  const Rgba ca = FromColor(MaterialSource(rs[D3DRS_AMBIENTMATERIALSOURCE], colorVertex, diffuse,
+                                           hasDiffuse, specular, hasSpecular));
+  const Rgba ce = FromColor(MaterialSource(rs[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, diffuse,
+                                           hasDiffuse, specular, hasSpecular));
+  const Rgba cd = FromColor(MaterialSource(rs[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, diffuse,
+                                           hasDiffuse, specular, hasSpecular));
+  const Rgba ga = FromColor(rs[D3DRS_AMBIENT]);
+  const Rgba lit{std::min(255, ce.r + Mul8(ca.r, ga.r)), std::min(255, ce.g + Mul8(ca.g, ga.g)),
+                 std::min(255, ce.b + Mul8(ca.b, ga.b)), cd.a};
+  return ToColor(lit);
+}
+
+}  // namespace
+
+void Pipeline::TransformVertices(const DrawRequest& request) {
+  const DeviceState& state = *request.state;
+  FvfLayout layout;
+  DecodeFvf(request.fvf, layout);
+  transformed_ = layout.transformed;
+
+  UINT count = 0;
+  switch (request.type) {
+    case D3DPT_TRIANGLELIST:
+      count = request.primitiveCount * 3;
+      break;
+    default:
+      count = request.primitiveCount + 2;
+      break;
+  }
+
+  const D3DMATRIX worldView = Multiply(state.world[0], state.view);
+  const D3DMATRIX wvp = Multiply(worldView, state.projection);
+  const bool lighting = !layout.transformed && state.renderStates[D3DRS_LIGHTING] != FALSE;
+  const DWORD tci = state.stages[0][D3DTSS_TEXCOORDINDEX];
+  const bool cameraPosition = (tci & 0xFFFF0000u) == D3DTSS_TCI_CAMERASPACEPOSITION;
+  const UINT set = tci & 0xFFFFu;
+  const bool hasSet = (tci & 0xFFFF0000u) == D3DTSS_TCI_PASSTHRU && set < layout.texCoordSets;
+
+  clipVertices_.resize(count);
+  for (UINT i = 0; i < count; ++i) {
+    const BYTE* p = request.vertices + static_cast<std::size_t>(i) * request.stride;
+    const float position[3] = {ReadFloat(p), ReadFloat(p + 4), ReadFloat(p + 8)};
+    ClipVertex& out = clipVertices_[i];
+    if (layout.transformed) {
+      out.x = position[0];
+      out.y = position[1];
+      out.z = position[2];
+      out.w = ReadFloat(p + 12);  // rhw here; turned into a screen vertex below
+    } else {
+      const auto clip = TransformPoint(position, wvp);
+      out.x = clip[0];
+      out.y = clip[1];
+      out.z = clip[2];
+      out.w = clip[3];
+    }
+    const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
+    const D3DCOLOR diffuse = hasDiffuse ? ReadColor(p + layout.diffuse) : 0xFFFFFFFFu;
+    const D3DCOLOR specular = hasSpecular ? ReadColor(p + layout.specular) : 0;
+    SetColor(out, lighting ? UnlitColor(state, diffuse, hasDiffuse, specular, hasSpecular) : diffuse);
+    if (cameraPosition && !layout.transformed) {
+      const auto eye = TransformPoint(position, worldView);
+      out.u = eye[0];
+      out.v = eye[1];
+    } else if (hasSet) {
+      const BYTE* t = p + layout.texCoord[set];
+      out.u = ReadFloat(t);
+      out.v = layout.texCoordSize[set] > 1 ? ReadFloat(t + 4) : 0.0f;
+    } else {
+      out.u = out.v = 0.0f;
+    }
+  }
+}
+
+namespace {
+
+// ---- [SECTION] Clipping, viewport and culling -------------------------------------------------
+
+// Signed distances to the six planes of the view volume; inside when >= 0.
+inline float PlaneDistance(const ClipVertex& v, int plane) {
+  switch (plane) {
+    case 0: return v.z;
+    case 1: return v.w - v.z;
+    case 2: return v.w + v.x;
+    case 3: return v.w - v.x;
+    case 4: return v.w + v.y;
+    default: return v.w - v.y;
+  }
+}
+
+ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
+  const auto mix = [t](float p, float q) { return p + (q - p) * t; };
+  ClipVertex out;
+  out.x = mix(a.x, b.x);
+  out.y = mix(a.y, b.y);
+  out.z = mix(a.z, b.z);
+  out.w = mix(a.w, b.w);
+  out.r = mix(a.r, b.r);
+  out.g = mix(a.g, b.g);
+  out.b = mix(a.b, b.b);
+  out.a = mix(a.a, b.a);
+  out.u = mix(a.u, b.u);
+  out.v = mix(a.v, b.v);
+  return out;
+}
+
+// A convex polygon of at most 3 + 6 vertices.
+struct Polygon {
+  std::array<ClipVertex, 9> v;
+  int count = 0;
+};
+
+// Sutherland-Hodgman against every plane the polygon crosses.
+void ClipPolygon(Polygon& poly) {
+  for (int plane = 0; plane < 6 && poly.count > 0; ++plane) {
+    bool allInside = true;
+    for (int i = 0; i < poly.count; ++i) allInside = allInside && PlaneDistance(poly.v[i], plane) >= 0;
+    if (allInside) continue;
+    Polygon out;
+    for (int i = 0; i < poly.count; ++i) {
+      const ClipVertex& a = poly.v[i];
+      const ClipVertex& b = poly.v[(i + 1) % poly.count];
+      const float da = PlaneDistance(a, plane), db = PlaneDistance(b, plane);
+      if (da >= 0) out.v[out.count++] = a;
+      if ((da >= 0) != (db >= 0)) out.v[out.count++] = Lerp(a, b, da / (da - db));
+    }
+    poly = out;
+    if (poly.count < 3) poly.count = 0;
+  }
+}
+
+ScreenVertex ToScreen(const ClipVertex& c, const D3DVIEWPORT8& vp) {
+  ScreenVertex s;
+  const float rhw = 1.0f / c.w;
+  s.x = static_cast<float>(vp.X) + (1.0f + c.x * rhw) * static_cast<float>(vp.Width) * 0.5f;
+  s.y = static_cast<float>(vp.Y) + (1.0f - c.y * rhw) * static_cast<float>(vp.Height) * 0.5f;
+  s.z = vp.MinZ + c.z * rhw * (vp.MaxZ - vp.MinZ);
+  s.rhw = rhw;
+  s.r = c.r;
+  s.g = c.g;
+  s.b = c.b;
+  s.a = c.a;
+  s.u = c.u;
+  s.v = c.v;
+  return s;
+}
+
+// Twice the signed screen area; positive for clockwise on screen (y down), Direct3D's front face.
+float SignedArea(const ScreenVertex* v, int count) {
+  float sum = 0;
+  for (int i = 0; i < count; ++i) {
+    const ScreenVertex& a = v[i];
+    const ScreenVertex& b = v[(i + 1) % count];
+    sum += a.x * b.y - b.x * a.y;
+  }
+  return sum;
+}
+
+bool Culled(DWORD cullMode, float area) {
+  if (cullMode == D3DCULL_CCW) return area < 0;
+  if (cullMode == D3DCULL_CW) return area > 0;
+  return false;
+}
+
+}  // namespace
+
+void Pipeline::DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& viewport,
+                                DWORD cullMode, ClipVertex a, ClipVertex b, ClipVertex c,
+                                int provoking, bool flat) {
+  if (flat) {
+    const ClipVertex& source = provoking == 0 ? a : provoking == 1 ? b : c;
+    for (ClipVertex* v : {&a, &b, &c}) {
+      v->r = source.r;
+      v->g = source.g;
+      v->b = source.b;
+      v->a = source.a;
+    }
+  }
+  std::array<ScreenVertex, 9> screen;
+  int count = 0;
+  if (transformed_) {
+    for (const ClipVertex* v : {&a, &b, &c}) {
+      ScreenVertex& s = screen[count++];
+      s.x = v->x;
+      s.y = v->y;
+      s.z = v->z;
+      s.rhw = v->w;
+      s.r = v->r;
+      s.g = v->g;
+      s.b = v->b;
+      s.a = v->a;
+      s.u = v->u;
+      s.v = v->v;
+    }
+  } else {
+    Polygon poly;
+    poly.v[0] = a;
+    poly.v[1] = b;
+    poly.v[2] = c;
+    poly.count = 3;
+    ClipPolygon(poly);
+    for (int i = 0; i < poly.count; ++i) screen[count++] = ToScreen(poly.v[i], viewport);
+  }
+  if (count < 3) return;
+  if (Culled(cullMode, SignedArea(screen.data(), count))) return;
+  for (int i = 1; i + 1 < count; ++i) DrawTriangle(setup, screen[0], screen[i], screen[i + 1]);
+}
+
+// ---- [SECTION] Primitive assembly ---------------------------------------------------------------
+
+void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth) {
+  const DeviceState& state = *request.state;
+  const PixelSetup setup = ResolvePixelSetup(state, target, depth);
+  TransformVertices(request);
+  const DWORD cullMode = state.renderStates[D3DRS_CULLMODE];
+  const bool flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+  const auto& v = clipVertices_;
+  for (UINT i = 0; i < request.primitiveCount; ++i) {
+    switch (request.type) {
+      case D3DPT_TRIANGLELIST:
+        DrawClipTriangle(setup, state.viewport, cullMode, v[3 * i], v[3 * i + 1], v[3 * i + 2], 0,
+                         flat);
+        break;
+      case D3DPT_TRIANGLESTRIP:  // odd triangles swap their last two to keep the winding
+        if (i % 2 == 0) {
+          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 1], v[i + 2], 0, flat);
+        } else {
+          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 2], v[i + 1], 0, flat);
+        }
+        break;
+      default:  // fan: (v[i+1], v[i+2], v[0]), coloured by v[i+1] when flat
+        DrawClipTriangle(setup, state.viewport, cullMode, v[i + 1], v[i + 2], v[0], 0, flat);
+        break;
+    }
+  }
+}
+
+}  // namespace d3d8::ref

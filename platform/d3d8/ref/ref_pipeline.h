@@ -1,0 +1,46 @@
+// The software device's geometry pipeline: fetches the vertices of a draw, transforms them
+// (p * World * View * Projection, row vectors), clips against Direct3D's view volume
+// -w <= x <= w, -w <= y <= w, 0 <= z <= w (a point with z == w is inside: screen quads lie exactly
+// on the far plane of the 2D projection), maps them through the viewport, culls, and hands the
+// triangles to the rasterizer.
+//
+// Vertex colour: XYZRHW vertices and D3DRS_LIGHTING FALSE take the vertex diffuse colour (opaque
+// white without one). With lighting on there are no lights in this device, so the colour is
+// emissive + ambient * D3DRS_AMBIENT with the material sources of D3DRS_*MATERIALSOURCE, where the
+// material itself is Direct3D's default all-zero material, and alpha comes from the diffuse
+// source. Flat shading gives a triangle the colour of its first vertex (lists: 3i, strips: i,
+// fans: i + 1).
+//
+// Stage-0 texture coordinates follow D3DTSS_TEXCOORDINDEX: a vertex set (0, 0 when the vertex
+// lacks it) or the camera-space position (u = x, v = y of p * World * View).
+#pragma once
+
+#include <vector>
+
+#include "platform/d3d8/device_backend.h"
+#include "platform/d3d8/ref/ref_rasterizer.h"
+#include "platform/d3d8/ref/ref_surface.h"
+
+namespace d3d8::ref {
+
+// A vertex after transformation, before the perspective divide.
+struct ClipVertex {
+  float x = 0, y = 0, z = 0, w = 1;
+  float r = 0, g = 0, b = 0, a = 0;  // diffuse, 0..255
+  float u = 0, v = 0;
+};
+
+class Pipeline {
+ public:
+  void Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth);
+
+ private:
+  void TransformVertices(const DrawRequest& request);
+  void DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& viewport, DWORD cullMode,
+                        ClipVertex a, ClipVertex b, ClipVertex c, int provoking, bool flat);
+
+  std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
+  bool transformed_ = false;
+};
+
+}  // namespace d3d8::ref

@@ -1,0 +1,58 @@
+// The software device's triangle rasterizer.
+//
+// Screen space: x right, y down, in pixels; pixel centres lie at integer coordinates, so the
+// top-left pixel covers [-0.5, 0.5) x [-0.5, 0.5). A pixel is drawn when its centre is inside the
+// triangle; a centre exactly on an edge is drawn only for top edges (horizontal, interior below)
+// and left edges (interior to the right), so triangles sharing an edge never both draw a pixel and
+// never both miss one. Vertex positions are snapped to 1/256 pixel and the edge functions are
+// evaluated exactly in 64-bit integers.
+//
+// Attributes: depth (z in [0, 1]) is interpolated linearly in screen space; colour and texture
+// coordinates perspective-correctly through rhw = 1/w (affinely when all three rhw are equal).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/ref/ref_pixel.h"
+#include "platform/d3d8/ref/ref_surface.h"
+
+namespace d3d8::ref {
+
+struct ScreenVertex {
+  float x = 0, y = 0;  // pixels
+  float z = 0;         // depth, 0 near .. 1 far
+  float rhw = 1;       // 1/w
+  float r = 0, g = 0, b = 0, a = 0;  // diffuse, 0..255
+  float u = 0, v = 0;  // stage-0 texture coordinates
+};
+
+// Everything the pixel stage needs, resolved once per draw.
+struct PixelSetup {
+  ColorSurface* target = nullptr;
+  DepthSurface* depth = nullptr;  // null: no depth test and no depth write
+  bool depthTest = false;
+  bool depthWrite = false;
+  DWORD depthFunc = D3DCMP_LESSEQUAL;
+  bool alphaTest = false;
+  DWORD alphaFunc = D3DCMP_ALWAYS;
+  unsigned alphaRef = 0;
+  bool blend = false;
+  DWORD srcBlend = D3DBLEND_ONE;
+  DWORD destBlend = D3DBLEND_ZERO;
+  StageSetup stage;
+  const std::uint32_t* texels = nullptr;  // null: no texture at stage 0
+  int texWidth = 0;                       // texels
+  int texHeight = 0;
+  bool clampU = false;  // D3DTADDRESS_CLAMP; otherwise WRAP
+  bool clampV = false;
+  // The pixels that may be drawn: the viewport, [left, right) x [top, bottom).
+  int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// Draws the triangle whatever its winding (culling happens before).
+void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
+                  const ScreenVertex& v2);
+
+}  // namespace d3d8::ref

@@ -8,6 +8,11 @@
 
 #include "platform/d3d8/d3d8.h"
 
+using LPCVOID = const void*;  // as in the Windows headers
+
+// D3DX error codes (facility 0x876, as D3DX numbers them).
+constexpr HRESULT D3DXERR_INVALIDDATA = static_cast<HRESULT>(0x88760B59u);
+
 struct D3DXVECTOR3 : D3DVECTOR {
   D3DXVECTOR3() : D3DVECTOR{} {}
   D3DXVECTOR3(float vx, float vy, float vz) : D3DVECTOR{vx, vy, vz} {}
@@ -52,3 +57,10 @@ D3DXMATRIX* D3DXMatrixLookAtLH(D3DXMATRIX* pOut, const D3DXVECTOR3* pEye, const 
                                const D3DXVECTOR3* pUp);
 D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* pOut, float l, float r, float b, float t,
                                        float zn, float zf);
+
+// Decodes a BMP, DIB, TGA, JPEG or PNG file held in memory into a new managed texture, with the
+// D3DX defaults: sides rounded up to powers of two and the picture stretched to fill them (a
+// tent filter), a full mip chain of 2x2 box averages, A8R8G8B8 when the file has alpha and
+// X8R8G8B8 otherwise. D3DXERR_INVALIDDATA for data that is not such an image or is damaged.
+HRESULT D3DXCreateTextureFromFileInMemory(LPDIRECT3DDEVICE8 pDevice, LPCVOID pSrcData,
+                                          UINT SrcDataSize, LPDIRECT3DTEXTURE8* ppTexture);

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the reader's fuzz targets with clang (libFuzzer, ASan, UBSan) and runs one.
 #   tests/fuzz/run_fuzz.sh [SECONDS] [TARGET]     (default 600 s, archive_extract_fuzz)
-# archive_extract_fuzz: whole archives through ArchiveExtract; unpack20_fuzz: the decoder alone.
+# archive_extract_fuzz: whole archives through ArchiveExtract; unpack20_fuzz: the decoder alone;
+# image_decode_fuzz: bytes through the texture loader's BMP, TGA, JPEG and PNG decoders.
 # Seeds: archives of every kind made by rarpack, and the real archives of ../shared/testdata when
 # present. The corpus and any crash files stay in build-fuzz/.
 set -euo pipefail

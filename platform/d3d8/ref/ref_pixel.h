@@ -18,7 +18,10 @@ struct Rgba {
   int r = 0, g = 0, b = 0, a = 0;  // 0..255
 };
 
-inline int Mul8(int a, int b) { return (a * b + 127) / 255; }
+// Unsigned division by the constant 255 compiles to a multiply and a shift.
+inline int Mul8(int a, int b) {
+  return static_cast<int>((static_cast<unsigned>(a * b) + 127u) / 255u);
+}
 
 inline Rgba FromColor(D3DCOLOR color) {
   return {static_cast<int>((color >> 16) & 255), static_cast<int>((color >> 8) & 255),
@@ -132,7 +135,7 @@ inline Rgba BlendFactor(DWORD blend, const Rgba& src, const Rgba& dst) {
 }
 
 inline int BlendChannel(int s, int sf, int d, int df) {
-  return std::min(255, (s * sf + d * df + 127) / 255);
+  return std::min(255, static_cast<int>((static_cast<unsigned>(s * sf + d * df) + 127u) / 255u));
 }
 
 inline Rgba Blend(DWORD srcBlend, DWORD destBlend, const Rgba& src, const Rgba& dst) {

@@ -15,8 +15,9 @@ constexpr float kSubScale = 1 << kSubBits;
 
 // ---- [SECTION] Texel fetch --------------------------------------------------------------------
 
-// Point sampling: texel floor(u * width), wrapped or clamped into the texture.
-inline int TexelIndex(float coord, int size, bool clamp) {
+// Point sampling: texel floor(coord * size), wrapped or clamped into the texture. Power-of-two
+// sizes wrap with a mask, which gives the same texel as the modulo.
+[[gnu::always_inline]] inline int TexelIndex(float coord, int size, bool clamp) {
   const float scaled = coord * static_cast<float>(size);
   int index;
   if (!(scaled > -2.0e9f && scaled < 2.0e9f)) {  // NaN or far outside: no meaningful texel
@@ -26,11 +27,12 @@ inline int TexelIndex(float coord, int size, bool clamp) {
     if (static_cast<float>(index) > scaled) --index;
   }
   if (clamp) return std::clamp(index, 0, size - 1);
+  if ((size & (size - 1)) == 0) return index & (size - 1);
   index %= size;
   return index < 0 ? index + size : index;
 }
 
-inline Rgba Sample(const PixelSetup& setup, float u, float v) {
+[[gnu::always_inline]] inline Rgba Sample(const PixelSetup& setup, float u, float v) {
   const int x = TexelIndex(u, setup.texWidth, setup.clampU);
   const int y = TexelIndex(v, setup.texHeight, setup.clampV);
   return FromColor(setup.texels[static_cast<std::size_t>(y) * setup.texWidth + x]);
@@ -46,25 +48,105 @@ inline std::uint16_t ToDepth(float z) {
   return static_cast<std::uint16_t>(std::clamp(z, 0.0f, 1.0f) * 65535.0f + 0.5f);
 }
 
+// A row of the target: 32-bit formats are read and written as whole words, others through their
+// packing rules.
+template <bool kWords>
+struct TargetRow {
+  std::uint8_t* row;
+  D3DFORMAT format;
+
+  Rgba Read(int x) const {
+    if constexpr (kWords) {
+      std::uint32_t bits;
+      std::memcpy(&bits, row + 4 * x, 4);
+      return FromColor(format == D3DFMT_A8R8G8B8 ? bits : (bits | 0xFF000000u));
+    } else {
+      const UINT size = BytesPerPixel(format);
+      std::uint32_t bits = 0;
+      for (UINT i = 0; i < size; ++i) bits |= static_cast<std::uint32_t>(row[size * x + i]) << (8 * i);
+      return FromColor(UnpackColor(format, bits));
+    }
+  }
+  void Write(int x, const Rgba& color) const {
+    if constexpr (kWords) {
+      std::uint32_t bits = ToColor(color);
+      if (format != D3DFMT_A8R8G8B8) bits &= 0x00FFFFFFu;
+      std::memcpy(row + 4 * x, &bits, 4);
+    } else {
+      const UINT size = BytesPerPixel(format);
+      const std::uint32_t bits = PackColor(format, ToColor(color));
+      for (UINT i = 0; i < size; ++i) row[size * x + i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    }
+  }
+};
+
+// Stage and blend set-ups common enough to get their own loops. Each computes exactly what the
+// general CombineStage / Blend compute for that set-up, with the choices made once per triangle.
+enum StageKind { kStageGeneral, kStageModulateTextureAlpha, kStageModulateBoth, kStageDiffuse };
+enum BlendKind { kBlendGeneral, kBlendNone, kBlendAlpha, kBlendAdditive };
+
+StageKind ClassifyStage(const PixelSetup& setup) {
+  const StageSetup& st = setup.stage;
+  const bool diffuseArg2 = st.colorArg2 == D3DTA_CURRENT || st.colorArg2 == D3DTA_DIFFUSE;
+  const bool alphaDiffuseArg2 = st.alphaArg2 == D3DTA_CURRENT || st.alphaArg2 == D3DTA_DIFFUSE;
+  if (st.colorOp == D3DTOP_DISABLE && !setup.alphaTest) return kStageDiffuse;
+  if (!setup.texels || st.colorOp != D3DTOP_MODULATE || st.colorArg1 != D3DTA_TEXTURE ||
+      !diffuseArg2 || st.alphaArg1 != D3DTA_TEXTURE) {
+    return kStageGeneral;
+  }
+  if (st.alphaOp == D3DTOP_SELECTARG1) return kStageModulateTextureAlpha;
+  if (st.alphaOp == D3DTOP_MODULATE && alphaDiffuseArg2) return kStageModulateBoth;
+  return kStageGeneral;
+}
+
+BlendKind ClassifyBlend(const PixelSetup& setup) {
+  if (!setup.blend) return kBlendNone;
+  if (setup.srcBlend == D3DBLEND_SRCALPHA && setup.destBlend == D3DBLEND_INVSRCALPHA) {
+    return kBlendAlpha;
+  }
+  if (setup.srcBlend == D3DBLEND_SRCALPHA && setup.destBlend == D3DBLEND_ONE) return kBlendAdditive;
+  return kBlendGeneral;
+}
+
+template <int kStage>
+[[gnu::always_inline]] inline Rgba ShadeStage(const PixelSetup& setup, const Rgba& diffuse, float u, float v) {
+  if constexpr (kStage == kStageDiffuse) {
+    return diffuse;
+  } else if constexpr (kStage == kStageGeneral) {
+    const Rgba texel = setup.texels ? Sample(setup, u, v) : Rgba{};
+    return CombineStage(setup.stage, diffuse, texel);
+  } else {
+    const Rgba texel = Sample(setup, u, v);
+    const int alpha = kStage == kStageModulateBoth ? Mul8(texel.a, diffuse.a) : texel.a;
+    return {Mul8(texel.r, diffuse.r), Mul8(texel.g, diffuse.g), Mul8(texel.b, diffuse.b), alpha};
+  }
+}
+
+template <int kBlend, bool kWords>
+[[gnu::always_inline]] inline Rgba BlendWith(const PixelSetup& setup, const TargetRow<kWords>& target, int x, const Rgba& src) {
+  if constexpr (kBlend == kBlendNone) {
+    return src;
+  } else if constexpr (kBlend == kBlendGeneral) {
+    return Blend(setup.srcBlend, setup.destBlend, src, target.Read(x));
+  } else {
+    const Rgba dst = target.Read(x);
+    const int sf = src.a, df = kBlend == kBlendAlpha ? 255 - src.a : 255;
+    return {BlendChannel(src.r, sf, dst.r, df), BlendChannel(src.g, sf, dst.g, df),
+            BlendChannel(src.b, sf, dst.b, df), BlendChannel(src.a, sf, dst.a, df)};
+  }
+}
+
 // Depth already passed; shades, alpha-tests, blends and writes one pixel.
-inline void ShadePixel(const PixelSetup& setup, int x, int y, std::uint16_t depth, const Rgba& diffuse,
-                       float u, float v) {
-  const Rgba texel = setup.texels ? Sample(setup, u, v) : Rgba{};
-  Rgba color = CombineStage(setup.stage, diffuse, texel);
+template <bool kWords, int kStage, int kBlend>
+[[gnu::always_inline]] inline void ShadePixel(const PixelSetup& setup, const TargetRow<kWords>& target, std::uint16_t* depthRow,
+                       int x, std::uint16_t depth, const Rgba& diffuse, float u, float v) {
+  Rgba color = ShadeStage<kStage>(setup, diffuse, u, v);
   if (setup.alphaTest &&
       !Compare(setup.alphaFunc, static_cast<unsigned>(color.a), setup.alphaRef)) {
     return;
   }
-  ColorSurface& target = *setup.target;
-  if (setup.blend) {
-    const Rgba dst = FromColor(
-        UnpackColor(target.format, ReadPixel(target, static_cast<UINT>(x), static_cast<UINT>(y))));
-    color = Blend(setup.srcBlend, setup.destBlend, color, dst);
-  }
-  WritePixel(target, static_cast<UINT>(x), static_cast<UINT>(y), PackColor(target.format, ToColor(color)));
-  if (setup.depthWrite) {
-    setup.depth->values[static_cast<std::size_t>(y) * setup.depth->width + x] = depth;
-  }
+  target.Write(x, BlendWith<kBlend>(setup, target, x, color));
+  if (setup.depthWrite) depthRow[x] = depth;
 }
 
 // ---- [SECTION] Triangle setup and traversal ---------------------------------------------------
@@ -106,6 +188,93 @@ Plane MakePlane(const float (&x)[3], const float (&y)[3], const float (&q)[3]) {
   plane.dy = (d2 * e1x - d1 * e2x) / area;
   plane.base = q[0] - plane.dx * x[0] - plane.dy * y[0];
   return plane;
+}
+
+// The triangle after set-up: pixel bounds, edges and attribute planes.
+struct Spans {
+  int minX, maxX, minY, maxY;
+  const Edge* edges;
+  bool perspective;  // colour and texture coordinates divide by interpolated rhw
+  bool flatColor;    // all three colours equal: `constant` is used
+  Rgba constant;
+  Plane z, w, r, g, b, a, u, v;
+};
+
+// Walks the rows; in each row the pixels inside form one run, so the walk stops at its end.
+template <bool kWords, int kStage, int kBlend>
+void DrawSpans(const PixelSetup& setup, const Spans& t) {
+  constexpr std::int64_t kStep = 1 << kSubBits;
+  const Edge* edges = t.edges;
+  const std::int64_t s0 = edges[0].a * kStep, s1 = edges[1].a * kStep, s2 = edges[2].a * kStep;
+  const bool needDepth = setup.depthTest || setup.depthWrite;
+  ColorSurface& surface = *setup.target;
+  for (int y = t.minY; y <= t.maxY; ++y) {
+    const std::int64_t cy = static_cast<std::int64_t>(y) * kStep;
+    const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
+    std::int64_t e0 = edges[0].At(cx0, cy), e1 = edges[1].At(cx0, cy), e2 = edges[2].At(cx0, cy);
+    const float fy = static_cast<float>(y);
+    // Row bases: value(x) = base + dx * x for each plane.
+    const float zRow = t.z.base + t.z.dy * fy, wRow = t.w.base + t.w.dy * fy;
+    const float rRow = t.r.base + t.r.dy * fy, gRow = t.g.base + t.g.dy * fy;
+    const float bRow = t.b.base + t.b.dy * fy, aRow = t.a.base + t.a.dy * fy;
+    const float uRow = t.u.base + t.u.dy * fy, vRow = t.v.base + t.v.dy * fy;
+    const TargetRow<kWords> target{surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch,
+                                   surface.format};
+    std::uint16_t* depthRow =
+        setup.depth ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
+                    : nullptr;
+    bool entered = false;
+    for (int x = t.minX; x <= t.maxX; ++x, e0 += s0, e1 += s1, e2 += s2) {
+      if ((e0 | e1 | e2) < 0) {
+        if (entered) break;
+        continue;
+      }
+      entered = true;
+      const float fx = static_cast<float>(x);
+      std::uint16_t depth = 0;
+      if (needDepth) {
+        depth = ToDepth(zRow + t.z.dx * fx);
+        if (setup.depthTest && !Compare(setup.depthFunc, depth, depthRow[x])) continue;
+      }
+      const float w = t.perspective ? 1.0f / (wRow + t.w.dx * fx) : 1.0f;
+      Rgba diffuse = t.constant;
+      if (!t.flatColor) {
+        diffuse = {ToChannel((rRow + t.r.dx * fx) * w), ToChannel((gRow + t.g.dx * fx) * w),
+                   ToChannel((bRow + t.b.dx * fx) * w), ToChannel((aRow + t.a.dx * fx) * w)};
+      }
+      ShadePixel<kWords, kStage, kBlend>(setup, target, depthRow, x, depth, diffuse, (uRow + t.u.dx * fx) * w,
+                 (vRow + t.v.dx * fx) * w);
+    }
+  }
+}
+
+template <bool kWords, int kStage>
+void DispatchBlend(const PixelSetup& setup, const Spans& spans) {
+  switch (ClassifyBlend(setup)) {
+    case kBlendNone: return DrawSpans<kWords, kStage, kBlendNone>(setup, spans);
+    case kBlendAlpha: return DrawSpans<kWords, kStage, kBlendAlpha>(setup, spans);
+    case kBlendAdditive: return DrawSpans<kWords, kStage, kBlendAdditive>(setup, spans);
+    default: return DrawSpans<kWords, kStage, kBlendGeneral>(setup, spans);
+  }
+}
+
+template <bool kWords>
+void DispatchStage(const PixelSetup& setup, const Spans& spans) {
+  switch (ClassifyStage(setup)) {
+    case kStageModulateTextureAlpha:
+      return DispatchBlend<kWords, kStageModulateTextureAlpha>(setup, spans);
+    case kStageModulateBoth: return DispatchBlend<kWords, kStageModulateBoth>(setup, spans);
+    case kStageDiffuse: return DispatchBlend<kWords, kStageDiffuse>(setup, spans);
+    default: return DispatchBlend<kWords, kStageGeneral>(setup, spans);
+  }
+}
+
+void DispatchSpans(const PixelSetup& setup, const Spans& spans) {
+  if (BytesPerPixel(setup.target->format) == 4) {
+    DispatchStage<true>(setup, spans);
+  } else {
+    DispatchStage<false>(setup, spans);
+  }
 }
 
 }  // namespace
@@ -168,31 +337,9 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
                          v[0]->a == v[1]->a && v[1]->a == v[2]->a;
   const Rgba constant{ToChannel(v[0]->r), ToChannel(v[0]->g), ToChannel(v[0]->b), ToChannel(v[0]->a)};
 
-  const std::int64_t step = 1 << kSubBits;
-  for (int y = minY; y <= maxY; ++y) {
-    const std::int64_t cy = static_cast<std::int64_t>(y) * step;
-    const std::int64_t cx0 = static_cast<std::int64_t>(minX) * step;
-    std::int64_t e0 = edges[0].At(cx0, cy), e1 = edges[1].At(cx0, cy), e2 = edges[2].At(cx0, cy);
-    const std::int64_t s0 = edges[0].a * step, s1 = edges[1].a * step, s2 = edges[2].a * step;
-    const float fy = static_cast<float>(y);
-    for (int x = minX; x <= maxX; ++x, e0 += s0, e1 += s1, e2 += s2) {
-      if ((e0 | e1 | e2) < 0) continue;
-      const float fx = static_cast<float>(x);
-      const std::uint16_t depth = ToDepth(zPlane.At(fx, fy));
-      if (setup.depthTest) {
-        const std::uint16_t stored =
-            setup.depth->values[static_cast<std::size_t>(y) * setup.depth->width + x];
-        if (!Compare(setup.depthFunc, depth, stored)) continue;
-      }
-      const float w = perspective ? 1.0f / wPlane.At(fx, fy) : 1.0f;
-      Rgba diffuse = constant;
-      if (!flatColor) {
-        diffuse = {ToChannel(rPlane.At(fx, fy) * w), ToChannel(gPlane.At(fx, fy) * w),
-                   ToChannel(bPlane.At(fx, fy) * w), ToChannel(aPlane.At(fx, fy) * w)};
-      }
-      ShadePixel(setup, x, y, depth, diffuse, uPlane.At(fx, fy) * w, vPlane.At(fx, fy) * w);
-    }
-  }
+  const Spans spans{minX, maxX, minY, maxY, edges, perspective, flatColor, constant,
+                    zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane};
+  DispatchSpans(setup, spans);
 }
 
 }  // namespace d3d8::ref

@@ -3,8 +3,7 @@
 // bad usage.
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -24,8 +23,22 @@ const char kUsage[] =
     "Exit status: 0 decoded, 1 not decodable or not readable, 2 bad usage.\n";
 
 int Usage(const char* problem) {
-  std::fprintf(stderr, "texinfo: %s\n%s", problem, kUsage);
+  std::fprintf(stderr, "texinfo: %s (usage: texinfo FILE [--png OUT]; --help for more)\n", problem);
   return 2;
+}
+
+// False with errno set when the file cannot be opened or read (a directory, for instance).
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  uint8_t buffer[65536];
+  size_t got;
+  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
+  const bool failed = std::ferror(f) != 0;
+  const int readErrno = errno;
+  std::fclose(f);
+  errno = readErrno;
+  return !failed;
 }
 
 }  // namespace
@@ -51,15 +64,9 @@ int main(int argc, char** argv) {
   }
   if (input.empty()) return Usage("no input file");
 
-  std::ifstream stream(input, std::ios::binary);
-  if (!stream) {
+  std::vector<uint8_t> file;
+  if (!ReadWholeFile(input, file)) {
     std::fprintf(stderr, "texinfo: cannot read %s: %s\n", input.c_str(), std::strerror(errno));
-    return 1;
-  }
-  const std::vector<uint8_t> file((std::istreambuf_iterator<char>(stream)),
-                                  std::istreambuf_iterator<char>());
-  if (stream.bad()) {
-    std::fprintf(stderr, "texinfo: cannot read %s\n", input.c_str());
     return 1;
   }
   d3dx::DecodedImage image;

@@ -190,6 +190,24 @@ Plane MakePlane(const float (&x)[3], const float (&y)[3], const float (&q)[3]) {
   return plane;
 }
 
+// Four 8-bit channels spread into 16-bit lanes of a 64-bit word, and back.
+inline std::uint64_t Spread(std::uint32_t c) {
+  return (c & 0x00FF00FFu) | (static_cast<std::uint64_t>(c & 0xFF00FF00u) << 24);
+}
+inline std::uint32_t Gather(std::uint64_t lanes) {
+  return static_cast<std::uint32_t>((lanes & 0x00FF00FFu) | ((lanes >> 24) & 0xFF00FF00u));
+}
+
+// SRCALPHA / INVSRCALPHA on all four channels at once. Each lane holds s * a + d * (255 - a),
+// at most 255 * 255, where ((t + 128) + ((t + 128) >> 8)) >> 8 equals round(t / 255) exactly:
+// the same result as BlendChannel.
+inline std::uint32_t BlendAlphaPacked(std::uint32_t src, std::uint32_t dst) {
+  const std::uint32_t a = src >> 24;
+  std::uint64_t t = Spread(src) * a + Spread(dst) * (255u - a) + 0x0080008000800080ull;
+  t = ((t + ((t >> 8) & 0x00FF00FF00FF00FFull)) >> 8) & 0x00FF00FF00FF00FFull;
+  return Gather(t);
+}
+
 // The triangle after set-up: pixel bounds, edges and attribute planes.
 struct Spans {
   int minX, maxX, minY, maxY;
@@ -200,18 +218,50 @@ struct Spans {
   Plane z, w, r, g, b, a, u, v;
 };
 
-// Walks the rows; in each row the pixels inside form one run, so the walk stops at its end.
+// One row of a textured white quad blended SRCALPHA / INVSRCALPHA onto a 32-bit target: colour is
+// the texel (texel * 255 rounds back to the texel), alpha the texel's or texel * vertex alpha.
+template <int kStage>
+void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, int lo, int hi,
+                    float uRow, float vRow) {
+  const int vertexAlpha = t.constant.a;
+  const bool keepAlpha = setup.target->format == D3DFMT_A8R8G8B8;
+  for (int x = lo; x <= hi; ++x) {
+    const float fx = static_cast<float>(x);
+    const int tx = TexelIndex(uRow + t.u.dx * fx, setup.texWidth, setup.clampU);
+    const int ty = TexelIndex(vRow + t.v.dx * fx, setup.texHeight, setup.clampV);
+    std::uint32_t src = setup.texels[static_cast<std::size_t>(ty) * setup.texWidth + tx];
+    if constexpr (kStage == kStageModulateBoth) {
+      src = (src & 0x00FFFFFFu) | static_cast<std::uint32_t>(Mul8(static_cast<int>(src >> 24), vertexAlpha)) << 24;
+    }
+    std::uint32_t dst;
+    std::memcpy(&dst, row + 4 * x, 4);
+    if (!keepAlpha) dst |= 0xFF000000u;
+    std::uint32_t out = BlendAlphaPacked(src, dst);
+    if (!keepAlpha) out &= 0x00FFFFFFu;
+    std::memcpy(row + 4 * x, &out, 4);
+  }
+}
+
+// Walks the rows; in each row the pixels inside form one run, whose ends come from the edges.
 template <bool kWords, int kStage, int kBlend>
-void DrawSpans(const PixelSetup& setup, const Spans& t) {
+void DrawSpans(const PixelSetup& shared, const Spans& t) {
+  // A private copy: the pixel writes go through byte pointers, which could alias the shared set-up
+  // and would make the compiler reload every field at every pixel.
+  const PixelSetup setup = shared;
   constexpr std::int64_t kStep = 1 << kSubBits;
   const Edge* edges = t.edges;
   const std::int64_t s0 = edges[0].a * kStep, s1 = edges[1].a * kStep, s2 = edges[2].a * kStep;
   const bool needDepth = setup.depthTest || setup.depthWrite;
+  // Screen quads: textured, white, one alpha, no depth, no perspective. Their rows take the
+  // packed loop, which computes the same values as the general one.
+  const bool packedRows = !needDepth && !setup.alphaTest && !t.perspective && t.flatColor &&
+                          t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
   ColorSurface& surface = *setup.target;
   for (int y = t.minY; y <= t.maxY; ++y) {
     const std::int64_t cy = static_cast<std::int64_t>(y) * kStep;
     const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
-    std::int64_t e0 = edges[0].At(cx0, cy), e1 = edges[1].At(cx0, cy), e2 = edges[2].At(cx0, cy);
+    const std::int64_t e0 = edges[0].At(cx0, cy), e1 = edges[1].At(cx0, cy),
+                       e2 = edges[2].At(cx0, cy);
     const float fy = static_cast<float>(y);
     // Row bases: value(x) = base + dx * x for each plane.
     const float zRow = t.z.base + t.z.dy * fy, wRow = t.w.base + t.w.dy * fy;
@@ -223,13 +273,25 @@ void DrawSpans(const PixelSetup& setup, const Spans& t) {
     std::uint16_t* depthRow =
         setup.depth ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
                     : nullptr;
-    bool entered = false;
-    for (int x = t.minX; x <= t.maxX; ++x, e0 += s0, e1 += s1, e2 += s2) {
-      if ((e0 | e1 | e2) < 0) {
-        if (entered) break;
+    // The run of pixels inside all three edges, found exactly from the edge values.
+    int lo = t.minX, hi = t.maxX;
+    for (const auto& [e, step] : {std::pair{e0, s0}, std::pair{e1, s1}, std::pair{e2, s2}}) {
+      if (step > 0) {
+        if (e < 0) lo = std::max<std::int64_t>(lo, t.minX + (-e + step - 1) / step);
+      } else if (step < 0) {
+        hi = e < 0 ? lo - 1 : static_cast<int>(std::min<std::int64_t>(hi, t.minX + e / -step));
+      } else if (e < 0) {
+        hi = lo - 1;
+      }
+    }
+    if constexpr (kWords && kBlend == kBlendAlpha &&
+                  (kStage == kStageModulateTextureAlpha || kStage == kStageModulateBoth)) {
+      if (packedRows) {
+        PackedAlphaRow<kStage>(setup, t, target.row, lo, hi, uRow, vRow);
         continue;
       }
-      entered = true;
+    }
+    for (int x = lo; x <= hi; ++x) {
       const float fx = static_cast<float>(x);
       std::uint16_t depth = 0;
       if (needDepth) {

@@ -17,7 +17,14 @@ constexpr DWORD kScreenVertexFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 }  // namespace
 
 DxEngine::DxEngine()
-    : d3d(nullptr), device(nullptr), chosenMode(0), aspect(0), zNear(0), zFar(0), quadBuffer(nullptr) {
+    : d3d(nullptr),
+      device(nullptr),
+      chosenMode(0),
+      lastTexture(nullptr),
+      aspect(0),
+      zNear(0),
+      zFar(0),
+      quadBuffer(nullptr) {
   d3d = Direct3DCreate8(120);
   if (!d3d) MessageBoxA(nullptr, "Unable to create D3D8 Object", "DX8::Error", MB_OK);
 }

@@ -14,6 +14,18 @@
 
 class QvCore;
 
+// The blend modes of SetBlendMode.
+enum BlendMode { BlendAlpha = 1, BlendAdd = 2, BlendInvert = 3 };
+
+// One corner of a screen quad (vertex format 0x142): x, y in 2D-mode units (a 640 x 480 screen,
+// origin top left, y down), z always 1.0; ARGB colour; texture coordinates.
+struct ScreenVertex {
+  float x, y, z;
+  D3DCOLOR colour;
+  float u, v;
+};
+static_assert(sizeof(ScreenVertex) == 24);
+
 // One offered display mode; `index` is its position in the offer, from 0.
 struct DisplayMode {
   int width;   // pixels
@@ -43,14 +55,38 @@ class DxEngine {
   void Clear();
   void Present();
 
+  // Render-state switches; a boolean argument counts by its low byte.
+  void SetLighting(BYTE on);
+  void SetZBuffer(BYTE on);  // on: w-buffering (D3DZB_USEW)
+  void SetZWrite(BYTE on);
+  void SetCullMode(DWORD cullMode);
+  void SetAlphaBlend(BYTE on);
+  void SetShadeMode(DWORD shadeMode);
+  void SetTexGen(BYTE on);  // camera-space positions as stage 0's texture coordinates
+  void SetBlendMode(int mode);
+
+  // The 640 x 480 screen space (on) or the stored camera and projection (off).
+  void Set2DMode(BYTE on);
+  // Decodes an image file held in memory; returns the location of `lastTexture`, which the next
+  // call overwrites: callers copy the handle.
+  IDirect3DTexture8** CreateTextureFromMemory(const void* data, UINT size);
+  // The texture on the rectangle (x, y)-(x + w, y + h) in 2D-mode units, each quad in a scene of
+  // its own; opaque white, or white with alpha x 255 (truncated).
+  void DrawScreenQuad(float x, float y, float w, float h, IDirect3DTexture8* texture);
+  void DrawScreenQuadAlpha(float x, float y, float w, float h, IDirect3DTexture8* texture, float alpha);
+
   IDirect3D8* d3d;
   IDirect3DDevice8* device;
   std::vector<DisplayMode> modes;
   int chosenMode;
   D3DXMATRIX view;
   D3DXMATRIX projection;
+  IDirect3DTexture8* lastTexture;
   float aspect, zNear, zFar;
   IDirect3DVertexBuffer8* quadBuffer;
+
+ private:
+  void DrawQuad(float x, float y, float w, float h, IDirect3DTexture8* texture, D3DCOLOR colour);
 };
 
 extern DxEngine* g_pDxEngine;

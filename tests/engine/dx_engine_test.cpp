@@ -8,6 +8,7 @@
 #include "engine/dx_engine.h"
 #include "platform/host_glue/present_hub.h"
 #include "platform/win32/window_backend.h"
+#include "engine/test_window.h"
 
 namespace {
 
@@ -56,9 +57,7 @@ TEST(DxEngine, BitDepthOfFormat) {
 TEST(DxEngine, WindowedDeviceClearsToBlackAndKeepsTheProjection) {
   UseAdapter(win32::StandardScreenModes(60), {640, 480, 16, 60});
   DxEngine engine;
-  QvCore core;
-  core.Create(320, 240, 1, nullptr);
-  core.Show();
+  QvCore core = TestCore(320, 240);
   ASSERT_EQ(engine.CreateDevice(&core, 1), 1);
   ASSERT_NE(engine.quadBuffer, nullptr);
 

@@ -1,0 +1,162 @@
+// DxEngine's render-state switches, blend modes, textures from memory and screen quads.
+//
+// The order of device calls is the designed one; results are not examined. Trace lines name
+// textures by creation order (tex0, tex1, ...), as the trace format fixes.
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "engine/dx_engine.h"
+#include "platform/host_glue/present_hub.h"
+
+namespace {
+
+// Program-wide: the invert notice is shown once per run.
+bool g_invertNoticeShown = false;
+
+constexpr DWORD kScreenVertexFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr UINT kQuadBufferBytes = 4 * sizeof(ScreenVertex);
+
+// Creation order of the textures the engine made, for the trace.
+std::map<const IDirect3DTexture8*, int>& TextureNames() {
+  static std::map<const IDirect3DTexture8*, int> names;
+  return names;
+}
+
+std::string TextureName(const IDirect3DTexture8* texture) {
+  if (!texture) return "null";
+  const auto it = TextureNames().find(texture);
+  return it == TextureNames().end() ? "tex?" : "tex" + std::to_string(it->second);
+}
+
+DWORD Bool(BYTE on) { return on ? 1 : 0; }
+
+}  // namespace
+
+void DxEngine::SetLighting(BYTE on) {
+  platform::TraceLine("SetLighting %u", Bool(on));
+  device->SetRenderState(D3DRS_LIGHTING, Bool(on));
+}
+
+void DxEngine::SetZBuffer(BYTE on) {
+  platform::TraceLine("SetZBuffer %u", Bool(on));
+  device->SetRenderState(D3DRS_ZENABLE, on ? D3DZB_USEW : D3DZB_FALSE);
+}
+
+void DxEngine::SetZWrite(BYTE on) {
+  platform::TraceLine("SetZWrite %u", Bool(on));
+  device->SetRenderState(D3DRS_ZWRITEENABLE, Bool(on));
+}
+
+void DxEngine::SetCullMode(DWORD cullMode) {
+  platform::TraceLine("SetCullMode %u", unsigned(cullMode));
+  device->SetRenderState(D3DRS_CULLMODE, cullMode);
+}
+
+void DxEngine::SetAlphaBlend(BYTE on) {
+  platform::TraceLine("SetAlphaBlend %u", Bool(on));
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, Bool(on));
+}
+
+void DxEngine::SetShadeMode(DWORD shadeMode) {
+  platform::TraceLine("SetShadeMode %u", unsigned(shadeMode));
+  device->SetRenderState(D3DRS_SHADEMODE, shadeMode);
+}
+
+void DxEngine::SetTexGen(BYTE on) {
+  platform::TraceLine("SetTexGen %u", Bool(on));
+  device->SetRenderState(D3DRS_NORMALIZENORMALS, Bool(on));
+  device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, on ? D3DTSS_TCI_CAMERASPACEPOSITION : 0);
+}
+
+void DxEngine::SetBlendMode(int mode) {
+  platform::TraceLine("SetBlendMode %d", mode);
+  switch (mode) {
+    case BlendAlpha:
+      device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+      device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+      device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);  // texture alpha x vertex alpha
+      break;
+    case BlendAdd:
+      device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+      device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+      break;
+    case BlendInvert:
+      if (!g_invertNoticeShown) {
+        g_invertNoticeShown = true;
+        MessageBoxA(nullptr, "Invert blend not supported!!", "t3k notify", MB_OK);
+      }
+      break;
+    default:
+      break;
+  }
+}
+
+void DxEngine::Set2DMode(BYTE on) {
+  platform::TraceLine("Set2DMode %u", Bool(on));
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  if (on) {
+    D3DXMATRIX ortho;
+    D3DXMatrixOrthoOffCenterLH(&ortho, 0.0f, 640.0f, 480.0f, 0.0f, 0.0f, 1.0f);
+    device->SetTransform(D3DTS_PROJECTION, &ortho);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetTransform(D3DTS_VIEW, &identity);
+  } else {
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetTransform(D3DTS_VIEW, &view);
+  }
+}
+
+IDirect3DTexture8** DxEngine::CreateTextureFromMemory(const void* data, UINT size) {
+  lastTexture = nullptr;
+  D3DXCreateTextureFromFileInMemory(device, data, size, &lastTexture);
+  if (lastTexture) {
+    const int k = int(TextureNames().size());
+    TextureNames()[lastTexture] = k;
+  }
+  platform::TraceLine("CreateTextureFromMemory %u %s", unsigned(size), TextureName(lastTexture).c_str());
+  return &lastTexture;
+}
+
+void DxEngine::DrawScreenQuad(float x, float y, float w, float h, IDirect3DTexture8* texture) {
+  platform::TraceLine("DrawScreenQuad %g %g %g %g %s", x, y, w, h, TextureName(texture).c_str());
+  DrawQuad(x, y, w, h, texture, 0xFFFFFFFF);
+}
+
+void DxEngine::DrawScreenQuadAlpha(float x, float y, float w, float h, IDirect3DTexture8* texture,
+                                   float alpha) {
+  platform::TraceLine("DrawScreenQuadAlpha %g %g %g %g %s %g", x, y, w, h, TextureName(texture).c_str(), alpha);
+  // alpha x 255 truncated toward zero: 0.5 gives 127.
+  const DWORD a = DWORD(int(alpha * 255.0f)) & 0xFF;
+  DrawQuad(x, y, w, h, texture, (a << 24) | 0x00FFFFFF);
+}
+
+void DxEngine::DrawQuad(float x, float y, float w, float h, IDirect3DTexture8* texture, D3DCOLOR colour) {
+  BYTE* bytes = nullptr;
+  quadBuffer->Lock(0, kQuadBufferBytes, &bytes, 0);
+  const ScreenVertex corners[4] = {{x, y, 1.0f, colour, 0.0f, 0.0f},
+                                   {x + w, y, 1.0f, colour, 1.0f, 0.0f},
+                                   {x + w, y + h, 1.0f, colour, 1.0f, 1.0f},
+                                   {x, y + h, 1.0f, colour, 0.0f, 1.0f}};
+  if (bytes) std::memcpy(bytes, corners, sizeof corners);
+  quadBuffer->Unlock();
+
+  device->SetTexture(0, texture);
+  DWORD zEnable = 0, lighting = 0;
+  device->GetRenderState(D3DRS_ZENABLE, &zEnable);
+  device->GetRenderState(D3DRS_LIGHTING, &lighting);
+  if (zEnable) device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  if (lighting) device->SetRenderState(D3DRS_LIGHTING, FALSE);
+
+  device->BeginScene();
+  device->SetVertexShader(kScreenVertexFormat);
+  device->SetStreamSource(0, quadBuffer, sizeof(ScreenVertex));
+  device->DrawPrimitive(D3DPT_TRIANGLEFAN, 0, 2);
+  device->EndScene();
+
+  device->SetTexture(0, nullptr);
+  // Comes back as D3DZB_TRUE even when it was w-buffering.
+  if (zEnable) device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  if (lighting) device->SetRenderState(D3DRS_LIGHTING, TRUE);
+}

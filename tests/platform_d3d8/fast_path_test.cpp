@@ -57,3 +57,46 @@ TEST_F(FastPathTest, PackedScreenQuadsMatchTheGeneralPath) {
 
 }  // namespace
 }  // namespace d3d8_test
+
+namespace d3d8_test {
+namespace {
+
+// A large triangle's rows are shared with the helper thread; the pixels and depths must be those
+// of drawing every row on the calling thread.
+TEST(HelperThreadSplit, LargeTrianglesDrawTheSameOnTwoThreads) {
+  using namespace d3d8::ref;
+  std::vector<std::uint32_t> texels(16 * 16);
+  for (std::size_t i = 0; i < texels.size(); ++i) texels[i] = static_cast<std::uint32_t>(i * 2654435761u);
+  const ScreenVertex a{3.3f, 1.7f, 0.2f, 1.0f, 255, 0, 0, 255, 0, 0};
+  const ScreenVertex b{300.0f, 40.5f, 0.9f, 0.25f, 0, 255, 0, 128, 4, 0};
+  const ScreenVertex c{20.25f, 290.0f, 0.5f, 0.5f, 0, 0, 255, 0, 0, 4};
+  std::vector<std::vector<std::uint8_t>> colors;
+  std::vector<std::vector<std::uint16_t>> depths;
+  HelperThread helper;
+  for (HelperThread* thread : {static_cast<HelperThread*>(nullptr), &helper}) {
+    ColorSurface target = MakeColorSurface(320, 300, D3DFMT_X8R8G8B8);
+    DepthSurface depth = MakeDepthSurface(320, 300);
+    PixelSetup setup;
+    setup.target = &target;
+    setup.depth = &depth;
+    setup.depthTest = setup.depthWrite = true;
+    setup.blend = true;
+    setup.srcBlend = D3DBLEND_SRCALPHA;
+    setup.destBlend = D3DBLEND_INVSRCALPHA;
+    setup.texels = texels.data();
+    setup.texWidth = setup.texHeight = 16;
+    setup.right = 320;
+    setup.bottom = 300;
+    setup.helper = thread;
+    DrawTriangle(setup, a, b, c);
+    DrawTriangle(setup, a, c, b);  // the same again: depth equal, blended twice
+    colors.push_back(target.bytes);
+    depths.push_back(depth.values);
+  }
+  EXPECT_EQ(colors[0], colors[1]);
+  EXPECT_EQ(depths[0], depths[1]);
+  EXPECT_NE(depths[0][150 * 320 + 100], 0xFFFF) << "the triangle was drawn";
+}
+
+}  // namespace
+}  // namespace d3d8_test

@@ -357,7 +357,8 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& vie
 
 void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth) {
   const DeviceState& state = *request.state;
-  const PixelSetup setup = ResolvePixelSetup(state, target, depth);
+  PixelSetup setup = ResolvePixelSetup(state, target, depth);
+  setup.helper = &helper_;
   TransformVertices(request);
   const DWORD cullMode = state.renderStates[D3DRS_CULLMODE];
   const bool flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;

@@ -41,6 +41,7 @@ class Pipeline {
 
   std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
   bool transformed_ = false;
+  HelperThread helper_;
 };
 
 }  // namespace d3d8::ref

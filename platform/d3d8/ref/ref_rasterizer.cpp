@@ -1,6 +1,6 @@
 // [SECTION] Texel fetch
 // [SECTION] Pixel shading and output
-// [SECTION] Triangle setup and traversal
+// [SECTION] Triangle setup and traversal (rows split with the helper thread)
 #include "platform/d3d8/ref/ref_rasterizer.h"
 
 #include <algorithm>
@@ -244,7 +244,7 @@ void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, 
 
 // Walks the rows; in each row the pixels inside form one run, whose ends come from the edges.
 template <bool kWords, int kStage, int kBlend>
-void DrawSpans(const PixelSetup& shared, const Spans& t) {
+void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRow) {
   // A private copy: the pixel writes go through byte pointers, which could alias the shared set-up
   // and would make the compiler reload every field at every pixel.
   const PixelSetup setup = shared;
@@ -257,7 +257,7 @@ void DrawSpans(const PixelSetup& shared, const Spans& t) {
   const bool packedRows = !needDepth && !setup.alphaTest && !t.perspective && t.flatColor &&
                           t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
   ColorSurface& surface = *setup.target;
-  for (int y = t.minY; y <= t.maxY; ++y) {
+  for (int y = firstRow; y <= lastRow; ++y) {
     const std::int64_t cy = static_cast<std::int64_t>(y) * kStep;
     const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
     const std::int64_t e0 = edges[0].At(cx0, cy), e1 = edges[1].At(cx0, cy),
@@ -308,6 +308,34 @@ void DrawSpans(const PixelSetup& shared, const Spans& t) {
                  (vRow + t.v.dx * fx) * w);
     }
   }
+}
+
+// Triangles of at least this many bounding-box pixels share their rows with the helper thread.
+constexpr std::int64_t kSplitPixels = 16384;
+
+template <bool kWords, int kStage, int kBlend>
+void DrawSpans(const PixelSetup& setup, const Spans& t) {
+  const std::int64_t pixels =
+      static_cast<std::int64_t>(t.maxX - t.minX + 1) * (t.maxY - t.minY + 1);
+  if (!setup.helper || pixels < kSplitPixels) {
+    DrawRows<kWords, kStage, kBlend>(setup, t, t.minY, t.maxY);
+    return;
+  }
+  struct Halves {
+    const PixelSetup* setup;
+    const Spans* spans;
+    int middle;  // last row of the first half
+  } halves{&setup, &t, t.minY + (t.maxY - t.minY) / 2};
+  setup.helper->RunPair(
+      [](void* context, int part) {
+        const auto& h = *static_cast<const Halves*>(context);
+        if (part == 0) {
+          DrawRows<kWords, kStage, kBlend>(*h.setup, *h.spans, h.spans->minY, h.middle);
+        } else {
+          DrawRows<kWords, kStage, kBlend>(*h.setup, *h.spans, h.middle + 1, h.spans->maxY);
+        }
+      },
+      &halves);
 }
 
 template <bool kWords, int kStage>

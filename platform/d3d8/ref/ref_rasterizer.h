@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/ref/ref_helper_thread.h"
 #include "platform/d3d8/ref/ref_pixel.h"
 #include "platform/d3d8/ref/ref_surface.h"
 
@@ -49,6 +50,8 @@ struct PixelSetup {
   bool clampV = false;
   // The pixels that may be drawn: the viewport, [left, right) x [top, bottom).
   int left = 0, top = 0, right = 0, bottom = 0;
+  // Large triangles split their rows with this thread; null draws everything on the caller.
+  HelperThread* helper = nullptr;
 };
 
 // Draws the triangle whatever its winding (culling happens before).

@@ -1,14 +1,16 @@
 // Frames per second of the busiest 2D frame the scenes draw: 2800 alpha quads of 6 x 6 units (a
 // video frame drawn dot by dot), three full-screen alpha quads and two bars, on the software
 // device at 640x480 and 1280x960. A measurement, not a test.
-//   build-bench/bench/screen_quads_bench [FRAMES]
+//   build-bench/bench/screen_quads_bench [FRAMES] [--png FILE]   (FILE: the last 640x480 frame)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "Win32Platform/Window/qv_core.h"
 #include "engine/dx_engine.h"
+#include "platform/host/png_writer.h"
 #include "platform/host_glue/present_hub.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
@@ -45,9 +47,16 @@ void DrawBusyFrame(DxEngine& engine, IDirect3DTexture8* dot, IDirect3DTexture8* 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int frames = argc > 1 ? std::atoi(argv[1]) : 200;
+  int frames = 200;
+  const char* pngPath = nullptr;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--png" && i + 1 < argc)
+      pngPath = argv[++i];
+    else
+      frames = std::atoi(argv[i]);
+  }
   if (frames <= 0) {
-    std::fprintf(stderr, "usage: screen_quads_bench [FRAMES > 0]\n");
+    std::fprintf(stderr, "usage: screen_quads_bench [FRAMES > 0] [--png FILE]\n");
     return 2;
   }
   WNDCLASSEXA wc = {};
@@ -55,7 +64,10 @@ int main(int argc, char** argv) {
   wc.lpfnWndProc = QvCore::WndProc;
   wc.lpszClassName = "bench";
   RegisterClassExA(&wc);
-  platform::SetPresentHandler([](HWND__*, const platform::FrameImage*) {});
+  platform::FrameImage last;
+  platform::SetPresentHandler([&](HWND__*, const platform::FrameImage* image) {
+    if (pngPath && image && image->width == 640) last = *image;
+  });
 
   std::printf("Busy 2D frame (2800 alpha quads 6x6, 3 full-screen alpha quads, 2 bars), software device:\n");
   for (const int scale : {1, 2}) {
@@ -84,6 +96,11 @@ int main(int argc, char** argv) {
     picture->Release();
     bar->Release();
     engine.Shutdown();
+  }
+  std::string error;
+  if (pngPath && !host::WritePng(pngPath, last, error)) {
+    std::fprintf(stderr, "screen_quads_bench: %s\n", error.c_str());
+    return 1;
   }
   return 0;
 }

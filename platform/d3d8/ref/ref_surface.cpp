@@ -129,11 +129,15 @@ std::uint16_t DepthFromZ(float z) {
 void FillColor(ColorSurface& surface, const D3DRECT& rect, D3DCOLOR color) {
   const std::uint32_t bits = PackColor(surface.format, color);
   const UINT size = BytesPerPixel(surface.format);
-  if (size == 4 || size == 2) {  // one value repeated along each row (memcpy keeps it alias-safe)
-    for (LONG y = rect.y1; y < rect.y2; ++y) {
-      std::uint8_t* p = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch +
-                        static_cast<std::size_t>(rect.x1) * size;
-      for (LONG x = rect.x1; x < rect.x2; ++x, p += size) std::memcpy(p, &bits, size);
+  if ((size == 4 || size == 2) && rect.y1 < rect.y2) {
+    // The first row is filled value by value (memcpy keeps it alias-safe); later rows copy it.
+    const std::size_t offset = static_cast<std::size_t>(rect.x1) * size;
+    const std::size_t length = static_cast<std::size_t>(rect.x2 - rect.x1) * size;
+    std::uint8_t* first = surface.bytes.data() + static_cast<std::size_t>(rect.y1) * surface.pitch + offset;
+    for (std::size_t i = 0; i < length; i += size) std::memcpy(first + i, &bits, size);
+    for (LONG y = rect.y1 + 1; y < rect.y2; ++y) {
+      std::memcpy(surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch + offset, first,
+                  length);
     }
     return;
   }

@@ -6,6 +6,11 @@
 // null device that takes every call and draws nothing when the host asked for it (see d3d8_host.h).
 // HAL is refused with D3DERR_NOTAVAILABLE: there is no hardware device yet.
 //
+// Drawing is the fixed-function pipeline only: SetVertexShader takes an FVF code, stream 0 feeds
+// DrawPrimitive (triangle lists, strips and fans), texture stage 0 combines texture and diffuse
+// colour. What the software device does not draw is listed in ref/ref_unimplemented.cpp and
+// reported once on stderr when a program asks for it.
+//
 // Conventions: matrices are row-major with row vectors (p' = p * M); D3DCOLOR is 0xAARRGGBB; float
 // render states travel as their IEEE bits inside the DWORD.
 #pragma once

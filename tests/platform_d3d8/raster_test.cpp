@@ -171,5 +171,24 @@ TEST_F(RasterTest, PerspectiveCorrectColour) {
   EXPECT_EQ(device->Release(), 0u);
 }
 
+// Pre-transformed vertices with rhw 0 or far off screen are drawn without faults: what lands in
+// the viewport is drawn, nothing outside it is touched.
+TEST_F(RasterTest, DegenerateTransformedVerticesStayInsideTheTarget) {
+  IDirect3DDevice8* device = MakeDevice(8, 8, D3DFMT_X8R8G8B8);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  const std::vector<RhwVertex> zeroRhw = {{0, 0, 0.5f, 0, 0xFF00FF00, 0, 0},
+                                          {8, 0, 0.5f, 1, 0xFF00FF00, 0, 0},
+                                          {0, 8, 0.5f, 1, 0xFF00FF00, 0, 0}};
+  EXPECT_EQ(DrawVertices(device, D3DPT_TRIANGLELIST, 1, zeroRhw, kRhwFvf), D3D_OK);
+  const std::vector<RhwVertex> huge = {{-5000, -5000, 0.5f, 1, 0xFFFF0000, 0, 0},
+                                       {90000, -5000, 0.5f, 1, 0xFFFF0000, 0, 0},
+                                       {-5000, 90000, 0.5f, 1, 0xFFFF0000, 0, 0}};
+  EXPECT_EQ(DrawVertices(device, D3DPT_TRIANGLELIST, 1, huge, kRhwFvf), D3D_OK);
+  for (UINT y = 0; y < 8; ++y) {
+    for (UINT x = 0; x < 8; ++x) EXPECT_EQ(PixelAt(device, x, y), 0xFFFF0000u) << x << "," << y;
+  }
+  EXPECT_EQ(device->Release(), 0u);
+}
+
 }  // namespace
 }  // namespace d3d8_test

@@ -40,12 +40,18 @@ constexpr float kSubScale = 1 << kSubBits;
 
 // ---- [SECTION] Pixel shading and output -------------------------------------------------------
 
+// Both clamp before converting, so that NaN (from an rhw of 0) and huge values become 0 or the
+// top value instead of an out-of-range conversion.
 inline int ToChannel(float value) {
-  return std::clamp(static_cast<int>(value + 0.5f), 0, 255);
+  if (!(value > 0.0f)) return 0;
+  if (value >= 255.0f) return 255;
+  return static_cast<int>(value + 0.5f);
 }
 
 inline std::uint16_t ToDepth(float z) {
-  return static_cast<std::uint16_t>(std::clamp(z, 0.0f, 1.0f) * 65535.0f + 0.5f);
+  if (!(z > 0.0f)) return 0;
+  if (z >= 1.0f) return 65535;
+  return static_cast<std::uint16_t>(z * 65535.0f + 0.5f);
 }
 
 // A row of the target: 32-bit formats are read and written as whole words, others through their

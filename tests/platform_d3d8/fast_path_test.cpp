@@ -45,6 +45,12 @@ TEST_F(FastPathTest, PackedScreenQuadsMatchTheGeneralPath) {
                                              {63.5f, 63.5f, 0.5f, 1, white, 1, 1},
                                              {-0.5f, 63.5f, 0.5f, 1, white, 0, 1}};
         DrawVertices(device, D3DPT_TRIANGLEFAN, 2, quad, kRhwFvf);
+        // A turned quad, whose rows cross texel rows, and whose runs end at odd lengths.
+        const std::vector<RhwVertex> turned = {{31.5f, -3.2f, 0.5f, 1, white, 0, 0},
+                                               {66.1f, 31.7f, 0.5f, 1, white, 3, 0},
+                                               {31.5f, 66.3f, 0.5f, 1, white, 3, 3},
+                                               {-3.3f, 31.7f, 0.5f, 1, white, 0, 3}};
+        DrawVertices(device, D3DPT_TRIANGLEFAN, 2, turned, kRhwFvf);
         results.push_back(RefBackendOf(device).BackBuffer().bytes);
       }
       EXPECT_EQ(results[0], results[1]) << "format " << format << " alpha op " << alphaOp;

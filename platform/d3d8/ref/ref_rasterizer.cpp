@@ -7,6 +7,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace d3d8::ref {
 namespace {
 
@@ -224,6 +228,38 @@ struct Spans {
   Plane z, w, r, g, b, a, u, v;
 };
 
+// BlendAlphaPacked on four pixels; with SSE2 all sixteen channels at once in 16-bit lanes, where
+// s * a + d * (255 - a) + 128 and the rounding step stay below 65536.
+inline void BlendAlphaFour(const std::uint32_t (&src)[4], std::uint32_t (&dst)[4], bool keepAlpha) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
+  __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+  const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+  if (!keepAlpha) d = _mm_or_si128(d, opaque);
+  const __m128i full = _mm_set1_epi16(255), half = _mm_set1_epi16(128);
+  const auto blendPair = [&](__m128i s16, __m128i d16) {
+    // Alpha of each pixel into all four of its lanes (lane 3 holds A in B, G, R, A order).
+    __m128i a = _mm_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3));
+    a = _mm_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
+    __m128i t = _mm_add_epi16(_mm_mullo_epi16(s16, a),
+                              _mm_mullo_epi16(d16, _mm_sub_epi16(full, a)));
+    t = _mm_add_epi16(t, half);
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+  };
+  const __m128i low = blendPair(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero));
+  const __m128i high = blendPair(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
+  __m128i out = _mm_packus_epi16(low, high);
+  if (!keepAlpha) out = _mm_andnot_si128(opaque, out);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
+#else
+  for (int i = 0; i < 4; ++i) {
+    const std::uint32_t out = BlendAlphaPacked(src[i], keepAlpha ? dst[i] : dst[i] | 0xFF000000u);
+    dst[i] = keepAlpha ? out : out & 0x00FFFFFFu;
+  }
+#endif
+}
+
 // One row of a textured white quad blended SRCALPHA / INVSRCALPHA onto a 32-bit target: colour is
 // the texel (texel * 255 rounds back to the texel), alpha the texel's or texel * vertex alpha.
 template <int kStage>
@@ -231,20 +267,40 @@ void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, 
                     float uRow, float vRow) {
   const int vertexAlpha = t.constant.a;
   const bool keepAlpha = setup.target->format == D3DFMT_A8R8G8B8;
-  for (int x = lo; x <= hi; ++x) {
-    const float fx = static_cast<float>(x);
-    const int tx = TexelIndex(uRow + t.u.dx * fx, setup.texWidth, setup.clampU);
-    const int ty = TexelIndex(vRow + t.v.dx * fx, setup.texHeight, setup.clampV);
-    std::uint32_t src = setup.texels[static_cast<std::size_t>(ty) * setup.texWidth + tx];
-    if constexpr (kStage == kStageModulateBoth) {
-      src = (src & 0x00FFFFFFu) | static_cast<std::uint32_t>(Mul8(static_cast<int>(src >> 24), vertexAlpha)) << 24;
+  // Axis-aligned quads keep v along a row (vRow + 0 * x is vRow): one texel row serves the run.
+  const bool rowOfTexels = t.v.dx == 0.0f;
+  const std::uint32_t* texelRow =
+      setup.texels + static_cast<std::size_t>(TexelIndex(vRow, setup.texHeight, setup.clampV)) *
+                         setup.texWidth;
+  std::uint32_t src[4], dst[4];
+  for (int x = lo; x <= hi; x += 4) {
+    const int count = std::min(4, hi - x + 1);
+    for (int i = 0; i < count; ++i) {
+      const float fx = static_cast<float>(x + i);
+      const int tx = TexelIndex(uRow + t.u.dx * fx, setup.texWidth, setup.clampU);
+      const std::uint32_t* texels =
+          rowOfTexels ? texelRow
+                      : setup.texels + static_cast<std::size_t>(TexelIndex(
+                                           vRow + t.v.dx * fx, setup.texHeight, setup.clampV)) *
+                                           setup.texWidth;
+      std::uint32_t texel = texels[tx];
+      if constexpr (kStage == kStageModulateBoth) {
+        texel = (texel & 0x00FFFFFFu) |
+                static_cast<std::uint32_t>(Mul8(static_cast<int>(texel >> 24), vertexAlpha)) << 24;
+      }
+      src[i] = texel;
     }
-    std::uint32_t dst;
-    std::memcpy(&dst, row + 4 * x, 4);
-    if (!keepAlpha) dst |= 0xFF000000u;
-    std::uint32_t out = BlendAlphaPacked(src, dst);
-    if (!keepAlpha) out &= 0x00FFFFFFu;
-    std::memcpy(row + 4 * x, &out, 4);
+    std::memcpy(dst, row + 4 * x, 4 * static_cast<std::size_t>(count));
+    if (count == 4) {
+      BlendAlphaFour(src, dst, keepAlpha);
+    } else {
+      for (int i = 0; i < count; ++i) {
+        const std::uint32_t out =
+            BlendAlphaPacked(src[i], keepAlpha ? dst[i] : dst[i] | 0xFF000000u);
+        dst[i] = keepAlpha ? out : out & 0x00FFFFFFu;
+      }
+    }
+    std::memcpy(row + 4 * x, dst, 4 * static_cast<std::size_t>(count));
   }
 }
 

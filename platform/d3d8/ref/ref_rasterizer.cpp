@@ -1,6 +1,8 @@
+// The rasterizer's sections:
 // [SECTION] Texel fetch
-// [SECTION] Pixel shading and output
-// [SECTION] Triangle setup and traversal (rows split with the helper thread)
+// [SECTION] Pixel shading and output (general loop, common stage / blend set-ups)
+// [SECTION] Triangle setup and traversal (packed screen-quad rows, rows split with the helper
+//           thread, dispatch to the loop for the draw's set-up)
 #include "platform/d3d8/ref/ref_rasterizer.h"
 
 #include <algorithm>

@@ -157,6 +157,15 @@ TEST_F(PixelStageTest, SixteenBitTargetsKeepTheirOwnPrecision) {
   const auto& surface = RefBackendOf(device).BackBuffer();
   EXPECT_EQ(d3d8::ref::ReadPixel(surface, 1, 1), (15u << 11) | (31u << 5) | 15u);
   EXPECT_EQ(PixelAt(device, 1, 1), 0xFF7B7D7Bu);
+
+  // Blending reads the stored 16-bit colour widened (16 of 31 -> 0x84, 32 of 63 -> 0x82):
+  // red round((255 * 128 + 0x84 * 127) / 255) = 0xC2, stored as 24 of 31, read as 0xC6.
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF808080, 1.0f, 0);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+  device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+  device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+  DrawVertices(device, D3DPT_TRIANGLEFAN, 2, TexelAlignedQuad(2, 2, 0x80FFFFFF), kRhwFvf);
+  EXPECT_EQ(PixelAt(device, 0, 1), 0xFFC6C3C6u);
   EXPECT_EQ(device->Release(), 0u);
 }
 

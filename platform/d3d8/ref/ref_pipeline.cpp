@@ -251,7 +251,7 @@ ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
   return out;
 }
 
-// A convex polygon of at most 3 + 6 vertices.
+// A convex polygon of at most 3 + 6 vertices; only the first `count` are set.
 struct Polygon {
   std::array<ClipVertex, 9> v;
   int count = 0;
@@ -323,7 +323,7 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& vie
       v->a = source.a;
     }
   }
-  std::array<ScreenVertex, 9> screen;
+  std::array<ScreenVertex, 9> screen;  // scratch: the first `count` are set
   int count = 0;
   if (transformed_) {
     for (const ClipVertex* v : {&a, &b, &c}) {

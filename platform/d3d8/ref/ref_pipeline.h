@@ -23,11 +23,11 @@
 
 namespace d3d8::ref {
 
-// A vertex after transformation, before the perspective divide.
+// A vertex after transformation, before the perspective divide. Plain data like ScreenVertex.
 struct ClipVertex {
-  float x = 0, y = 0, z = 0, w = 1;
-  float r = 0, g = 0, b = 0, a = 0;  // diffuse, 0..255
-  float u = 0, v = 0;
+  float x, y, z, w;
+  float r, g, b, a;  // diffuse, 0..255
+  float u, v;
 };
 
 class Pipeline {

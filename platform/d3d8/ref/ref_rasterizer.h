@@ -26,12 +26,14 @@
 
 namespace d3d8::ref {
 
+// Plain data, left uninitialised by default: the pipeline keeps arrays of these as scratch space
+// and sets every field it uses.
 struct ScreenVertex {
-  float x = 0, y = 0;  // pixels
-  float z = 0;         // depth, 0 near .. 1 far
-  float rhw = 1;       // 1/w
-  float r = 0, g = 0, b = 0, a = 0;  // diffuse, 0..255
-  float u = 0, v = 0;  // stage-0 texture coordinates
+  float x, y;  // pixels
+  float z;     // depth, 0 near .. 1 far
+  float rhw;   // 1/w
+  float r, g, b, a;  // diffuse, 0..255
+  float u, v;  // stage-0 texture coordinates
 };
 
 // Everything the pixel stage needs, resolved once per draw.

@@ -109,9 +109,17 @@ TEST_F(PixelStageTest, ModulateAndSelectOperations) {
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE | D3DTA_COMPLEMENT);
   EXPECT_EQ(draw(), 0x80004070u);
 
-  // No texture: a colour op reading the texture passes the diffuse colour and alpha through.
   device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE2X);
+  EXPECT_EQ(draw(), 0x40FF8120u);  // green round(2 * 128 * 128 / 255) = 129, red saturates
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+  EXPECT_EQ(draw(), 0x40FFFFA0u);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SUBTRACT);
+  EXPECT_EQ(draw(), 0x407F0000u);
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+
+  // No texture: a colour op reading the texture passes the diffuse colour and alpha through.
   device->SetTexture(0, nullptr);
   EXPECT_EQ(draw(), diffuse);
   texture->Release();

@@ -75,9 +75,9 @@ inline int ApplyOp(DWORD op, int a1, int a2) {
     case D3DTOP_MODULATE:
       return Mul8(a1, a2);
     case D3DTOP_MODULATE2X:
-      return std::min(255, 2 * Mul8(a1, a2));
+      return std::min(255, Mul8(2 * a1, a2));  // round(2 * a1 * a2 / 255), saturated
     case D3DTOP_MODULATE4X:
-      return std::min(255, 4 * Mul8(a1, a2));
+      return std::min(255, Mul8(4 * a1, a2));
     case D3DTOP_ADD:
       return std::min(255, a1 + a2);
     case D3DTOP_SUBTRACT:

@@ -142,7 +142,7 @@ D3DCOLOR MaterialSource(DWORD source, bool colorVertex, D3DCOLOR diffuse, bool h
   return 0;
 }
 
-D3DCOLOR UnlitColor(const DeviceState& state, D3DCOLOR diffuse, bool hasDiffuse, D3DCOLOR specular,
+D3DCOLOR LitWithoutLights(const DeviceState& state, D3DCOLOR diffuse, bool hasDiffuse, D3DCOLOR specular,
                     bool hasSpecular) {
   const auto& rs = state.renderStates;
   const bool colorVertex = rs[D3DRS_COLORVERTEX] != FALSE;
@@ -204,7 +204,7 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
     const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
     const D3DCOLOR diffuse = hasDiffuse ? ReadColor(p + layout.diffuse) : 0xFFFFFFFFu;
     const D3DCOLOR specular = hasSpecular ? ReadColor(p + layout.specular) : 0;
-    SetColor(out, lighting ? UnlitColor(state, diffuse, hasDiffuse, specular, hasSpecular) : diffuse);
+    SetColor(out, lighting ? LitWithoutLights(state, diffuse, hasDiffuse, specular, hasSpecular) : diffuse);
     if (cameraPosition && !layout.transformed) {
       const auto eye = TransformPoint(position, worldView);
       out.u = eye[0];

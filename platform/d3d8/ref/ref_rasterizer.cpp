@@ -230,13 +230,17 @@ struct Spans {
   Plane z, w, r, g, b, a, u, v;
 };
 
-// BlendAlphaPacked on four pixels; with SSE2 all sixteen channels at once in 16-bit lanes, where
-// s * a + d * (255 - a) + 128 and the rounding step stay below 65536.
-inline void BlendAlphaFour(const std::uint32_t (&src)[4], std::uint32_t (&dst)[4], bool keepAlpha) {
+// BlendAlphaPacked of four source colours onto four pixels of a 32-bit row, in place; with SSE2
+// all sixteen channels at once in 16-bit lanes, where s * a + d * (255 - a) + 128 and the rounding
+// step stay below 65536. The sources arrive in registers (building them in memory and loading
+// them as one vector would stall on store forwarding).
+inline void BlendAlphaFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
+                           std::uint8_t* pixels, bool keepAlpha) {
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
-  const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src));
-  __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+  const __m128i s = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1),
+                                   static_cast<int>(s2), static_cast<int>(s3));
+  __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
   const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   if (!keepAlpha) d = _mm_or_si128(d, opaque);
   const __m128i full = _mm_set1_epi16(255), half = _mm_set1_epi16(128);
@@ -253,11 +257,15 @@ inline void BlendAlphaFour(const std::uint32_t (&src)[4], std::uint32_t (&dst)[4
   const __m128i high = blendPair(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero));
   __m128i out = _mm_packus_epi16(low, high);
   if (!keepAlpha) out = _mm_andnot_si128(opaque, out);
-  _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), out);
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), out);
 #else
+  const std::uint32_t src[4] = {s0, s1, s2, s3};
   for (int i = 0; i < 4; ++i) {
-    const std::uint32_t out = BlendAlphaPacked(src[i], keepAlpha ? dst[i] : dst[i] | 0xFF000000u);
-    dst[i] = keepAlpha ? out : out & 0x00FFFFFFu;
+    std::uint32_t dst;
+    std::memcpy(&dst, pixels + 4 * i, 4);
+    std::uint32_t out = BlendAlphaPacked(src[i], keepAlpha ? dst : dst | 0xFF000000u);
+    if (!keepAlpha) out &= 0x00FFFFFFu;
+    std::memcpy(pixels + 4 * i, &out, 4);
   }
 #endif
 }
@@ -292,15 +300,14 @@ void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, 
       }
       src[i] = texel;
     }
-    std::memcpy(dst, row + 4 * x, 4 * static_cast<std::size_t>(count));
     if (count == 4) {
-      BlendAlphaFour(src, dst, keepAlpha);
-    } else {
-      for (int i = 0; i < count; ++i) {
-        const std::uint32_t out =
-            BlendAlphaPacked(src[i], keepAlpha ? dst[i] : dst[i] | 0xFF000000u);
-        dst[i] = keepAlpha ? out : out & 0x00FFFFFFu;
-      }
+      BlendAlphaFour(src[0], src[1], src[2], src[3], row + 4 * x, keepAlpha);
+      continue;
+    }
+    std::memcpy(dst, row + 4 * x, 4 * static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+      const std::uint32_t out = BlendAlphaPacked(src[i], keepAlpha ? dst[i] : dst[i] | 0xFF000000u);
+      dst[i] = keepAlpha ? out : out & 0x00FFFFFFu;
     }
     std::memcpy(row + 4 * x, dst, 4 * static_cast<std::size_t>(count));
   }

@@ -313,14 +313,13 @@ bool Culled(DWORD cullMode, float area) {
 
 void Pipeline::DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& viewport,
                                 DWORD cullMode, ClipVertex a, ClipVertex b, ClipVertex c,
-                                int provoking, bool flat) {
-  if (flat) {
-    const ClipVertex& source = provoking == 0 ? a : provoking == 1 ? b : c;
-    for (ClipVertex* v : {&a, &b, &c}) {
-      v->r = source.r;
-      v->g = source.g;
-      v->b = source.b;
-      v->a = source.a;
+                                bool flat) {
+  if (flat) {  // the first vertex is the one whose colour a flat triangle takes
+    for (ClipVertex* v : {&b, &c}) {
+      v->r = a.r;
+      v->g = a.g;
+      v->b = a.b;
+      v->a = a.a;
     }
   }
   std::array<ScreenVertex, 9> screen;  // scratch: the first `count` are set
@@ -366,18 +365,17 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   for (UINT i = 0; i < request.primitiveCount; ++i) {
     switch (request.type) {
       case D3DPT_TRIANGLELIST:
-        DrawClipTriangle(setup, state.viewport, cullMode, v[3 * i], v[3 * i + 1], v[3 * i + 2], 0,
-                         flat);
+        DrawClipTriangle(setup, state.viewport, cullMode, v[3 * i], v[3 * i + 1], v[3 * i + 2], flat);
         break;
       case D3DPT_TRIANGLESTRIP:  // odd triangles swap their last two to keep the winding
         if (i % 2 == 0) {
-          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 1], v[i + 2], 0, flat);
+          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 1], v[i + 2], flat);
         } else {
-          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 2], v[i + 1], 0, flat);
+          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 2], v[i + 1], flat);
         }
         break;
       default:  // fan: (v[i+1], v[i+2], v[0]), coloured by v[i+1] when flat
-        DrawClipTriangle(setup, state.viewport, cullMode, v[i + 1], v[i + 2], v[0], 0, flat);
+        DrawClipTriangle(setup, state.viewport, cullMode, v[i + 1], v[i + 2], v[0], flat);
         break;
     }
   }

@@ -37,7 +37,7 @@ class Pipeline {
  private:
   void TransformVertices(const DrawRequest& request);
   void DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& viewport, DWORD cullMode,
-                        ClipVertex a, ClipVertex b, ClipVertex c, int provoking, bool flat);
+                        ClipVertex a, ClipVertex b, ClipVertex c, bool flat);
 
   std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
   bool transformed_ = false;

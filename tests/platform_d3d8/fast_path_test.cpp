@@ -51,6 +51,12 @@ TEST_F(FastPathTest, PackedScreenQuadsMatchTheGeneralPath) {
                                                {31.5f, 66.3f, 0.5f, 1, white, 3, 3},
                                                {-3.3f, 31.7f, 0.5f, 1, white, 0, 3}};
         DrawVertices(device, D3DPT_TRIANGLEFAN, 2, turned, kRhwFvf);
+        // Texture coordinates below zero: wrapping takes the floor of u x width, not its truncation.
+        const std::vector<RhwVertex> negative = {{2.5f, 10.5f, 0.5f, 1, white, -2.3f, 0},
+                                                 {61.5f, 10.5f, 0.5f, 1, white, -0.7f, 0},
+                                                 {61.5f, 20.5f, 0.5f, 1, white, -0.7f, 1},
+                                                 {2.5f, 20.5f, 0.5f, 1, white, -2.3f, 1}};
+        DrawVertices(device, D3DPT_TRIANGLEFAN, 2, negative, kRhwFvf);
         results.push_back(RefBackendOf(device).BackBuffer().bytes);
       }
       EXPECT_EQ(results[0], results[1]) << "format " << format << " alpha op " << alphaOp;

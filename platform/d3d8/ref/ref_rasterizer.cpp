@@ -283,8 +283,42 @@ void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, 
       setup.texels + static_cast<std::size_t>(TexelIndex(vRow, setup.texHeight, setup.clampV)) *
                          setup.texWidth;
   std::uint32_t src[4], dst[4];
+#if defined(__SSE2__)
+  // Four texel columns at once where the scalar rule reduces to floor and a power-of-two mask:
+  // the same float operations in the same order, so the same texels.
+  const bool wrapPow2 = !setup.clampU && (setup.texWidth & (setup.texWidth - 1)) == 0;
+  const __m128 uBase = _mm_set1_ps(uRow), uStep = _mm_set1_ps(t.u.dx);
+  const __m128 size = _mm_set1_ps(static_cast<float>(setup.texWidth));
+  const __m128 lowLimit = _mm_set1_ps(-2.0e9f), highLimit = _mm_set1_ps(2.0e9f);
+  const __m128i mask = _mm_set1_epi32(setup.texWidth - 1);
+#endif
   for (int x = lo; x <= hi; x += 4) {
     const int count = std::min(4, hi - x + 1);
+#if defined(__SSE2__)
+    if (count == 4 && rowOfTexels && wrapPow2) {
+      const __m128 fx = _mm_cvtepi32_ps(_mm_setr_epi32(x, x + 1, x + 2, x + 3));
+      const __m128 scaled = _mm_mul_ps(_mm_add_ps(uBase, _mm_mul_ps(uStep, fx)), size);
+      const __m128i truncated = _mm_cvttps_epi32(scaled);
+      // floor: one less where truncation went up (negative non-integers)
+      const __m128i down = _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), scaled));
+      __m128i index = _mm_add_epi32(truncated, down);
+      // NaN or far outside: texel 0, as the scalar rule
+      const __m128 inRange = _mm_and_ps(_mm_cmpgt_ps(scaled, lowLimit), _mm_cmplt_ps(scaled, highLimit));
+      index = _mm_and_si128(_mm_and_si128(index, _mm_castps_si128(inRange)), mask);
+      alignas(16) std::int32_t tx[4];
+      _mm_store_si128(reinterpret_cast<__m128i*>(tx), index);
+      for (int i = 0; i < 4; ++i) {
+        std::uint32_t texel = texelRow[tx[i]];
+        if constexpr (kStage == kStageModulateBoth) {
+          texel = (texel & 0x00FFFFFFu) |
+                  static_cast<std::uint32_t>(Mul8(static_cast<int>(texel >> 24), vertexAlpha)) << 24;
+        }
+        src[i] = texel;
+      }
+      BlendAlphaFour(src[0], src[1], src[2], src[3], row + 4 * x, keepAlpha);
+      continue;
+    }
+#endif
     for (int i = 0; i < count; ++i) {
       const float fx = static_cast<float>(x + i);
       const int tx = TexelIndex(uRow + t.u.dx * fx, setup.texWidth, setup.clampU);

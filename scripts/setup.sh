@@ -2,7 +2,7 @@
 # Sourced, not run. Quiet when everything is already there.
 
 VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils libmpg123-dev libsdl2-dev lame
-                   libpng-dev libjpeg62-turbo-dev pkg-config)
+                   libpng-dev libjpeg62-turbo-dev pkg-config zlib1g-dev)
 
 vornhold_install_packages() {
   local missing=()

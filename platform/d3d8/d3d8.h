@@ -503,6 +503,37 @@ struct D3DCOLORVALUE {
   float a;
 };
 
+enum D3DLIGHTTYPE : DWORD {
+  D3DLIGHT_POINT = 1,
+  D3DLIGHT_SPOT = 2,
+  D3DLIGHT_DIRECTIONAL = 3,
+};
+
+// Note the colour order: Diffuse, Specular, Ambient (the material differs).
+struct D3DLIGHT8 {
+  D3DLIGHTTYPE Type;
+  D3DCOLORVALUE Diffuse;
+  D3DCOLORVALUE Specular;
+  D3DCOLORVALUE Ambient;
+  D3DVECTOR Position;   // world space; point and spot lights
+  D3DVECTOR Direction;  // world space; spot and directional lights
+  float Range;
+  float Falloff;
+  float Attenuation0;
+  float Attenuation1;
+  float Attenuation2;
+  float Theta;  // full inner cone angle, radians
+  float Phi;    // full outer cone angle, radians
+};
+
+struct D3DMATERIAL8 {
+  D3DCOLORVALUE Diffuse;
+  D3DCOLORVALUE Ambient;
+  D3DCOLORVALUE Specular;
+  D3DCOLORVALUE Emissive;
+  float Power;
+};
+
 struct D3DMATRIX {
   union {
     struct {
@@ -642,6 +673,16 @@ struct IDirect3DDevice8 : IUnknown {
   // Triangle lists, strips and fans from the stream-0 buffer, inside BeginScene / EndScene.
   virtual HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                                 UINT PrimitiveCount) = 0;
+  // Lights: any index. Enabling a light that was never set creates the default directional light
+  // (white diffuse, direction +z). GetLight and GetLightEnable of an index never set or enabled
+  // fail with D3DERR_INVALIDCALL.
+  virtual HRESULT SetLight(DWORD Index, const D3DLIGHT8* pLight) = 0;
+  virtual HRESULT GetLight(DWORD Index, D3DLIGHT8* pLight) = 0;
+  virtual HRESULT LightEnable(DWORD Index, BOOL Enable) = 0;
+  virtual HRESULT GetLightEnable(DWORD Index, BOOL* pEnable) = 0;
+  // The material starts all zero.
+  virtual HRESULT SetMaterial(const D3DMATERIAL8* pMaterial) = 0;
+  virtual HRESULT GetMaterial(D3DMATERIAL8* pMaterial) = 0;
 };
 
 struct IDirect3DBaseTexture8 : IUnknown {

@@ -323,4 +323,60 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
   return D3D_OK;
 }
 
+// Any values are taken: a light of an undefined type shines nothing, and all-zero attenuation
+// counts as the largest finite factor.
+HRESULT Device::SetLight(DWORD Index, const D3DLIGHT8* pLight) {
+  if (!pLight) return D3DERR_INVALIDCALL;
+  try {
+    state_.lights[Index].light = *pLight;
+  } catch (const std::bad_alloc&) {
+    return D3D_E_OUTOFMEMORY;
+  }
+  return D3D_OK;
+}
+
+HRESULT Device::GetLight(DWORD Index, D3DLIGHT8* pLight) {
+  const auto found = state_.lights.find(Index);
+  if (!pLight || found == state_.lights.end()) return D3DERR_INVALIDCALL;
+  *pLight = found->second.light;
+  return D3D_OK;
+}
+
+HRESULT Device::LightEnable(DWORD Index, BOOL Enable) {
+  auto found = state_.lights.find(Index);
+  if (found == state_.lights.end()) {
+    if (!Enable) return D3D_OK;  // nothing to switch off; no light is created
+    LightSlot slot;
+    slot.light.Type = D3DLIGHT_DIRECTIONAL;
+    slot.light.Diffuse = {1.0f, 1.0f, 1.0f, 0.0f};
+    slot.light.Direction = {0.0f, 0.0f, 1.0f};
+    try {
+      found = state_.lights.emplace(Index, slot).first;
+    } catch (const std::bad_alloc&) {
+      return D3D_E_OUTOFMEMORY;
+    }
+  }
+  found->second.enabled = Enable != FALSE;
+  return D3D_OK;
+}
+
+HRESULT Device::GetLightEnable(DWORD Index, BOOL* pEnable) {
+  const auto found = state_.lights.find(Index);
+  if (!pEnable || found == state_.lights.end()) return D3DERR_INVALIDCALL;
+  *pEnable = found->second.enabled ? TRUE : FALSE;
+  return D3D_OK;
+}
+
+HRESULT Device::SetMaterial(const D3DMATERIAL8* pMaterial) {
+  if (!pMaterial) return D3DERR_INVALIDCALL;
+  state_.material = *pMaterial;
+  return D3D_OK;
+}
+
+HRESULT Device::GetMaterial(D3DMATERIAL8* pMaterial) {
+  if (!pMaterial) return D3DERR_INVALIDCALL;
+  *pMaterial = state_.material;
+  return D3D_OK;
+}
+
 }  // namespace d3d8

@@ -51,6 +51,12 @@ class Device final : public IDirect3DDevice8 {
                           UINT Stride) override;
   HRESULT DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                         UINT PrimitiveCount) override;
+  HRESULT SetLight(DWORD Index, const D3DLIGHT8* pLight) override;
+  HRESULT GetLight(DWORD Index, D3DLIGHT8* pLight) override;
+  HRESULT LightEnable(DWORD Index, BOOL Enable) override;
+  HRESULT GetLightEnable(DWORD Index, BOOL* pEnable) override;
+  HRESULT SetMaterial(const D3DMATERIAL8* pMaterial) override;
+  HRESULT GetMaterial(D3DMATERIAL8* pMaterial) override;
 
   const DeviceSetup& Setup() const { return setup_; }
   const DeviceState& State() const { return state_; }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 
 #include "platform/d3d8/d3d8.h"
 
@@ -23,6 +24,14 @@ bool IsStageState(DWORD id);
 
 class Texture;
 
+// At most this many lights shine at once; beyond it, the lowest enabled indices win.
+constexpr DWORD kMaxActiveLights = 8;
+
+struct LightSlot {
+  D3DLIGHT8 light{};
+  bool enabled = false;
+};
+
 struct DeviceState {
   // Indexed by D3DRENDERSTATETYPE; entries of undefined ids stay 0 and are never read.
   std::array<DWORD, kRenderStateLimit> renderStates{};
@@ -39,6 +48,9 @@ struct DeviceState {
   IDirect3DVertexBuffer8* stream = nullptr;  // stream 0; the device holds one reference
   UINT streamStride = 0;  // bytes
   bool inScene = false;
+  // Every light index ever set or enabled, in index order.
+  std::map<DWORD, LightSlot> lights;
+  D3DMATERIAL8 material{};  // all zero on a fresh device
 
   // autoDepth: the device has an automatic depth buffer (D3DRS_ZENABLE then starts as D3DZB_TRUE).
   static DeviceState Fresh(UINT backBufferWidth, UINT backBufferHeight, bool autoDepth);

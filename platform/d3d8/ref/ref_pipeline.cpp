@@ -132,32 +132,6 @@ void SetColor(ClipVertex& out, D3DCOLOR color) {
   out.b = static_cast<float>(color & 255);
 }
 
-// The colour a material source yields: a vertex colour when the source names one the vertex has,
-// else the default material's zero.
-D3DCOLOR MaterialSource(DWORD source, bool colorVertex, D3DCOLOR diffuse, bool hasDiffuse,
-                        D3DCOLOR specular, bool hasSpecular) {
-  if (!colorVertex) return 0;
-  if (source == D3DMCS_COLOR1 && hasDiffuse) return diffuse;
-  if (source == D3DMCS_COLOR2 && hasSpecular) return specular;
-  return 0;
-}
-
-D3DCOLOR LitWithoutLights(const DeviceState& state, D3DCOLOR diffuse, bool hasDiffuse, D3DCOLOR specular,
-                    bool hasSpecular) {
-  const auto& rs = state.renderStates;
-  const bool colorVertex = rs[D3DRS_COLORVERTEX] != FALSE;
-  const Rgba ca = FromColor(MaterialSource(rs[D3DRS_AMBIENTMATERIALSOURCE], colorVertex, diffuse,
-                                           hasDiffuse, specular, hasSpecular));
-  const Rgba ce = FromColor(MaterialSource(rs[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, diffuse,
-                                           hasDiffuse, specular, hasSpecular));
-  const Rgba cd = FromColor(MaterialSource(rs[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, diffuse,
-                                           hasDiffuse, specular, hasSpecular));
-  const Rgba ga = FromColor(rs[D3DRS_AMBIENT]);
-  const Rgba lit{std::min(255, ce.r + Mul8(ca.r, ga.r)), std::min(255, ce.g + Mul8(ca.g, ga.g)),
-                 std::min(255, ce.b + Mul8(ca.b, ga.b)), cd.a};
-  return ToColor(lit);
-}
-
 }  // namespace
 
 void Pipeline::TransformVertices(const DrawRequest& request) {
@@ -179,6 +153,8 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
   const D3DMATRIX worldView = Multiply(state.world[0], state.view);
   const D3DMATRIX wvp = Multiply(worldView, state.projection);
   const bool lighting = !layout.transformed && state.renderStates[D3DRS_LIGHTING] != FALSE;
+  const bool addSpecular = state.renderStates[D3DRS_SPECULARENABLE] != FALSE;
+  if (lighting) lighting_.Prepare(state, worldView, layout, addSpecular);
   const DWORD tci = state.stages[0][D3DTSS_TEXCOORDINDEX];
   const bool cameraPosition = (tci & 0xFFFF0000u) == D3DTSS_TCI_CAMERASPACEPOSITION;
   const UINT set = tci & 0xFFFFu;
@@ -201,10 +177,26 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
       out.z = clip[2];
       out.w = clip[3];
     }
-    const bool hasDiffuse = layout.diffuse >= 0, hasSpecular = layout.specular >= 0;
-    const D3DCOLOR diffuse = hasDiffuse ? ReadColor(p + layout.diffuse) : 0xFFFFFFFFu;
-    const D3DCOLOR specular = hasSpecular ? ReadColor(p + layout.specular) : 0;
-    SetColor(out, lighting ? LitWithoutLights(state, diffuse, hasDiffuse, specular, hasSpecular) : diffuse);
+    if (lighting) {
+      const LitColor lit = lighting_.Light(p);
+      out.r = lit.r;
+      out.g = lit.g;
+      out.b = lit.b;
+      out.a = lit.a;
+      if (addSpecular) {
+        out.r = std::min(255.0f, out.r + lit.sr);
+        out.g = std::min(255.0f, out.g + lit.sg);
+        out.b = std::min(255.0f, out.b + lit.sb);
+      }
+    } else {
+      SetColor(out, layout.diffuse >= 0 ? ReadColor(p + layout.diffuse) : 0xFFFFFFFFu);
+      if (addSpecular && layout.specular >= 0) {
+        const D3DCOLOR specular = ReadColor(p + layout.specular);
+        out.r = std::min(255.0f, out.r + static_cast<float>((specular >> 16) & 255));
+        out.g = std::min(255.0f, out.g + static_cast<float>((specular >> 8) & 255));
+        out.b = std::min(255.0f, out.b + static_cast<float>(specular & 255));
+      }
+    }
     if (cameraPosition && !layout.transformed) {
       const auto eye = TransformPoint(position, worldView);
       out.u = eye[0];

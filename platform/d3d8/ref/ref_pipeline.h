@@ -5,11 +5,14 @@
 // triangles to the rasterizer.
 //
 // Vertex colour: XYZRHW vertices and D3DRS_LIGHTING FALSE take the vertex diffuse colour (opaque
-// white without one). With lighting on there are no lights in this device, so the colour is
-// emissive + ambient * D3DRS_AMBIENT with the material sources of D3DRS_*MATERIALSOURCE, where the
-// material itself is Direct3D's default all-zero material, and alpha comes from the diffuse
-// source. Flat shading gives a triangle the colour of its first vertex (lists: 3i, strips: i,
-// fans: i + 1).
+// white without one); with lighting on, ref_lighting.h computes it per vertex. Flat shading gives
+// a triangle the colour of its first vertex (lists: 3i, strips: i, fans: i + 1).
+//
+// D3DRS_SPECULARENABLE adds the specular colour (lit, or the vertex's own when unlit) to the
+// diffuse colour at each vertex, saturating, before interpolation. That equals Direct3D's
+// per-pixel sum while stage 0 passes the diffuse colour through and no channel saturates
+// inside the triangle; with a texture modulating the diffuse colour the texture also darkens
+// the highlight, where Direct3D adds it after the stage.
 //
 // Stage-0 texture coordinates follow D3DTSS_TEXCOORDINDEX: a vertex set (0, 0 when the vertex
 // lacks it) or the camera-space position (u = x, v = y of p * World * View).
@@ -18,6 +21,7 @@
 #include <vector>
 
 #include "platform/d3d8/device_backend.h"
+#include "platform/d3d8/ref/ref_lighting.h"
 #include "platform/d3d8/ref/ref_rasterizer.h"
 #include "platform/d3d8/ref/ref_surface.h"
 
@@ -41,6 +45,7 @@ class Pipeline {
 
   std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
   bool transformed_ = false;
+  Lighting lighting_;
   HelperThread helper_;
 };
 

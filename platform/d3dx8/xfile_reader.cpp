@@ -395,7 +395,7 @@ bool DecompressMszip(const uint8_t* data, size_t size, std::vector<uint8_t>* bod
     stream.next_out = body->data() + start;
     stream.avail_out = plain;
     const int result = inflate(&stream, Z_SYNC_FLUSH);
-    if ((result != Z_STREAM_END && result != Z_OK) || stream.avail_out != 0) ok = false;
+    if (result != Z_STREAM_END || stream.avail_out != 0) ok = false;  // each block ends its stream
     i += packed;
   }
   inflateEnd(&stream);

@@ -7,9 +7,10 @@
 // HAL is refused with D3DERR_NOTAVAILABLE: there is no hardware device yet.
 //
 // Drawing is the fixed-function pipeline only: SetVertexShader takes an FVF code, stream 0 feeds
-// DrawPrimitive (triangle lists, strips and fans), texture stage 0 combines texture and diffuse
-// colour. What the software device does not draw is listed in ref/ref_unimplemented.cpp and
-// reported once on stderr when a program asks for it.
+// DrawPrimitive and, through the indices of SetIndices, DrawIndexedPrimitive (triangle lists,
+// strips and fans), lights and a material colour the vertices, texture stage 0 combines texture
+// and diffuse colour. What the software device does not draw is listed in
+// ref/ref_unimplemented.cpp and reported once on stderr when a program asks for it.
 //
 // Conventions: matrices are row-major with row vectors (p' = p * M); D3DCOLOR is 0xAARRGGBB; float
 // render states travel as their IEEE bits inside the DWORD.
@@ -594,6 +595,14 @@ struct D3DVERTEXBUFFER_DESC {
   DWORD FVF;
 };
 
+struct D3DINDEXBUFFER_DESC {
+  D3DFORMAT Format;  // D3DFMT_INDEX16 or D3DFMT_INDEX32
+  D3DRESOURCETYPE Type;
+  DWORD Usage;
+  D3DPOOL Pool;
+  UINT Size;  // bytes
+};
+
 struct D3DSURFACE_DESC {
   D3DFORMAT Format;
   D3DRESOURCETYPE Type;
@@ -629,6 +638,7 @@ struct IUnknown {
 
 struct IDirect3DDevice8;
 struct IDirect3DVertexBuffer8;
+struct IDirect3DIndexBuffer8;
 struct IDirect3DBaseTexture8;
 struct IDirect3DTexture8;
 
@@ -683,6 +693,15 @@ struct IDirect3DDevice8 : IUnknown {
   // The material starts all zero.
   virtual HRESULT SetMaterial(const D3DMATERIAL8* pMaterial) = 0;
   virtual HRESULT GetMaterial(D3DMATERIAL8* pMaterial) = 0;
+  // Format D3DFMT_INDEX16 or D3DFMT_INDEX32.
+  virtual HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                    IDirect3DIndexBuffer8** ppIndexBuffer) = 0;
+  // The device holds a reference to the buffer; index i fetches vertex i + BaseVertexIndex.
+  virtual HRESULT SetIndices(IDirect3DIndexBuffer8* pIndexData, UINT BaseVertexIndex) = 0;
+  // Triangle lists, strips and fans through the indices from StartIndex. Every index must lie in
+  // [MinIndex, MinIndex + NumVertices), and those vertices (after BaseVertexIndex) in the stream.
+  virtual HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinIndex,
+                                       UINT NumVertices, UINT StartIndex, UINT PrimitiveCount) = 0;
 };
 
 struct IDirect3DBaseTexture8 : IUnknown {
@@ -703,9 +722,16 @@ struct IDirect3DVertexBuffer8 : IUnknown {
   virtual HRESULT GetDesc(D3DVERTEXBUFFER_DESC* pDesc) = 0;
 };
 
+struct IDirect3DIndexBuffer8 : IUnknown {
+  virtual HRESULT Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DWORD Flags) = 0;
+  virtual HRESULT Unlock() = 0;
+  virtual HRESULT GetDesc(D3DINDEXBUFFER_DESC* pDesc) = 0;
+};
+
 using LPDIRECT3D8 = IDirect3D8*;
 using LPDIRECT3DDEVICE8 = IDirect3DDevice8*;
 using LPDIRECT3DVERTEXBUFFER8 = IDirect3DVertexBuffer8*;
+using LPDIRECT3DINDEXBUFFER8 = IDirect3DIndexBuffer8*;
 using LPDIRECT3DBASETEXTURE8 = IDirect3DBaseTexture8*;
 using LPDIRECT3DTEXTURE8 = IDirect3DTexture8*;
 

@@ -1,11 +1,13 @@
 #include "platform/d3d8/device.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/display_link.h"
 #include "platform/d3d8/fvf.h"
+#include "platform/d3d8/index_buffer.h"
 #include "platform/d3d8/ref/ref_surface.h"
 #include "platform/d3d8/texture.h"
 #include "platform/d3d8/vertex_buffer.h"
@@ -72,6 +74,22 @@ bool ClipToViewport(const D3DRECT& rect, const D3DVIEWPORT8& viewport, D3DRECT& 
   return clipped.x1 < clipped.x2 && clipped.y1 < clipped.y2;
 }
 
+bool IsTriangleType(D3DPRIMITIVETYPE type) {
+  return type == D3DPT_TRIANGLELIST || type == D3DPT_TRIANGLESTRIP || type == D3DPT_TRIANGLEFAN;
+}
+
+// Vertices (or indices) that `primitives` (at least 1) triangles of the type read.
+UINT TriangleVertexCount(D3DPRIMITIVETYPE type, UINT primitives) {
+  return type == D3DPT_TRIANGLELIST ? 3 * primitives : primitives + 2;
+}
+
+// True when `count` vertices from `first` on, `stride` apart and `size` bytes each, lie within
+// `bytes` bytes.
+bool VerticesFit(std::uint64_t first, std::uint64_t count, UINT stride, UINT size,
+                 std::size_t bytes) {
+  return count == 0 || (first + count - 1) * stride + size <= bytes;
+}
+
 }  // namespace
 
 HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
@@ -114,6 +132,7 @@ Device::~Device() {
     if (texture) texture->Release();
   }
   if (state_.stream) state_.stream->Release();
+  if (state_.indices) state_.indices->Release();
   if (!setup_.windowed) SetFullscreen(setup_.window, false);
   parent_->Release();
 }
@@ -291,34 +310,103 @@ HRESULT Device::SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer8* pStre
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                               UINT PrimitiveCount) {
   if (!state_.inScene || !state_.stream || state_.vertexShader == 0) return D3DERR_INVALIDCALL;
-  UINT vertexCount = 0;
-  switch (PrimitiveType) {
-    case D3DPT_TRIANGLELIST:
-      vertexCount = 3 * PrimitiveCount;
-      break;
-    case D3DPT_TRIANGLESTRIP:
-    case D3DPT_TRIANGLEFAN:
-      vertexCount = PrimitiveCount + 2;
-      break;
-    default:
-      return D3DERR_INVALIDCALL;
-  }
+  if (!IsTriangleType(PrimitiveType)) return D3DERR_INVALIDCALL;
   if (PrimitiveCount == 0) return D3D_OK;
+  const UINT vertexCount = TriangleVertexCount(PrimitiveType, PrimitiveCount);
   FvfLayout layout;
   DecodeFvf(state_.vertexShader, layout);
   if (state_.streamStride < layout.size) return D3DERR_INVALIDCALL;
   const auto& bytes = static_cast<VertexBuffer*>(state_.stream)->Bytes();
-  const std::uint64_t end = (static_cast<std::uint64_t>(StartVertex) + vertexCount - 1) *
-                                state_.streamStride + layout.size;
-  if (end > bytes.size()) return D3DERR_INVALIDCALL;
+  if (!VerticesFit(StartVertex, vertexCount, state_.streamStride, layout.size, bytes.size())) {
+    return D3DERR_INVALIDCALL;
+  }
 
   DrawRequest request;
   request.state = &state_;
   request.type = PrimitiveType;
   request.vertices = bytes.data() + static_cast<std::size_t>(StartVertex) * state_.streamStride;
   request.stride = state_.streamStride;
+  request.vertexCount = vertexCount;
   request.primitiveCount = PrimitiveCount;
   request.fvf = state_.vertexShader;
+  backend_->Draw(request);
+  return D3D_OK;
+}
+
+HRESULT Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                                  IDirect3DIndexBuffer8** ppIndexBuffer) {
+  if (!ppIndexBuffer) return D3DERR_INVALIDCALL;
+  *ppIndexBuffer = nullptr;
+  if (Length == 0 || Pool > D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
+  if (Format != D3DFMT_INDEX16 && Format != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+  try {
+    *ppIndexBuffer = new IndexBuffer(Length, Usage, Format, Pool);
+  } catch (const std::bad_alloc&) {
+    return D3D_E_OUTOFMEMORY;
+  }
+  return D3D_OK;
+}
+
+// A null buffer unbinds the indices.
+HRESULT Device::SetIndices(IDirect3DIndexBuffer8* pIndexData, UINT BaseVertexIndex) {
+  if (pIndexData && !dynamic_cast<IndexBuffer*>(pIndexData)) return D3DERR_INVALIDCALL;
+  if (pIndexData) pIndexData->AddRef();
+  if (state_.indices) state_.indices->Release();
+  state_.indices = pIndexData;
+  state_.baseVertexIndex = BaseVertexIndex;
+  return D3D_OK;
+}
+
+// Refused when the indices run past their buffer, an index falls outside
+// [MinIndex, MinIndex + NumVertices), or those vertices run past the stream buffer.
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinIndex,
+                                     UINT NumVertices, UINT StartIndex, UINT PrimitiveCount) {
+  if (!state_.inScene || !state_.stream || !state_.indices || state_.vertexShader == 0) {
+    return D3DERR_INVALIDCALL;
+  }
+  if (!IsTriangleType(PrimitiveType)) return D3DERR_INVALIDCALL;
+  if (PrimitiveCount == 0) return D3D_OK;
+  const UINT indexCount = TriangleVertexCount(PrimitiveType, PrimitiveCount);
+  FvfLayout layout;
+  DecodeFvf(state_.vertexShader, layout);
+  if (state_.streamStride < layout.size || NumVertices == 0) return D3DERR_INVALIDCALL;
+  const auto& vertexBytes = static_cast<VertexBuffer*>(state_.stream)->Bytes();
+  const std::uint64_t firstVertex = static_cast<std::uint64_t>(state_.baseVertexIndex) + MinIndex;
+  if (!VerticesFit(firstVertex, NumVertices, state_.streamStride, layout.size,
+                   vertexBytes.size())) {
+    return D3DERR_INVALIDCALL;
+  }
+  const auto* indexBuffer = static_cast<IndexBuffer*>(state_.indices);
+  const auto& indexBytes = indexBuffer->Bytes();
+  const UINT indexSize = indexBuffer->IndexSize();
+  if ((static_cast<std::uint64_t>(StartIndex) + indexCount) * indexSize > indexBytes.size()) {
+    return D3DERR_INVALIDCALL;
+  }
+  const BYTE* indices = indexBytes.data() + static_cast<std::size_t>(StartIndex) * indexSize;
+  const std::uint64_t end = static_cast<std::uint64_t>(MinIndex) + NumVertices;
+  for (UINT i = 0; i < indexCount; ++i) {
+    std::uint32_t index;
+    if (indexSize == 4) {
+      std::memcpy(&index, indices + 4 * static_cast<std::size_t>(i), 4);
+    } else {
+      std::uint16_t narrow;
+      std::memcpy(&narrow, indices + 2 * static_cast<std::size_t>(i), 2);
+      index = narrow;
+    }
+    if (index < MinIndex || index >= end) return D3DERR_INVALIDCALL;
+  }
+
+  DrawRequest request;
+  request.state = &state_;
+  request.type = PrimitiveType;
+  request.vertices = vertexBytes.data() + static_cast<std::size_t>(firstVertex) * state_.streamStride;
+  request.stride = state_.streamStride;
+  request.vertexCount = NumVertices;
+  request.primitiveCount = PrimitiveCount;
+  request.fvf = state_.vertexShader;
+  request.indices = indices;
+  request.wideIndices = indexSize == 4;
+  request.firstIndex = MinIndex;
   backend_->Draw(request);
   return D3D_OK;
 }

@@ -57,6 +57,11 @@ class Device final : public IDirect3DDevice8 {
   HRESULT GetLightEnable(DWORD Index, BOOL* pEnable) override;
   HRESULT SetMaterial(const D3DMATERIAL8* pMaterial) override;
   HRESULT GetMaterial(D3DMATERIAL8* pMaterial) override;
+  HRESULT CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
+                            IDirect3DIndexBuffer8** ppIndexBuffer) override;
+  HRESULT SetIndices(IDirect3DIndexBuffer8* pIndexData, UINT BaseVertexIndex) override;
+  HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinIndex, UINT NumVertices,
+                               UINT StartIndex, UINT PrimitiveCount) override;
 
   const DeviceSetup& Setup() const { return setup_; }
   const DeviceState& State() const { return state_; }

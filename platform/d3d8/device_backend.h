@@ -13,15 +13,21 @@ namespace d3d8 {
 
 struct DeviceState;
 
-// One checked DrawPrimitive: the vertices lie inside the stream buffer and there are enough of
-// them for the primitives; type is a triangle list, strip or fan.
+// One checked DrawPrimitive or DrawIndexedPrimitive; type is a triangle list, strip or fan.
+// Unindexed: vertexCount vertices in primitive order. Indexed: the primitives' indices, each
+// index i naming vertex i - firstIndex of the vertexCount vertices. Everything named lies inside
+// its buffer.
 struct DrawRequest {
   const DeviceState* state = nullptr;
   D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
   const BYTE* vertices = nullptr;  // the first vertex of the draw
   UINT stride = 0;                 // bytes from one vertex to the next
+  UINT vertexCount = 0;
   UINT primitiveCount = 0;
   DWORD fvf = 0;
+  const BYTE* indices = nullptr;  // null: unindexed
+  bool wideIndices = false;       // 32-bit indices, else 16-bit
+  UINT firstIndex = 0;            // the index of the first vertex
 };
 
 class DeviceBackend {

@@ -47,6 +47,8 @@ struct DeviceState {
   DWORD vertexShader = 0;  // FVF code; 0 until SetVertexShader
   IDirect3DVertexBuffer8* stream = nullptr;  // stream 0; the device holds one reference
   UINT streamStride = 0;  // bytes
+  IDirect3DIndexBuffer8* indices = nullptr;  // the device holds one reference
+  UINT baseVertexIndex = 0;  // added to every index
   bool inScene = false;
   // Every light index ever set or enabled, in index order.
   std::map<DWORD, LightSlot> lights;

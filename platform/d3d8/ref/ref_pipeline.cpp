@@ -140,15 +140,7 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
   DecodeFvf(request.fvf, layout);
   transformed_ = layout.transformed;
 
-  UINT count = 0;
-  switch (request.type) {
-    case D3DPT_TRIANGLELIST:
-      count = request.primitiveCount * 3;
-      break;
-    default:
-      count = request.primitiveCount + 2;
-      break;
-  }
+  const UINT count = request.vertexCount;
 
   const D3DMATRIX worldView = Multiply(state.world[0], state.view);
   const D3DMATRIX wvp = Multiply(worldView, state.projection);
@@ -353,21 +345,35 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   TransformVertices(request);
   const DWORD cullMode = state.renderStates[D3DRS_CULLMODE];
   const bool flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-  const auto& v = clipVertices_;
+  // The vertex at position k of the primitive order.
+  const ClipVertex* v = clipVertices_.data();
+  const auto at = [&](UINT k) -> const ClipVertex& {
+    if (!request.indices) return v[k];
+    std::uint32_t index;
+    if (request.wideIndices) {
+      std::memcpy(&index, request.indices + 4 * static_cast<std::size_t>(k), 4);
+    } else {
+      std::uint16_t narrow;
+      std::memcpy(&narrow, request.indices + 2 * static_cast<std::size_t>(k), 2);
+      index = narrow;
+    }
+    return v[index - request.firstIndex];
+  };
   for (UINT i = 0; i < request.primitiveCount; ++i) {
     switch (request.type) {
       case D3DPT_TRIANGLELIST:
-        DrawClipTriangle(setup, state.viewport, cullMode, v[3 * i], v[3 * i + 1], v[3 * i + 2], flat);
+        DrawClipTriangle(setup, state.viewport, cullMode, at(3 * i), at(3 * i + 1), at(3 * i + 2),
+                         flat);
         break;
       case D3DPT_TRIANGLESTRIP:  // odd triangles swap their last two to keep the winding
         if (i % 2 == 0) {
-          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 1], v[i + 2], flat);
+          DrawClipTriangle(setup, state.viewport, cullMode, at(i), at(i + 1), at(i + 2), flat);
         } else {
-          DrawClipTriangle(setup, state.viewport, cullMode, v[i], v[i + 2], v[i + 1], flat);
+          DrawClipTriangle(setup, state.viewport, cullMode, at(i), at(i + 2), at(i + 1), flat);
         }
         break;
       default:  // fan: (v[i+1], v[i+2], v[0]), coloured by v[i+1] when flat
-        DrawClipTriangle(setup, state.viewport, cullMode, v[i + 1], v[i + 2], v[0], flat);
+        DrawClipTriangle(setup, state.viewport, cullMode, at(i + 1), at(i + 2), at(0), flat);
         break;
     }
   }

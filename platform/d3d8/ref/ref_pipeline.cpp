@@ -295,10 +295,50 @@ bool Culled(DWORD cullMode, float area) {
 
 }  // namespace
 
-void Pipeline::DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& viewport,
-                                DWORD cullMode, ClipVertex a, ClipVertex b, ClipVertex c,
-                                bool flat) {
-  if (flat) {  // the first vertex is the one whose colour a flat triangle takes
+namespace {
+
+ScreenVertex Unprojected(const ClipVertex& v) {  // XYZRHW: already in screen space
+  ScreenVertex s;
+  s.x = v.x;
+  s.y = v.y;
+  s.z = v.z;
+  s.rhw = v.w;
+  s.r = v.r;
+  s.g = v.g;
+  s.b = v.b;
+  s.a = v.a;
+  s.u = v.u;
+  s.v = v.v;
+  return s;
+}
+
+// The part of the segment inside the view volume; false when none is.
+bool ClipSegment(const ClipVertex& a, const ClipVertex& b, ClipVertex& outA, ClipVertex& outB) {
+  float t0 = 0.0f, t1 = 1.0f;
+  for (int plane = 0; plane < 6; ++plane) {
+    const float da = PlaneDistance(a, plane), db = PlaneDistance(b, plane);
+    if (da < 0 && db < 0) return false;
+    if (da < 0) t0 = std::max(t0, da / (da - db));
+    if (db < 0) t1 = std::min(t1, da / (da - db));
+  }
+  if (t0 > t1) return false;
+  outA = t0 > 0.0f ? Lerp(a, b, t0) : a;
+  outB = t1 < 1.0f ? Lerp(a, b, t1) : b;
+  return true;
+}
+
+bool InsideVolume(const ClipVertex& v) {
+  for (int plane = 0; plane < 6; ++plane) {
+    if (PlaneDistance(v, plane) < 0) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+void Pipeline::DrawClipTriangle(const PixelSetup& setup, const TriangleMode& mode, ClipVertex a,
+                                ClipVertex b, ClipVertex c) {
+  if (mode.flat) {  // the first vertex is the one whose colour a flat triangle takes
     for (ClipVertex* v : {&b, &c}) {
       v->r = a.r;
       v->g = a.g;
@@ -309,19 +349,7 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& vie
   std::array<ScreenVertex, 9> screen;  // scratch: the first `count` are set
   int count = 0;
   if (transformed_) {
-    for (const ClipVertex* v : {&a, &b, &c}) {
-      ScreenVertex& s = screen[count++];
-      s.x = v->x;
-      s.y = v->y;
-      s.z = v->z;
-      s.rhw = v->w;
-      s.r = v->r;
-      s.g = v->g;
-      s.b = v->b;
-      s.a = v->a;
-      s.u = v->u;
-      s.v = v->v;
-    }
+    for (const ClipVertex* v : {&a, &b, &c}) screen[count++] = Unprojected(*v);
   } else {
     Polygon poly;
     poly.v[0] = a;
@@ -329,11 +357,41 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& vie
     poly.v[2] = c;
     poly.count = 3;
     ClipPolygon(poly);
-    for (int i = 0; i < poly.count; ++i) screen[count++] = ToScreen(poly.v[i], viewport);
+    for (int i = 0; i < poly.count; ++i) screen[count++] = ToScreen(poly.v[i], *mode.viewport);
   }
   if (count < 3) return;
-  if (Culled(cullMode, SignedArea(screen.data(), count))) return;
+  if (Culled(mode.cullMode, SignedArea(screen.data(), count))) return;
+  if (mode.fillMode == D3DFILL_WIREFRAME || mode.fillMode == D3DFILL_POINT) {
+    DrawOutline(setup, mode, a, b, c);
+    return;
+  }
   for (int i = 1; i + 1 < count; ++i) DrawTriangle(setup, screen[0], screen[i], screen[i + 1]);
+}
+
+// A culled-in triangle as its three edges (each clipped as a line) or its three vertices.
+void Pipeline::DrawOutline(const PixelSetup& setup, const TriangleMode& mode, const ClipVertex& a,
+                           const ClipVertex& b, const ClipVertex& c) {
+  const ClipVertex* corners[3] = {&a, &b, &c};
+  for (int i = 0; i < 3; ++i) {
+    const ClipVertex& from = *corners[i];
+    const ClipVertex& to = *corners[(i + 1) % 3];
+    if (mode.fillMode == D3DFILL_POINT) {
+      if (transformed_) {
+        DrawLine(setup, Unprojected(from), Unprojected(from), true);
+      } else if (InsideVolume(from)) {
+        const ScreenVertex s = ToScreen(from, *mode.viewport);
+        DrawLine(setup, s, s, true);
+      }
+      continue;
+    }
+    if (transformed_) {
+      DrawLine(setup, Unprojected(from), Unprojected(to), mode.lastPixel);
+      continue;
+    }
+    ClipVertex p, q;
+    if (!ClipSegment(from, to, p, q)) continue;
+    DrawLine(setup, ToScreen(p, *mode.viewport), ToScreen(q, *mode.viewport), mode.lastPixel);
+  }
 }
 
 // ---- [SECTION] Primitive assembly ---------------------------------------------------------------
@@ -343,8 +401,12 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   PixelSetup setup = ResolvePixelSetup(state, target, depth);
   setup.helper = &helper_;
   TransformVertices(request);
-  const DWORD cullMode = state.renderStates[D3DRS_CULLMODE];
-  const bool flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+  TriangleMode mode;
+  mode.viewport = &state.viewport;
+  mode.cullMode = state.renderStates[D3DRS_CULLMODE];
+  mode.fillMode = state.renderStates[D3DRS_FILLMODE];
+  mode.flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+  mode.lastPixel = state.renderStates[D3DRS_LASTPIXEL] != FALSE;
   // The vertex at position k of the primitive order.
   const ClipVertex* v = clipVertices_.data();
   const auto at = [&](UINT k) -> const ClipVertex& {
@@ -362,18 +424,17 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   for (UINT i = 0; i < request.primitiveCount; ++i) {
     switch (request.type) {
       case D3DPT_TRIANGLELIST:
-        DrawClipTriangle(setup, state.viewport, cullMode, at(3 * i), at(3 * i + 1), at(3 * i + 2),
-                         flat);
+        DrawClipTriangle(setup, mode, at(3 * i), at(3 * i + 1), at(3 * i + 2));
         break;
       case D3DPT_TRIANGLESTRIP:  // odd triangles swap their last two to keep the winding
         if (i % 2 == 0) {
-          DrawClipTriangle(setup, state.viewport, cullMode, at(i), at(i + 1), at(i + 2), flat);
+          DrawClipTriangle(setup, mode, at(i), at(i + 1), at(i + 2));
         } else {
-          DrawClipTriangle(setup, state.viewport, cullMode, at(i), at(i + 2), at(i + 1), flat);
+          DrawClipTriangle(setup, mode, at(i), at(i + 2), at(i + 1));
         }
         break;
       default:  // fan: (v[i+1], v[i+2], v[0]), coloured by v[i+1] when flat
-        DrawClipTriangle(setup, state.viewport, cullMode, at(i + 1), at(i + 2), at(0), flat);
+        DrawClipTriangle(setup, mode, at(i + 1), at(i + 2), at(0));
         break;
     }
   }

@@ -4,6 +4,11 @@
 // on the far plane of the 2D projection), maps them through the viewport, culls, and hands the
 // triangles to the rasterizer.
 //
+// Fill modes: D3DFILL_WIREFRAME draws each triangle that survives culling as its three edges,
+// each clipped as a line against the view volume (so clipping adds no edges), with
+// D3DRS_LASTPIXEL deciding whether an edge's end pixel is drawn; shared edges are drawn once per
+// triangle. D3DFILL_POINT draws the triangle's vertices inside the volume as single pixels.
+//
 // Vertex colour: XYZRHW vertices and D3DRS_LIGHTING FALSE take the vertex diffuse colour (opaque
 // white without one); with lighting on, ref_lighting.h computes it per vertex. Flat shading gives
 // a triangle the colour of its first vertex (lists: 3i, strips: i, fans: i + 1).
@@ -34,14 +39,25 @@ struct ClipVertex {
   float u, v;
 };
 
+// The draw's settings that shape each triangle.
+struct TriangleMode {
+  const D3DVIEWPORT8* viewport = nullptr;
+  DWORD cullMode = D3DCULL_CCW;
+  DWORD fillMode = D3DFILL_SOLID;
+  bool flat = false;
+  bool lastPixel = true;  // D3DRS_LASTPIXEL, for wireframe edges
+};
+
 class Pipeline {
  public:
   void Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth);
 
  private:
   void TransformVertices(const DrawRequest& request);
-  void DrawClipTriangle(const PixelSetup& setup, const D3DVIEWPORT8& viewport, DWORD cullMode,
-                        ClipVertex a, ClipVertex b, ClipVertex c, bool flat);
+  void DrawClipTriangle(const PixelSetup& setup, const TriangleMode& mode, ClipVertex a,
+                        ClipVertex b, ClipVertex c);
+  void DrawOutline(const PixelSetup& setup, const TriangleMode& mode, const ClipVertex& a,
+                   const ClipVertex& b, const ClipVertex& c);
 
   std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
   bool transformed_ = false;

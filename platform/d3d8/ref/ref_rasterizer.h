@@ -65,4 +65,14 @@ struct PixelSetup {
 void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
                   const ScreenVertex& v2);
 
+// Draws a line from a to b, one pixel per pixel centre along the major axis (the axis of the
+// larger extent), starting at the first centre at or after a and stopping before b; the other
+// coordinate is the line's, rounded to the nearest pixel. With lastPixel the pixel nearest b is
+// drawn as well, so that a closed outline has no gaps. This follows Direct3D's diamond-exit rule
+// for axis-aligned and diagonal lines between pixel centres. Colour and texture coordinates interpolate perspective-correctly,
+// depth linearly; the pixel stage is the triangles'. A zero-length line with lastPixel draws one
+// pixel (D3DFILL_POINT).
+void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b,
+              bool lastPixel);
+
 }  // namespace d3d8::ref

@@ -17,14 +17,12 @@ struct RenderStateRule {
 };
 
 bool IsZero(DWORD value) { return value == 0; }
-bool IsSolid(DWORD value) { return value == D3DFILL_SOLID; }
 bool IsAdd(DWORD value) { return value == D3DBLENDOP_ADD; }
 bool IsAllChannels(DWORD value) { return (value & 0xF) == 0xF; }
 bool IsNotPhong(DWORD value) { return value != D3DSHADE_PHONG; }
 bool IsOne(DWORD value) { return value != 0; }
 
 constexpr RenderStateRule kRenderStates[] = {
-    {D3DRS_FILLMODE, "D3DRS_FILLMODE (point and wireframe)", IsSolid},
     {D3DRS_SHADEMODE, "D3DRS_SHADEMODE (Phong)", IsNotPhong},
     {D3DRS_LINEPATTERN, "D3DRS_LINEPATTERN", IsZero},
     {D3DRS_DITHERENABLE, "D3DRS_DITHERENABLE", IsZero},

@@ -178,7 +178,7 @@ TEST_F(PixelStageTest, SixteenBitTargetsKeepTheirOwnPrecision) {
 }
 
 // LESSEQUAL keeps the nearer surface; with writes off a farther one still draws; w-buffering
-// decides the same way as z-buffering.
+// under the identity projection (not w-friendly) compares z as z-buffering does.
 TEST_F(PixelStageTest, DepthTestAndWrite) {
   for (DWORD mode : {DWORD{D3DZB_TRUE}, DWORD{D3DZB_USEW}}) {
     IDirect3DDevice8* device = MakeDevice(4, 4);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 
 #include "platform/d3d8/device_state.h"
@@ -54,10 +55,26 @@ PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, Dep
   const auto& rs = state.renderStates;
   PixelSetup setup;
   setup.target = &target;
-  // D3DZB_USEW compares the same z/w values as D3DZB_TRUE: for a given projection z/w is a
-  // monotonic function of w, so both give the same visibility at every pixel.
   const bool depthOn = depth && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
   setup.depth = depthOn ? depth : nullptr;
+  // D3DZB_USEW stores w (eye-space depth) spread linearly over the range the projection gives,
+  // WNear = -_43/_33 to WFar = _43/(1 - _33), with w taken as w_clip / _34. That needs a
+  // w-friendly projection (_34 non-zero, _44 zero, WNear < WFar); under any other the values
+  // compared are z/w, as with D3DZB_TRUE, the same visibility that a single projection would give.
+  if (depthOn && rs[D3DRS_ZENABLE] == D3DZB_USEW) {
+    const D3DMATRIX& p = state.projection;
+    if (p._34 != 0.0f && p._44 == 0.0f && p._33 != 0.0f && p._33 != 1.0f) {
+      const float scale = 1.0f / p._34;
+      const float nearW = -p._43 / p._33;
+      const float farW = (p._43 * scale) / (1.0f - p._33 * scale);
+      if (std::isfinite(nearW) && std::isfinite(farW) && nearW < farW) {
+        setup.wBuffer = true;
+        setup.wScale = scale;
+        setup.wNear = nearW;
+        setup.wInvRange = 1.0f / (farW - nearW);
+      }
+    }
+  }
   setup.depthTest = depthOn;
   setup.depthWrite = depthOn && rs[D3DRS_ZWRITEENABLE] != FALSE;
   setup.depthFunc = rs[D3DRS_ZFUNC];

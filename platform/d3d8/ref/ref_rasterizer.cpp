@@ -400,7 +400,9 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
       const float fx = static_cast<float>(x);
       std::uint16_t depth = 0;
       if (needDepth) {
-        depth = ToDepth(zRow + t.z.dx * fx);
+        depth = setup.wBuffer
+                    ? ToDepth((setup.wScale / (wRow + t.w.dx * fx) - setup.wNear) * setup.wInvRange)
+                    : ToDepth(zRow + t.z.dx * fx);
         if (setup.depthTest && !Compare(setup.depthFunc, depth, depthRow[x])) continue;
       }
       const float w = t.perspective ? 1.0f / (wRow + t.w.dx * fx) : 1.0f;
@@ -551,7 +553,10 @@ void LinePixel(const PixelSetup& setup, const ScreenVertex& a, const ScreenVerte
                   : nullptr;
   std::uint16_t depth = 0;
   if (needDepth) {
-    depth = ToDepth(a.z + (b.z - a.z) * t);
+    depth = setup.wBuffer
+                ? ToDepth((setup.wScale / (a.rhw + (b.rhw - a.rhw) * t) - setup.wNear) *
+                          setup.wInvRange)
+                : ToDepth(a.z + (b.z - a.z) * t);
     if (setup.depthTest && !Compare(setup.depthFunc, depth, depthRow[x])) return;
   }
   // Colour and texture coordinates perspective-correctly through rhw, as in triangles.

@@ -7,8 +7,9 @@
 // never both miss one. Vertex positions are snapped to 1/256 pixel and the edge functions are
 // evaluated exactly in 64-bit integers.
 //
-// Attributes: depth (z in [0, 1]) is interpolated linearly in screen space; colour and texture
-// coordinates perspective-correctly through rhw = 1/w (affinely when all three rhw are equal).
+// Attributes: depth (z in [0, 1]) is interpolated linearly in screen space (w-buffering uses
+// 1 / interpolated rhw instead); colour and texture coordinates perspective-correctly through
+// rhw = 1/w (affinely when all three rhw are equal).
 //
 // Speed without changing a pixel: common stage and blend set-ups run in their own loops, screen
 // quads (textured, white, SRCALPHA / INVSRCALPHA, no depth) blend four pixels at once, and large
@@ -43,6 +44,10 @@ struct PixelSetup {
   bool depthTest = false;
   bool depthWrite = false;
   DWORD depthFunc = D3DCMP_LESSEQUAL;
+  // W-buffering: the depth value is (w * wScale - wNear) * wInvRange with w = 1 / rhw,
+  // interpolated perspective-correctly, instead of z.
+  bool wBuffer = false;
+  float wScale = 1, wNear = 0, wInvRange = 1;
   bool alphaTest = false;
   DWORD alphaFunc = D3DCMP_ALWAYS;
   unsigned alphaRef = 0;

@@ -85,7 +85,7 @@ class Builder {
     size_t numbers = 0;
     for (const Object& object : document.objects) numbers += object.numbers.size();
     visitBudget_ = 4 * document.objects.size() + 64;
-    outputBudget_ = 8 * numbers + 4096;
+    outputBudget_ = 64 * numbers + (1u << 20);  // room for a mesh referenced many times
   }
 
   bool Run(XMeshData* out) {

@@ -64,3 +64,43 @@ D3DXMATRIX* D3DXMatrixOrthoOffCenterLH(D3DXMATRIX* pOut, float l, float r, float
 // X8R8G8B8 otherwise. D3DXERR_INVALIDDATA for data that is not such an image or is damaged.
 HRESULT D3DXCreateTextureFromFileInMemory(LPDIRECT3DDEVICE8 pDevice, LPCVOID pSrcData,
                                           UINT SrcDataSize, LPDIRECT3DTEXTURE8* ppTexture);
+
+// ---- Meshes ---------------------------------------------------------------------------------
+
+// D3DXLoadMeshFromXInMemory options (vertex and index buffer placement, index width).
+constexpr DWORD D3DXMESH_32BIT = 0x001;
+constexpr DWORD D3DXMESH_SYSTEMMEM = 0x110;
+constexpr DWORD D3DXMESH_MANAGED = 0x220;
+
+// One material of a loaded mesh; pTextureFilename points into the same buffer, or is null.
+struct D3DXMATERIAL {
+  D3DMATERIAL8 MatD3D;
+  LPSTR pTextureFilename;
+};
+
+struct ID3DXBuffer : IUnknown {
+  virtual LPVOID GetBufferPointer() = 0;
+  virtual DWORD GetBufferSize() = 0;
+};
+using LPD3DXBUFFER = ID3DXBuffer*;
+
+// A mesh in the device's vertex and index buffers, its faces sorted into one run per attribute id.
+struct ID3DXMesh : IUnknown {
+  // Draws the faces of one attribute id as an indexed triangle list; sets the vertex shader (the
+  // mesh's FVF), stream 0 and the indices, and leaves them set.
+  virtual HRESULT DrawSubset(DWORD AttribId) = 0;
+  virtual DWORD GetNumFaces() = 0;
+  virtual DWORD GetNumVertices() = 0;
+  virtual DWORD GetFVF() = 0;
+  virtual DWORD GetOptions() = 0;
+};
+using LPD3DXMESH = ID3DXMesh*;
+
+// Builds one mesh from a whole `.x` file in memory (every Mesh of the file merged, frames applied).
+// ppAdjacency is not supported and must be null. ppMaterials receives NumMaterials D3DXMATERIAL
+// records followed by their file names. D3DXERR_INVALIDDATA for damaged data; the outputs are then
+// null and 0.
+HRESULT D3DXLoadMeshFromXInMemory(LPCVOID Memory, DWORD SizeOfMemory, DWORD Options,
+                                  LPDIRECT3DDEVICE8 pDevice, LPD3DXBUFFER* ppAdjacency,
+                                  LPD3DXBUFFER* ppMaterials, DWORD* pNumMaterials,
+                                  LPD3DXMESH* ppMesh);

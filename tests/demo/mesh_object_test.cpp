@@ -1,0 +1,170 @@
+// MeshObject and SceneLight on the software device.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "demo/mesh_object.h"
+#include "demo/scene_light.h"
+#include "platform/win32/window_backend.h"
+
+namespace {
+
+// Two triangles, the first face with material 1, the second with material 0.
+const std::string kMesh = R"(xof 0303txt 0032
+Mesh {
+  6;
+  -0.9; -0.5; 0.5;, -0.1; 0.5; 0.5;, -0.1; -0.5; 0.5;,
+   0.1; -0.5; 0.5;,  0.9; 0.5; 0.5;,  0.9; -0.5; 0.5;;
+  2;
+  3; 3, 4, 5;,
+  3; 0, 1, 2;;
+  MeshMaterialList {
+    2; 2; 1, 0;;
+    Material { 1.0; 0.0; 0.0; 1.0;; 8.0; 0.5; 0.5; 0.5;; 0.0; 0.0; 0.0;; }
+    Material { 0.0; 1.0; 0.0; 0.5;; 2.0; 0.0; 0.0; 0.0;; 0.1; 0.2; 0.3;; }
+  }
+}
+)";
+
+class SceneObjects : public testing::Test {
+ protected:
+  void SetUp() override {
+    auto backend = std::make_unique<win32::HeadlessBackend>();
+    backend->SetDesktopMode({64, 64, 32, 60});
+    win32::SetWindowBackend(std::move(backend));
+    static const ATOM registered = [] {
+      WNDCLASSEXA wc = {};
+      wc.cbSize = sizeof wc;
+      wc.lpfnWndProc = DefWindowProcA;
+      wc.lpszClassName = "scene objects";
+      return RegisterClassExA(&wc);
+    }();
+    (void)registered;
+    const HWND window = CreateWindowExA(0, "scene objects", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+    d3d_ = Direct3DCreate8(120);
+    D3DPRESENT_PARAMETERS pp = {};
+    pp.Windowed = TRUE;
+    pp.SwapEffect = D3DSWAPEFFECT_COPY;
+    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
+    pp.EnableAutoDepthStencil = TRUE;
+    pp.AutoDepthStencilFormat = D3DFMT_D16;
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_), D3D_OK);
+  }
+  void TearDown() override {
+    device_->Release();
+    d3d_->Release();
+  }
+  IDirect3D8* d3d_ = nullptr;
+  IDirect3DDevice8* device_ = nullptr;
+};
+
+bool SameMatrix(const D3DMATRIX& a, const D3DMATRIX& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST_F(SceneObjects, LoadKeepsMaterialsWithAmbientZeroedAndRestoresThem) {
+  MeshObject object;
+  EXPECT_EQ(object.mesh, nullptr);
+  EXPECT_EQ(object.materialCount, 0u);
+  object.Load(kMesh.data(), DWORD(kMesh.size()), device_);
+  ASSERT_EQ(object.materialCount, 2u);
+  EXPECT_EQ(object.materialBuffer, nullptr);  // released after Load
+  EXPECT_EQ(object.materials[1].Diffuse.g, 1.0f);
+  EXPECT_EQ(object.materials[1].Ambient.r, 0.0f);
+  EXPECT_EQ(object.materials[1].Ambient.a, 1.0f);  // alpha stays
+  object.SetDiffuse(0.25f, 0.5f, 0.75f);
+  EXPECT_EQ(object.materials[0].Diffuse.b, 0.75f);
+  EXPECT_EQ(object.materials[1].Diffuse.a, 0.5f);
+  EXPECT_EQ(object.loadedMaterials[1].Diffuse.g, 1.0f);
+  object.RestoreMaterials();
+  EXPECT_EQ(std::memcmp(object.materials, object.loadedMaterials, 2 * sizeof(D3DMATERIAL8)), 0);
+}
+
+TEST_F(SceneObjects, TransformsApplyInCallOrderAndDrawResetsTheWorld) {
+  MeshObject object;
+  object.Load(kMesh.data(), DWORD(kMesh.size()), device_);
+  object.Translate(1, 2, 3);
+  object.RotateY(0.5f);
+  object.Scale(2, 2, 2);
+  D3DXMATRIX t, r, s, expected;
+  D3DXMatrixTranslation(&t, 1, 2, 3);
+  D3DXMatrixRotationY(&r, 0.5f);
+  D3DXMatrixScaling(&s, 2, 2, 2);
+  D3DXMatrixMultiply(&expected, &t, &r);
+  D3DXMatrixMultiply(&expected, &expected, &s);
+  EXPECT_TRUE(SameMatrix(object.world, expected));
+
+  device_->BeginScene();
+  object.Draw(device_);
+  D3DMATRIX onDevice;
+  device_->GetTransform(D3DTS_WORLD, &onDevice);
+  EXPECT_TRUE(SameMatrix(onDevice, expected));
+  object.Draw(device_);  // drawn again without transforms: identity
+  device_->GetTransform(D3DTS_WORLD, &onDevice);
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  EXPECT_TRUE(SameMatrix(onDevice, identity));
+  device_->EndScene();
+}
+
+TEST_F(SceneObjects, DisabledTextureIsNotBoundUntilEnabledAgain) {
+  IDirect3DTexture8* texture = nullptr;
+  ASSERT_EQ(device_->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+  MeshObject object;  // no mesh: nothing drawn, but texture and world still set
+  object.SetTexture(texture);
+  object.DisableTexture();
+  object.Translate(5, 0, 0);
+  object.Draw(device_);
+  IDirect3DBaseTexture8* bound = reinterpret_cast<IDirect3DBaseTexture8*>(1);
+  device_->GetTexture(0, &bound);
+  EXPECT_EQ(bound, nullptr);
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  EXPECT_TRUE(SameMatrix(object.world, identity));
+  object.EnableTexture();
+  object.Draw(device_);
+  device_->GetTexture(0, &bound);
+  EXPECT_EQ(bound, texture);
+  if (bound) bound->Release();
+  device_->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(SceneObjects, OwnCameraStaysForWhatIsDrawnLater) {
+  MeshObject object;
+  object.SetView(0, 0, -5, 0, 0, 0, 0, 1, 0);
+  object.Draw(device_);
+  D3DMATRIX view;
+  device_->GetTransform(D3DTS_VIEW, &view);
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  EXPECT_TRUE(SameMatrix(view, identity));  // useView is the part's to set
+  object.useView = 1;
+  object.Draw(device_);
+  device_->GetTransform(D3DTS_VIEW, &view);
+  EXPECT_EQ(view.m[3][2], 5.0f);
+}
+
+TEST_F(SceneObjects, LightsTakeConsecutiveIndicesAndApplyTheirRecord) {
+  SceneLight first(D3DLIGHT_POINT, device_);
+  SceneLight second(D3DLIGHT_POINT, device_);
+  EXPECT_EQ(second.index, first.index + 1);
+  second.light.Diffuse = {1.0f, 0.5f, 0.25f, 1.0f};
+  second.light.Range = 40.0f;
+  second.light.Attenuation0 = 1.0f;
+  second.Apply();
+  second.Enable();
+  D3DLIGHT8 stored{};
+  device_->GetLight(DWORD(second.index), &stored);
+  EXPECT_EQ(stored.Type, D3DLIGHT_POINT);
+  EXPECT_EQ(stored.Diffuse.g, 0.5f);
+  EXPECT_EQ(stored.Range, 40.0f);
+  BOOL on = FALSE;
+  device_->GetLightEnable(DWORD(second.index), &on);
+  EXPECT_TRUE(on);
+  second.Disable();
+  device_->GetLightEnable(DWORD(second.index), &on);
+  EXPECT_FALSE(on);
+}
+
+}  // namespace

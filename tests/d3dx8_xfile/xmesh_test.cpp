@@ -13,7 +13,7 @@
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/host_glue/present_hub.h"
 #include "platform/win32/win32.h"
-#include "platform/win32/window_backend.h"
+#include "support/headless_device.h"
 
 namespace {
 
@@ -40,33 +40,8 @@ Mesh {
 class XMeshTest : public testing::Test {
  protected:
   void SetUp() override {
-    auto backend = std::make_unique<win32::HeadlessBackend>();
-    backend->SetDesktopMode({64, 64, 32, 60});
-    win32::SetWindowBackend(std::move(backend));
-    static const ATOM registered = [] {
-      WNDCLASSEXA wc = {};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = DefWindowProcA;
-      wc.lpszClassName = "xmesh test";
-      return RegisterClassExA(&wc);
-    }();
-    (void)registered;
-    window_ = CreateWindowExA(0, "xmesh test", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    d3d_ = Direct3DCreate8(120);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.Windowed = TRUE;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_),
-              D3D_OK);
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-  }
-  void TearDown() override {
-    if (device_) device_->Release();
-    if (d3d_) d3d_->Release();
   }
 
   std::vector<std::uint32_t> Draw(ID3DXMesh* mesh, DWORD subset) {
@@ -81,9 +56,8 @@ class XMeshTest : public testing::Test {
     return pixels;
   }
 
-  HWND window_ = nullptr;
-  IDirect3D8* d3d_ = nullptr;
-  IDirect3DDevice8* device_ = nullptr;
+  testsupport::HeadlessDevice screen_{64, 64};
+  IDirect3DDevice8* device_ = screen_.get();
 };
 
 TEST_F(XMeshTest, OneSubsetPerMaterialDrawsOnlyItsFaces) {

@@ -2,12 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <string>
 
 #include "demo/mesh_object.h"
 #include "demo/scene_light.h"
-#include "platform/win32/window_backend.h"
+#include "support/headless_device.h"
 
 namespace {
 
@@ -30,34 +29,8 @@ Mesh {
 
 class SceneObjects : public testing::Test {
  protected:
-  void SetUp() override {
-    auto backend = std::make_unique<win32::HeadlessBackend>();
-    backend->SetDesktopMode({64, 64, 32, 60});
-    win32::SetWindowBackend(std::move(backend));
-    static const ATOM registered = [] {
-      WNDCLASSEXA wc = {};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = DefWindowProcA;
-      wc.lpszClassName = "scene objects";
-      return RegisterClassExA(&wc);
-    }();
-    (void)registered;
-    const HWND window = CreateWindowExA(0, "scene objects", "", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    d3d_ = Direct3DCreate8(120);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.Windowed = TRUE;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device_), D3D_OK);
-  }
-  void TearDown() override {
-    device_->Release();
-    d3d_->Release();
-  }
-  IDirect3D8* d3d_ = nullptr;
-  IDirect3DDevice8* device_ = nullptr;
+  testsupport::HeadlessDevice screen_{64, 64};
+  IDirect3DDevice8* device_ = screen_.get();
 };
 
 bool SameMatrix(const D3DMATRIX& a, const D3DMATRIX& b) { return std::memcmp(&a, &b, sizeof a) == 0; }

@@ -42,7 +42,8 @@ D3DCOLOR TexelToColor(D3DFORMAT format, std::uint32_t bits) {
     case D3DFMT_A8R8G8B8:
       return bits;
     case D3DFMT_X8R8G8B8:
-      return 0xFF000000u | bits;
+    case D3DFMT_R8G8B8:
+      return 0xFF000000u | (bits & 0x00FFFFFFu);
     case D3DFMT_R5G6B5:
       return D3DCOLOR_ARGB(255, Widen((bits >> 11) & 31, 5), Widen((bits >> 5) & 63, 6),
                            Widen(bits & 31, 5));

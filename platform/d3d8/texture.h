@@ -18,7 +18,7 @@ bool IsTextureFormat(D3DFORMAT format);
 UINT TexelBytes(D3DFORMAT format);
 // Number of levels of a full chain: down to 1 x 1.
 UINT FullChainLength(UINT width, UINT height);
-// A stored texel widened to 0xAARRGGBB.
+// A stored texel or pixel of any surface format widened to 0xAARRGGBB (no alpha: opaque).
 D3DCOLOR TexelToColor(D3DFORMAT format, std::uint32_t bits);
 
 class Texture final : public IDirect3DTexture8 {

@@ -8,6 +8,7 @@
 #include "d3d8_test_support.h"
 #include "platform/d3d8/device.h"
 #include "platform/d3d8/ref/ref_device.h"
+#include "platform/d3d8/texture.h"
 
 namespace d3d8_test {
 
@@ -35,7 +36,7 @@ inline d3d8::ref::RefBackend& RefBackendOf(IDirect3DDevice8* device) {
 // The back buffer pixel as 0xAARRGGBB (formats without alpha read as opaque).
 inline D3DCOLOR PixelAt(IDirect3DDevice8* device, UINT x, UINT y) {
   const auto& surface = RefBackendOf(device).BackBuffer();
-  return d3d8::ref::UnpackColor(surface.format, d3d8::ref::ReadPixel(surface, x, y));
+  return d3d8::TexelToColor(surface.format, d3d8::ref::ReadPixel(surface, x, y));
 }
 
 // Draws the vertices in a scene of their own from a new vertex buffer; returns the draw's result.

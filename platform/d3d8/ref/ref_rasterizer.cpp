@@ -4,6 +4,7 @@
 // [SECTION] Triangle setup and traversal (packed screen-quad rows, rows split with the helper
 //           thread, dispatch to the loop for the draw's set-up)
 #include "platform/d3d8/ref/ref_rasterizer.h"
+#include "platform/d3d8/texture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -76,7 +77,7 @@ struct TargetRow {
       const UINT size = BytesPerPixel(format);
       std::uint32_t bits = 0;
       for (UINT i = 0; i < size; ++i) bits |= static_cast<std::uint32_t>(row[size * x + i]) << (8 * i);
-      return FromColor(UnpackColor(format, bits));
+      return FromColor(TexelToColor(format, bits));
     }
   }
   void Write(int x, const Rgba& color) const {

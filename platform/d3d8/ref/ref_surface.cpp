@@ -1,20 +1,12 @@
 #include "platform/d3d8/ref/ref_surface.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cmath>
+#include <cstring>
+
+#include "platform/d3d8/texture.h"
 
 namespace d3d8::ref {
-namespace {
-
-// Widens an n-bit channel to 8 bits by repeating its top bits.
-std::uint32_t Widen(std::uint32_t value, int bits) {
-  std::uint32_t result = value << (8 - bits);
-  for (int filled = bits; filled < 8; filled += bits) result |= result >> filled;
-  return result & 0xFFu;
-}
-
-}  // namespace
 
 bool IsBackBufferFormat(D3DFORMAT format) {
   switch (format) {
@@ -79,27 +71,6 @@ std::uint32_t PackColor(D3DFORMAT format, D3DCOLOR color) {
       return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
     case D3DFMT_A1R5G5B5:
       return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    default:
-      return 0;
-  }
-}
-
-D3DCOLOR UnpackColor(D3DFORMAT format, std::uint32_t bits) {
-  switch (format) {
-    case D3DFMT_A8R8G8B8:
-      return bits;
-    case D3DFMT_X8R8G8B8:
-    case D3DFMT_R8G8B8:
-      return 0xFF000000u | (bits & 0x00FFFFFFu);
-    case D3DFMT_R5G6B5:
-      return D3DCOLOR_ARGB(255, Widen((bits >> 11) & 31, 5), Widen((bits >> 5) & 63, 6),
-                           Widen(bits & 31, 5));
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5: {
-      const unsigned alpha = (format == D3DFMT_X1R5G5B5 || (bits & 0x8000u)) ? 255 : 0;
-      return D3DCOLOR_ARGB(alpha, Widen((bits >> 10) & 31, 5), Widen((bits >> 5) & 31, 5),
-                           Widen(bits & 31, 5));
-    }
     default:
       return 0;
   }
@@ -173,7 +144,7 @@ platform::FrameImage ToFrameImage(const ColorSurface& surface) {
   }
   for (UINT y = 0; y < surface.height; ++y) {
     for (UINT x = 0; x < surface.width; ++x) {
-      image.xrgb[i++] = UnpackColor(surface.format, ReadPixel(surface, x, y)) & 0x00FFFFFFu;
+      image.xrgb[i++] = TexelToColor(surface.format, ReadPixel(surface, x, y)) & 0x00FFFFFFu;
     }
   }
   return image;

@@ -39,8 +39,6 @@ DepthSurface MakeDepthSurface(UINT width, UINT height);
 
 // The stored bits of a colour in the surface's format (X bits are written as 0).
 std::uint32_t PackColor(D3DFORMAT format, D3DCOLOR color);
-// A stored pixel widened to 0xAARRGGBB (formats without alpha read as opaque).
-D3DCOLOR UnpackColor(D3DFORMAT format, std::uint32_t bits);
 
 std::uint32_t ReadPixel(const ColorSurface& surface, UINT x, UINT y);
 void WritePixel(ColorSurface& surface, UINT x, UINT y, std::uint32_t bits);

@@ -14,28 +14,11 @@
 #include "platform/host_glue/present_hub.h"
 #include "platform/win32/win32.h"
 #include "support/headless_device.h"
+#include "support/two_material_mesh.h"
 
 namespace {
 
-// Two triangles side by side in clip space (identity transforms), one per material; the second
-// material names a texture.
-const std::string kTwoMaterials = R"(xof 0303txt 0032
-Mesh {
-  6;
-  -0.9; -0.5; 0.5;, -0.1; 0.5; 0.5;, -0.1; -0.5; 0.5;,
-   0.1; -0.5; 0.5;,  0.9; 0.5; 0.5;,  0.9; -0.5; 0.5;;
-  2;
-  3; 3, 4, 5;,
-  3; 0, 1, 2;;
-  MeshMaterialList {
-    2; 2; 1, 0;;
-    Material { 1.0; 0.0; 0.0; 1.0;; 8.0; 0.5; 0.5; 0.5;; 0.0; 0.0; 0.0;; }
-    Material { 0.0; 1.0; 0.0; 1.0;; 2.0; 0.0; 0.0; 0.0;; 0.1; 0.2; 0.3;;
-      TextureFilename { "wall.bmp"; }
-    }
-  }
-}
-)";
+const std::string kTwoMaterials = testsupport::kTwoMaterialMesh;
 
 class XMeshTest : public testing::Test {
  protected:

@@ -7,25 +7,11 @@
 #include "demo/mesh_object.h"
 #include "demo/scene_light.h"
 #include "support/headless_device.h"
+#include "support/two_material_mesh.h"
 
 namespace {
 
-// Two triangles, the first face with material 1, the second with material 0.
-const std::string kMesh = R"(xof 0303txt 0032
-Mesh {
-  6;
-  -0.9; -0.5; 0.5;, -0.1; 0.5; 0.5;, -0.1; -0.5; 0.5;,
-   0.1; -0.5; 0.5;,  0.9; 0.5; 0.5;,  0.9; -0.5; 0.5;;
-  2;
-  3; 3, 4, 5;,
-  3; 0, 1, 2;;
-  MeshMaterialList {
-    2; 2; 1, 0;;
-    Material { 1.0; 0.0; 0.0; 1.0;; 8.0; 0.5; 0.5; 0.5;; 0.0; 0.0; 0.0;; }
-    Material { 0.0; 1.0; 0.0; 0.5;; 2.0; 0.0; 0.0; 0.0;; 0.1; 0.2; 0.3;; }
-  }
-}
-)";
+const std::string kMesh = testsupport::kTwoMaterialMesh;
 
 class SceneObjects : public testing::Test {
  protected:

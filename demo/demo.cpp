@@ -29,7 +29,9 @@ void ApplyPartKeywords(const char* path, DemoFlags& flags) {
   }
 }
 
-Demo::Demo() : startTick(0), running(1), msg{}, archiveName(nullptr), spinX(0), spinY(0), spinZ(0), flags{} {
+Demo::Demo() : startTick(0), running(1), msg{}, archiveName(nullptr), spinX(0), spinY(0), spinZ(0), flags{},
+      textures(nullptr), video01Frames(nullptr), video02Frames(nullptr), video03Frames(nullptr), txt2Map(nullptr),
+      tekstiBitmap(nullptr), meshes(nullptr), roomMeshes(nullptr), device(nullptr), lights{} {
   ReadPartFile();
 }
 

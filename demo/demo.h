@@ -6,7 +6,11 @@
 // GetTickCount values; `spinX/Y/Z` are radians.
 #pragma once
 
+#include "platform/d3d8/d3d8.h"
 #include "platform/win32/win32.h"
+
+class MeshObject;
+class SceneLight;
 
 // The keyword flags, each 0 or 1, in the order of the keyword table.
 struct DemoFlags {
@@ -34,12 +38,28 @@ class Demo {
   virtual void PartSlot8();  // credits swirl
   virtual void PartSlot9();  // finale ball tower
 
+  // Reads every catalogue entry out of `archiveName` behind the fading loading picture, sets the
+  // default camera and creates the four lights. Runs once, before the music starts.
+  void LoadAssets();
+
   DWORD startTick;  // GetTickCount at timeline 0 ms
   BYTE running;     // 1 until Escape; never set back
   MSG msg;          // the record every part loop uses
   const char* archiveName;
   float spinX, spinY, spinZ;
   DemoFlags flags;
+
+  // Filled by LoadAssets; indices are catalogue positions (demo/asset_catalogue.h).
+  IDirect3DTexture8** textures;  // 70 handles
+  BYTE* video01Frames;           // 120 frames of 80 x 35 bytes, filled only with `lesbian`
+  BYTE* video02Frames;           // 86 frames, filled only without `lesbian`
+  BYTE* video03Frames;           // 181 frames, always filled
+  BYTE* txt2Map;                 // 256 x 256 bytes, as extracted
+  BYTE* tekstiBitmap;            // 400 x 35 bytes, as extracted; 0 is transparent
+  MeshObject* meshes;            // 20 objects
+  MeshObject* roomMeshes;        // 32 objects
+  IDirect3DDevice8* device;      // the engine's device, passed to MeshObject::Draw
+  SceneLight* lights[4];         // device light indices 0 .. 3
 
  protected:
   void PlayRoomPanorama();     // the "room" variant of slot 6

@@ -3,7 +3,6 @@
 // The order of device calls is the designed one; results are not examined. Trace lines name
 // textures by creation order (tex0, tex1, ...), as the trace format fixes.
 #include <cstring>
-#include <map>
 #include <string>
 
 #include "engine/dx_engine.h"
@@ -17,16 +16,13 @@ bool g_invertNoticeShown = false;
 constexpr DWORD kScreenVertexFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 constexpr UINT kQuadBufferBytes = 4 * sizeof(ScreenVertex);
 
-// Creation order of the textures the engine made, for the trace.
-std::map<const IDirect3DTexture8*, int>& TextureNames() {
-  static std::map<const IDirect3DTexture8*, int> names;
-  return names;
-}
+// Textures the engine has made, for their trace names.
+int g_texturesCreated = 0;
 
 std::string TextureName(const IDirect3DTexture8* texture) {
   if (!texture) return "null";
-  const auto it = TextureNames().find(texture);
-  return it == TextureNames().end() ? "tex?" : "tex" + std::to_string(it->second);
+  const char* name = platform::TraceName(texture);
+  return *name ? name : "tex?";
 }
 
 DWORD Bool(BYTE on) { return on ? 1 : 0; }
@@ -35,42 +31,50 @@ DWORD Bool(BYTE on) { return on ? 1 : 0; }
 
 void DxEngine::SetLighting(BYTE on) {
   platform::TraceLine("SetLighting %u", Bool(on));
+  const platform::TraceQuiet quiet;
   device->SetRenderState(D3DRS_LIGHTING, Bool(on));
 }
 
 void DxEngine::SetZBuffer(BYTE on) {
   platform::TraceLine("SetZBuffer %u", Bool(on));
+  const platform::TraceQuiet quiet;
   device->SetRenderState(D3DRS_ZENABLE, on ? D3DZB_USEW : D3DZB_FALSE);
 }
 
 void DxEngine::SetZWrite(BYTE on) {
   platform::TraceLine("SetZWrite %u", Bool(on));
+  const platform::TraceQuiet quiet;
   device->SetRenderState(D3DRS_ZWRITEENABLE, Bool(on));
 }
 
 void DxEngine::SetCullMode(DWORD cullMode) {
   platform::TraceLine("SetCullMode %u", unsigned(cullMode));
+  const platform::TraceQuiet quiet;
   device->SetRenderState(D3DRS_CULLMODE, cullMode);
 }
 
 void DxEngine::SetAlphaBlend(BYTE on) {
   platform::TraceLine("SetAlphaBlend %u", Bool(on));
+  const platform::TraceQuiet quiet;
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, Bool(on));
 }
 
 void DxEngine::SetShadeMode(DWORD shadeMode) {
   platform::TraceLine("SetShadeMode %u", unsigned(shadeMode));
+  const platform::TraceQuiet quiet;
   device->SetRenderState(D3DRS_SHADEMODE, shadeMode);
 }
 
 void DxEngine::SetTexGen(BYTE on) {
   platform::TraceLine("SetTexGen %u", Bool(on));
+  const platform::TraceQuiet quiet;
   device->SetRenderState(D3DRS_NORMALIZENORMALS, Bool(on));
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, on ? D3DTSS_TCI_CAMERASPACEPOSITION : 0);
 }
 
 void DxEngine::SetBlendMode(int mode) {
   platform::TraceLine("SetBlendMode %d", mode);
+  const platform::TraceQuiet quiet;
   switch (mode) {
     case BlendAlpha:
       device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -94,6 +98,7 @@ void DxEngine::SetBlendMode(int mode) {
 
 void DxEngine::Set2DMode(BYTE on) {
   platform::TraceLine("Set2DMode %u", Bool(on));
+  const platform::TraceQuiet quiet;
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
   if (on) {
@@ -109,24 +114,24 @@ void DxEngine::Set2DMode(BYTE on) {
 }
 
 IDirect3DTexture8** DxEngine::CreateTextureFromMemory(const void* data, UINT size) {
+  const platform::TraceQuiet quiet;
   lastTexture = nullptr;
   D3DXCreateTextureFromFileInMemory(device, data, size, &lastTexture);
-  if (lastTexture) {
-    const int k = int(TextureNames().size());
-    TextureNames()[lastTexture] = k;
-  }
+  if (lastTexture) platform::SetTraceName(lastTexture, ("tex" + std::to_string(g_texturesCreated++)).c_str());
   platform::TraceLine("CreateTextureFromMemory %u %s", unsigned(size), TextureName(lastTexture).c_str());
   return &lastTexture;
 }
 
 void DxEngine::DrawScreenQuad(float x, float y, float w, float h, IDirect3DTexture8* texture) {
   platform::TraceLine("DrawScreenQuad %g %g %g %g %s", x, y, w, h, TextureName(texture).c_str());
+  const platform::TraceQuiet quiet;
   DrawQuad(x, y, w, h, texture, 0xFFFFFFFF);
 }
 
 void DxEngine::DrawScreenQuadAlpha(float x, float y, float w, float h, IDirect3DTexture8* texture,
                                    float alpha) {
   platform::TraceLine("DrawScreenQuadAlpha %g %g %g %g %s %g", x, y, w, h, TextureName(texture).c_str(), alpha);
+  const platform::TraceQuiet quiet;
   // alpha x 255 truncated toward zero: 0.5 gives 127.
   const DWORD a = DWORD(int(alpha * 255.0f)) & 0xFF;
   DrawQuad(x, y, w, h, texture, (a << 24) | 0x00FFFFFF);

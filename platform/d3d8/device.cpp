@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/d3d8/d3d8_host.h"
+#include "platform/d3d8/device_trace.h"
 #include "platform/d3d8/display_link.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/index_buffer.h"
@@ -195,6 +196,7 @@ HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDe
 }
 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE State, const D3DMATRIX* pMatrix) {
+  TraceSetTransform(State, pMatrix);
   D3DMATRIX* target = state_.Transform(State);
   if (!target || !pMatrix) return D3DERR_INVALIDCALL;
   *target = *pMatrix;
@@ -209,6 +211,7 @@ HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) {
 }
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
+  TraceSetRenderState(State, Value);
   if (!IsRenderState(State)) return D3DERR_INVALIDCALL;
   state_.renderStates[State] = Value;
   backend_->NoteRenderState(State, Value);
@@ -255,6 +258,7 @@ HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage,
 }
 
 HRESULT Device::SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) {
+  TraceSetTexture(Stage, pTexture);
   if (Stage >= kStageCount) return D3DERR_INVALIDCALL;
   Texture* texture = nullptr;
   if (pTexture) {
@@ -275,6 +279,7 @@ HRESULT Device::GetTexture(DWORD Stage, IDirect3DBaseTexture8** ppTexture) {
 }
 
 HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type, DWORD Value) {
+  TraceSetTextureStageState(Stage, Type, Value);
   if (Stage >= kStageCount || !IsStageState(Type)) return D3DERR_INVALIDCALL;
   state_.stages[Stage][Type] = Value;
   backend_->NoteStageState(Stage, Type, Value);
@@ -414,6 +419,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinInd
 // Any values are taken: a light of an undefined type shines nothing, and all-zero attenuation
 // counts as the largest finite factor.
 HRESULT Device::SetLight(DWORD Index, const D3DLIGHT8* pLight) {
+  TraceSetLight(Index, pLight);
   if (!pLight) return D3DERR_INVALIDCALL;
   try {
     state_.lights[Index].light = *pLight;
@@ -431,6 +437,7 @@ HRESULT Device::GetLight(DWORD Index, D3DLIGHT8* pLight) {
 }
 
 HRESULT Device::LightEnable(DWORD Index, BOOL Enable) {
+  TraceLightEnable(Index, Enable);
   auto found = state_.lights.find(Index);
   if (found == state_.lights.end()) {
     if (!Enable) return D3D_OK;  // nothing to switch off; no light is created
@@ -456,6 +463,7 @@ HRESULT Device::GetLightEnable(DWORD Index, BOOL* pEnable) {
 }
 
 HRESULT Device::SetMaterial(const D3DMATERIAL8* pMaterial) {
+  TraceSetMaterial(pMaterial);
   if (!pMaterial) return D3DERR_INVALIDCALL;
   state_.material = *pMaterial;
   return D3D_OK;

@@ -33,4 +33,20 @@ bool TraceEnabled();
 void TraceOpen(std::FILE* file);  // takes ownership; null turns tracing off
 void TraceLine(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
+// Names that trace lines give objects ("tex3", "mesh5", "room0"). Unnamed objects give "".
+void SetTraceName(const void* object, const char* name);
+const char* TraceName(const void* object);
+
+// Device calls that a scene makes itself are traced under their own names; the device calls an
+// engine or mesh operation makes are part of that operation's one line. Such an operation holds a
+// TraceQuiet for its duration; TraceDeviceCall writes only while none is held.
+class TraceQuiet {
+ public:
+  TraceQuiet();
+  ~TraceQuiet();
+  TraceQuiet(const TraceQuiet&) = delete;
+  TraceQuiet& operator=(const TraceQuiet&) = delete;
+};
+void TraceDeviceCall(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
 }  // namespace platform

@@ -3,7 +3,9 @@
 // screen pixels covers the centres x0 <= x < x1 (top-left rule).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -208,6 +210,29 @@ TEST(ScreenQuads, AdditiveBlendingSaturates) {
   s.engine.Set2DMode(1);
   s.engine.DrawScreenQuad(0, 0, 640, 480, grey);
   EXPECT_EQ(At(s.Frame(), 5, 5), 0x00FFC090u);  // 0xC0 + 0x80 saturates; 0x40 + 0x80; 0x10 + 0x80
+}
+
+// Each operation is one trace line; the device calls it makes inside are not written, while a
+// device call made from outside an operation is.
+TEST(ScreenQuads, OperationsTraceOneLineEachAndHideTheirDeviceCalls) {
+  Screen s(64, 48);
+  std::FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  platform::TraceOpen(file);
+  s.engine.SetBlendMode(BlendAlpha);
+  s.engine.Set2DMode(1);
+  s.engine.DrawScreenQuadAlpha(0, 224, 512, 256, nullptr, 0.5f);
+  s.engine.device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+  std::fflush(file);
+  std::rewind(file);
+  std::string text;
+  for (int c; (c = std::fgetc(file)) != EOF;) text += char(c);
+  platform::TraceOpen(nullptr);
+  EXPECT_EQ(text,
+            "SetBlendMode 1\n"
+            "Set2DMode 1\n"
+            "DrawScreenQuadAlpha 0 224 512 256 null 0.5\n"
+            "SetRenderState 7 0\n");
 }
 
 }  // namespace

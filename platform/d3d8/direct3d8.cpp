@@ -1,5 +1,6 @@
 // Direct3DCreate8 and the adapter: one adapter whose modes and desktop mode come from the
 // window backend, each mode with the D3DFORMAT of its bit depth.
+#include <atomic>
 #include <vector>
 
 #include "platform/d3d8/d3d8_host.h"
@@ -64,6 +65,14 @@ class Direct3D8 final : public IDirect3D8 {
 void UseNullDevice(bool on) { NullDeviceSwitch() = on; }
 
 bool NullDeviceInUse() { return NullDeviceSwitch(); }
+
+namespace {
+std::atomic<bool> g_rasterizerHelper{true};
+}  // namespace
+
+void UseRasterizerHelper(bool on) { g_rasterizerHelper = on; }
+
+bool RasterizerHelperInUse() { return g_rasterizerHelper; }
 
 }  // namespace d3d8
 

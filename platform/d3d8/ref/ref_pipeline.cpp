@@ -4,6 +4,8 @@
 // [SECTION] Primitive assembly
 #include "platform/d3d8/ref/ref_pipeline.h"
 
+#include "platform/d3d8/d3d8_host.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -416,7 +418,7 @@ void Pipeline::DrawOutline(const PixelSetup& setup, const TriangleMode& mode, co
 void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth) {
   const DeviceState& state = *request.state;
   PixelSetup setup = ResolvePixelSetup(state, target, depth);
-  setup.helper = &helper_;
+  setup.helper = RasterizerHelperInUse() ? &helper_ : nullptr;
   TransformVertices(request);
   TriangleMode mode;
   mode.viewport = &state.viewport;

@@ -10,7 +10,7 @@ vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
 vornhold_install_node_tools
 
 vornhold_build build -DVORNHOLD_TESTS=ON
-vornhold_build build-asan -DVORNHOLD_TESTS=ON -DVORNHOLD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+vornhold_build build-asan -DVORNHOLD_TESTS=ON -DVORNHOLD_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DVORNHOLD_DATA=OFF
 
 jobs=$(nproc)
 echo "== tests (normal build)"

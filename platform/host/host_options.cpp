@@ -44,6 +44,7 @@ const char* HostUsage() {
          "  --frames-every N     only every N-th frame (default 1)\n"
          "  --escape-at MS       press Escape MS milliseconds after the music starts\n"
          "  --trace FILE         write one line per engine operation and frame to FILE\n"
+         "  --stats              at the end, print the loading pause and the show's frame rate\n"
          "  --help               this text\n";
 }
 
@@ -78,6 +79,8 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       o.sound = false;
     } else if (arg == "--headless") {
       o.headless = true;
+    } else if (arg == "--stats") {
+      o.stats = true;
     } else if (arg == "--mode") {
       if (!needValue("--mode")) return std::nullopt;
       if (!ParseMode(value, o)) {

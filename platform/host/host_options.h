@@ -24,6 +24,7 @@ struct HostOptions {
   int framesEvery = 1;
   long escapeAtMs = -1;         // < 0: no scripted Escape
   std::string traceFile;
+  bool stats = false;  // print frame counts and rates at the end
 };
 
 // Parses argv; on a bad option returns nothing and sets `error` to one line.

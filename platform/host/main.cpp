@@ -1,6 +1,8 @@
 // vornhold: the host. Turns the command line into what the setup dialog and the platform would
 // have produced (backend, clock, device, sound, scripted input, frame sinks, trace), then runs the
 // system's entry as the operating system would and returns its exit code (1, or -1 seen as 255).
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -47,6 +49,44 @@ int Fail(const std::string& message, int code = kExitFailure) {
   std::fprintf(stderr, "vornhold: %s\n", message.c_str());
   return code;
 }
+
+// Wall-clock figures of a run: the frames before the timeline starts are the loading screen's,
+// and the longest pause between two of them is the loading itself (the fades are frames).
+class RunStats {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  void Frame(bool onTimeline) {
+    const Clock::time_point now = Clock::now();
+    if (!onTimeline) {
+      if (loadingFrames_ > 0) longestLoadingPause_ = std::max(longestLoadingPause_, Seconds(now - lastLoadingFrame_));
+      lastLoadingFrame_ = now;
+      ++loadingFrames_;
+      return;
+    }
+    if (showFrames_ == 0) firstShowFrame_ = now;
+    lastShowFrame_ = now;
+    ++showFrames_;
+  }
+
+  void Print() const {
+    std::printf("vornhold: loading screen %lu frames, longest pause %.3f s\n", loadingFrames_, longestLoadingPause_);
+    if (showFrames_ < 2) {
+      std::printf("vornhold: show %lu frames\n", showFrames_);
+      return;
+    }
+    const double seconds = Seconds(lastShowFrame_ - firstShowFrame_);
+    std::printf("vornhold: show %lu frames in %.3f s: %.1f frames/s\n", showFrames_, seconds,
+                double(showFrames_ - 1) / seconds);
+  }
+
+ private:
+  static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+
+  unsigned long loadingFrames_ = 0, showFrames_ = 0;
+  double longestLoadingPause_ = 0;
+  Clock::time_point lastLoadingFrame_, firstShowFrame_, lastShowFrame_;
+};
 
 }  // namespace
 
@@ -116,8 +156,10 @@ int main(int argc, char** argv) {
 
   unsigned long frame = 0;
   bool frameWriteFailed = false;
+  RunStats stats;
   platform::SetPresentHandler([&](HWND__* window, const platform::FrameImage* image) {
     const DWORD tick = GetTickCount();
+    stats.Frame(win32::TimelineOrigin() != nullptr);
     if (platform::TraceEnabled()) {
       const DWORD* origin = win32::TimelineOrigin();
       if (origin)
@@ -143,6 +185,7 @@ int main(int argc, char** argv) {
 
   const int result = WinMain(nullptr, nullptr, nullptr, 1);
   platform::TraceOpen(nullptr);
+  if (options.stats) stats.Print();
   if (frameWriteFailed) return kExitFailure;
   return result;
 }

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Frames per second of each scene on the software device (headless, fixed step, silent), at
+# 640x480 and 1280x960, and the loading pause (LoadAssets without its fades), from a Release build
+# that makes the show's data. A measurement, not a test.
+#   bench/scenes.sh [PART...]     PART: 1..10 (default: 1 2 3 4 5)
+set -euo pipefail
+VORNHOLD_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+source "$VORNHOLD_ROOT/scripts/setup.sh"
+vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
+
+build="${VORNHOLD_BENCH_BUILD:-$VORNHOLD_ROOT/build-bench}"
+echo "Building the show and its data (Release) in $build..." >&2
+cmake -S "$VORNHOLD_ROOT" -B "$build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DVORNHOLD_TESTS=OFF >/dev/null
+cmake --build "$build" --target vornhold show_data -j 2 >/dev/null
+
+# The timeline (ms) at which each part ends: the next part's start, and a minute of the finale.
+ends=(18041 36083 45162 50793 54172 72190 107010 126223 136382 196382)
+parts=("$@")
+[ ${#parts[@]} -gt 0 ] || parts=(1 2 3 4 5)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
+cd "$work"
+for part in "${parts[@]}"; do
+  printf 'part%02d\n' "$part" >part.txt
+  for mode in 640x480x32 1280x960x32; do
+    out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 --mode "$mode" \
+      --escape-at "${ends[$((part - 1))]}" --stats || true)
+    rate=$(sed -n 's/.*show \([0-9]*\) frames in .*: \(.*\) frames\/s/\1 frames, \2 frames\/s/p' <<<"$out")
+    pause=$(sed -n 's/.*longest pause \(.*\) s/\1/p' <<<"$out")
+    printf 'part%02d %-12s %-32s loading %s s\n' "$part" "$mode" "${rate:-no frames}" "$pause"
+  done
+done

@@ -1,10 +1,200 @@
 // The ball column: 36083 ms until 45162 ms, while part03 is set; played without part02, it re-
 // bases the timeline to its own start.
-// Its frame is still the empty one: clear and present.
+//
+// A column of spinning, flat-shaded balls (mesh 6) stacked in fifteen pulsing rings. Four times
+// the column gives way to one tilted ring of fifteen balls, each drawn over an unlit, slightly
+// larger copy of itself (its halo), with a picture (texture 28) in front. A second picture
+// (texture 29) flickers in and then stays; the part ends with a fast fade to the colour of the
+// bars (texture 1).
+//
+// Rates are per hundredth of a second (times the frame's delta); angles in radians. The ring
+// angles step by the float 0.4176, not 2 pi / 15. The part leaves flat shading, lighting and alpha
+// blending on.
+#include <cmath>
+
 #include "demo/demo.h"
+#include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/scene_light.h"
+#include "engine/dx_engine.h"
+
+namespace {
+
+constexpr int kBalls = 15;          // per ring, and rings per column
+constexpr float kRingStep = 0.4176f;  // radians between neighbouring balls and rings
+
+class BallColumn : public PartScene {
+ public:
+  explicit BallColumn(Demo& demo) : demo_(demo) {}
+
+  void Setup() override {
+    for (int i = 0; i < kBalls; ++i) {
+      const float theta = kRingStep * float(i);
+      cs_[i] = 3.0f * std::cos(theta);
+      sn_[i] = 3.0f * std::sin(theta);
+      h_[i] = -7.5f + float(i);
+    }
+    D3DLIGHT8& light = demo_.lights[2]->light;
+    light.Ambient.r = light.Ambient.g = light.Ambient.b = 0.0f;
+    light.Specular.r = light.Specular.g = light.Specular.b = 1.0f;
+    light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = 0.8f;
+    light.Attenuation0 = 1.0f;
+    light.Range = 2.0f;
+    demo_.lights[2]->Enable();
+    g_pDxEngine->SetLighting(1);
+    g_pDxEngine->SetShadeMode(D3DSHADE_FLAT);
+  }
+
+  void Frame(float f) override {
+    Spin(f);
+
+    SceneLight& light = *demo_.lights[2];
+    light.light.Position.x = 2.0f;
+    light.light.Position.y = 0.1f;
+    light.light.Position.z = 6.0f;
+    light.Apply();
+
+    if (Now() > 44778) {
+      if (fade_ < 1.0f) fade_ += 0.26f * f;
+      if (fade_ > 1.0f) fade_ = 1.0f;
+    }
+    ChooseMode();
+    Flicker(f);
+
+    g_pDxEngine->Clear();
+    g_pDxEngine->Set2DMode(0);  // the stored camera, and the field of view the glowing knot set
+    g_pDxEngine->SetAlphaBlend(0);
+    if (ringMode_) {
+      g_pDxEngine->SetLighting(0);
+      g_pDxEngine->SetZBuffer(0);
+      g_pDxEngine->BeginScene();
+      RingPass(true);
+      g_pDxEngine->EndScene();
+      g_pDxEngine->SetLighting(1);
+      g_pDxEngine->SetZBuffer(1);
+      g_pDxEngine->BeginScene();
+      RingPass(false);
+      g_pDxEngine->EndScene();
+    } else {
+      g_pDxEngine->BeginScene();
+      ColumnPass();
+      g_pDxEngine->EndScene();
+    }
+
+    IDirect3DTexture8** textures = demo_.textures;
+    g_pDxEngine->SetAlphaBlend(1);
+    g_pDxEngine->SetBlendMode(BlendAlpha);
+    g_pDxEngine->Set2DMode(1);
+    if (ringMode_) g_pDxEngine->DrawScreenQuadAlpha(64.0f, 112.0f, 512.0f, 256.0f, textures[28], 1.0f);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 512.0f, 256.0f, textures[29], flickerAlpha_);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], fade_);
+    g_pDxEngine->Present();
+  }
+
+  // Also when the loop never ran.
+  void Finish() override {
+    g_pDxEngine->Set2DMode(0);
+    demo_.lights[2]->Disable();
+  }
+
+ private:
+  std::int32_t Now() const { return TimelineMs(demo_); }
+
+  // From 42016 to 42537 ms the spin reverses and the ring contracts; R has no lower clamp.
+  void Spin(float f) {
+    const std::int32_t t = Now();
+    if (t >= 42016 && t <= 42537) {
+      alpha_ -= 0.01f * f;
+      radius_ -= 0.017f * f;
+    } else {
+      alpha_ += 0.008f * f;
+      beta_ += 0.01f * f;
+      gamma_ += 0.0053f * f;
+      if (radius_ < 1.0f) radius_ += 0.015f * f;
+      if (radius_ > 1.0f) radius_ = 1.0f;
+    }
+  }
+
+  // 41759 ms belongs to neither list: the mode stays as it was.
+  void ChooseMode() {
+    const std::int32_t t = Now();
+    if ((t >= 37291 && t < 38266) || (t >= 39543 && t < 40658) || (t >= 41760 && t < 42782) || t >= 44063)
+      ringMode_ = 1;
+    if ((t >= 38266 && t < 39543) || (t >= 40658 && t < 41759) || (t >= 42782 && t < 44063)) ringMode_ = 0;
+  }
+
+  void Flicker(float f) {
+    const std::int32_t t = Now();
+    if (t >= 38038 && t <= 41309) {
+      if (flickerAmp_ < 0.5f) flickerAmp_ += 0.0021f * f;
+      if (flickerAmp_ > 0.5f) flickerAmp_ = 0.5f;
+      flickerAlpha_ = (std::cos(100.0f * alpha_) + 1.0f) * flickerAmp_;
+      if (flickerAlpha_ > 1.0f)
+        flickerAlpha_ = 1.0f;
+      else if (flickerAlpha_ < 0.0f)
+        flickerAlpha_ = 0.0f;
+    }
+    if (Now() >= 41310) flickerAlpha_ = 1.0f;
+  }
+
+  // One tilted ring; the halo pass draws each ball 1.1 times larger.
+  void RingPass(bool halo) {
+    MeshObject& ball = demo_.meshes[6];
+    for (int i = 0; i < kBalls; ++i) {
+      if (halo) ball.Scale(1.1f, 1.1f, 1.1f);
+      ball.RotateX(alpha_);
+      ball.RotateY(beta_);
+      ball.RotateZ(gamma_);
+      ball.Translate(radius_ * sn_[i], 0.0f, radius_ * cs_[i]);
+      ball.RotateY(-alpha_);
+      ball.RotateX(0.435f);
+      ball.Translate(0.0f, 0.0f, 3.0f);
+      ball.Draw(demo_.device);
+    }
+  }
+
+  // Fifteen rings stacked along Y, each pulsing with its own phase, the whole column tilted.
+  void ColumnPass() {
+    MeshObject& ball = demo_.meshes[6];
+    float psi = 3.2f * beta_;
+    const float tiltZ = 0.348f * std::sin(gamma_);
+    const float tiltX = 0.348f * std::cos(beta_);
+    for (int k = 0; k < kBalls; ++k) {
+      const float rho = 1.0f + 0.5f * std::sin(psi);
+      for (int i = 0; i < kBalls; ++i) {
+        ball.RotateX(alpha_);
+        ball.RotateY(beta_);
+        ball.RotateZ(gamma_);
+        ball.Translate(rho * sn_[i], 0.0f, rho * cs_[i]);
+        ball.RotateY(alpha_);
+        ball.Translate(0.0f, h_[k], 0.0f);
+        ball.RotateZ(tiltZ);
+        ball.RotateX(tiltX);
+        ball.Draw(demo_.device);
+      }
+      psi += kRingStep;
+    }
+  }
+
+  Demo& demo_;
+  float cs_[kBalls] = {};  // 3 cos(0.4176 i)
+  float sn_[kBalls] = {};  // 3 sin(0.4176 i)
+  float h_[kBalls] = {};   // ring heights -7.5 .. 6.5
+  float alpha_ = 0.0f;     // radians
+  float beta_ = 0.0f;
+  float gamma_ = 0.0f;
+  float radius_ = 1.0f;        // factor of the ring's radius
+  float flickerAmp_ = 0.0f;    // 0 .. 0.5
+  float flickerAlpha_ = 0.0f;  // opacity of texture 29
+  float fade_ = 0.0f;          // opacity of the closing fade
+  int ringMode_ = 0;           // 0 column, 1 ring
+};
+
+}  // namespace
 
 void Demo::PartSlot2() {
-  EmptyScene scene;
+  BallColumn scene(*this);
   PartLoop(*this, PartWindow{&flags.part03, &flags.part02, 36083, 45162, false, false}, scene);
 }

@@ -1,10 +1,112 @@
 // The echo trail: 50793 ms until 54172 ms, while part05 is set; played without part04, it re-bases
 // the timeline to its own start.
-// Its frame is still the empty one: clear and present.
+//
+// One textured object (mesh 7 with texture 5) tumbles in front of the viewer, drawn ten times
+// along the line of sight, added up without a depth test, so that its copies form a glowing trail
+// that stretches towards and past the viewer. A white point light (light 1) circles close to it.
+// The part fades in from the colour of the bars (texture 1), sits between them and fades back out.
+//
+// Rates are per hundredth of a second (times the frame's delta); angles in radians. The camera is
+// the stored one (eye (0, 0, 10) looking at the origin). The part leaves alpha blending on, the
+// depth test and culling off, Gouraud shading, only light 1 enabled and the field of view 1.479.
+#include <cmath>
+#include <cstdint>
+
 #include "demo/demo.h"
+#include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/scene_light.h"
+#include "engine/dx_engine.h"
+
+namespace {
+
+constexpr int kCopies = 10;
+
+class EchoTrail : public PartScene {
+ public:
+  explicit EchoTrail(Demo& demo) : demo_(demo) {}
+
+  void Setup() override {
+    MeshObject& object = demo_.meshes[7];
+    object.SetTexture(demo_.textures[5]);
+    object.SetAmbient(0.0f, 0.0f, 0.0f);
+    g_pDxEngine->SetShadeMode(D3DSHADE_GOURAUD);
+    demo_.lights[0]->Disable();
+    demo_.lights[2]->Disable();
+    demo_.lights[3]->Disable();
+    // Light 1 stays enabled as the earlier parts left it; the first frame applies this.
+    D3DLIGHT8& light = demo_.lights[1]->light;
+    light.Ambient.r = light.Ambient.g = light.Ambient.b = 0.0f;
+    light.Specular.r = light.Specular.g = light.Specular.b = 1.0f;
+    light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = 1.0f;
+    light.Attenuation0 = 1.0f;
+    light.Range = 2.0f;
+    g_pDxEngine->SetFov(1.479f);
+  }
+
+  void Frame(float f) override {
+    tumble_ += 0.005f * f;
+    spacing_ += 0.003f * f;
+
+    if (Now() < 53000) {
+      if (veil_ > 0.0f) veil_ -= 0.013f * f;
+      if (veil_ < 0.0f) veil_ = 0.0f;
+    }
+    if (Now() >= 53545) {
+      if (veil_ < 1.0f) veil_ += 0.016f * f;
+      if (veil_ > 1.0f) veil_ = 1.0f;
+    }
+
+    SceneLight& light = *demo_.lights[1];
+    light.light.Position.x = 1.5f * std::sin(2.4f * tumble_);
+    light.light.Position.y = 1.5f * std::cos(2.0f * tumble_);
+    light.light.Position.z = 0.8f * std::cos(1.4f * spacing_) + 3.0f;
+    light.Apply();
+
+    // Alpha blending is on from the previous frame's overlays (in the first frame, as the parts
+    // before left it).
+    g_pDxEngine->Clear();
+    g_pDxEngine->SetLighting(1);
+    g_pDxEngine->SetCullMode(D3DCULL_NONE);
+    g_pDxEngine->SetZBuffer(0);
+    g_pDxEngine->SetBlendMode(BlendAdd);
+    g_pDxEngine->BeginScene();
+    MeshObject& object = demo_.meshes[7];
+    float z = 3.0f;
+    for (int k = 0; k < kCopies; ++k) {
+      object.Translate(0.0f, 0.0f, 0.0f);
+      object.RotateX(tumble_);
+      object.RotateY(tumble_);
+      object.RotateZ(tumble_);
+      object.Translate(0.0f, 0.0f, z);
+      object.Draw(demo_.device);
+      z += spacing_;
+    }
+    g_pDxEngine->EndScene();
+
+    IDirect3DTexture8** textures = demo_.textures;
+    g_pDxEngine->SetAlphaBlend(1);
+    g_pDxEngine->SetBlendMode(BlendAlpha);
+    g_pDxEngine->Set2DMode(1);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
+    if (veil_ != 0.0f) g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], veil_);
+    g_pDxEngine->Set2DMode(0);
+    g_pDxEngine->Present();
+  }
+
+ private:
+  std::int32_t Now() const { return TimelineMs(demo_); }
+
+  Demo& demo_;
+  float tumble_ = 0.0f;   // a, radians about X, Y and Z
+  float spacing_ = 0.0f;  // b, distance between neighbouring copies along Z
+  float veil_ = 1.0f;     // opacity of texture 1 over the whole screen
+};
+
+}  // namespace
 
 void Demo::PartSlot4() {
-  EmptyScene scene;
+  EchoTrail scene(*this);
   PartLoop(*this, PartWindow{&flags.part05, &flags.part04, 50793, 54172, false, false}, scene);
 }

@@ -66,14 +66,14 @@ std::vector<DataEntry> MakeTextures() {
   add(7, JellyMaterial(128), false);
   add(8, RingGlow(128), false);
   add(9, RespectList(), true);
-  add(10, InfoPage(), false);
+  add(10, InfoPage().Resized(128, 128), false);
   add(11, GratingMaterial(256), false);
   add(12, FloorTileMaterial(256), false);
   add(13, WallPanelMaterial(256), false);
-  add(14, DarkHexMaterial(256), false);
-  add(15, DarkMetalMaterial(256), false);
+  add(14, DarkHexMaterial(128), false);
+  add(15, DarkMetalMaterial(128), false);
   add(16, MetalMaterial(256), false);
-  add(17, SteelPlateMaterial(256), false);
+  add(17, SteelPlateMaterial(128), false);
   add(18, StarburstGlow(128), false);
   add(19, NamePlate(256, 64, 0), true);
   add(20, NamePlate(512, 64, 1), true);
@@ -98,9 +98,9 @@ std::vector<DataEntry> MakeTextures() {
   add(50, ClosingWord(1, 512, 64), true);
   add(51, ClosingWord(2, 128, 64), true);
   add(52, EscapeNote(), true);
-  add(53, WallpaperMaterial(256), false);
+  add(53, WallpaperMaterial(128), false);
   add(54, PlankMaterial(256), false);
-  add(55, PlasterMaterial(256), false);
+  add(55, PlasterMaterial(128), false);
   add(56, FabricMaterial(128), false);
   add(57, WoodMaterial(128, false), false);
   add(58, WoodMaterial(128, true), false);
@@ -108,10 +108,10 @@ std::vector<DataEntry> MakeTextures() {
   add(60, PotteryMaterial(128), false);
   add(61, BookCoverMaterial(128, true), false);
   add(62, BookCoverMaterial(128, false), false);
-  add(63, PosterPrint(256, 256, 0), false);
-  add(64, PosterPrint(256, 256, 1), false);
-  add(65, RecordCover(256), false);
-  for (int i = 0; i < 4; ++i) add(66 + i, MagazineCover(256, 256, i), false);
+  add(63, PosterPrint(128, 128, 0), false);
+  add(64, PosterPrint(128, 128, 1), false);
+  add(65, RecordCover(128), false);
+  for (int i = 0; i < 4; ++i) add(66 + i, MagazineCover(128, 128, i), false);
 
   std::vector<DataEntry> out;
   out.reserve(g_textureCount);
@@ -131,8 +131,8 @@ DataEntry MakeScrollerText() {
   // Capitals only (no descenders) so the letters can fill the 35 rows; column 0 and the last
   // column stay empty, because the scroller repeats them for positions beyond either end.
   constexpr int kMargin = 4;
-  const pictures::TextMask text = pictures::FitText(pictures::Font::SansBold, "GREETINGS FROM VORNHOLD",
-                                                    g_tekstiWidth - 2 * kMargin, g_tekstiHeight - 4, 400, 0.04f);
+  const pictures::TextMask text = pictures::FitText(pictures::Font::CondensedBold, "HELLO FROM VORNHOLD",
+                                                    g_tekstiWidth - 2 * kMargin, g_tekstiHeight - 4, 400, 0.03f);
   DataEntry entry{g_tekstiEntry, std::vector<std::uint8_t>(static_cast<size_t>(g_tekstiWidth) * g_tekstiHeight, 0)};
   const int left = (g_tekstiWidth - text.width) / 2, top = (g_tekstiHeight - text.height) / 2;
   for (int y = 0; y < text.height; ++y) {

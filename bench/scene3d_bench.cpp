@@ -5,7 +5,8 @@
 // full-screen fade, as the scenes draw them. Meshes go through the `.x` loader and MeshObject, as
 // the scenes' do. Each scene's last frame is drawn again without the rasterizer's helper thread
 // and must come out identical. A measurement, not a test.
-//   build-bench/bench/scene3d_bench [FRAMES] [--png PREFIX]   (PREFIX<scene>.png: 640x480 frames)
+//   build-bench/bench/scene3d_bench [FRAMES] [--png PREFIX] [--scene NAME] [--scale 1|2]
+//   (PREFIX<scene>.png: 640x480 frames; --scene and --scale run one scene or one size, for profiling)
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -247,15 +248,23 @@ struct Scene {
 
 int main(int argc, char** argv) {
   int frames = 100;
-  std::string pngPrefix;
+  std::string pngPrefix, onlyScene;
+  int onlyScale = 0;
   for (int i = 1; i < argc; ++i) {
     if (std::string(argv[i]) == "--png" && i + 1 < argc)
       pngPrefix = argv[++i];
+    else if (std::string(argv[i]) == "--scene" && i + 1 < argc)
+      onlyScene = argv[++i];
+    else if (std::string(argv[i]) == "--scale" && i + 1 < argc)
+      onlyScale = std::atoi(argv[++i]);
     else
       frames = std::atoi(argv[i]);
   }
-  if (frames <= 0) {
-    std::fprintf(stderr, "usage: scene3d_bench [FRAMES > 0] [--png PREFIX]\n");
+  const bool knownScene = onlyScene.empty() || onlyScene == "boxes" || onlyScene == "balls" ||
+                          onlyScene == "room" || onlyScene == "plates";
+  if (frames <= 0 || !knownScene || (onlyScale != 0 && onlyScale != 1 && onlyScale != 2)) {
+    std::fprintf(stderr,
+                 "usage: scene3d_bench [FRAMES > 0] [--png PREFIX] [--scene boxes|balls|room|plates] [--scale 1|2]\n");
     return 2;
   }
   WNDCLASSEXA wc = {};
@@ -280,6 +289,7 @@ int main(int argc, char** argv) {
   std::printf("3D frames on the software device, each with two bars and a full-screen fade (goal at 640x480: 100 "
               "frames/s; floor 60):\n");
   for (const int scale : {1, 2}) {
+    if (onlyScale != 0 && scale != onlyScale) continue;
     const int width = 640 * scale, height = 480 * scale;
     auto backend = std::make_unique<win32::HeadlessBackend>();
     backend->SetDesktopMode({width, height, 32, 60});
@@ -315,6 +325,7 @@ int main(int argc, char** argv) {
       l->Enable();
     }
     for (const Scene& scene : scenes) {
+      if (!onlyScene.empty() && onlyScene != scene.name) continue;
       const bool inside = scene.name == std::string("room");  // seen from its middle
       if (inside) {
         engine.LookAt(-4, 2, 4, 8, -2, 18);  // towards a far corner: two walls, floor and ceiling

@@ -271,13 +271,105 @@ inline void BlendAlphaFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2,
 #endif
 }
 
-// One row of a textured white quad blended SRCALPHA / INVSRCALPHA onto a 32-bit target: colour is
-// the texel (texel * 255 rounds back to the texel), alpha the texel's or texel * vertex alpha.
-template <int kStage>
-void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, int lo, int hi,
-                    float uRow, float vRow) {
+// SRCALPHA / ONE: d + round(s * a / 255) per channel, saturated (the destination term d * 255 / 255
+// is exact, so BlendChannel reduces to this).
+inline std::uint32_t BlendAddPacked(std::uint32_t src, std::uint32_t dst) {
+  const std::uint32_t a = src >> 24;
+  std::uint64_t t = Spread(src) * a + 0x0080008000800080ull;
+  t = ((t + ((t >> 8) & 0x00FF00FF00FF00FFull)) >> 8) & 0x00FF00FF00FF00FFull;
+  t += Spread(dst);
+  // A lane above 255 saturates.
+  const std::uint64_t over = (t >> 8) & 0x0001000100010001ull;
+  t |= over * 0xFF;
+  return Gather(t & 0x00FF00FF00FF00FFull);
+}
+
+// BlendAddPacked of four source colours onto four pixels of a 32-bit row, in place.
+inline void BlendAddFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
+                         std::uint8_t* pixels, bool keepAlpha) {
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  const __m128i s = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1),
+                                   static_cast<int>(s2), static_cast<int>(s3));
+  __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
+  if (!keepAlpha) d = _mm_or_si128(d, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+  const __m128i ones = _mm_set1_epi32(-1);
+  if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_or_si128(s, _mm_set1_epi32(0x00FFFFFF)), ones)) == 0xFFFF) {
+    // Four opaque sources: s * 255 / 255 is s, a saturating add of bytes.
+    __m128i out = _mm_adds_epu8(d, s);
+    if (!keepAlpha) out = _mm_and_si128(out, _mm_set1_epi32(0x00FFFFFF));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), out);
+    return;
+  }
+  const __m128i half = _mm_set1_epi16(128);
+  const auto scale = [&](__m128i s16) {  // round(s * a / 255) in each lane
+    __m128i a = _mm_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3));
+    a = _mm_shufflehi_epi16(a, _MM_SHUFFLE(3, 3, 3, 3));
+    const __m128i t = _mm_add_epi16(_mm_mullo_epi16(s16, a), half);
+    return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+  };
+  const __m128i scaled =
+      _mm_packus_epi16(scale(_mm_unpacklo_epi8(s, zero)), scale(_mm_unpackhi_epi8(s, zero)));
+  __m128i out = _mm_adds_epu8(d, scaled);
+  if (!keepAlpha) out = _mm_and_si128(out, _mm_set1_epi32(0x00FFFFFF));
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), out);
+#else
+  const std::uint32_t src[4] = {s0, s1, s2, s3};
+  for (int i = 0; i < 4; ++i) {
+    std::uint32_t dst;
+    std::memcpy(&dst, pixels + 4 * i, 4);
+    std::uint32_t out = BlendAddPacked(src[i], keepAlpha ? dst : dst | 0xFF000000u);
+    if (!keepAlpha) out &= 0x00FFFFFFu;
+    std::memcpy(pixels + 4 * i, &out, 4);
+  }
+#endif
+}
+
+#if defined(__SSE2__)
+// TexelIndex for four coordinates base + step * x: the same float operations in the same order,
+// so the same texels. Wrapping needs a power-of-two size (a mask); clamping takes any size.
+inline __m128i TexelIndexFour(__m128 base, __m128 step, __m128 fx, __m128 size, int sizeInt,
+                              bool clamp) {
+  const __m128 scaled = _mm_mul_ps(_mm_add_ps(base, _mm_mul_ps(step, fx)), size);
+  const __m128i truncated = _mm_cvttps_epi32(scaled);
+  // floor: one less where truncation went up (negative non-integers)
+  const __m128i down = _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), scaled));
+  __m128i index = _mm_add_epi32(truncated, down);
+  // NaN or far outside: texel 0, as the scalar rule
+  const __m128 inRange = _mm_and_ps(_mm_cmpgt_ps(scaled, _mm_set1_ps(-2.0e9f)),
+                                    _mm_cmplt_ps(scaled, _mm_set1_ps(2.0e9f)));
+  index = _mm_and_si128(index, _mm_castps_si128(inRange));
+  if (!clamp) return _mm_and_si128(index, _mm_set1_epi32(sizeInt - 1));
+  const __m128i top = _mm_set1_epi32(sizeInt - 1);
+  index = _mm_andnot_si128(_mm_cmplt_epi32(index, _mm_setzero_si128()), index);  // below 0: 0
+  const __m128i above = _mm_cmpgt_epi32(index, top);
+  return _mm_or_si128(_mm_and_si128(above, top), _mm_andnot_si128(above, index));
+}
+#endif
+
+// One row of a textured white, flat, affine triangle blended onto a 32-bit target, SRCALPHA with
+// INVSRCALPHA (screen quads) or with ONE (additive glows): colour is the texel (texel * 255 rounds
+// back to the texel), alpha the texel's or texel * vertex alpha.
+template <int kStage, int kBlend>
+void PackedRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, int lo, int hi,
+               float uRow, float vRow) {
   const int vertexAlpha = t.constant.a;
   const bool keepAlpha = setup.target->format == D3DFMT_A8R8G8B8;
+  const auto blendFour = [&](std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
+                             std::uint8_t* pixels) {
+    if constexpr (kBlend == kBlendAdditive) {
+      BlendAddFour(s0, s1, s2, s3, pixels, keepAlpha);
+    } else {
+      BlendAlphaFour(s0, s1, s2, s3, pixels, keepAlpha);
+    }
+  };
+  const auto withAlpha = [vertexAlpha](std::uint32_t texel) {
+    if constexpr (kStage == kStageModulateBoth) {
+      texel = (texel & 0x00FFFFFFu) |
+              static_cast<std::uint32_t>(Mul8(static_cast<int>(texel >> 24), vertexAlpha)) << 24;
+    }
+    return texel;
+  };
   // Axis-aligned quads keep v along a row (vRow + 0 * x is vRow): one texel row serves the run.
   const bool rowOfTexels = t.v.dx == 0.0f;
   const std::uint32_t* texelRow =
@@ -285,38 +377,32 @@ void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, 
                          setup.texWidth;
   std::uint32_t src[4], dst[4];
 #if defined(__SSE2__)
-  // Four texel columns at once where the scalar rule reduces to floor and a power-of-two mask:
-  // the same float operations in the same order, so the same texels.
-  const bool wrapPow2 = !setup.clampU && (setup.texWidth & (setup.texWidth - 1)) == 0;
+  const auto pow2 = [](int size) { return (size & (size - 1)) == 0; };
+  const bool vectorU = setup.clampU || pow2(setup.texWidth);
+  // The row offset below multiplies in 16-bit halves.
+  const bool vectorV = rowOfTexels || ((setup.clampV || pow2(setup.texHeight)) &&
+                                       setup.texWidth < 32768 && setup.texHeight < 32768);
   const __m128 uBase = _mm_set1_ps(uRow), uStep = _mm_set1_ps(t.u.dx);
-  const __m128 size = _mm_set1_ps(static_cast<float>(setup.texWidth));
-  const __m128 lowLimit = _mm_set1_ps(-2.0e9f), highLimit = _mm_set1_ps(2.0e9f);
-  const __m128i mask = _mm_set1_epi32(setup.texWidth - 1);
+  const __m128 vBase = _mm_set1_ps(vRow), vStep = _mm_set1_ps(t.v.dx);
+  const __m128 width = _mm_set1_ps(static_cast<float>(setup.texWidth));
+  const __m128 height = _mm_set1_ps(static_cast<float>(setup.texHeight));
 #endif
   for (int x = lo; x <= hi; x += 4) {
     const int count = std::min(4, hi - x + 1);
 #if defined(__SSE2__)
-    if (count == 4 && rowOfTexels && wrapPow2) {
+    if (count == 4 && vectorU && vectorV) {
       const __m128 fx = _mm_cvtepi32_ps(_mm_setr_epi32(x, x + 1, x + 2, x + 3));
-      const __m128 scaled = _mm_mul_ps(_mm_add_ps(uBase, _mm_mul_ps(uStep, fx)), size);
-      const __m128i truncated = _mm_cvttps_epi32(scaled);
-      // floor: one less where truncation went up (negative non-integers)
-      const __m128i down = _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), scaled));
-      __m128i index = _mm_add_epi32(truncated, down);
-      // NaN or far outside: texel 0, as the scalar rule
-      const __m128 inRange = _mm_and_ps(_mm_cmpgt_ps(scaled, lowLimit), _mm_cmplt_ps(scaled, highLimit));
-      index = _mm_and_si128(_mm_and_si128(index, _mm_castps_si128(inRange)), mask);
+      __m128i index = TexelIndexFour(uBase, uStep, fx, width, setup.texWidth, setup.clampU);
+      if (!rowOfTexels) {
+        const __m128i ty = TexelIndexFour(vBase, vStep, fx, height, setup.texHeight, setup.clampV);
+        // ty * width + tx
+        index = _mm_add_epi32(index, _mm_madd_epi16(ty, _mm_set1_epi32(setup.texWidth)));
+      }
       alignas(16) std::int32_t tx[4];
       _mm_store_si128(reinterpret_cast<__m128i*>(tx), index);
-      for (int i = 0; i < 4; ++i) {
-        std::uint32_t texel = texelRow[tx[i]];
-        if constexpr (kStage == kStageModulateBoth) {
-          texel = (texel & 0x00FFFFFFu) |
-                  static_cast<std::uint32_t>(Mul8(static_cast<int>(texel >> 24), vertexAlpha)) << 24;
-        }
-        src[i] = texel;
-      }
-      BlendAlphaFour(src[0], src[1], src[2], src[3], row + 4 * x, keepAlpha);
+      const std::uint32_t* base = rowOfTexels ? texelRow : setup.texels;
+      blendFour(withAlpha(base[tx[0]]), withAlpha(base[tx[1]]), withAlpha(base[tx[2]]),
+                withAlpha(base[tx[3]]), row + 4 * x);
       continue;
     }
 #endif
@@ -328,20 +414,17 @@ void PackedAlphaRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, 
                       : setup.texels + static_cast<std::size_t>(TexelIndex(
                                            vRow + t.v.dx * fx, setup.texHeight, setup.clampV)) *
                                            setup.texWidth;
-      std::uint32_t texel = texels[tx];
-      if constexpr (kStage == kStageModulateBoth) {
-        texel = (texel & 0x00FFFFFFu) |
-                static_cast<std::uint32_t>(Mul8(static_cast<int>(texel >> 24), vertexAlpha)) << 24;
-      }
-      src[i] = texel;
+      src[i] = withAlpha(texels[tx]);
     }
     if (count == 4) {
-      BlendAlphaFour(src[0], src[1], src[2], src[3], row + 4 * x, keepAlpha);
+      blendFour(src[0], src[1], src[2], src[3], row + 4 * x);
       continue;
     }
     std::memcpy(dst, row + 4 * x, 4 * static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-      const std::uint32_t out = BlendAlphaPacked(src[i], keepAlpha ? dst[i] : dst[i] | 0xFF000000u);
+      const std::uint32_t d = keepAlpha ? dst[i] : dst[i] | 0xFF000000u;
+      const std::uint32_t out = kBlend == kBlendAdditive ? BlendAddPacked(src[i], d)
+                                                         : BlendAlphaPacked(src[i], d);
       dst[i] = keepAlpha ? out : out & 0x00FFFFFFu;
     }
     std::memcpy(row + 4 * x, dst, 4 * static_cast<std::size_t>(count));
@@ -390,10 +473,15 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
         hi = lo - 1;
       }
     }
-    if constexpr (kWords && kBlend == kBlendAlpha &&
+    if constexpr (kWords && (kBlend == kBlendAlpha || kBlend == kBlendAdditive) &&
                   (kStage == kStageModulateTextureAlpha || kStage == kStageModulateBoth)) {
       if (packedRows) {
-        PackedAlphaRow<kStage>(setup, t, target.row, lo, hi, uRow, vRow);
+        // texel alpha * 255 rounds back to the texel alpha: an opaque vertex changes nothing.
+        if (kStage == kStageModulateTextureAlpha || t.constant.a == 255) {
+          PackedRow<kStageModulateTextureAlpha, kBlend>(setup, t, target.row, lo, hi, uRow, vRow);
+        } else {
+          PackedRow<kStageModulateBoth, kBlend>(setup, t, target.row, lo, hi, uRow, vRow);
+        }
         continue;
       }
     }

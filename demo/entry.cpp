@@ -87,7 +87,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
 
   music->InitSound(g_pCore->m_hWnd, g_bSound);
   music->LoadStream("lab.mp3");
-  demo->archiveName = "lab.ac";  // the assets load here once the scenes need them
+  demo->archiveName = "lab.ac";
+  demo->LoadAssets();
   music->Play();
   demo->startTick = GetTickCount();
   win32::SetTimelineOrigin(&demo->startTick);

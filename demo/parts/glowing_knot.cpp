@@ -1,10 +1,169 @@
-// The glowing knot: 18041 ms until 36083 ms, while part02 is set; played without part01, it re-
-// bases the timeline to its own start.
-// Its frame is still the empty one: clear and present.
+// The glowing knot: 18041 ms until 36083 ms, while part02 is set; played without part01, it
+// re-bases the timeline to its own start.
+//
+// In front of a four-piece background (textures 3, 32 .. 34) the knot (mesh 5) spins, drawn once
+// solid and once enlarged and additive so that it glows, with two point lights circling it; mesh 2
+// slides in from the depth on the left. Over it: the letterbox bars, a pulsing picture (texture
+// 27) in the middle of the part, and a full-screen fade in at the start and out at the end.
+//
+// The set-up draws 200 values from the runtime's rand() even when the part does not play: the
+// jellyfish hall goes on from where the sequence stands.
+//
+// Rates are per hundredth of a second (times the frame's delta); angles in radians, including 35
+// and -45. The camera is the default one, which Set2DMode (off) restores every frame.
+#include <cmath>
+
 #include "demo/demo.h"
+#include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/scene_light.h"
+#include "engine/dx_engine.h"
+#include "platform/win32/crt.h"
+
+namespace {
+
+void SetUpLight(SceneLight& light) {
+  light.light.Ambient.r = light.light.Ambient.g = light.light.Ambient.b = 0.0f;
+  light.light.Specular.r = light.light.Specular.g = light.light.Specular.b = 1.0f;
+  light.light.Diffuse.r = light.light.Diffuse.g = light.light.Diffuse.b = 1.0f;
+  light.light.Attenuation0 = 1.0f;
+  light.light.Range = 10.5f;
+  light.Enable();
+  light.Apply();
+}
+
+void SetPosition(SceneLight& light, float x, float y, float z) {
+  light.light.Position.x = x;
+  light.light.Position.y = y;
+  light.light.Position.z = z;
+}
+
+class GlowingKnot : public PartScene {
+ public:
+  explicit GlowingKnot(Demo& demo) : demo_(demo) {}
+
+  void Setup() override {
+    SetUpLight(*demo_.lights[0]);
+    SetUpLight(*demo_.lights[1]);
+    demo_.meshes[2].SetAmbient(0.0f, 0.0f, 0.0f);
+    for (int round = 0; round < 50; ++round)
+      for (int draw = 0; draw < 4; ++draw) WinRand();
+    g_pDxEngine->SetLighting(1);
+    g_pDxEngine->SetFov(1.566f);
+    g_pDxEngine->Set2DMode(1);
+  }
+
+  void Frame(float d) override {
+    const std::int32_t t = TimelineMs(demo_);
+    SceneLight** lights = demo_.lights;
+    IDirect3DTexture8** textures = demo_.textures;
+
+    spinA_ += 0.00783f * d;
+    spinB_ += 0.004f * d;
+
+    SetPosition(*lights[0], 3.0f * std::sin(spinB_) - 2.0f, 2.5f * std::cos(spinB_), std::sin(spinB_) - 7.0f);
+    lights[0]->Apply();
+    SetPosition(*lights[1], std::sin(spinB_) + 2.0f, 2.5f * std::cos(spinB_), 1.5f * std::sin(spinB_) + 7.0f);
+    lights[1]->Apply();
+
+    if (t < 31068) {
+      if (fadeAlpha_ > 0.0f) fadeAlpha_ -= 0.005f * d;
+      if (fadeAlpha_ < 0.0f) fadeAlpha_ = 0.0f;
+    } else {
+      if (fadeAlpha_ < 1.0f) fadeAlpha_ += 0.002f * d;
+      if (fadeAlpha_ > 1.0f) fadeAlpha_ = 1.0f;
+    }
+
+    // The pulse; between 27120 and 34120 ms the picture keeps its last alpha.
+    if (t >= 21130 && t <= 24868) {
+      if (flashAmp_ < 0.5f) flashAmp_ += 0.0013f * d;
+      if (flashAmp_ > 0.5f) flashAmp_ = 0.5f;
+      flashAlpha_ = (std::cos(100.0f * spinA_) + 1.0f) * flashAmp_;
+      if (flashAlpha_ < 0.0f) flashAlpha_ = 0.0f;
+      if (flashAlpha_ > 1.0f) flashAlpha_ = 1.0f;
+    }
+    if (t > 24868 && t < 27120) flashAlpha_ = 1.0f;
+    if (t >= 34120) {
+      if (flashAlpha_ > 0.0f) flashAlpha_ -= 0.006f * d;
+      if (flashAlpha_ < 0.0f) flashAlpha_ = 0.0f;
+    }
+
+    if (slideZ_ < -7.0f) slideZ_ += 0.017f * d;
+    if (slideZ_ > -7.0f) slideZ_ = -7.0f;
+
+    // The background, in the 2D mode the previous frame (or the set-up) left on.
+    g_pDxEngine->Clear();
+    g_pDxEngine->DrawScreenQuad(0.0f, 100.0f, 512.0f, 256.0f, textures[3]);
+    g_pDxEngine->DrawScreenQuad(512.0f, 100.0f, 128.0f, 256.0f, textures[32]);
+    g_pDxEngine->DrawScreenQuad(0.0f, 356.0f, 512.0f, 32.0f, textures[33]);
+    g_pDxEngine->DrawScreenQuad(512.0f, 356.0f, 128.0f, 32.0f, textures[34]);
+    g_pDxEngine->Set2DMode(0);
+
+    MeshObject& knot = demo_.meshes[5];
+    g_pDxEngine->BeginScene();
+    knot.Translate(0.0f, 0.0f, 0.0f);
+    knot.RotateX(-spinA_);
+    knot.RotateZ(spinB_);
+    knot.Translate(2.3f, -0.5f, 6.0f);
+    knot.Draw(demo_.device);
+    g_pDxEngine->EndScene();
+
+    // The glow: the knot again, a little larger, added on top.
+    g_pDxEngine->SetAlphaBlend(1);
+    g_pDxEngine->SetBlendMode(BlendAdd);
+    g_pDxEngine->BeginScene();
+    knot.Translate(0.0f, 0.0f, 0.0f);
+    knot.Scale(1.1f, 1.1f, 1.1f);
+    knot.RotateX(spinA_);
+    knot.RotateZ(-spinB_);
+    knot.RotateZ(spinA_ + spinB_);
+    knot.Translate(2.3f, -0.5f, 6.0f);
+    knot.Draw(demo_.device);
+    g_pDxEngine->EndScene();
+
+    g_pDxEngine->SetBlendMode(BlendAlpha);
+    g_pDxEngine->Set2DMode(1);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
+    g_pDxEngine->Set2DMode(0);
+
+    MeshObject& slider = demo_.meshes[2];
+    g_pDxEngine->SetAlphaBlend(0);
+    g_pDxEngine->SetLighting(1);
+    g_pDxEngine->SetCullMode(D3DCULL_CCW);
+    g_pDxEngine->BeginScene();
+    slider.Translate(0.0f, 0.0f, 0.0f);
+    slider.RotateY(3.132f);
+    slider.RotateZ(spinA_);
+    slider.RotateY(35.0f);
+    slider.RotateX(-45.0f);
+    slider.Translate(-9.9f, 2.0f, slideZ_);
+    slider.Draw(demo_.device);
+    g_pDxEngine->EndScene();
+
+    g_pDxEngine->SetBlendMode(BlendAlpha);
+    g_pDxEngine->SetAlphaBlend(1);
+    g_pDxEngine->Set2DMode(1);
+    g_pDxEngine->DrawScreenQuadAlpha(128.0f, 124.0f, 512.0f, 256.0f, textures[27], flashAlpha_);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], fadeAlpha_);
+    g_pDxEngine->SetAlphaBlend(0);
+    // 2D mode stays on: the next frame's background is drawn in it.
+    g_pDxEngine->Present();
+  }
+
+ private:
+  Demo& demo_;
+  float spinA_ = 0.0f;  // radians
+  float spinB_ = 0.0f;  // radians
+  float fadeAlpha_ = 1.0f;
+  float flashAmp_ = 0.0f;  // 0 .. 0.5
+  float flashAlpha_ = 0.0f;
+  float slideZ_ = -18.0f;  // rises to -7
+};
+
+}  // namespace
 
 void Demo::PartSlot1() {
-  EmptyScene scene;
+  GlowingKnot scene(*this);
   PartLoop(*this, PartWindow{&flags.part02, &flags.part01, 18041, 36083, false, false}, scene);
 }

@@ -192,27 +192,27 @@ Canvas Canvas::Resized(int width, int height) const {
 
 void Canvas::Blur(int radius, bool tile) {
   if (radius <= 0) return;
+  // Each pass is a running sum over a window of 2 * radius + 1 pixels; outside the canvas is
+  // transparent, or the other side of it when tiling.
   std::vector<Pixel> line;
   auto pass = [&](int count, int length, auto index) {
     line.resize(length);
+    auto source = [&](int j) {
+      if (tile) return line[((j % length) + length) % length];
+      return (j < 0 || j >= length) ? Pixel{} : line[j];
+    };
+    const float k = 1.0f / (2 * radius + 1);
     for (int n = 0; n < count; ++n) {
       for (int i = 0; i < length; ++i) line[i] = pixels_[index(n, i)];
+      Pixel sum;
+      for (int j = -radius; j <= radius; ++j) {
+        const Pixel p = source(j);
+        sum = Pixel{sum.r + p.r, sum.g + p.g, sum.b + p.b, sum.a + p.a};
+      }
       for (int i = 0; i < length; ++i) {
-        Pixel sum;
-        for (int k = -radius; k <= radius; ++k) {
-          int j = i + k;
-          if (tile) {
-            j = ((j % length) + length) % length;
-          } else if (j < 0 || j >= length) {
-            continue;  // transparent outside
-          }
-          sum.r += line[j].r;
-          sum.g += line[j].g;
-          sum.b += line[j].b;
-          sum.a += line[j].a;
-        }
-        const float k = 1.0f / (2 * radius + 1);
         pixels_[index(n, i)] = Pixel{sum.r * k, sum.g * k, sum.b * k, sum.a * k};
+        const Pixel in = source(i + radius + 1), out = source(i - radius);
+        sum = Pixel{sum.r + in.r - out.r, sum.g + in.g - out.g, sum.b + in.b - out.b, sum.a + in.a - out.a};
       }
     }
   };

@@ -100,7 +100,7 @@ Canvas WallPanelMaterial(int side) {
 Canvas DarkHexMaterial(int side) {
   return Shade(side, side, [](float u, float v) {
     // Hexagon cells: 4 across, rows offset; the period divides the tile exactly.
-    const float sx = u * 4, sy = v * 4 * 1.1547f / 1.1547f;
+    const float sx = u * 4, sy = v * 4;
     const float row = std::floor(sy * 2);
     const float ox = std::fmod(row, 2.0f) * 0.5f;
     const float cx = std::fmod(sx + ox + 8, 1.0f) - 0.5f, cy = std::fmod(sy * 2, 1.0f) - 0.5f;

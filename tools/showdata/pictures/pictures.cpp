@@ -4,8 +4,6 @@
 #include "tools/showdata/pictures.h"
 
 #include <cmath>
-#include <cstring>
-#include <functional>
 #include <stdexcept>
 #include <string>
 

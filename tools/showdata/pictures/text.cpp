@@ -128,7 +128,8 @@ TextMask RenderText(Font font, int pixelSize, const std::string& text, float tra
 
 TextMask FitText(Font font, const std::string& text, int maxWidth, int maxHeight, int maxSize,
                  float trackingPerPixelSize) {
-  int low = 4, high = maxSize;
+  // Ink is never less than a quarter of the pixel size high, which bounds the search.
+  int low = 4, high = std::max(low, std::min(maxSize, maxHeight * 4));
   TextMask best = RenderText(font, low, text, trackingPerPixelSize * low);
   while (low < high) {
     const int mid = (low + high + 1) / 2;
@@ -174,15 +175,18 @@ void DrawLettering(Canvas& canvas, const TextMask& text, int x, int y, const Let
   // Rim: the letters grown by `rim` pixels, in the night colour.
   if (style.rim > 0) {
     const int r = static_cast<int>(std::ceil(style.rim));
+    std::vector<float> falloff;
+    for (int dy = -r; dy <= r; ++dy) {
+      for (int dx = -r; dx <= r; ++dx) {
+        falloff.push_back(std::clamp(style.rim + 0.5f - std::hypot(static_cast<float>(dx), static_cast<float>(dy)), 0.0f, 1.0f));
+      }
+    }
     Canvas rim(w, h);
     for (int py = 0; py < h; ++py) {
       for (int px = 0; px < w; ++px) {
         float m = 0;
-        for (int dy = -r; dy <= r; ++dy) {
-          for (int dx = -r; dx <= r; ++dx) {
-            const float fall = std::clamp(style.rim + 0.5f - std::hypot(static_cast<float>(dx), static_cast<float>(dy)), 0.0f, 1.0f);
-            m = std::max(m, maskAt(px + dx, py + dy) * fall);
-          }
+        for (int dy = -r, k = 0; dy <= r; ++dy) {
+          for (int dx = -r; dx <= r; ++dx, ++k) m = std::max(m, maskAt(px + dx, py + dy) * falloff[k]);
         }
         rim.Blend(px, py, palette::kNight, m * style.rimAlpha);
       }

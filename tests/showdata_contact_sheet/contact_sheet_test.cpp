@@ -15,7 +15,8 @@ namespace {
 
 using showdata::DataEntry;
 
-// Sheet geometry the tests rely on: 8 cells of 160 pixels a row, 10-pixel gaps, 20-pixel labels.
+// Sheet geometry the tests rely on: 8 cells of 160 pixels a row, 10-pixel gaps, 20-pixel labels;
+// a texture w x h with w >= 2h takes min(w / h, 4) cells.
 constexpr int kCell = 160;
 constexpr int kGap = 10;
 constexpr int kLabel = 20;
@@ -117,8 +118,10 @@ int Green(std::uint32_t c) { return (c >> 8) & 0xff; }
 int Blue(std::uint32_t c) { return c & 0xff; }
 
 const std::vector<DataEntry> kTextures = {
-    {"data\\graphics\\solid.bmp", SolidBmp(8, 4, 0xe0, 0x90, 0x20)},
-    {"data\\graphics\\half.tga", HalfClearTga()},
+    {"data\\graphics\\solid.bmp", SolidBmp(8, 4, 0xe0, 0x90, 0x20)},  // two cells
+    {"data\\graphics\\half.tga", HalfClearTga()},                     // one
+    {"data\\graphics\\band.bmp", SolidBmp(64, 8, 0x20, 0xc0, 0x60)},   // four: fits the row
+    {"data\\graphics\\band2.bmp", SolidBmp(80, 8, 0x60, 0x20, 0xc0)},  // four: starts a new row
 };
 const std::vector<DataEntry> kMeshes = {{"data\\meshes\\cube.x", Bytes(kCube)}};
 
@@ -128,27 +131,36 @@ TEST(ContactSheet, ShowsEveryTextureAndMeshInItsCell) {
   ASSERT_TRUE(showdata::WriteContactSheet(kTextures, kMeshes, path, &error)) << error;
   const Png sheet = ReadPng(path);
   std::remove(path.c_str());
-  // Two texture cells on the first row; the mesh starts the second.
+  // Two rows of textures, then the mesh starts the third.
   ASSERT_EQ(sheet.width, kGap + kColumns * (kCell + kGap));
-  ASSERT_EQ(sheet.height, kGap + 2 * (kCell + kLabel + kGap));
+  ASSERT_EQ(sheet.height, kGap + 3 * (kCell + kLabel + kGap));
   const std::uint32_t background = sheet.At(1, 1);
 
-  // The 8 x 4 BMP becomes an 8 x 4 texture, fitted 160 x 80 in the middle of its cell.
-  EXPECT_EQ(sheet.At(CellX(0) + 80, CellY(0) + 80), 0xe09020u);
-  EXPECT_EQ(sheet.At(CellX(0) + 2, CellY(0) + 42), 0xe09020u);
-  EXPECT_EQ(sheet.At(CellX(0) + 80, CellY(0) + 38), background);
+  // The 8 x 4 BMP becomes an 8 x 4 texture over cells 0 and 1 (330 x 160), fitted 320 x 160.
+  EXPECT_EQ(sheet.At(CellX(0) + 6, CellY(0) + 1), 0xe09020u);
+  EXPECT_EQ(sheet.At(CellX(1) + 150, CellY(0) + 158), 0xe09020u);
+  EXPECT_EQ(sheet.At(CellX(0) + 3, CellY(0) + 80), background);
 
   // The TGA keeps its alpha: blue on top, the checkerboard's two greys below.
-  EXPECT_EQ(sheet.At(CellX(1) + 40, CellY(1) + 40), 0x1020ffu);
-  const std::uint32_t check1 = sheet.At(CellX(1) + 4, CellY(1) + 124);
-  const std::uint32_t check2 = sheet.At(CellX(1) + 12, CellY(1) + 124);
+  EXPECT_EQ(sheet.At(CellX(2) + 40, CellY(2) + 40), 0x1020ffu);
+  const std::uint32_t check1 = sheet.At(CellX(2) + 4, CellY(2) + 124);
+  const std::uint32_t check2 = sheet.At(CellX(2) + 12, CellY(2) + 124);
   EXPECT_NE(check1, check2);
   EXPECT_EQ(Red(check1), Blue(check1));
   EXPECT_EQ(Red(check2), Blue(check2));
 
+  // 64 x 8 takes cells 3..6 (the texture stays 64 x 8: fitted 680 x 85); 80 x 8 (stored 128 x 8)
+  // no longer fits and fills cells 0..3 of the second row.
+  EXPECT_EQ(sheet.At(CellX(3) + 2, CellY(3) + 80), 0x20c060u);
+  EXPECT_EQ(sheet.At(CellX(6) + 150, CellY(6) + 80), 0x20c060u);
+  EXPECT_EQ(sheet.At(CellX(3) + 2, CellY(3) + 20), background);
+  EXPECT_EQ(sheet.At(CellX(7) + 80, CellY(7) + 80), background);
+  EXPECT_EQ(sheet.At(CellX(8) + 2, CellY(8) + 80), 0x6020c0u);
+  EXPECT_EQ(sheet.At(CellX(11) + 150, CellY(11) + 80), 0x6020c0u);
+
   // The cube fills the middle of its cell, lit red: its faces differ in brightness, and the
   // corners of the cell show the render's background.
-  const int mx = CellX(8), my = CellY(8);
+  const int mx = CellX(16), my = CellY(16);
   const std::uint32_t corner = sheet.At(mx + 1, my + 1);
   EXPECT_NE(corner, background);
   EXPECT_EQ(sheet.At(mx + kCell - 2, my + kCell - 2), corner);
@@ -166,18 +178,22 @@ TEST(ContactSheet, ShowsEveryTextureAndMeshInItsCell) {
   EXPECT_GT(covered, 40 * 40 / 4);  // well over a quarter of the samples
   EXPECT_GE(faceColours.size(), 3u);
 
-  // Labels: text under the filled cells, none under the empty third cell.
-  auto labelInk = [&](int i) {
+  // Labels under the filled cells, none under the empty ones.
+  auto labelInk = [&](int first, int cells) {
     int ink = 0;
-    for (int y = CellY(i) + kCell; y < CellY(i) + kCell + kLabel; ++y)
-      for (int x = CellX(i); x < CellX(i) + kCell; ++x) ink += sheet.At(x, y) != background;
+    for (int y = CellY(first) + kCell; y < CellY(first) + kCell + kLabel; ++y)
+      for (int x = CellX(first); x < CellX(first + cells - 1) + kCell; ++x) ink += sheet.At(x, y) != background;
     return ink;
   };
-  EXPECT_GT(labelInk(0), 40);
-  EXPECT_GT(labelInk(1), 40);
-  EXPECT_GT(labelInk(8), 40);
-  EXPECT_EQ(labelInk(2), 0);
-  EXPECT_GT(labelInk(0), labelInk(1));  // "solid.bmp" is longer than "half.tga"
+  EXPECT_GT(labelInk(0, 2), 40);
+  EXPECT_GT(labelInk(2, 1), 40);
+  EXPECT_GT(labelInk(3, 4), 40);
+  EXPECT_GT(labelInk(8, 4), 40);
+  EXPECT_GT(labelInk(16, 1), 40);
+  EXPECT_EQ(labelInk(7, 1), 0);
+  EXPECT_EQ(labelInk(12, 4), 0);
+  EXPECT_EQ(labelInk(17, 7), 0);
+  EXPECT_GT(labelInk(0, 2), labelInk(2, 1));  // "solid.bmp" is longer than "half.tga"
 }
 
 TEST(ContactSheet, SameFileOnEveryRun) {

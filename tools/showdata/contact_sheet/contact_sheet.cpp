@@ -6,7 +6,10 @@
 // among the sheet's textures.
 //
 // Layout: textures first, then meshes on a fresh row; kColumns cells a row, each kCellSize pixels
-// square with its short name (the entry name after the last '\') underneath.
+// square with its short name (the entry name after the last '\') underneath. A texture at least
+// twice as wide as it is high takes as many neighbouring cells as its proportions fill (up to
+// kMaxSpan), so that wide lettering stays legible; one that does not fit the rest of a row starts
+// the next.
 //
 // The REF device needs a window and hands its frames to the present hub, so the sheet sets up a
 // headless window backend and takes over the present handler while it draws. It is meant for the
@@ -37,6 +40,7 @@ constexpr int kCellSize = 160;     // pixels, the picture or render area of a ce
 constexpr int kLabelHeight = 20;   // pixels under each cell
 constexpr int kGap = 10;           // pixels between cells and around the sheet
 constexpr int kColumns = 8;
+constexpr int kMaxSpan = 4;        // cells a wide texture may take
 constexpr std::uint32_t kSheetColour = 0x0e1220;
 constexpr std::uint32_t kLabelColour = 0xc8d4ec;
 constexpr D3DCOLOR kMeshBackground = D3DCOLOR_XRGB(0x1c, 0x24, 0x3a);
@@ -111,15 +115,47 @@ class CellDevice {
   ComPtr<IDirect3DDevice8> device_;
 };
 
-// Top-left corner of cell `index` of the sheet.
-void CellOrigin(int index, int* x, int* y) {
-  *x = kGap + (index % kColumns) * (kCellSize + kGap);
-  *y = kGap + (index / kColumns) * (kCellSize + kLabelHeight + kGap);
+// Where an item goes on the sheet: its top-left corner and the width of its picture area in pixels
+// (the height is always kCellSize).
+struct Placement {
+  int x = 0;
+  int y = 0;
+  int width = kCellSize;
+};
+
+// Fills rows left to right with items `span` cells wide.
+class Layout {
+ public:
+  Placement Place(int span) {
+    if (column_ + span > kColumns) NewRow();
+    Placement p;
+    p.x = kGap + column_ * (kCellSize + kGap);
+    p.y = kGap + row_ * (kCellSize + kLabelHeight + kGap);
+    p.width = span * kCellSize + (span - 1) * kGap;
+    column_ += span;
+    return p;
+  }
+  void NewRow() {
+    if (column_ > 0) ++row_;
+    column_ = 0;
+  }
+  int Rows() const { return row_ + (column_ > 0 ? 1 : 0); }
+
+ private:
+  int row_ = 0;
+  int column_ = 0;
+};
+
+// Cells a texture of this size takes: 1, or its width-to-height ratio rounded down, at most kMaxSpan.
+int TextureSpan(IDirect3DTexture8* texture) {
+  D3DSURFACE_DESC desc = {};
+  texture->GetLevelDesc(0, &desc);
+  return std::clamp(int(desc.Width / std::max<UINT>(desc.Height, 1)), 1, kMaxSpan);
 }
 
-// Level 0 of a decoded texture drawn into its cell, fitted with its proportions kept and each sheet
+// Level 0 of a decoded texture drawn into its place, fitted with its proportions kept and each sheet
 // pixel the average of the texels it covers, over a checkerboard that shows through where alpha < 1.
-void DrawTextureCell(platform::FrameImage& sheet, int cellX, int cellY, IDirect3DTexture8* texture) {
+void DrawTextureCell(platform::FrameImage& sheet, const Placement& place, IDirect3DTexture8* texture) {
   D3DSURFACE_DESC desc = {};
   texture->GetLevelDesc(0, &desc);
   D3DLOCKED_RECT locked = {};
@@ -132,11 +168,11 @@ void DrawTextureCell(platform::FrameImage& sheet, int cellX, int cellY, IDirect3
     return d3d8::TexelToColor(desc.Format, bits);
   };
 
-  const double scale = std::min(double(kCellSize) / desc.Width, double(kCellSize) / desc.Height);
+  const double scale = std::min(double(place.width) / desc.Width, double(kCellSize) / desc.Height);
   const int width = std::max(1, int(std::lround(desc.Width * scale)));
   const int height = std::max(1, int(std::lround(desc.Height * scale)));
-  const int left = cellX + (kCellSize - width) / 2;
-  const int top = cellY + (kCellSize - height) / 2;
+  const int left = place.x + (place.width - width) / 2;
+  const int top = place.y + (kCellSize - height) / 2;
   for (int y = 0; y < height; ++y) {
     const UINT y0 = UINT(y / scale);
     const UINT y1 = std::max(y0 + 1, std::min(desc.Height, UINT((y + 1) / scale)));
@@ -284,44 +320,47 @@ bool WriteContactSheet(const std::vector<DataEntry>& textures, const std::vector
     return false;
   }
 
-  const int textureRows = (int(textures.size()) + kColumns - 1) / kColumns;
-  const int meshRows = (int(meshes.size()) + kColumns - 1) / kColumns;
-  platform::FrameImage sheet;
-  sheet.width = kGap + kColumns * (kCellSize + kGap);
-  sheet.height = kGap + (textureRows + meshRows) * (kCellSize + kLabelHeight + kGap);
-  sheet.xrgb.assign(std::size_t(sheet.width) * sheet.height, kSheetColour);
-  auto label = [&](int cellX, int cellY, const std::string& name) {
-    const std::string text = ShortName(name);
-    const int width = std::min(font.Measure(text), kCellSize);
-    font.Draw(sheet, cellX + (kCellSize - width) / 2, cellY + kCellSize + 15, text, kLabelColour, kCellSize);
-  };
-
-  std::vector<ComPtr<IDirect3DTexture8>> decoded;  // kept for the meshes that name them
+  std::vector<ComPtr<IDirect3DTexture8>> decoded;  // also applied to the meshes that name them
   std::map<std::string, IDirect3DTexture8*> byName;
-  for (size_t i = 0; i < textures.size(); ++i) {
+  for (const DataEntry& entry : textures) {
     IDirect3DTexture8* texture = nullptr;
-    if (D3DXCreateTextureFromFileInMemory(device.get(), textures[i].bytes.data(), UINT(textures[i].bytes.size()),
-                                          &texture) != D3D_OK) {
-      *error = "contact sheet: the texture " + textures[i].name + " does not decode";
+    if (D3DXCreateTextureFromFileInMemory(device.get(), entry.bytes.data(), UINT(entry.bytes.size()), &texture) !=
+        D3D_OK) {
+      *error = "contact sheet: the texture " + entry.name + " does not decode";
       return false;
     }
     decoded.emplace_back(texture);
-    byName.emplace(Lower(ShortName(textures[i].name)), texture);
-    int x = 0, y = 0;
-    CellOrigin(int(i), &x, &y);
-    DrawTextureCell(sheet, x, y, texture);
-    label(x, y, textures[i].name);
+    byName.emplace(Lower(ShortName(entry.name)), texture);
   }
 
+  Layout layout;
+  std::vector<Placement> texturePlaces, meshPlaces;
+  for (const auto& texture : decoded) texturePlaces.push_back(layout.Place(TextureSpan(texture.get())));
+  layout.NewRow();
+  for (size_t i = 0; i < meshes.size(); ++i) meshPlaces.push_back(layout.Place(1));
+
+  platform::FrameImage sheet;
+  sheet.width = kGap + kColumns * (kCellSize + kGap);
+  sheet.height = kGap + layout.Rows() * (kCellSize + kLabelHeight + kGap);
+  sheet.xrgb.assign(std::size_t(sheet.width) * sheet.height, kSheetColour);
+  auto label = [&](const Placement& place, const std::string& name) {
+    const std::string text = ShortName(name);
+    const int width = std::min(font.Measure(text), place.width);
+    font.Draw(sheet, place.x + (place.width - width) / 2, place.y + kCellSize + 15, text, kLabelColour, place.width);
+  };
+
+  for (size_t i = 0; i < textures.size(); ++i) {
+    DrawTextureCell(sheet, texturePlaces[i], decoded[i].get());
+    label(texturePlaces[i], textures[i].name);
+  }
   for (size_t i = 0; i < meshes.size(); ++i) {
     if (!RenderMesh(device, meshes[i], byName, error)) return false;
-    int x = 0, y = 0;
-    CellOrigin(textureRows * kColumns + int(i), &x, &y);
+    const Placement& place = meshPlaces[i];
     for (int row = 0; row < kCellSize; ++row) {
       std::copy_n(&device.frame.xrgb[std::size_t(row) * kCellSize], kCellSize,
-                  &sheet.xrgb[std::size_t(y + row) * sheet.width + x]);
+                  &sheet.xrgb[std::size_t(place.y + row) * sheet.width + place.x]);
     }
-    label(x, y, meshes[i].name);
+    label(place, meshes[i].name);
   }
 
   std::string reason;

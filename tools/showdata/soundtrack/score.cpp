@@ -104,7 +104,7 @@ Voice AcidVoice() {
   v.cutoffEnv = 2600.0f;
   v.cutoffDecay = 0.08f;
   v.resonance = 0.82f;
-  v.sub = 0.5f;
+  v.sub = 0.25f;
   return v;
 }
 
@@ -154,7 +154,7 @@ Voice StabVoice() {
 void PadChord(Mix& mix, const Sec& s, int bar, double bars, const Chord& chord, const Voice& voice,
               float gain, int octave = 0) {
   for (int note : chord.pad)
-    Synth(mix, s.T(bar * 4), bars * 4 * s.beat, note + 12 * octave, voice, gain * 1.4f, 0.0f,
+    Synth(mix, s.T(bar * 4), bars * 4 * s.beat, note + 12 * octave, voice, gain * 1.8f, 0.0f,
           {0.5f, 0.0f});
 }
 
@@ -205,7 +205,7 @@ void BassLine(Mix& mix, const Sec& s, int bar, const Chord& chord, const char* r
     if (rhythm[step] == '7') note += 10;
     int len = 1;
     while (step + len < 16 && rhythm[step + len] == '=') ++len;
-    Synth(mix, s.Step(bar, step), s.beat * 0.25 * len * 0.9, note, voice, gain * 0.6f, 0.0f,
+    Synth(mix, s.Step(bar, step), s.beat * 0.25 * len * 0.9, note, voice, gain * 0.45f, 0.0f,
           {0.05f, 0.0f});
   }
 }
@@ -257,7 +257,7 @@ void Corridor(Mix& mix, const Sec& s) {
     // The corridor's pulse: eighth-note plucks from bar 2, brighter as the camera flies on.
     if (bar >= 2)
       for (int e = 0; e < 8; ++e)
-        Pluck(mix, s.T(bar * 4 + e * 0.5), ArpNote(c, (e * 3) % 8) + 12, 0.16f,
+        Pluck(mix, s.T(bar * 4 + e * 0.5), ArpNote(c, (e * 3) % 8) + 12, 0.3f,
               (e % 2) ? 0.45f : -0.45f, 0.2f + 0.1f * bar, {0.25f, 0.35f});
   }
   Bell(mix, s.T(1), 81, 0.1f, 0.3f, 3.5f, 2.0f, 1.2f, {0.6f, 0.3f});
@@ -300,7 +300,7 @@ void Balls(Mix& mix, const Sec& s) {
     static constexpr std::array<int, 16> kUpDown = {0, 1, 2, 3, 4, 5, 6, 7, 8, 7, 6, 5, 4, 3, 2, 1};
     for (int step = 0; step < 16; ++step)
       Pluck(mix, s.Step(bar, step), ArpNote(c, kUpDown[static_cast<std::size_t>(step)]) + 12,
-            (step % 4 == 0) ? 0.17f : 0.11f, -0.7f + 1.4f * step / 15.0f, 0.75f, {0.2f, 0.15f});
+            (step % 4 == 0) ? 0.24f : 0.16f, -0.7f + 1.4f * step / 15.0f, 0.75f, {0.2f, 0.15f});
     // The column and the ring take turns every half bar.
     Tom(mix, s.T(bar * 4 + 2), 52 - bar, 0.3f, 0.4f);
   }
@@ -370,7 +370,7 @@ void Tunnel(Mix& mix, const Sec& s) {
     if (bar == 4) acid.resonance = 0.9f, acid.cutoffEnv = 4000.0f;  // the wireframe bar
     for (int step = 0; step < 16; ++step)
       Synth(mix, s.Step(bar, step), s.beat * 0.2, c.root + 12 + kAcid[static_cast<std::size_t>(step)],
-            acid, bar == 4 ? 0.16f : 0.13f, 0.0f, {0.05f, 0.1f});
+            acid, bar == 4 ? 0.12f : 0.1f, 0.0f, {0.05f, 0.1f});
     // The video windows: stuttering stabs on the off-beats.
     if (bar == 1 || bar == 5)
       for (int step : {3, 6, 11, 14}) Stab(mix, s.Step(bar, step), c, 0.03f, 0.3f);

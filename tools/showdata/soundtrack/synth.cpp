@@ -23,7 +23,9 @@ class SineTable {
     for (int i = 0; i <= kSize; ++i) table_[static_cast<std::size_t>(i)] = std::sin(kTwoPi * i / kSize);
   }
   double operator()(double x) const {
-    x -= std::floor(x);
+    std::int64_t whole = static_cast<std::int64_t>(x);  // floor without a library call
+    if (x < static_cast<double>(whole)) --whole;
+    x -= static_cast<double>(whole);
     const double at = x * kSize;
     const int i = static_cast<int>(at);
     const double frac = at - i;
@@ -388,7 +390,7 @@ void Kick(Mix& mix, double time, float gain, float decay, float tone) {
     phase += hz / kRate;
     const double boom = Sin(phase) * body.Next();
     const double click = noise.Next() * snap.Next() * 0.35;
-    out[i] = static_cast<float>(0.55 * (std::tanh(1.6 * boom) + click));
+    out[i] = static_cast<float>(0.5 * (std::tanh(1.6 * boom) + click));
   }
   mix.Place(start, out, gain, 0.0f, {0.04f, 0.0f});
 }
@@ -519,7 +521,7 @@ void Pluck(Mix& mix, double time, double note, float gain, float pan, float brig
 void Bell(Mix& mix, double time, double note, float gain, float pan, float ratio, float index,
           float decay, Sends sends) {
   const std::int64_t start = FrameOf(time);
-  const std::int64_t total = Frames(decay * 5.0);
+  const std::int64_t total = Frames(decay * 4.0);
   if (!mix.Touches(start, total)) return;
   std::vector<float> out(static_cast<std::size_t>(mix.Needed(start, total)));
   const double hz = NoteHz(note);

@@ -489,7 +489,9 @@ void Pluck(Mix& mix, double time, double note, float gain, float pan, float brig
   const std::int64_t total = Frames(1.6);
   if (!mix.Touches(start, total)) return;
   std::vector<float> out(static_cast<std::size_t>(mix.Needed(start, total)));
-  const double period = kRate / NoteHz(note);
+  // The loss filter (average of two neighbours) delays by half a frame: the line is that much
+  // shorter, so that the loop as a whole lasts one period of the note.
+  const double period = kRate / NoteHz(note) - 0.5;
   const std::size_t size = static_cast<std::size_t>(period) + 2;
   std::vector<double> line(size, 0.0);
   Noise noise(Seed(start, 6));

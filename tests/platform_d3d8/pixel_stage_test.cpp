@@ -230,7 +230,7 @@ TEST(UnimplementedStates, DefaultsAreImplementedAndOthersListed) {
   EXPECT_FALSE(RenderStateUnimplemented(D3DRS_FOGENABLE, FALSE));
   EXPECT_TRUE(RenderStateUnimplemented(D3DRS_FOGENABLE, TRUE));
   EXPECT_FALSE(RenderStateUnimplemented(D3DRS_FILLMODE, D3DFILL_WIREFRAME));
-  EXPECT_TRUE(RenderStateUnimplemented(D3DRS_SPECULARENABLE, TRUE));
+  EXPECT_FALSE(RenderStateUnimplemented(D3DRS_SPECULARENABLE, TRUE));
   EXPECT_FALSE(RenderStateUnimplemented(D3DRS_ZENABLE, D3DZB_USEW));
   EXPECT_FALSE(RenderStateUnimplemented(D3DRS_SRCBLEND, D3DBLEND_INVDESTCOLOR));
   EXPECT_FALSE(StageStateUnimplemented(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION));

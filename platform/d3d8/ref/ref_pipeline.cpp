@@ -103,6 +103,7 @@ PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, Dep
     setup.clampV = state.stages[0][D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP;
   }
   setup.stage = ResolveStage(state, texture != nullptr);
+  setup.specular = rs[D3DRS_SPECULARENABLE] != FALSE;
 
   const D3DVIEWPORT8& vp = state.viewport;
   setup.left = static_cast<int>(std::min<DWORD>(vp.X, target.width));
@@ -151,6 +152,37 @@ void SetColor(ClipVertex& out, D3DCOLOR color) {
   out.b = static_cast<float>(color & 255);
 }
 
+// Signed distances to the six planes of the view volume; inside when >= 0.
+inline float PlaneDistance(const ClipVertex& v, int plane) {
+  switch (plane) {
+    case 0: return v.z;
+    case 1: return v.w - v.z;
+    case 2: return v.w + v.x;
+    case 3: return v.w - v.x;
+    case 4: return v.w + v.y;
+    default: return v.w - v.y;
+  }
+}
+
+ScreenVertex ToScreen(const ClipVertex& c, const D3DVIEWPORT8& vp) {
+  ScreenVertex s;
+  const float rhw = 1.0f / c.w;
+  s.x = static_cast<float>(vp.X) + (1.0f + c.x * rhw) * static_cast<float>(vp.Width) * 0.5f;
+  s.y = static_cast<float>(vp.Y) + (1.0f - c.y * rhw) * static_cast<float>(vp.Height) * 0.5f;
+  s.z = vp.MinZ + c.z * rhw * (vp.MaxZ - vp.MinZ);
+  s.rhw = rhw;
+  s.r = c.r;
+  s.g = c.g;
+  s.b = c.b;
+  s.a = c.a;
+  s.u = c.u;
+  s.v = c.v;
+  s.sr = c.sr;
+  s.sg = c.sg;
+  s.sb = c.sb;
+  return s;
+}
+
 }  // namespace
 
 void Pipeline::TransformVertices(const DrawRequest& request) {
@@ -188,6 +220,7 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
       out.z = clip[2];
       out.w = clip[3];
     }
+    out.sr = out.sg = out.sb = 0.0f;
     if (lighting) {
       const LitColor lit = lighting_.Light(p);
       out.r = lit.r;
@@ -195,17 +228,17 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
       out.b = lit.b;
       out.a = lit.a;
       if (addSpecular) {
-        out.r = std::min(255.0f, out.r + lit.sr);
-        out.g = std::min(255.0f, out.g + lit.sg);
-        out.b = std::min(255.0f, out.b + lit.sb);
+        out.sr = lit.sr;
+        out.sg = lit.sg;
+        out.sb = lit.sb;
       }
     } else {
       SetColor(out, layout.diffuse >= 0 ? ReadColor(p + layout.diffuse) : 0xFFFFFFFFu);
       if (addSpecular && layout.specular >= 0) {
         const D3DCOLOR specular = ReadColor(p + layout.specular);
-        out.r = std::min(255.0f, out.r + static_cast<float>((specular >> 16) & 255));
-        out.g = std::min(255.0f, out.g + static_cast<float>((specular >> 8) & 255));
-        out.b = std::min(255.0f, out.b + static_cast<float>(specular & 255));
+        out.sr = static_cast<float>((specular >> 16) & 255);
+        out.sg = static_cast<float>((specular >> 8) & 255);
+        out.sb = static_cast<float>(specular & 255);
       }
     }
     if (cameraPosition && !layout.transformed) {
@@ -220,23 +253,29 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
       out.u = out.v = 0.0f;
     }
   }
+  if (!layout.transformed) ProjectVertices(state.viewport);
+}
+
+// A vertex inside the whole view volume is projected once, here, for every triangle that uses it;
+// ToScreen gives the same screen vertex whether called here or after clipping left it unchanged.
+void Pipeline::ProjectVertices(const D3DVIEWPORT8& viewport) {
+  const std::size_t count = clipVertices_.size();
+  outcodes_.resize(count);
+  screenVertices_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    const ClipVertex& v = clipVertices_[i];
+    unsigned code = 0;
+    for (int plane = 0; plane < 6; ++plane) {
+      if (!(PlaneDistance(v, plane) >= 0)) code |= 1u << plane;
+    }
+    outcodes_[i] = static_cast<std::uint8_t>(code);
+    if (code == 0) screenVertices_[i] = ToScreen(v, viewport);
+  }
 }
 
 namespace {
 
 // ---- [SECTION] Clipping, viewport and culling -------------------------------------------------
-
-// Signed distances to the six planes of the view volume; inside when >= 0.
-inline float PlaneDistance(const ClipVertex& v, int plane) {
-  switch (plane) {
-    case 0: return v.z;
-    case 1: return v.w - v.z;
-    case 2: return v.w + v.x;
-    case 3: return v.w - v.x;
-    case 4: return v.w + v.y;
-    default: return v.w - v.y;
-  }
-}
 
 ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
   const auto mix = [t](float p, float q) { return p + (q - p) * t; };
@@ -251,6 +290,9 @@ ClipVertex Lerp(const ClipVertex& a, const ClipVertex& b, float t) {
   out.a = mix(a.a, b.a);
   out.u = mix(a.u, b.u);
   out.v = mix(a.v, b.v);
+  out.sr = mix(a.sr, b.sr);
+  out.sg = mix(a.sg, b.sg);
+  out.sb = mix(a.sb, b.sb);
   return out;
 }
 
@@ -277,22 +319,6 @@ void ClipPolygon(Polygon& poly) {
     poly = out;
     if (poly.count < 3) poly.count = 0;
   }
-}
-
-ScreenVertex ToScreen(const ClipVertex& c, const D3DVIEWPORT8& vp) {
-  ScreenVertex s;
-  const float rhw = 1.0f / c.w;
-  s.x = static_cast<float>(vp.X) + (1.0f + c.x * rhw) * static_cast<float>(vp.Width) * 0.5f;
-  s.y = static_cast<float>(vp.Y) + (1.0f - c.y * rhw) * static_cast<float>(vp.Height) * 0.5f;
-  s.z = vp.MinZ + c.z * rhw * (vp.MaxZ - vp.MinZ);
-  s.rhw = rhw;
-  s.r = c.r;
-  s.g = c.g;
-  s.b = c.b;
-  s.a = c.a;
-  s.u = c.u;
-  s.v = c.v;
-  return s;
 }
 
 // Twice the signed screen area; positive for clockwise on screen (y down), Direct3D's front face.
@@ -328,6 +354,9 @@ ScreenVertex Unprojected(const ClipVertex& v) {  // XYZRHW: already in screen sp
   s.a = v.a;
   s.u = v.u;
   s.v = v.v;
+  s.sr = v.sr;
+  s.sg = v.sg;
+  s.sb = v.sb;
   return s;
 }
 
@@ -363,6 +392,9 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const TriangleMode& mod
       v->g = a.g;
       v->b = a.b;
       v->a = a.a;
+      v->sr = a.sr;
+      v->sg = a.sg;
+      v->sb = a.sb;
     }
   }
   std::array<ScreenVertex, 9> screen;  // scratch: the first `count` are set
@@ -426,10 +458,9 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   mode.fillMode = state.renderStates[D3DRS_FILLMODE];
   mode.flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   mode.lastPixel = state.renderStates[D3DRS_LASTPIXEL] != FALSE;
-  // The vertex at position k of the primitive order.
-  const ClipVertex* v = clipVertices_.data();
-  const auto at = [&](UINT k) -> const ClipVertex& {
-    if (!request.indices) return v[k];
+  // The vertex index at position k of the primitive order.
+  const auto at = [&](UINT k) -> std::size_t {
+    if (!request.indices) return k;
     std::uint32_t index;
     if (request.wideIndices) {
       std::memcpy(&index, request.indices + 4 * static_cast<std::size_t>(k), 4);
@@ -438,25 +469,50 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
       std::memcpy(&narrow, request.indices + 2 * static_cast<std::size_t>(k), 2);
       index = narrow;
     }
-    return v[index - request.firstIndex];
+    return index - request.firstIndex;
   };
   for (UINT i = 0; i < request.primitiveCount; ++i) {
     switch (request.type) {
       case D3DPT_TRIANGLELIST:
-        DrawClipTriangle(setup, mode, at(3 * i), at(3 * i + 1), at(3 * i + 2));
+        DrawVertexTriangle(setup, mode, at(3 * i), at(3 * i + 1), at(3 * i + 2));
         break;
       case D3DPT_TRIANGLESTRIP:  // odd triangles swap their last two to keep the winding
         if (i % 2 == 0) {
-          DrawClipTriangle(setup, mode, at(i), at(i + 1), at(i + 2));
+          DrawVertexTriangle(setup, mode, at(i), at(i + 1), at(i + 2));
         } else {
-          DrawClipTriangle(setup, mode, at(i), at(i + 2), at(i + 1));
+          DrawVertexTriangle(setup, mode, at(i), at(i + 2), at(i + 1));
         }
         break;
       default:  // fan: (v[i+1], v[i+2], v[0]), coloured by v[i+1] when flat
-        DrawClipTriangle(setup, mode, at(i + 1), at(i + 2), at(0));
+        DrawVertexTriangle(setup, mode, at(i + 1), at(i + 2), at(0));
         break;
     }
   }
+}
+
+// Triangles whose three vertices lie inside the view volume use the vertices' screen positions
+// from ProjectVertices; the others are clipped.
+void Pipeline::DrawVertexTriangle(const PixelSetup& setup, const TriangleMode& mode, std::size_t a,
+                                  std::size_t b, std::size_t c) {
+  const ClipVertex* v = clipVertices_.data();
+  if (transformed_ || mode.fillMode != D3DFILL_SOLID || (outcodes_[a] | outcodes_[b] | outcodes_[c]) != 0) {
+    DrawClipTriangle(setup, mode, v[a], v[b], v[c]);
+    return;
+  }
+  ScreenVertex screen[3] = {screenVertices_[a], screenVertices_[b], screenVertices_[c]};
+  if (mode.flat) {  // the first vertex is the one whose colour a flat triangle takes
+    for (ScreenVertex* s : {&screen[1], &screen[2]}) {
+      s->r = screen[0].r;
+      s->g = screen[0].g;
+      s->b = screen[0].b;
+      s->a = screen[0].a;
+      s->sr = screen[0].sr;
+      s->sg = screen[0].sg;
+      s->sb = screen[0].sb;
+    }
+  }
+  if (Culled(mode.cullMode, SignedArea(screen, 3))) return;
+  DrawTriangle(setup, screen[0], screen[1], screen[2]);
 }
 
 }  // namespace d3d8::ref

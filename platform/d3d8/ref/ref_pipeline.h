@@ -13,16 +13,16 @@
 // white without one); with lighting on, ref_lighting.h computes it per vertex. Flat shading gives
 // a triangle the colour of its first vertex (lists: 3i, strips: i, fans: i + 1).
 //
-// D3DRS_SPECULARENABLE adds the specular colour (lit, or the vertex's own when unlit) to the
-// diffuse colour at each vertex, saturating, before interpolation. That equals Direct3D's
-// per-pixel sum while stage 0 passes the diffuse colour through and no channel saturates
-// inside the triangle; with a texture modulating the diffuse colour the texture also darkens
-// the highlight, where Direct3D adds it after the stage.
+// D3DRS_SPECULARENABLE: the specular colour (lit, or the vertex's own when unlit) is interpolated
+// as a colour of its own (the first vertex's when flat) and added to the texture stage's result,
+// saturating, before alpha test and blending, as Direct3D does.
 //
 // Stage-0 texture coordinates follow D3DTSS_TEXCOORDINDEX: a vertex set (0, 0 when the vertex
 // lacks it) or the camera-space position (u = x, v = y of p * World * View).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "platform/d3d8/device_backend.h"
@@ -37,6 +37,7 @@ struct ClipVertex {
   float x, y, z, w;
   float r, g, b, a;  // diffuse, 0..255
   float u, v;
+  float sr, sg, sb;  // specular, 0..255
 };
 
 // The draw's settings that shape each triangle.
@@ -54,12 +55,19 @@ class Pipeline {
 
  private:
   void TransformVertices(const DrawRequest& request);
+  void ProjectVertices(const D3DVIEWPORT8& viewport);
+  void DrawVertexTriangle(const PixelSetup& setup, const TriangleMode& mode, std::size_t a,
+                          std::size_t b, std::size_t c);
   void DrawClipTriangle(const PixelSetup& setup, const TriangleMode& mode, ClipVertex a,
                         ClipVertex b, ClipVertex c);
   void DrawOutline(const PixelSetup& setup, const TriangleMode& mode, const ClipVertex& a,
                    const ClipVertex& b, const ClipVertex& c);
 
   std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
+  // Per vertex when not pre-transformed: bit k set when outside plane k of the view volume, and
+  // the screen vertex when inside all six.
+  std::vector<std::uint8_t> outcodes_;
+  std::vector<ScreenVertex> screenVertices_;
   bool transformed_ = false;
   Lighting lighting_;
   HelperThread helper_;

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -102,6 +103,7 @@ StageKind ClassifyStage(const PixelSetup& setup) {
   const StageSetup& st = setup.stage;
   const bool diffuseArg2 = st.colorArg2 == D3DTA_CURRENT || st.colorArg2 == D3DTA_DIFFUSE;
   const bool alphaDiffuseArg2 = st.alphaArg2 == D3DTA_CURRENT || st.alphaArg2 == D3DTA_DIFFUSE;
+  if (setup.specular) return kStageGeneral;
   if (st.colorOp == D3DTOP_DISABLE && !setup.alphaTest) return kStageDiffuse;
   if (!setup.texels || st.colorOp != D3DTOP_MODULATE || st.colorArg1 != D3DTA_TEXTURE ||
       !diffuseArg2 || st.alphaArg1 != D3DTA_TEXTURE) {
@@ -150,10 +152,20 @@ template <int kBlend, bool kWords>
 }
 
 // Depth already passed; shades, alpha-tests, blends and writes one pixel.
+// The specular colour is added after the stage, saturating, in the general stage only (a draw with
+// D3DRS_SPECULARENABLE on always takes it).
 template <bool kWords, int kStage, int kBlend>
 [[gnu::always_inline]] inline void ShadePixel(const PixelSetup& setup, const TargetRow<kWords>& target, std::uint16_t* depthRow,
-                       int x, std::uint16_t depth, const Rgba& diffuse, float u, float v) {
+                       int x, std::uint16_t depth, const Rgba& diffuse, const Rgba& specular,
+                       float u, float v) {
   Rgba color = ShadeStage<kStage>(setup, diffuse, u, v);
+  if constexpr (kStage == kStageGeneral) {
+    if (setup.specular) {
+      color.r = std::min(255, color.r + specular.r);
+      color.g = std::min(255, color.g + specular.g);
+      color.b = std::min(255, color.b + specular.b);
+    }
+  }
   if (setup.alphaTest &&
       !Compare(setup.alphaFunc, static_cast<unsigned>(color.a), setup.alphaRef)) {
     return;
@@ -229,6 +241,7 @@ struct Spans {
   bool flatColor;    // all three colours equal: `constant` is used
   Rgba constant;
   Plane z, w, r, g, b, a, u, v;
+  Plane sr, sg, sb;  // specular, with D3DRS_SPECULARENABLE
 };
 
 // BlendAlphaPacked of four source colours onto four pixels of a 32-bit row, in place; with SSE2
@@ -431,6 +444,43 @@ void PackedRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, int l
   }
 }
 
+// Four colour channels along a row, value(x) = (base + dx * x) * w, each through ToChannel: the
+// same float operations as one channel at a time, four lanes at once.
+struct ColorRow {
+#if defined(__SSE2__)
+  __m128 base, dx;
+  ColorRow(float r, float g, float b, float a, float rdx, float gdx, float bdx, float adx)
+      : base(_mm_setr_ps(r, g, b, a)), dx(_mm_setr_ps(rdx, gdx, bdx, adx)) {}
+  Rgba At(float x, float w) const {
+    const __m128 value = _mm_mul_ps(_mm_add_ps(base, _mm_mul_ps(dx, _mm_set1_ps(x))), _mm_set1_ps(w));
+    const __m128 positive = _mm_cmpgt_ps(value, _mm_setzero_ps());  // false for NaN
+    const __m128 top = _mm_cmpge_ps(value, _mm_set1_ps(255.0f));
+    __m128i channel = _mm_cvttps_epi32(_mm_add_ps(value, _mm_set1_ps(0.5f)));
+    channel = _mm_and_si128(channel, _mm_castps_si128(positive));
+    channel = _mm_or_si128(_mm_and_si128(_mm_castps_si128(top), _mm_set1_epi32(255)),
+                           _mm_andnot_si128(_mm_castps_si128(top), channel));
+    Rgba out;
+    static_assert(sizeof(Rgba) == 16);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&out), channel);
+    return out;
+  }
+#else
+  float base[4], dx[4];
+  ColorRow(float r, float g, float b, float a, float rdx, float gdx, float bdx, float adx)
+      : base{r, g, b, a}, dx{rdx, gdx, bdx, adx} {}
+  Rgba At(float x, float w) const {
+    return {ToChannel((base[0] + dx[0] * x) * w), ToChannel((base[1] + dx[1] * x) * w),
+            ToChannel((base[2] + dx[2] * x) * w), ToChannel((base[3] + dx[3] * x) * w)};
+  }
+#endif
+};
+
+// n / d for n >= 0, d > 0; in 32 bits when both fit, a much faster division than 64 bits.
+inline std::int64_t Quotient(std::int64_t n, std::int64_t d) {
+  if (((n | d) >> 32) == 0) return static_cast<std::uint32_t>(n) / static_cast<std::uint32_t>(d);
+  return n / d;
+}
+
 // Walks the rows; in each row the pixels inside form one run, whose ends come from the edges.
 template <bool kWords, int kStage, int kBlend>
 void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRow) {
@@ -466,9 +516,9 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
     int lo = t.minX, hi = t.maxX;
     for (const auto& [e, step] : {std::pair{e0, s0}, std::pair{e1, s1}, std::pair{e2, s2}}) {
       if (step > 0) {
-        if (e < 0) lo = std::max<std::int64_t>(lo, t.minX + (-e + step - 1) / step);
+        if (e < 0) lo = std::max<std::int64_t>(lo, t.minX + Quotient(-e + step - 1, step));
       } else if (step < 0) {
-        hi = e < 0 ? lo - 1 : static_cast<int>(std::min<std::int64_t>(hi, t.minX + e / -step));
+        hi = e < 0 ? lo - 1 : static_cast<int>(std::min<std::int64_t>(hi, t.minX + Quotient(e, -step)));
       } else if (e < 0) {
         hi = lo - 1;
       }
@@ -485,23 +535,38 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
         continue;
       }
     }
-    for (int x = lo; x <= hi; ++x) {
-      const float fx = static_cast<float>(x);
-      std::uint16_t depth = 0;
-      if (needDepth) {
-        depth = setup.wBuffer
-                    ? ToDepth((setup.wScale / (wRow + t.w.dx * fx) - setup.wNear) * setup.wInvRange)
-                    : ToDepth(zRow + t.z.dx * fx);
-        if (setup.depthTest && !Compare(setup.depthFunc, depth, depthRow[x])) continue;
+    const ColorRow diffuseRow(rRow, gRow, bRow, aRow, t.r.dx, t.g.dx, t.b.dx, t.a.dx);
+    const ColorRow specularRow(t.sr.base + t.sr.dy * fy, t.sg.base + t.sg.dy * fy,
+                               t.sb.base + t.sb.dy * fy, 0.0f, t.sr.dx, t.sg.dx, t.sb.dx, 0.0f);
+    // The pixels of the run; kLessEqual: the depth test is D3DCMP_LESSEQUAL, the usual one.
+    const auto run = [&](auto lessEqual) {
+      constexpr bool kLessEqual = decltype(lessEqual)::value;
+      for (int x = lo; x <= hi; ++x) {
+        const float fx = static_cast<float>(x);
+        std::uint16_t depth = 0;
+        if (needDepth) {
+          depth = setup.wBuffer
+                      ? ToDepth((setup.wScale / (wRow + t.w.dx * fx) - setup.wNear) * setup.wInvRange)
+                      : ToDepth(zRow + t.z.dx * fx);
+          if (setup.depthTest) {
+            const bool pass = kLessEqual ? depth <= depthRow[x] : Compare(setup.depthFunc, depth, depthRow[x]);
+            if (!pass) continue;
+          }
+        }
+        const float w = t.perspective ? 1.0f / (wRow + t.w.dx * fx) : 1.0f;
+        const Rgba diffuse = t.flatColor ? t.constant : diffuseRow.At(fx, w);
+        Rgba specular{};
+        if constexpr (kStage == kStageGeneral) {
+          if (setup.specular) specular = specularRow.At(fx, w);
+        }
+        ShadePixel<kWords, kStage, kBlend>(setup, target, depthRow, x, depth, diffuse, specular,
+                                           (uRow + t.u.dx * fx) * w, (vRow + t.v.dx * fx) * w);
       }
-      const float w = t.perspective ? 1.0f / (wRow + t.w.dx * fx) : 1.0f;
-      Rgba diffuse = t.constant;
-      if (!t.flatColor) {
-        diffuse = {ToChannel((rRow + t.r.dx * fx) * w), ToChannel((gRow + t.g.dx * fx) * w),
-                   ToChannel((bRow + t.b.dx * fx) * w), ToChannel((aRow + t.a.dx * fx) * w)};
-      }
-      ShadePixel<kWords, kStage, kBlend>(setup, target, depthRow, x, depth, diffuse, (uRow + t.u.dx * fx) * w,
-                 (vRow + t.v.dx * fx) * w);
+    };
+    if (setup.depthTest && setup.depthFunc == D3DCMP_LESSEQUAL) {
+      run(std::true_type{});
+    } else {
+      run(std::false_type{});
     }
   }
 }
@@ -565,14 +630,28 @@ void DispatchSpans(const PixelSetup& setup, const Spans& spans) {
 
 }  // namespace
 
+namespace {
+
+// std::llround for |value| < 2^31, inline: the truncation and the fraction value - truncation are
+// exact in float (below 2^24 the truncation is representable; from 2^24 on every float is whole).
+inline std::int64_t RoundHalfAway(float value) {
+  std::int64_t whole = static_cast<std::int64_t>(value);
+  const float fraction = value - static_cast<float>(whole);
+  if (fraction >= 0.5f) ++whole;
+  if (fraction <= -0.5f) --whole;
+  return whole;
+}
+
+}  // namespace
+
 void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
                   const ScreenVertex& v2) {
   const ScreenVertex* v[3] = {&v0, &v1, &v2};
   std::int64_t sx[3], sy[3];
   for (int i = 0; i < 3; ++i) {
     if (!(std::fabs(v[i]->x) < 1.0e6f && std::fabs(v[i]->y) < 1.0e6f)) return;
-    sx[i] = std::llround(v[i]->x * kSubScale);
-    sy[i] = std::llround(v[i]->y * kSubScale);
+    sx[i] = RoundHalfAway(v[i]->x * kSubScale);
+    sy[i] = RoundHalfAway(v[i]->y * kSubScale);
   }
   std::int64_t area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
   if (area == 0) return;
@@ -602,29 +681,40 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
     py[i] = static_cast<float>(sy[i]) / kSubScale;
   }
   const bool perspective = !(v[0]->rhw == v[1]->rhw && v[1]->rhw == v[2]->rhw);
-  auto plane = [&](auto member) {
-    float q[3];
-    for (int i = 0; i < 3; ++i) q[i] = v[i]->*member * (perspective ? v[i]->rhw : 1.0f);
-    return MakePlane(px, py, q);
-  };
-  const Plane zPlane = [&] {
-    const float q[3] = {v[0]->z, v[1]->z, v[2]->z};
-    return MakePlane(px, py, q);
-  }();
-  const Plane wPlane = [&] {
-    const float q[3] = {v[0]->rhw, v[1]->rhw, v[2]->rhw};
-    return MakePlane(px, py, q);
-  }();
-  const Plane rPlane = plane(&ScreenVertex::r), gPlane = plane(&ScreenVertex::g),
-              bPlane = plane(&ScreenVertex::b), aPlane = plane(&ScreenVertex::a);
-  const Plane uPlane = plane(&ScreenVertex::u), vPlane = plane(&ScreenVertex::v);
   const bool flatColor = v[0]->r == v[1]->r && v[1]->r == v[2]->r && v[0]->g == v[1]->g &&
                          v[1]->g == v[2]->g && v[0]->b == v[1]->b && v[1]->b == v[2]->b &&
                          v[0]->a == v[1]->a && v[1]->a == v[2]->a;
   const Rgba constant{ToChannel(v[0]->r), ToChannel(v[0]->g), ToChannel(v[0]->b), ToChannel(v[0]->a)};
+  // Only the planes the pixel loops read are set up (each costs two divisions).
+  const auto plane = [&](float ScreenVertex::*member, bool byRhw) {
+    float q[3];
+    for (int i = 0; i < 3; ++i) q[i] = v[i]->*member * (byRhw ? v[i]->rhw : 1.0f);
+    return MakePlane(px, py, q);
+  };
+  const bool needDepth = setup.depthTest || setup.depthWrite;
+  Plane zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane;
+  if (needDepth && !setup.wBuffer) zPlane = plane(&ScreenVertex::z, false);
+  if (perspective || (needDepth && setup.wBuffer)) wPlane = plane(&ScreenVertex::rhw, false);
+  if (!flatColor) {
+    rPlane = plane(&ScreenVertex::r, perspective);
+    gPlane = plane(&ScreenVertex::g, perspective);
+    bPlane = plane(&ScreenVertex::b, perspective);
+    aPlane = plane(&ScreenVertex::a, perspective);
+  }
+  if (setup.texels) {
+    uPlane = plane(&ScreenVertex::u, perspective);
+    vPlane = plane(&ScreenVertex::v, perspective);
+  }
+  Plane srPlane, sgPlane, sbPlane;
+  if (setup.specular) {
+    srPlane = plane(&ScreenVertex::sr, perspective);
+    sgPlane = plane(&ScreenVertex::sg, perspective);
+    sbPlane = plane(&ScreenVertex::sb, perspective);
+  }
 
   const Spans spans{minX, maxX, minY, maxY, edges, perspective, flatColor, constant,
-                    zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane};
+                    zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane,
+                    srPlane, sgPlane, sbPlane};
   DispatchSpans(setup, spans);
 }
 
@@ -654,15 +744,17 @@ void LinePixel(const PixelSetup& setup, const ScreenVertex& a, const ScreenVerte
   const auto mix = [&](float p, float q) { return (p * ra + q * rb) * w; };
   const Rgba diffuse{ToChannel(mix(a.r, b.r)), ToChannel(mix(a.g, b.g)), ToChannel(mix(a.b, b.b)),
                      ToChannel(mix(a.a, b.a))};
+  const Rgba specular{ToChannel(mix(a.sr, b.sr)), ToChannel(mix(a.sg, b.sg)),
+                      ToChannel(mix(a.sb, b.sb)), 0};
   ColorSurface& surface = *setup.target;
   const TargetRow<false> target{surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch,
                                 surface.format};
   if (setup.blend) {
     ShadePixel<false, kStageGeneral, kBlendGeneral>(setup, target, depthRow, x, depth, diffuse,
-                                                    mix(a.u, b.u), mix(a.v, b.v));
+                                                    specular, mix(a.u, b.u), mix(a.v, b.v));
   } else {
     ShadePixel<false, kStageGeneral, kBlendNone>(setup, target, depthRow, x, depth, diffuse,
-                                                 mix(a.u, b.u), mix(a.v, b.v));
+                                                 specular, mix(a.u, b.u), mix(a.v, b.v));
   }
 }
 

@@ -27,14 +27,15 @@
 
 namespace d3d8::ref {
 
-// Plain data, left uninitialised by default: the pipeline keeps arrays of these as scratch space
-// and sets every field it uses.
+// Plain data; all but the specular colour is left uninitialised by default: the pipeline keeps
+// arrays of these as scratch space and sets every field it uses.
 struct ScreenVertex {
   float x, y;  // pixels
   float z;     // depth, 0 near .. 1 far
   float rhw;   // 1/w
   float r, g, b, a;  // diffuse, 0..255
   float u, v;  // stage-0 texture coordinates
+  float sr = 0, sg = 0, sb = 0;  // specular, 0..255; read only with PixelSetup::specular
 };
 
 // Everything the pixel stage needs, resolved once per draw.
@@ -55,6 +56,9 @@ struct PixelSetup {
   DWORD srcBlend = D3DBLEND_ONE;
   DWORD destBlend = D3DBLEND_ZERO;
   StageSetup stage;
+  // D3DRS_SPECULARENABLE: the interpolated specular colour is added after the texture stage,
+  // saturating, before the alpha test and blending.
+  bool specular = false;
   const std::uint32_t* texels = nullptr;  // null: no texture at stage 0
   int texWidth = 0;                       // texels
   int texHeight = 0;

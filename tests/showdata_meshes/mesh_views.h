@@ -5,6 +5,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -92,8 +94,17 @@ class Viewer {
       } else {
         m.DisableTexture();
       }
-      Place(m);
-      m.Draw(device_);
+      const auto moved = copiesAt.find(i);
+      if (moved == copiesAt.end()) {
+        Place(m);
+        m.Draw(device_);
+        continue;
+      }
+      for (const D3DXVECTOR3& at : moved->second) {
+        Place(m);
+        m.Translate(at.x, at.y, at.z);
+        m.Draw(device_);
+      }
     }
     device_->EndScene();
     return Present();
@@ -108,14 +119,7 @@ class Viewer {
     device_->BeginScene();
     for (int i : meshes) {
       MeshObject& m = *objects_[size_t(i)];
-      const DWORD c = IdColour(i);
-      for (DWORD k = 0; k < m.materialCount; ++k) {
-        m.materials[k] = D3DMATERIAL8{};
-        m.materials[k].Emissive = {float((c >> 16) & 255) / 255.0f, float((c >> 8) & 255) / 255.0f,
-                                   float(c & 255) / 255.0f, 1};
-        m.materials[k].Diffuse.a = 1;
-      }
-      m.DisableTexture();
+      Paint(m, i);
       Place(m);
       m.Draw(device_);
     }
@@ -123,10 +127,67 @@ class Viewer {
     return Present();
   }
 
+  // One mesh drawn `copies` times, each placed by place(mesh, copy) instead of the set turn;
+  // lit by a white light at the eye (Lit) or flat in its identity colour (Ids).
+  using Placement = std::function<void(MeshObject&, int)>;
+  platform::FrameImage LitPlaced(int mesh, const Camera& camera, const Placement& place, int copies = 1) {
+    Setup(camera);
+    D3DLIGHT8 l = {};
+    l.Type = D3DLIGHT_POINT;
+    l.Diffuse = l.Specular = {1, 1, 1, 1};
+    l.Position = camera.eye + D3DXVECTOR3(3, 3, 0);
+    l.Range = 100;
+    l.Attenuation0 = 1.0f;
+    device_->SetLight(0, &l);
+    device_->LightEnable(0, TRUE);
+    device_->SetRenderState(D3DRS_AMBIENT, 0);
+    MeshObject& m = *objects_[size_t(mesh)];
+    m.RestoreMaterials();
+    m.SetTexture(checker_);
+    m.EnableTexture();
+    device_->BeginScene();
+    for (int k = 0; k < copies; ++k) {
+      place(m, k);
+      m.Draw(device_);
+    }
+    device_->EndScene();
+    return Present();
+  }
+  platform::FrameImage IdsPlaced(int mesh, const Camera& camera, const Placement& place, int copies = 1) {
+    const bool turn = setTurn;
+    setTurn = false;
+    Setup(camera);
+    device_->LightEnable(0, FALSE);
+    device_->SetRenderState(D3DRS_AMBIENT, 0);
+    MeshObject& m = *objects_[size_t(mesh)];
+    Paint(m, mesh);
+    device_->BeginScene();
+    for (int k = 0; k < copies; ++k) {
+      place(m, k);
+      m.Draw(device_);
+    }
+    device_->EndScene();
+    setTurn = turn;
+    return Present();
+  }
+
+  // Meshes drawn in several copies, each moved by an offset after the set turn.
+  std::map<int, std::vector<D3DXVECTOR3>> copiesAt;
+
   // Meshes drawn without the set turn (the scenes that place them themselves) pass false.
   bool setTurn = true;
 
  private:
+  static void Paint(MeshObject& m, int i) {
+    const DWORD c = IdColour(i);
+    for (DWORD k = 0; k < m.materialCount; ++k) {
+      m.materials[k] = D3DMATERIAL8{};
+      m.materials[k].Emissive = {float((c >> 16) & 255) / 255.0f, float((c >> 8) & 255) / 255.0f,
+                                 float(c & 255) / 255.0f, 1};
+      m.materials[k].Diffuse.a = 1;
+    }
+    m.DisableTexture();
+  }
   void Setup(const Camera& camera) {
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
     D3DXMATRIX projection, view;

@@ -175,8 +175,10 @@ TEST(OpeningSet, EveryViewAlongThePathIsClosedAndTheOrbitSeesTheCore) {
 TEST(HallSet, EveryCameraPhaseSeesTheClosedHallAndItsCentre) {
   const auto meshes = showdata::MakeMeshes();
   std::vector<showdata::DataEntry> set(meshes.begin() + 17, meshes.begin() + 20);
-  set.push_back(meshes[10]);  // a jellyfish, drawn in the set's turn at the origin
+  set.push_back(meshes[10]);  // jellyfish, rising and spreading
+  set.push_back(meshes[4]);   // the glowing crystal on the centre
   meshviews::Viewer viewer(set);
+  viewer.copiesAt[3] = {{0, 3, 0}, {-1.5f, 6.5f, 2.2f}, {2.5f, 8.5f, -1.0f}, {-2.8f, 10, -2.6f}, {1.2f, 5.5f, 1.5f}};
   struct View {
     int phase;
     float spinX, orbitX, orbitZ;
@@ -188,7 +190,7 @@ TEST(HallSet, EveryCameraPhaseSeesTheClosedHallAndItsCentre) {
     const std::string name = "hall_" + std::to_string(v.phase) + "_" + std::to_string(int(v.spinX * 10));
     EXPECT_GE(meshviews::Coverage(ids), 0.999) << name;
     EXPECT_GT(meshviews::Share(ids, 1), 0.01) << name;
-    meshviews::Keep(viewer.Lit({0, 1, 2, 3}, camera, {0, 2, 0}, 13), name);
+    meshviews::Keep(viewer.Lit({0, 1, 2, 3, 4}, camera, {0, 2, 0}, 13), name);
   }
 }
 

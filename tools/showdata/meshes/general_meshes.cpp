@@ -55,7 +55,8 @@ Geometry Taso() {
 }
 
 // The glowing crystal of the hall: a tall six-sided crystal with four smaller ones round it,
-// standing on the centre column (modelled upright in the hall).
+// floating above the basin of the centre column (modelled upright in the hall), so that it sinks
+// into the column when the scene lowers it.
 Geometry Bling() {
   Geometry g;
   const int m = g.AddMaterial(Mat({1, 1, 1}, {1, 1, 1}, 30, {0.6f, 0.6f, 0.7f}, "valo.tga"));
@@ -73,8 +74,8 @@ Geometry Bling() {
     });
     g.Append(c);
   };
-  crystal({0, 1.4f, 0}, 0.75f, 4.4f, 0, 0);
-  for (int k = 0; k < 4; ++k) crystal({0, 1.6f, 0}, 0.38f, 2.2f, 0.55f, float(k) * kPi / 2 + 0.4f);
+  crystal({0, 0.9f, 0}, 0.8f, 4.8f, 0, 0);
+  for (int k = 0; k < 4; ++k) crystal({0, 1.2f, 0}, 0.4f, 2.4f, 0.55f, float(k) * kPi / 2 + 0.4f);
   ToSetFrame(g);
   return g;
 }
@@ -87,11 +88,12 @@ Geometry Knotti() {
   const int steps = 140;
   for (int i = 0; i < steps; ++i) {
     const float t = float(i) / float(steps) * 2 * kPi;
-    const float r = 1.15f + 0.5f * std::cos(3 * t);
-    path.push_back({r * std::cos(2 * t), 0.5f * std::sin(3 * t), r * std::sin(2 * t)});
+    // Small enough that, 4 units in front of the eye and left of centre, no turn takes it out of the picture.
+    const float r = 0.64f + 0.28f * std::cos(3 * t);
+    path.push_back({r * std::cos(2 * t), 0.28f * std::sin(3 * t), r * std::sin(2 * t)});
   }
   for (Vec3& p : path) p = Vec3{p.x, p.z, p.y};  // lie in the xy plane, facing the viewer
-  AddTube(g, m, path, 0.3f, 10, true);
+  AddTube(g, m, path, 0.17f, 10, true);
   return g;
 }
 
@@ -141,16 +143,16 @@ Geometry Tapitus() {
     const float a = s * 2 * kPi;
     const float k = std::fmod(s * float(points) * 2, 2.0f);
     const float blend = k < 1 ? k : 2 - k;  // 0 at a tip, 1 at a notch
-    return std::array<float, 2>{(0.85f - 0.45f * blend) * std::cos(a), (0.85f - 0.45f * blend) * std::sin(a)};
+    return std::array<float, 2>{(0.68f - 0.36f * blend) * std::cos(a), (0.68f - 0.36f * blend) * std::sin(a)};
   };
   AddSurface(g, m, points * 2, layers, true, false, [&](float s, float t) {
     const auto p = star(s);
     const float twist = (t - 0.5f) * 1.2f;
     const float x = p[0] * std::cos(twist) - p[1] * std::sin(twist), y = p[0] * std::sin(twist) + p[1] * std::cos(twist);
-    return Vec3{x, y, (t - 0.5f) * 1.3f};
+    return Vec3{x, y, (t - 0.5f) * 1.0f};
   }, false, false);
-  for (float z : {-0.65f, 0.65f}) {  // star caps
-    const float twist = z / 1.3f * 1.2f;
+  for (float z : {-0.5f, 0.5f}) {  // star caps
+    const float twist = z * 1.2f;
     std::vector<Vec3> ring;
     for (int i = 0; i < points * 2; ++i) {
       const auto p = star(float(i) / float(points * 2));

@@ -88,13 +88,13 @@ Geometry Ceiling() {
 
 Geometry Beanbag(Vec3 at, float size, float turn) {
   Builder b;
-  const int fabric = b.Add(Mat({0.9f, 0.9f, 0.95f}, {0.15f, 0.15f, 0.2f}, 6, {0.1f, 0.08f, 0.12f}, "beanibag.bmp"));
+  const int fabric = b.Add(Mat({0.9f, 0.9f, 0.95f}, {0.05f, 0.05f, 0.08f}, 4, {0.1f, 0.08f, 0.12f}, "beanibag.bmp"));
   AddSurface(b.g, fabric, 22, 10, true, false, [&](float s, float t) {
     const float a = s * 2 * kPi;
     // Radius from the profile, with a sag where someone sat and a soft fold.
     const float r = size * (std::sin(t * kPi * 0.92f + 0.25f) * 1.0f + 0.05f) * (1 + 0.07f * std::cos(3 * a));
     const float sag = 0.35f * std::exp(-((t - 0.8f) * (t - 0.8f)) * 30) * (1 + std::cos(a));
-    const float y = size * 1.25f * (1 - std::cos(t * kPi)) * 0.5f - sag * size * 0.6f;
+    const float y = size * 1.7f * (1 - std::cos(t * kPi)) * 0.5f - sag * size * 0.6f;
     return Vec3{r * std::cos(a), y, r * std::sin(a) * 0.9f};
   }, true, true);
   b.g.Transform([&](Vec3 p) { return TurnY(p, turn); }, at);
@@ -421,7 +421,7 @@ Geometry Fan() {  // blades about the vertical axis through the room's centre
     blade.AddMaterial(Material{});
     AddBox(blade, wood, {1.1f, -0.06f, -0.75f}, {7.2f, 0.06f, 0.75f}, 0.2f);
     AddBox(blade, wood, {0.6f, -0.15f, -0.15f}, {1.3f, 0.05f, 0.15f}, 0.5f);  // bracket
-    const float pitch = 0.12f, a = float(k) * 2 * kPi / 5;
+    const float pitch = 0.35f, a = float(k) * 2 * kPi / 5;
     blade.Transform([&](Vec3 p) {
       const Vec3 q{p.x, p.y * std::cos(pitch) - p.z * std::sin(pitch), p.y * std::sin(pitch) + p.z * std::cos(pitch)};
       return TurnY(q, a);

@@ -246,25 +246,18 @@ Geometry HallCentre() {
   Geometry g;
   const int metal = g.AddMaterial(Mat({0.8f, 0.85f, 1.0f}, {1, 0.9f, 0.7f}, 40, {0.1f, 0.1f, 0.2f}, "metal.tga"));
   const int basin = g.AddMaterial(Mat({0.3f, 0.7f, 1.0f}, {1, 1, 1}, 50, {0.25f, 0.5f, 0.8f}, "metal.tga"));
+  // Low enough that the low close camera (eye 2.2 above the floor, 5 from the axis) sees over it.
   AddLathe(g, metal, {0, kHallFloorY, 0},
-           {{3.8f, 0},
-            {3.8f, 0.5f},
-            {3.2f, 0.8f},
-            {2.4f, 1.4f},
-            {2.1f, 3.5f},
-            {2.3f, 5.2f},
-            {2.9f, 5.8f},
-            {3.1f, 6.2f},
-            {3.0f, 6.5f},
-            {2.6f, 6.6f}},
+           {{3.8f, 0}, {3.8f, 0.4f}, {3.2f, 0.7f}, {2.5f, 1.2f}, {2.3f, 2.4f}, {2.7f, 3.0f}, {3.0f, 3.3f}, {3.0f, 3.6f},
+            {2.6f, 3.7f}},
            24, true);
-  AddLathe(g, basin, {0, kHallFloorY, 0}, {{2.6f, 6.6f}, {1.8f, 6.2f}, {0.9f, 5.95f}, {0, 5.9f}}, 24, true);
+  AddLathe(g, basin, {0, kHallFloorY, 0}, {{2.6f, 3.7f}, {1.8f, 3.35f}, {0.9f, 3.15f}, {0, 3.1f}}, 24, true);
   // Eight ribs up the column.
   for (int k = 0; k < 8; ++k) {
     const float a = float(k) * kPi / 4;
     Geometry rib;
     rib.AddMaterial(Material{});
-    AddBox(rib, 0, {1.9f, kHallFloorY + 0.5f, -0.18f}, {2.75f, kHallFloorY + 5.6f, 0.18f}, 0.3f);
+    AddBox(rib, 0, {1.9f, kHallFloorY + 0.5f, -0.18f}, {2.6f, kHallFloorY + 2.9f, 0.18f}, 0.3f);
     rib.Transform([&](Vec3 p) { return TurnY(p, a); }, {0, 0, 0});
     g.Append(rib);
   }

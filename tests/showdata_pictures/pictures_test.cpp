@@ -79,7 +79,7 @@ bool PowerOfTwo(int v) { return v > 0 && (v & (v - 1)) == 0; }
 const int kOverlays[] = {6, 9, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 35, 36, 37, 38, 39, 40, 41, 42,
                          43, 44, 45, 46, 47, 48, 49, 50, 51, 52};
 
-TEST(ShowPictures, EveryCatalogueTextureInOrderInTheFormatItsNameSays) {
+void CheckEveryCatalogueTextureInOrderInTheFormatItsNameSays() {
   const auto& textures = Textures();
   ASSERT_EQ(textures.size(), static_cast<size_t>(g_textureCount));
   size_t total = 0;
@@ -105,7 +105,7 @@ TEST(ShowPictures, EveryCatalogueTextureInOrderInTheFormatItsNameSays) {
   EXPECT_LT(total, 10u * 1024 * 1024);
 }
 
-TEST(ShowPictures, SizesFollowTheQuadsTheScenesDrawThemOn) {
+void CheckSizesFollowTheQuadsTheScenesDrawThemOn() {
   const std::map<int, std::pair<int, int>> sizes = {
       {0, {512, 256}},   {2, {512, 512}},   {3, {512, 256}},  {32, {128, 256}}, {33, {512, 32}},
       {34, {128, 32}},   {35, {512, 256}},  {36, {128, 256}}, {37, {512, 32}},  {38, {128, 32}},
@@ -122,7 +122,7 @@ TEST(ShowPictures, SizesFollowTheQuadsTheScenesDrawThemOn) {
   }
 }
 
-TEST(ShowPictures, OverlaysAreTransparentAroundVisibleLettering) {
+void CheckOverlaysAreTransparentAroundVisibleLettering() {
   for (int index : kOverlays) {
     if (index == 6) continue;  // the dot, below
     const d3dx::DecodedImage& im = Decoded().at(index);
@@ -142,7 +142,7 @@ TEST(ShowPictures, OverlaysAreTransparentAroundVisibleLettering) {
   }
 }
 
-TEST(ShowPictures, BarsDotsAndGlows) {
+void CheckBarsDotsAndGlows() {
   // The bars and fades: one dark, opaque colour everywhere.
   const d3dx::DecodedImage& bars = Decoded().at(1);
   for (std::uint32_t p : bars.argb) {
@@ -171,7 +171,7 @@ TEST(ShowPictures, BarsDotsAndGlows) {
   }
 }
 
-TEST(ShowPictures, FourPiecePicturesJoinWithoutSeams) {
+void CheckFourPiecePicturesJoinWithoutSeams() {
   // Pieces 0 | 1 over 2 | 3, cut from one 640 x 288 picture: across each cut the colour steps no
   // more than between neighbouring columns or rows inside the pieces.
   for (int first : {3, 35, 39}) {
@@ -185,7 +185,7 @@ TEST(ShowPictures, FourPiecePicturesJoinWithoutSeams) {
   }
 }
 
-TEST(ShowPictures, MaterialsTileWithoutSeams) {
+void CheckMaterialsTileWithoutSeams() {
   for (int index : {5, 7, 11, 12, 13, 14, 15, 16, 17, 53, 54, 55, 56, 57, 58, 59, 60}) {
     const d3dx::DecodedImage& im = Decoded().at(index);
     const double columns = InteriorColumnStep(im), rows = InteriorRowStep(im);
@@ -194,6 +194,25 @@ TEST(ShowPictures, MaterialsTileWithoutSeams) {
     // Not a flat colour either.
     EXPECT_GT(columns + rows, 1.0) << g_textureEntries[index];
   }
+}
+
+// The checks of the generated set run in a few groups: each test program makes the set once.
+TEST(ShowPictures, CatalogueFormatsAndSizesTheSameOnEveryRun) {
+  CheckEveryCatalogueTextureInOrderInTheFormatItsNameSays();
+  CheckSizesFollowTheQuadsTheScenesDrawThemOn();
+  const std::vector<DataEntry> again = showdata::MakeTextures();
+  ASSERT_EQ(again.size(), Textures().size());
+  for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].bytes, Textures()[i].bytes) << again[i].name;
+}
+
+TEST(ShowPictures, AlphaAndLightWhereTheScenesBlend) {
+  CheckOverlaysAreTransparentAroundVisibleLettering();
+  CheckBarsDotsAndGlows();
+}
+
+TEST(ShowPictures, PiecesAndMaterialsJoinWithoutSeams) {
+  CheckFourPiecePicturesJoinWithoutSeams();
+  CheckMaterialsTileWithoutSeams();
 }
 
 TEST(ShowPictures, EveryPictureLoadsAsATextureOnTheSoftwareDevice) {
@@ -278,12 +297,6 @@ TEST(ShowPictures, ScrollerTextFitsTheStripWithEmptyEnds) {
   }
   EXPECT_GE(tallest, 20);
   EXPECT_EQ(text.bytes, showdata::MakeScrollerText().bytes);
-}
-
-TEST(ShowPictures, SameBytesOnEveryRun) {
-  const std::vector<DataEntry> again = showdata::MakeTextures();
-  ASSERT_EQ(again.size(), Textures().size());
-  for (size_t i = 0; i < again.size(); ++i) EXPECT_EQ(again[i].bytes, Textures()[i].bytes) << again[i].name;
 }
 
 }  // namespace

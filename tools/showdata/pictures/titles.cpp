@@ -257,7 +257,7 @@ Canvas NamePlate(int width, int height, int member) {
 Canvas RoleCaption(int role) {
   static const char* const kRoles[3] = {"code", "music", "3d"};
   Canvas c(256, 64);
-  const TextMask word = RenderText(Font::ExtraLight, 40, kRoles[role]);
+  const TextMask word = RenderText(Font::Sans, 36, kRoles[role]);
   const int x = 240 - word.width;
   DrawLettering(c, word, x, (64 - word.height) / 2, AmberStyle(4));
   AccentRule(c, 16, x - 14, 34);
@@ -324,7 +324,7 @@ Canvas ClosingWord(int which, int width, int height) {
 
 Canvas EscapeNote() {
   Canvas c(512, 64);
-  CentredText(c, Font::ExtraLight, "good night   \xC2\xB7   press esc to leave", 256, 32, 460, 30, IceStyle(5));
+  CentredText(c, Font::Sans, "good night   \xC2\xB7   press esc to leave", 256, 32, 470, 32, IceStyle(5));
   return c;
 }
 

@@ -125,6 +125,16 @@ void CheckLevels(const Piece& piece) {
     EXPECT_LT(std::abs(dcR / n), 0.002) << map[i].name;
     // Every section is heard: RMS above -30 dBFS.
     EXPECT_GT(Energy(pcm, from, to) / (2 * n), std::pow(10.0, -3.0)) << map[i].name;
+    // No click where the section hands over: in the last 5 ms before the next section the
+    // highest frequencies (second difference) carry no more energy than in the 100 ms before.
+    const std::size_t edge = kRate / 200, ref = kRate / 10;
+    double edgeHf = 0, refHf = 0;
+    for (std::size_t f = to - edge - ref; f < to; ++f) {
+      const double d2 = pcm[2 * f] - 2 * pcm[2 * f - 2] + pcm[2 * f - 4] + pcm[2 * f + 1] -
+                        2 * pcm[2 * f - 1] + pcm[2 * f - 3];
+      (f + edge >= to ? edgeHf : refHf) += d2 * d2;
+    }
+    EXPECT_LT((edgeHf / edge) / (refHf / ref), 3.0) << map[i].name;
   }
   // The reverb tail dies away before the file ends: the last 100 ms lie below -60 dBFS.
   const std::size_t total = st::TotalFrames();

@@ -5,7 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cassert>
 #include <cmath>
+#include <cstring>
+#include <string>
 
 #include "tools/showdata/soundtrack/synth.h"
 
@@ -167,6 +170,9 @@ void Stab(Mix& mix, double time, const Chord& chord, float gain, float delay) {
 // '-' soft closed, 'o' open. '.' rest. Steps beyond the section's end are skipped.
 void Drums(Mix& mix, const Sec& s, int fromBar, int toBar, const char* kick, const char* snare,
            const char* hats, float level) {
+  assert(!kick || std::strlen(kick) == 16);
+  assert(!snare || std::strlen(snare) == 16);
+  assert(!hats || std::strlen(hats) == 16);
   for (int bar = fromBar; bar < toBar; ++bar) {
     for (int step = 0; step < 16; ++step) {
       if (!s.Inside(bar, step)) return;

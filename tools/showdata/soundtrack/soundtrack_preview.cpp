@@ -1,8 +1,11 @@
 // soundtrack_preview [wav path] [--mp3 path]: renders the whole piece, writes it as 16-bit WAV
 // (default /tmp/vornhold_soundtrack.wav), optionally also the MP3, and prints its length and,
 // per section, the levels that tell whether the mix is sound: peak and RMS in dBFS, DC offset,
-// the share of low / mid / high energy, and the largest jump between neighbouring samples at the
-// section's start next to the section's typical one (a click shows as a jump far above it).
+// the share of low / mid / high energy (below 200 Hz, to 2 kHz, above), and a click gauge at the
+// section's end: the energy of the second difference (which stresses the highest frequencies)
+// in the last 5 ms before the next section, over its mean in the 100 ms before that. A note cut
+// off there would give a broadband step and a ratio far above 1; the next section's first hit
+// starts exactly at the join, so it is not counted.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -54,7 +57,8 @@ bool WriteWav(const std::string& path, const std::vector<float>& pcm) {
 
 void Report(const char* name, const std::vector<float>& pcm, std::size_t from, std::size_t to) {
   double peak = 0, sum = 0, dcL = 0, dcR = 0, low = 0, mid = 0, high = 0;
-  double lowState = 0, midState = 0, typicalJump = 0, joinJump = 0;
+  double lowState = 0, midState = 0, edgeHf = 0, refHf = 0;
+  const std::size_t edge = kRate / 200, ref = kRate / 10;
   const double aLow = 1.0 - std::exp(-2.0 * 3.14159265 * 200.0 / kRate);
   const double aMid = 1.0 - std::exp(-2.0 * 3.14159265 * 2000.0 / kRate);
   for (std::size_t f = from; f < to; ++f) {
@@ -69,18 +73,19 @@ void Report(const char* name, const std::vector<float>& pcm, std::size_t from, s
     low += lowState * lowState;
     mid += (midState - lowState) * (midState - lowState);
     high += (m - midState) * (m - midState);
-    if (f > 0) {
-      const double jump = std::abs(l - pcm[(f - 1) * 2]) + std::abs(r - pcm[(f - 1) * 2 + 1]);
-      typicalJump += jump;
-      if (f < from + kRate / 100) joinJump = std::max(joinJump, jump);
+    if (f >= 2 && f + edge + ref >= to) {
+      const double d2 = m - (pcm[(f - 1) * 2] + pcm[(f - 1) * 2 + 1]) +
+                        0.5 * (pcm[(f - 2) * 2] + pcm[(f - 2) * 2 + 1]);
+      (f + edge >= to ? edgeHf : refHf) += d2 * d2;
     }
   }
   const double n = static_cast<double>(to - from);
   const double bands = std::max(low + mid + high, 1e-12);
   std::printf("%-12s %7.2f s  peak %6.1f dBFS  rms %6.1f dBFS  dc %+.5f %+.5f  low/mid/high %2.0f/%2.0f/%2.0f %%"
-              "  join jump %.3f (typical %.3f)\n",
+              "  click gauge %.2f\n",
               name, n / kRate, Db(peak), Db(std::sqrt(sum / (2 * n))), dcL / n, dcR / n,
-              100 * low / bands, 100 * mid / bands, 100 * high / bands, joinJump, typicalJump / n);
+              100 * low / bands, 100 * mid / bands, 100 * high / bands,
+              (edgeHf / edge) / std::max(refHf / ref, 1e-20));
 }
 
 }  // namespace

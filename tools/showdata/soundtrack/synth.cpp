@@ -557,7 +557,9 @@ void Riser(Mix& mix, double time, double length, float gain) {
       const double u = static_cast<double>(i) / static_cast<double>(total);
       if ((i & 15) == 0) filter.Set(300.0 * std::pow(30.0, u), 0.6);
       filter.Run(noise.Next());
-      side[s][i] = static_cast<float>(filter.band * u * u);
+      // Loudest just before the end, then a quick taper: the hit that follows covers the rest.
+      const double taper = std::min(1.0, (1.0 - u) / 0.04);
+      side[s][i] = static_cast<float>(filter.band * u * u * taper);
     }
   }
   mix.PlaceStereo(start, side[0], side[1], gain, {0.4f, 0.1f});

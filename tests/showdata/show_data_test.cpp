@@ -17,6 +17,7 @@
 #include "platform/bass/bass.h"
 #include "platform/bass/bass_host.h"
 #include "platform/d3dx8/d3dx8.h"
+#include "platform/d3dx8/image_decode.h"
 #include "support/headless_device.h"
 
 namespace {
@@ -58,12 +59,19 @@ TEST_F(ShowData, EveryTextureExtractsAndDecodesAtPowerOfTwoSizes) {
     ASSERT_EQ(e.ok, 1) << name;
     IDirect3DTexture8* texture = nullptr;
     ASSERT_EQ(D3DXCreateTextureFromFileInMemory(screen.get(), e.data, e.size, &texture), D3D_OK) << name;
-    D3DSURFACE_DESC desc;
-    texture->GetLevelDesc(0, &desc);
-    // The loader scales other sizes up, which blurs: pictures are made at powers of two.
-    EXPECT_EQ(desc.Width & (desc.Width - 1), 0u) << name;
-    EXPECT_EQ(desc.Height & (desc.Height - 1), 0u) << name;
     texture->Release();
+    // The loader scales other sizes up, which blurs: pictures are made at powers of two, and
+    // in the format their name says.
+    d3dx::DecodedImage image;
+    ASSERT_EQ(d3dx::DecodeImage(e.data, e.size, &image), D3D_OK) << name;
+    EXPECT_EQ(image.width & (image.width - 1), 0) << name << " is " << image.width << " wide";
+    EXPECT_EQ(image.height & (image.height - 1), 0) << name << " is " << image.height << " high";
+    const std::string extension = name.substr(name.size() - 4);
+    const d3dx::ImageFileType type = d3dx::DetectImageFileType(e.data, e.size);
+    EXPECT_EQ(type, extension == ".bmp"   ? d3dx::ImageFileType::Bmp
+                    : extension == ".tga" ? d3dx::ImageFileType::Tga
+                                          : d3dx::ImageFileType::Jpeg)
+        << name;
   }
 }
 

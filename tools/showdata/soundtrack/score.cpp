@@ -18,6 +18,12 @@ namespace {
 constexpr std::int64_t kWarmupFrames = 3 * kRate;
 
 // ---- Tempo map ----
+// Every part of the show starts a section, at about 106 beats a minute (the beat stretches a
+// little from section to section so that each start lands on a downbeat). Short sections lead
+// into the next scene's first hit (the tunnel's, the credits'); the tunnel plays one bar per
+// beat cue (a bar of 2252.3 ms); the jellyfish hall changes section with its camera; after the
+// finale's title words the music runs on, and then a calm outro at 88 beats a minute carries
+// the open-ended last scene for another minute.
 
 const std::vector<Section> kTempoMap = {
     {"corridor", 0.0, 32},      {"knot", 18041.0, 32},       {"balls", 36083.0, 16},
@@ -39,7 +45,6 @@ struct Sec {
   int beats;
   double T(double b) const { return t0 + b * beat; }
   double Step(int bar, int step) const { return T(bar * 4 + step * 0.25); }
-  int Bars() const { return (beats + 3) / 4; }
   bool Inside(int bar, int step) const { return bar * 16 + step < beats * 4; }
 };
 

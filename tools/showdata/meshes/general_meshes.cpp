@@ -17,7 +17,7 @@ const float kPi = 3.14159265f;
 Geometry Kama() {
   Geometry g;
   const int m = g.AddMaterial(Mat({0.6f, 0.7f, 1.0f}, {1, 1, 1}, 30, {0.12f, 0.08f, 0.3f}, "flare.bmp"));
-  AddSurface(g, m, 40, 8, true, true, [](float s, float t) {
+  AddSurface(g, m, 40, 8, [](float s, float t) {
     const float a = s * 2 * kPi, b = t * 2 * kPi;
     const float tube = 0.22f + 0.06f * std::sin(5 * a);
     const float r = 0.95f + tube * std::cos(b);
@@ -38,7 +38,7 @@ Geometry Qtio() {
 Geometry Plomppo() {
   Geometry g;
   const int m = g.AddMaterial(Mat({0.55f, 0.35f, 0.9f}, {1, 0.9f, 0.8f}, 40, {0.06f, 0.03f, 0.14f}));
-  AddSurface(g, m, 28, 18, true, false, [](float s, float t) {
+  AddSurface(g, m, 28, 18, [](float s, float t) {
     const float a = s * 2 * kPi, b = (t - 0.5f) * kPi;
     const float r = 2.4f * (1 + 0.14f * std::sin(3 * a) * std::cos(2 * b) + 0.08f * std::sin(5 * b + a));
     return Vec3{r * std::cos(b) * std::cos(a), r * std::sin(b), r * std::cos(b) * std::sin(a)};
@@ -109,7 +109,7 @@ Geometry Ballo() {
 Geometry Bollo() {
   Geometry g;
   const int m = g.AddMaterial(Mat({0.9f, 0.8f, 1.0f}, {1, 1, 1}, 30, {0.25f, 0.2f, 0.35f}, "texture01.tga"));
-  AddSurface(g, m, 24, 16, true, false, [](float s, float t) {
+  AddSurface(g, m, 24, 16, [](float s, float t) {
     const float a = s * 2 * kPi, b = (t - 0.5f) * kPi;
     const Vec3 d{std::cos(b) * std::cos(a), std::sin(b), std::cos(b) * std::sin(a)};
     const float lobes = d.x * d.x * d.x * d.x + d.y * d.y * d.y * d.y + d.z * d.z * d.z * d.z;
@@ -145,7 +145,7 @@ Geometry Tapitus() {
     const float blend = k < 1 ? k : 2 - k;  // 0 at a tip, 1 at a notch
     return std::array<float, 2>{(0.68f - 0.36f * blend) * std::cos(a), (0.68f - 0.36f * blend) * std::sin(a)};
   };
-  AddSurface(g, m, points * 2, layers, true, false, [&](float s, float t) {
+  AddSurface(g, m, points * 2, layers, [&](float s, float t) {
     const auto p = star(s);
     const float twist = (t - 0.5f) * 1.2f;
     const float x = p[0] * std::cos(twist) - p[1] * std::sin(twist), y = p[0] * std::sin(twist) + p[1] * std::cos(twist);

@@ -28,8 +28,12 @@ std::uint32_t Geometry::AddVertex(const Vertex& vertex) {
 
 void Geometry::AddTriangle(std::uint32_t a, std::uint32_t b, std::uint32_t c, int material) {
   const Vec3 pa = vertices_[a].position, pb = vertices_[b].position, pc = vertices_[c].position;
+  // Slivers and collapsed corners (poles, zero-width cells) are left out: the file's four decimals
+  // would merge their corners or turn them over.
+  const float shortest = 1e-6f;
+  if (Dot(pb - pa, pb - pa) < shortest || Dot(pc - pb, pc - pb) < shortest || Dot(pa - pc, pa - pc) < shortest) return;
   const Vec3 facing = Cross(pb - pa, pc - pa);
-  if (Dot(facing, facing) < 1e-14f) return;  // degenerate (pole or zero-width cell)
+  if (Dot(facing, facing) < 1e-10f) return;
   const Vec3 normals = vertices_[a].normal + vertices_[b].normal + vertices_[c].normal;
   if (Dot(facing, normals) < 0) std::swap(b, c);
   faces_.push_back({a, b, c});
@@ -107,8 +111,8 @@ void AddBox(Geometry& g, int m, Vec3 lo, Vec3 hi, float uvScale, bool inward, in
   }
 }
 
-void AddSurface(Geometry& g, int m, int nu, int nv, bool wrapU, bool wrapV, const std::function<Vec3(float, float)>& f,
-                bool smooth, bool flipNormals) {
+void AddSurface(Geometry& g, int m, int nu, int nv, const std::function<Vec3(float, float)>& f, bool smooth,
+                bool flipNormals) {
   const float h = 1e-3f;
   auto normalAt = [&](float s, float t) {
     const Vec3 ds = f(s + h, t) - f(s - h, t);
@@ -121,7 +125,6 @@ void AddSurface(Geometry& g, int m, int nu, int nv, bool wrapU, bool wrapV, cons
     return flipNormals ? -n : n;
   };
   if (smooth) {
-    const int cu = wrapU ? nu : nu + 1, cv = wrapV ? nv : nv + 1;
     const std::uint32_t first = std::uint32_t(g.Vertices().size());
     // Seams keep their own vertices so that texture coordinates run 0..1 without a wrap-back.
     for (int j = 0; j <= nv; ++j) {
@@ -130,8 +133,6 @@ void AddSurface(Geometry& g, int m, int nu, int nv, bool wrapU, bool wrapV, cons
         g.AddVertex({f(s, t), normalAt(s, t), s, t});
       }
     }
-    (void)cu;
-    (void)cv;
     for (int j = 0; j < nv; ++j) {
       for (int i = 0; i < nu; ++i) {
         const std::uint32_t a = first + std::uint32_t(j * (nu + 1) + i);
@@ -171,7 +172,7 @@ void AddLathe(Geometry& g, int m, Vec3 base, const std::vector<std::array<float,
     const float x = t * float(n - 1);
     int i = std::min(n - 2, std::max(0, int(std::floor(x))));
     float f = x - float(i);
-    if (x < 0) f = x;  // let the derivative step run a little past the ends
+    // Past either end (the derivative steps) the end edge is carried on.
     const float r = profile[size_t(i)][0] + (profile[size_t(i + 1)][0] - profile[size_t(i)][0]) * f;
     const float y = profile[size_t(i)][1] + (profile[size_t(i + 1)][1] - profile[size_t(i)][1]) * f;
     const float a = s * kTwoPi + angleOffset;
@@ -181,7 +182,6 @@ void AddLathe(Geometry& g, int m, Vec3 base, const std::vector<std::array<float,
     // Per-ring smooth normals averaged from the neighbouring profile edges.
     const std::uint32_t first = std::uint32_t(g.Vertices().size());
     for (int j = 0; j < n; ++j) {
-      Vec3 edge{0, 0, 0};
       auto edgeNormal = [&](int k) {  // outward normal of profile edge k..k+1 in the (r, y) plane
         const float dr = profile[size_t(k + 1)][0] - profile[size_t(k)][0];
         const float dy = profile[size_t(k + 1)][1] - profile[size_t(k)][1];
@@ -199,7 +199,6 @@ void AddLathe(Geometry& g, int m, Vec3 base, const std::vector<std::array<float,
         nr += e[0];
         ny += e[1];
       }
-      (void)edge;
       for (int i = 0; i <= segments; ++i) {
         const float a = float(i) / float(segments) * kTwoPi + angleOffset;
         const Vec3 normal = Normalize({nr * std::cos(a), ny, nr * std::sin(a)});
@@ -217,7 +216,7 @@ void AddLathe(Geometry& g, int m, Vec3 base, const std::vector<std::array<float,
       }
     }
   } else {
-    AddSurface(g, m, segments, n - 1, true, false, at, false, true);
+    AddSurface(g, m, segments, n - 1, at, false, true);
   }
   auto cap = [&](int j, float ny) {
     const float r = profile[size_t(j)][0];
@@ -241,7 +240,7 @@ void AddLathe(Geometry& g, int m, Vec3 base, const std::vector<std::array<float,
 
 void AddSphere(Geometry& g, int m, Vec3 centre, float r, int segments, int rings, bool smooth) {
   AddSurface(
-      g, m, segments, rings, true, false,
+      g, m, segments, rings,
       [&](float s, float t) {
         const float a = s * kTwoPi, b = (t - 0.5f) * 3.14159265f;
         return centre + Vec3{r * std::cos(b) * std::cos(a), r * std::sin(b), r * std::cos(b) * std::sin(a)};

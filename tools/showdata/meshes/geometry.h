@@ -88,10 +88,11 @@ void AddBox(Geometry& g, int m, Vec3 min, Vec3 max, float uvScale = 0.25f, bool 
 // Open ends; flat caps with capBottom / capTop.
 void AddLathe(Geometry& g, int m, Vec3 base, const std::vector<std::array<float, 2>>& profile, int segments,
               bool smooth = true, bool capBottom = false, bool capTop = false, float angleOffset = 0);
-// A parametric surface f(s, t) with s, t in 0..1, nu x nv cells, closed in s when wrapU. Normals are
-// taken from the surface derivatives, turned towards `outside(position, normal)` when given.
-void AddSurface(Geometry& g, int m, int nu, int nv, bool wrapU, bool wrapV, const std::function<Vec3(float, float)>& f,
-                bool smooth = true, bool flipNormals = false);
+// A parametric surface f(s, t) with s, t in 0..1 in nu x nv cells; texture coordinates (s, t), so a
+// closed surface keeps a seam of its own vertices. Normals come from the derivatives, as
+// cross(df/ds, df/dt), or the other way with flipNormals; smooth = false gives flat facets.
+void AddSurface(Geometry& g, int m, int nu, int nv, const std::function<Vec3(float, float)>& f, bool smooth = true,
+                bool flipNormals = false);
 // A sphere of radius r about centre (u around y, v from the bottom).
 void AddSphere(Geometry& g, int m, Vec3 centre, float r, int segments, int rings, bool smooth = true);
 // A tube of radius r around a closed or open polyline path.

@@ -89,7 +89,7 @@ Geometry Ceiling() {
 Geometry Beanbag(Vec3 at, float size, float turn) {
   Builder b;
   const int fabric = b.Add(Mat({0.9f, 0.9f, 0.95f}, {0.05f, 0.05f, 0.08f}, 4, {0.1f, 0.08f, 0.12f}, "beanibag.bmp"));
-  AddSurface(b.g, fabric, 22, 10, true, false, [&](float s, float t) {
+  AddSurface(b.g, fabric, 22, 10, [&](float s, float t) {
     const float a = s * 2 * kPi;
     // Radius from the profile, with a sag where someone sat and a soft fold.
     const float r = size * (std::sin(t * kPi * 0.92f + 0.25f) * 1.0f + 0.05f) * (1 + 0.07f * std::cos(3 * a));
@@ -185,7 +185,7 @@ Geometry Cactus() {  // potted, on the desk
   const Vec3 at{-11.5f, -19.6f, 20.6f};
   AddLathe(g, pot, at, {{0, 0.02f}, {0.7f, 0.02f}, {0.95f, 1.5f}, {1.05f, 1.6f}, {0.85f, 1.4f}}, 14, true);
   auto stem = [&](Vec3 base, float r, float h, float bend) {
-    AddSurface(g, plant, 16, 8, true, false, [&](float s, float t) {
+    AddSurface(g, plant, 16, 8, [&](float s, float t) {
       const float a = s * 2 * kPi;
       const float ridge = 1 + 0.12f * std::cos(8 * a);
       const float rr = r * ridge * (t < 0.85f ? 1.0f : std::sqrt(std::max(0.0f, 1 - (t - 0.85f) / 0.15f)));

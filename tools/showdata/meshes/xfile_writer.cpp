@@ -7,10 +7,10 @@ namespace showdata {
 
 namespace {
 
-// Six decimals, and never "-0.000000".
+// Four decimals (a tenth of a millimetre in the room), and never "-0.0000".
 std::string Number(float value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%.6f", double(value));
+  std::snprintf(text, sizeof text, "%.4f", double(value));
   std::string out = text;
   if (out.find_first_not_of("-0.") == std::string::npos && out[0] == '-') out.erase(0, 1);
   return out;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "demo/asset_catalogue.h"
+#include "demo/mesh_object.h"
 #include "mesh_views.h"
 #include "platform/d3dx8/xfile_mesh.h"
 #include "tools/showdata/meshes.h"
@@ -74,6 +75,21 @@ TEST(MeshFiles, EveryCatalogueEntryParsesWithNormalsMaterialsAndTheRightCoordina
       EXPECT_EQ(material.hasTexture, textured) << p.name;
     }
     EXPECT_TRUE(m.FitsSixteenBitIndices()) << p.name;
+  }
+}
+
+TEST(MeshFiles, TheShowsMeshObjectsLoadEveryEntryOnTheDevice) {
+  testsupport::HeadlessDevice screen(16, 16);
+  size_t i = 0;
+  for (const auto& list : {showdata::MakeMeshes(), showdata::MakeRoomMeshes()}) {
+    for (const DataEntry& e : list) {
+      MeshObject object;
+      object.Load(e.bytes.data(), DWORD(e.bytes.size()), screen.get());
+      ASSERT_NE(object.mesh, nullptr) << e.name;
+      EXPECT_EQ(object.materialCount, All()[i].data.materials.size()) << e.name;
+      EXPECT_EQ(object.mesh->GetNumFaces(), All()[i].data.FaceCount()) << e.name;
+      ++i;
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 // about ten centimetres; floor at y = -27, ceiling at 0, walls at x = +-17 and z = +-23) and
 // turned into the set frame. Everything stays clear of the paths of the room's camera shots.
 #include <cmath>
+#include <cstdint>
 
 #include "demo/asset_catalogue.h"
 #include "tools/showdata/meshes.h"
@@ -220,9 +221,9 @@ Geometry Books(const char* texture, float y, float z0, float z1, int seed) {
                         b.Add(Mat({1.0f, 0.6f, 0.35f}, {0.2f, 0.2f, 0.2f}, 6, {0.14f, 0.07f, 0.04f}, texture)),
                         b.Add(Mat({0.7f, 0.45f, 0.9f}, {0.2f, 0.2f, 0.2f}, 6, {0.09f, 0.05f, 0.12f}, texture))};
   float z = z0;
-  int k = seed;
+  std::uint32_t k = std::uint32_t(seed);
   while (z < z1) {
-    k = (k * 1103515245 + 12345) & 0x7fffffff;
+    k = (k * 1103515245u + 12345u) & 0x7fffffffu;
     const float thick = 0.35f + float(k % 5) * 0.07f, height = 2.2f + float((k >> 4) % 6) * 0.15f;
     const float depth = 1.9f + float((k >> 8) % 3) * 0.15f;
     if (z + thick > z1) break;

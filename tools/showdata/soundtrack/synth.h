@@ -40,7 +40,8 @@ class Mix {
   // window's end: nothing later is audible in this window).
   std::int64_t Needed(std::int64_t start_frame, std::int64_t length) const;
 
-  // Adds a mono note at `start_frame`, panned with constant power.
+  // Adds a mono note at `start_frame`, panned with constant power (both sides at 1 in the
+  // centre). The buffers handed to Place and PlaceStereo are used up: faded and scaled in place.
   void Place(std::int64_t start_frame, std::vector<float>& mono, float gain, float pan, Sends sends);
   // Adds a stereo note (two buffers of equal length).
   void PlaceStereo(std::int64_t start_frame, std::vector<float>& left, std::vector<float>& right,

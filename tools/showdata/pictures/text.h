@@ -36,8 +36,8 @@ struct Lettering {
   Colour glow = palette::kTeal;
   float glowRadius = 6;    // pixels
   float glowStrength = 0.8f;
-  float rim = 1.5f;        // dark rim width in pixels; 0 for none
-  float rimAlpha = 0.75f;
+  float rim = 2.0f;        // dark rim width in pixels; 0 for none
+  float rimAlpha = 0.85f;
 };
 
 // Draws the mask with its top-left ink corner at (x, y).

@@ -204,7 +204,6 @@ Canvas FlashWord(int which) {
       }
       const TextMask word = RenderText(Font::SansBold, 44, "ORBIT");
       DrawLettering(c, word, 500 - word.width, 196, IceStyle(6));
-      DrawLettering(c, RenderText(Font::Condensed, 16, "fifteen bodies, one ring"), 14, 222, AmberStyle(2));
       break;
     }
     case 2: {  // the column: three words down the left side
@@ -287,7 +286,7 @@ Canvas VerticalWord(const char* word, int width, int height) {
 
 Canvas RippleCount() {
   Canvas c(512, 256);
-  CentredText(c, Font::ExtraLight, "360", 300, 104, 320, 130, IceStyle(9));
+  CentredText(c, Font::SansBold, "360", 300, 104, 320, 130, IceStyle(9));
   CentredText(c, Font::Condensed, "cells in the swell", 300, 200, 240, 26, AmberStyle(3));
   AccentRule(c, 170, 430, 226);
   return c;

@@ -186,7 +186,7 @@ void Drums(Mix& mix, const Sec& s, int fromBar, int toBar, const char* kick, con
       if (snare && snare[step] != '.')
         Snare(mix, t, level * (snare[step] == 'x' ? 0.55f : 0.18f), 0.05f);
       if (hats && hats[step] != '.')
-        Hat(mix, t, level * (hats[step] == '-' ? 0.12f : 0.22f), hats[step] == 'o',
+        Hat(mix, t, level * (hats[step] == '-' ? 0.16f : 0.3f), hats[step] == 'o',
             (step % 4 == 2) ? 0.3f : -0.2f);
     }
   }

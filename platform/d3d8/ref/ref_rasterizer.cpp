@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <type_traits>
 
 #if defined(__SSE2__)
@@ -203,16 +204,38 @@ Edge MakeEdge(std::int64_t xi, std::int64_t yi, std::int64_t xj, std::int64_t yj
   return edge;
 }
 
-Plane MakePlane(const float (&x)[3], const float (&y)[3], const float (&q)[3]) {
+
+// The planes of four attributes (q[vertex][attribute]) over the triangle (x, y), four lanes at once
+// with SSE2, each lane the same float operations as the scalar form.
+void MakePlanes4(const float (&x)[3], const float (&y)[3], const float (&q)[3][4], Plane (&out)[4]) {
+#if defined(__SSE2__)
+  const float e1x = x[1] - x[0], e1y = y[1] - y[0];
+  const float e2x = x[2] - x[0], e2y = y[2] - y[0];
+  const __m128 area = _mm_set1_ps(e1x * e2y - e2x * e1y);
+  const __m128 q0 = _mm_loadu_ps(q[0]), q1 = _mm_loadu_ps(q[1]), q2 = _mm_loadu_ps(q[2]);
+  const __m128 d1 = _mm_sub_ps(q1, q0), d2 = _mm_sub_ps(q2, q0);
+  const __m128 dx = _mm_div_ps(
+      _mm_sub_ps(_mm_mul_ps(d1, _mm_set1_ps(e2y)), _mm_mul_ps(d2, _mm_set1_ps(e1y))), area);
+  const __m128 dy = _mm_div_ps(
+      _mm_sub_ps(_mm_mul_ps(d2, _mm_set1_ps(e1x)), _mm_mul_ps(d1, _mm_set1_ps(e2x))), area);
+  const __m128 base = _mm_sub_ps(_mm_sub_ps(q0, _mm_mul_ps(dx, _mm_set1_ps(x[0]))),
+                                 _mm_mul_ps(dy, _mm_set1_ps(y[0])));
+  float bases[4], dxs[4], dys[4];
+  _mm_storeu_ps(bases, base);
+  _mm_storeu_ps(dxs, dx);
+  _mm_storeu_ps(dys, dy);
+  for (int k = 0; k < 4; ++k) out[k] = {bases[k], dxs[k], dys[k]};
+#else
   const float e1x = x[1] - x[0], e1y = y[1] - y[0];
   const float e2x = x[2] - x[0], e2y = y[2] - y[0];
   const float area = e1x * e2y - e2x * e1y;
-  const float d1 = q[1] - q[0], d2 = q[2] - q[0];
-  Plane plane;
-  plane.dx = (d1 * e2y - d2 * e1y) / area;
-  plane.dy = (d2 * e1x - d1 * e2x) / area;
-  plane.base = q[0] - plane.dx * x[0] - plane.dy * y[0];
-  return plane;
+  for (int k = 0; k < 4; ++k) {
+    const float d1 = q[1][k] - q[0][k], d2 = q[2][k] - q[0][k];
+    out[k].dx = (d1 * e2y - d2 * e1y) / area;
+    out[k].dy = (d2 * e1x - d1 * e2x) / area;
+    out[k].base = q[0][k] - out[k].dx * x[0] - out[k].dy * y[0];
+  }
+#endif
 }
 
 // Four 8-bit channels spread into 16-bit lanes of a 64-bit word, and back.
@@ -685,31 +708,33 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
                          v[1]->g == v[2]->g && v[0]->b == v[1]->b && v[1]->b == v[2]->b &&
                          v[0]->a == v[1]->a && v[1]->a == v[2]->a;
   const Rgba constant{ToChannel(v[0]->r), ToChannel(v[0]->g), ToChannel(v[0]->b), ToChannel(v[0]->a)};
-  // Only the planes the pixel loops read are set up (each costs two divisions).
-  const auto plane = [&](float ScreenVertex::*member, bool byRhw) {
-    float q[3];
-    for (int i = 0; i < 3; ++i) q[i] = v[i]->*member * (byRhw ? v[i]->rhw : 1.0f);
-    return MakePlane(px, py, q);
+  // Planes in groups of four, each group only when the pixel loops read it.
+  const auto planes = [&](std::initializer_list<float ScreenVertex::*> members, bool byRhw,
+                          std::initializer_list<Plane*> out) {
+    float q[3][4] = {};
+    for (int i = 0; i < 3; ++i) {
+      int k = 0;
+      for (float ScreenVertex::*member : members) q[i][k++] = v[i]->*member * (byRhw ? v[i]->rhw : 1.0f);
+    }
+    Plane result[4];
+    MakePlanes4(px, py, q, result);
+    int k = 0;
+    for (Plane* plane : out) *plane = result[k++];
   };
   const bool needDepth = setup.depthTest || setup.depthWrite;
   Plane zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane;
-  if (needDepth && !setup.wBuffer) zPlane = plane(&ScreenVertex::z, false);
-  if (perspective || (needDepth && setup.wBuffer)) wPlane = plane(&ScreenVertex::rhw, false);
+  if (needDepth || perspective) {
+    planes({&ScreenVertex::z, &ScreenVertex::rhw}, false, {&zPlane, &wPlane});
+  }
   if (!flatColor) {
-    rPlane = plane(&ScreenVertex::r, perspective);
-    gPlane = plane(&ScreenVertex::g, perspective);
-    bPlane = plane(&ScreenVertex::b, perspective);
-    aPlane = plane(&ScreenVertex::a, perspective);
+    planes({&ScreenVertex::r, &ScreenVertex::g, &ScreenVertex::b, &ScreenVertex::a}, perspective,
+           {&rPlane, &gPlane, &bPlane, &aPlane});
   }
-  if (setup.texels) {
-    uPlane = plane(&ScreenVertex::u, perspective);
-    vPlane = plane(&ScreenVertex::v, perspective);
-  }
+  if (setup.texels) planes({&ScreenVertex::u, &ScreenVertex::v}, perspective, {&uPlane, &vPlane});
   Plane srPlane, sgPlane, sbPlane;
   if (setup.specular) {
-    srPlane = plane(&ScreenVertex::sr, perspective);
-    sgPlane = plane(&ScreenVertex::sg, perspective);
-    sbPlane = plane(&ScreenVertex::sb, perspective);
+    planes({&ScreenVertex::sr, &ScreenVertex::sg, &ScreenVertex::sb}, perspective,
+           {&srPlane, &sgPlane, &sbPlane});
   }
 
   const Spans spans{minX, maxX, minY, maxY, edges, perspective, flatColor, constant,

@@ -41,7 +41,7 @@ inline DWORD IdColour(int k) { return 0x00101010u + DWORD(k + 1) * 0x00070B05u; 
 
 class Viewer {
  public:
-  explicit Viewer(const std::vector<showdata::DataEntry>& entries, int size = 160) : screen_(size, size) {
+  explicit Viewer(const std::vector<showdata::DataEntry>& entries) : screen_(Size(), Size()) {
     device_ = screen_.get();
     for (const auto& entry : entries) {
       objects_.push_back(std::make_unique<MeshObject>());
@@ -178,6 +178,11 @@ class Viewer {
   bool setTurn = true;
 
  private:
+  // 160 pixels square, or VORNHOLD_MESH_VIEW_SIZE for a closer look.
+  static int Size() {
+    const char* size = std::getenv("VORNHOLD_MESH_VIEW_SIZE");
+    return size && std::atoi(size) >= 64 ? std::atoi(size) : 160;
+  }
   static void Paint(MeshObject& m, int i) {
     const DWORD c = IdColour(i);
     for (DWORD k = 0; k < m.materialCount; ++k) {

@@ -1,6 +1,7 @@
 // The furnished room: 32 meshes modelled upright in the room's world coordinates (one unit is
 // about ten centimetres; floor at y = -27, ceiling at 0, walls at x = +-17 and z = +-23) and
 // turned into the set frame. Everything stays clear of the paths of the room's camera shots.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 
@@ -90,13 +91,18 @@ Geometry Ceiling() {
 Geometry Beanbag(Vec3 at, float size, float turn) {
   Builder b;
   const int fabric = b.Add(Mat({0.9f, 0.9f, 0.95f}, {0.05f, 0.05f, 0.08f}, 4, {0.1f, 0.08f, 0.12f}, "beanibag.bmp"));
-  AddSurface(b.g, fabric, 22, 10, [&](float s, float t) {
-    const float a = s * 2 * kPi;
-    // Radius from the profile, with a sag where someone sat and a soft fold.
-    const float r = size * (std::sin(t * kPi * 0.92f + 0.25f) * 1.0f + 0.05f) * (1 + 0.07f * std::cos(3 * a));
-    const float sag = 0.35f * std::exp(-((t - 0.8f) * (t - 0.8f)) * 30) * (1 + std::cos(a));
-    const float y = size * 1.7f * (1 - std::cos(t * kPi)) * 0.5f - sag * size * 0.6f;
-    return Vec3{r * std::cos(a), y, r * std::sin(a) * 0.9f};
+  // A pear-shaped bag: (radius, height) in sizes, wide at the foot, with a seat pressed into one side.
+  static const float profile[][2] = {{0.55f, 0},     {0.9f, 0.12f},  {1.0f, 0.42f},  {0.95f, 0.76f}, {0.8f, 1.1f},
+                                     {0.58f, 1.38f}, {0.36f, 1.55f}, {0.16f, 1.62f}, {0, 1.64f}};
+  const int last = int(sizeof profile / sizeof profile[0]) - 1;
+  AddSurface(b.g, fabric, 22, 12, [&](float s, float t) {
+    const float a = s * 2 * kPi, x = t * float(last);
+    const int i = std::min(last - 1, int(x));
+    const float f = x - float(i);
+    const float r = size * (profile[i][0] + (profile[i + 1][0] - profile[i][0]) * f) * (1 + 0.06f * std::cos(3 * a));
+    const float seat = 0.22f * std::exp(-(t - 0.7f) * (t - 0.7f) * 25) * (1 + std::cos(a)) * size;
+    const float y = size * (profile[i][1] + (profile[i + 1][1] - profile[i][1]) * f) - seat * 0.8f;
+    return Vec3{(r - seat * 0.5f) * std::cos(a), y, r * std::sin(a)};
   }, true, true);
   b.g.Transform([&](Vec3 p) { return TurnY(p, turn); }, at);
   return b.g;

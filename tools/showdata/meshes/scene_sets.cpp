@@ -47,7 +47,7 @@ Geometry Core() {
 Geometry Corridor() {
   Geometry g;
   const int shell = g.AddMaterial(Mat({0.8f, 0.85f, 1.0f}, {0.3f, 0.3f, 0.4f}, 12, {0.06f, 0.06f, 0.12f}, "floor2.tga"));
-  const int rib = g.AddMaterial(Mat({0.55f, 0.6f, 0.8f}, {0.8f, 0.8f, 0.9f}, 30, {0.05f, 0.04f, 0.12f}, "floor2.tga"));
+  const int rib = g.AddMaterial(Mat({0.7f, 0.75f, 0.95f}, {0.8f, 0.8f, 0.9f}, 30, {0.16f, 0.13f, 0.26f}, "floor2.tga"));
   const int strip = g.AddMaterial(Mat({1.0f, 0.75f, 0.4f}, {0, 0, 0}, 0, {0.8f, 0.5f, 0.2f}, "floor2.tga"));
   const float w = kCorridorHalfWidth, top = kCorridorCeilingY, bottom = kChamberFloorY;
   struct Run {
@@ -74,6 +74,15 @@ Geometry Corridor() {
       AddBox(g, rib, {x - 0.25f, bottom, -w}, {x + 0.25f, top, -w + 0.25f}, 0.5f, false, 63 & ~16);
       AddBox(g, rib, {x - 0.25f, bottom, w - 0.25f}, {x + 0.25f, top, w}, 0.5f, false, 63 & ~32);
       AddBox(g, rib, {x - 0.25f, top - 0.35f, -w + 0.25f}, {x + 0.25f, top, w - 0.25f}, 0.5f, false, 63 & ~(8 | 16 | 32));
+    }
+    // A round glowing panel on the far end wall of the west run, where its light hangs.
+    if (inward > 0) {
+      std::vector<Vec3> disc;
+      for (int k = 0; k < 16; ++k) {
+        const float a = float(k) * kPi / 8;
+        disc.push_back({end + 0.05f, -4.0f + 1.6f * std::sin(a), 1.6f * std::cos(a)});
+      }
+      AddPolygon(g, strip, disc, {1, 0, 0});
     }
     // Glowing strips along the foot of both walls.
     AddBox(g, strip, {run.from, bottom, -w + 0.25f}, {run.to, bottom + 0.12f, -w + 0.4f}, 0.5f, false, 8 | 32);

@@ -153,7 +153,6 @@ class SceneShow : public testing::Test {
     demo_->archiveName = "lab.ac";
     platform::SetPresentHandler([this](HWND__*, const platform::FrameImage* image) { Record(image); });
     demo_->LoadAssets();
-    for (int i = 0; i < 20; ++i) platform::SetTraceName(&demo_->meshes[i], ("mesh" + std::to_string(i)).c_str());
     textureIndex_.clear();
     for (int i = 0; i < 70; ++i) textureIndex_[platform::TraceName(demo_->textures[i])] = i;
     const DemoFlags flags = demo_->flags;

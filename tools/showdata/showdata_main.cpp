@@ -3,6 +3,7 @@
 // a "part.txt" that plays all ten parts, in OUTDIR. Same bytes on every run. Each file is written
 // to a temporary name first and renamed, so an interrupted run leaves no half-written file.
 #include <chrono>
+#include <exception>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -71,16 +72,19 @@ int main(int argc, char** argv) {
   if (code) return Fail("cannot create " + outDir + ": " + code.message());
 
   const Clock::time_point start = Clock::now();
-  Clock::time_point stepStart = start;
   showdata::ShowData data;
   std::string error;
-  const bool made = showdata::MakeShowData(
-      data,
-      [&](const char* step) {
-        std::fprintf(stderr, "showdata: making %s\n", step);
-        stepStart = Clock::now();
-      },
-      &error);
+  bool made = false;
+  try {  // a module that cannot go on (a missing font) throws with one line
+    made = showdata::MakeShowData(
+        data,
+        [&](const char* step) {
+          std::fprintf(stderr, "showdata: making %s\n", step);
+        },
+        &error);
+  } catch (const std::exception& e) {
+    error = e.what();
+  }
   if (!made) return Fail(error);
   const double makeSeconds = Seconds(start);
 

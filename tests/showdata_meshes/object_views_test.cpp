@@ -120,4 +120,22 @@ TEST_F(ObjectViews, EchoTrailObjectSitsSevenUnitsAhead) {
   EXPECT_FALSE(f.touchesSides);
 }
 
+TEST_F(ObjectViews, OpeningsFloatingCopiesAreSeparateShapesInTheirOwnCamera) {
+  for (float tumble : {0.0f, 1.0f, 2.5f}) {
+    const Camera camera{{6 * std::sin(3.4f * tumble), 1.5f * std::sin(2 * tumble), 4.5f * std::cos(9.3f * tumble)},
+                        {0, 0, 0},
+                        1.827f};
+    const auto image = Draw(0, camera, [&](MeshObject& m, int copy) {
+      const float offsets[3][3] = {{0, 0, 1}, {2, 0, 0}, {-2, 0, 0}};
+      m.RotateX(tumble * (copy == 2 ? -3.0f : 1.0f));
+      m.RotateY(2 * tumble * (copy == 1 ? -1.0f : 1.0f));
+      m.RotateZ(3 * tumble);
+      m.Translate(offsets[copy][0], offsets[copy][1], offsets[copy][2]);
+    }, "copies_" + std::to_string(int(tumble * 10)), 3);
+    const auto f = Measure(image);
+    EXPECT_GT(f.share, 0.04) << tumble;
+    EXPECT_LT(f.share, 0.5) << tumble;
+  }
+}
+
 }  // namespace

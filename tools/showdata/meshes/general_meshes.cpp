@@ -19,9 +19,9 @@ Geometry Kama() {
   const int m = g.AddMaterial(Mat({0.6f, 0.7f, 1.0f}, {1, 1, 1}, 30, {0.12f, 0.08f, 0.3f}, "flare.bmp"));
   AddSurface(g, m, 40, 8, [](float s, float t) {
     const float a = s * 2 * kPi, b = t * 2 * kPi;
-    const float tube = 0.22f + 0.06f * std::sin(5 * a);
-    const float r = 0.95f + tube * std::cos(b);
-    return Vec3{r * std::cos(a), tube * std::sin(b) + 0.12f * std::sin(3 * a), r * std::sin(a)};
+    const float tube = 0.28f + 0.08f * std::sin(5 * a);
+    const float r = 1.25f + tube * std::cos(b);
+    return Vec3{r * std::cos(a), tube * std::sin(b) + 0.16f * std::sin(3 * a), r * std::sin(a)};
   }, true, true);
   return g;
 }

@@ -257,6 +257,18 @@ TEST_F(BallColumnTest, EscapeFinishesTheFrameAndEndsEveryLaterPart) {
   EXPECT_TRUE(frames_.empty());
 }
 
+TEST_F(BallColumnTest, QuitMessageEndsOnlyThisPartBeforeItsFrameAndStillRunsTheExit) {
+  StartShow("part03\n", kSlot);
+  Play(kSlot, 0, 2, true);
+  EXPECT_EQ(frames_.size(), 2u);  // the third frame is not drawn
+  EXPECT_EQ(demo_->running, 1);
+  EXPECT_FALSE(LightOn(2));
+  const auto rest = PendingLines();
+  ASSERT_FALSE(rest.empty());
+  EXPECT_EQ(rest.front(), "Set2DMode 0");
+  EXPECT_EQ(rest.back().rfind("LightEnable " + std::to_string(demo_->lights[2]->index) + " 0", 0), 0u);
+}
+
 TEST_F(BallColumnTest, SoftwareDeviceShowsTheRingPictureBarsAndFinalFade) {
   win32::UseFixedStepClock(10);
   StartShow("part02\npart03\n", kSlot, true);

@@ -169,11 +169,13 @@ class SceneShow : public testing::Test {
 
   // Plays part slot `slot` with the timeline at `t0` when it is called (as if the earlier parts
   // had just ended there); the slot re-bases it itself when its predecessor's flag is off. With
-  // `escapeAfter` > 0, Escape is posted once that many frames have been presented.
-  void Play(int slot, long t0, int escapeAfter = 0) {
+  // `stopAfter` > 0, Escape (or with `quit`, PostQuitMessage) is posted once that many frames
+  // have been presented.
+  void Play(int slot, long t0, int stopAfter = 0, bool quit = false) {
     demo_->startTick = GetTickCount() - DWORD(t0);
     demo_->running = 1;
-    escapeAfter_ = escapeAfter;
+    stopAfter_ = stopAfter;
+    quit_ = quit;
     frames_.clear();
     (demo_->*kSlots[slot])();
     DrainMessages();
@@ -294,15 +296,20 @@ class SceneShow : public testing::Test {
       DumpForViewing(frame, *image);
     }
     frames_.push_back(std::move(frame));
-    if (escapeAfter_ > 0 && int(frames_.size()) == escapeAfter_)
-      PostMessageA(g_pCore->m_hWnd, WM_KEYDOWN, 27, 0);
+    if (stopAfter_ > 0 && int(frames_.size()) == stopAfter_) {
+      if (quit_)
+        PostQuitMessage(0);
+      else
+        PostMessageA(g_pCore->m_hWnd, WM_KEYDOWN, 27, 0);
+    }
     win32::AdvanceClockOneFrame();
   }
 
   std::filesystem::path previous_;
   std::FILE* trace_ = nullptr;  // owned by the trace once opened
   long traceRead_ = 0;
-  int escapeAfter_ = 0;
+  int stopAfter_ = 0;
+  bool quit_ = false;
   std::map<std::string, int> textureIndex_;
 };
 

@@ -191,6 +191,7 @@ Geometry Cactus() {  // potted, on the desk
   Geometry& g = b.g;
   const Vec3 at{-11.5f, -19.6f, 20.6f};
   AddLathe(g, pot, at, {{0, 0.02f}, {0.7f, 0.02f}, {0.95f, 1.5f}, {1.05f, 1.6f}, {0.85f, 1.4f}}, 14, true);
+  AddLathe(g, pot, at, {{0.86f, 1.3f}, {0, 1.3f}}, 14, true);  // soil, so the pot is not hollow from above
   auto stem = [&](Vec3 base, float r, float h, float bend) {
     AddSurface(g, plant, 16, 8, [&](float s, float t) {
       const float a = s * 2 * kPi;
@@ -216,6 +217,7 @@ Geometry Jar() {  // a floor vase by the +z wall
            {{0, 0.01f}, {1.0f, 0.01f}, {1.4f, 1.2f}, {1.6f, 2.8f}, {1.35f, 4.4f}, {0.75f, 5.4f}, {0.7f, 5.9f}, {0.9f, 6.3f},
             {0.75f, 6.3f}, {0.6f, 5.6f}},
            18, true);
+  AddLathe(b.g, clay, {1.0f, kFloor, 17.5f}, {{0.6f, 5.6f}, {0, 5.6f}}, 18, true);  // closes the neck from above
   return b.g;
 }
 

@@ -293,9 +293,6 @@ void AddTube(Geometry& g, int m, const std::vector<Vec3>& path, float r, int sid
   }
 }
 
-void AddCylinder(Geometry& g, int m, Vec3 base, float r, float h, int segments, bool caps) {
-  AddLathe(g, m, base, {{r, 0}, {r, h}}, segments, true, caps, caps);
-}
 
 }  // namespace showdata
 

@@ -81,11 +81,12 @@ void AddQuad(Geometry& g, int m, Vec3 corner, Vec3 edgeU, Vec3 edgeV, int nu = 1
              float vRepeat = 1);
 // An axis-aligned box, faces outward (inward = true turns them to the inside), each face mapped
 // with `uvScale` texture repeats per unit. faceMask bits: 1 -x, 2 +x, 4 -y, 8 +y, 16 -z, 32 +z.
+// With cell > 0 each face is split into cells of about that size (for per-vertex lighting).
 void AddBox(Geometry& g, int m, Vec3 min, Vec3 max, float uvScale = 0.25f, bool inward = false, int faceMask = 63,
             float cell = 0);
-// A smooth surface of revolution about the y axis through `base`: the profile gives (radius, height)
-// pairs from bottom to top; `segments` around. Normals from the profile; u around, v along.
-// Open ends; flat caps with capBottom / capTop.
+// A surface of revolution about the y axis through `base`: the profile gives (radius, height) pairs
+// from bottom to top; `segments` around, starting at angleOffset. Smooth normals from the profile,
+// or flat facets; u around, v along. Open ends; flat caps with capBottom / capTop.
 void AddLathe(Geometry& g, int m, Vec3 base, const std::vector<std::array<float, 2>>& profile, int segments,
               bool smooth = true, bool capBottom = false, bool capTop = false, float angleOffset = 0);
 // A parametric surface f(s, t) with s, t in 0..1 in nu x nv cells; texture coordinates (s, t), so a
@@ -97,7 +98,7 @@ void AddSurface(Geometry& g, int m, int nu, int nv, const std::function<Vec3(flo
 void AddSphere(Geometry& g, int m, Vec3 centre, float r, int segments, int rings, bool smooth = true);
 // A tube of radius r around a closed or open polyline path.
 void AddTube(Geometry& g, int m, const std::vector<Vec3>& path, float r, int sides, bool closed);
-// A polygon (convex, corners in order) with one flat normal; uv from PlanarUV-style axes.
+// A polygon (convex, corners in order) with one flat normal; texture coordinates 0 until mapped.
 void AddPolygon(Geometry& g, int m, const std::vector<Vec3>& corners, Vec3 normal);
 // A box with bevelled edges and corners, flat facets; half sizes h, bevel b, centred on `centre`.
 void AddChamferBox(Geometry& g, int m, Vec3 centre, Vec3 h, float b);
@@ -105,8 +106,5 @@ void AddChamferBox(Geometry& g, int m, Vec3 centre, Vec3 h, float b);
 void AddCone(Geometry& g, int m, Vec3 base, float r, Vec3 apex, int segments);
 // Turns a point or direction about the y axis by `angle` (radians, from +x towards +z).
 Vec3 TurnY(Vec3 p, float angle);
-
-// A cylinder along y from base (radius r, height h) with caps.
-void AddCylinder(Geometry& g, int m, Vec3 base, float r, float h, int segments, bool caps = true);
 
 }  // namespace showdata

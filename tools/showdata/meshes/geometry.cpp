@@ -294,9 +294,6 @@ void AddTube(Geometry& g, int m, const std::vector<Vec3>& path, float r, int sid
 }
 
 
-}  // namespace showdata
-
-namespace showdata {
 
 void Geometry::Compact() {
   std::vector<std::int64_t> vertexMap(vertices_.size(), -1), materialMap(materials_.size(), -1);

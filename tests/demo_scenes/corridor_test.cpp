@@ -9,21 +9,20 @@
 
 namespace {
 
+using scenetest::Calls;
 using scenetest::Frame;
+using scenetest::Recording;
 
 class CorridorTest : public scenetest::ShowWorld {
  protected:
-  void Play(const std::string& partFile, bool software = false) {
-    StartShow(partFile, software);
-    frames_.clear();
-    StartTimeline();
-    startTick_ = demo_->startTick;
-    demo_->PartSlot0();
-  }
-  const Frame* At(long t) const {
-    for (const Frame* f : TimedFrames())
-      if (f->t == t) return f;
-    return nullptr;
+  // The corridor and the knot after it, at 100 frames/s on the null device.
+  const Recording& Played() { return Show("part01\npart02\n"); }
+  // The corridor's frames of a recording (those before 18041 ms).
+  static std::vector<const Frame*> CorridorFrames(const Recording& show) {
+    std::vector<const Frame*> out;
+    for (const Frame* f : show.TimedFrames())
+      if (f->t < 18041) out.push_back(f);
+    return out;
   }
   // The field of view each frame sets for the corridor set, in radians: the frame's last SetFov
   // but one (the last is the copies' 1.827).
@@ -31,22 +30,20 @@ class CorridorTest : public scenetest::ShowWorld {
     const auto calls = Calls(f, "SetFov");
     return calls.size() < 2 ? -1.0 : std::stod(calls[calls.size() - 2][1]);
   }
-
-  DWORD startTick_ = 0;
 };
 
 TEST_F(CorridorTest, PlaysFromZeroUntil18040AndLeavesTheClockAlone) {
-  Play("part01\n");
-  const auto frames = TimedFrames();
+  const Recording& show = Played();
+  const auto frames = CorridorFrames(show);
   ASSERT_EQ(frames.size(), 1805u);
   EXPECT_EQ(frames.front()->t, 0);
   EXPECT_EQ(frames.back()->t, 18040);
-  EXPECT_EQ(demo_->startTick, startTick_);
+  EXPECT_EQ(show.afterSlot0.timeline, 18050);  // the clock was left alone
   // Every frame: the set of six meshes in one scene, the three copies in another, then the bars
   // and the fade as screen quads (each in a scene of its own).
   for (const Frame* f : {frames.front(), frames.back()}) {
     EXPECT_EQ(Calls(*f, "BeginScene").size(), 2u);
-    EXPECT_EQ(QuadAlphas(*f, 1).size(), 3u);
+    EXPECT_EQ(show.QuadAlphas(*f, 1).size(), 3u);
     EXPECT_EQ(Calls(*f, "SetFov").back()[1], "1.827");
   }
   EXPECT_EQ(Calls(*frames.back(), "SetFov").size(), 2u);
@@ -58,20 +55,24 @@ TEST_F(CorridorTest, PlaysFromZeroUntil18040AndLeavesTheClockAlone) {
 }
 
 TEST_F(CorridorTest, WithoutPart01NothingPlaysButTheSetUpHappens) {
-  Play("part02\n");
-  EXPECT_TRUE(TimedFrames().empty());
-  EXPECT_EQ(demo_->meshes[0].texture, demo_->textures[4]);
-  EXPECT_EQ(demo_->meshes[16].texture, demo_->textures[15]);
-  EXPECT_EQ(demo_->meshes[0].useView, 1);
-  for (int i = 0; i < 3; ++i) EXPECT_TRUE(LightOn(i)) << i;
-  EXPECT_FALSE(LightOn(3));
-  EXPECT_EQ(demo_->lights[1]->light.Range, 10.5f);
-  EXPECT_EQ(demo_->lights[1]->light.Attenuation0, 0.8f);
-  EXPECT_EQ(demo_->lights[0]->light.Ambient.r, 0.0f);
+  const Recording& show = Show("lesbian\n");  // no part plays
+  EXPECT_TRUE(show.TimedFrames().empty());
+  const scenetest::ShowState& after = show.afterSlot0;
+  EXPECT_EQ(after.timeline, 0);
+  EXPECT_EQ(after.meshTexture[0], show.demo->textures[4]);
+  EXPECT_EQ(after.meshTexture[16], show.demo->textures[15]);
+  EXPECT_EQ(after.useView[0], 1);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(after.lightOn[i]) << i;
+  EXPECT_FALSE(after.lightOn[3]);
+  EXPECT_EQ(after.light[1].Range, 10.5f);
+  EXPECT_EQ(after.light[1].Attenuation0, 0.8f);
+  EXPECT_EQ(after.light[1].Ambient.g, 0.3f);
+  EXPECT_EQ(after.light[0].Ambient.r, 0.0f);
 }
 
 TEST_F(CorridorTest, GlideStopsAt9102AndTheOrbitStartsAt9125) {
-  Play("part01\n");
+  const Recording& show = Played();
+  const auto At = [&](long t) { return show.At(t); };
   const Frame* first = At(0);
   ASSERT_NE(first, nullptr);
   // The first frame has already moved one hundredth of a second along the glide.
@@ -108,11 +109,11 @@ TEST_F(CorridorTest, GlideStopsAt9102AndTheOrbitStartsAt9125) {
 }
 
 TEST_F(CorridorTest, FieldOfViewWidensFrom45DegreesAndStopsAtExactly110) {
-  Play("part01\n");
-  EXPECT_NEAR(SetFov(*At(9120)), 45 * 0.0174, 1e-6);
-  EXPECT_NEAR(SetFov(*At(9130)), (45 + 0.08) * 0.0174, 1e-5);
+  const Recording& show = Played();
+  EXPECT_NEAR(SetFov(*show.At(9120)), 45 * 0.0174, 1e-6);
+  EXPECT_NEAR(SetFov(*show.At(9130)), (45 + 0.08) * 0.0174, 1e-5);
   double previous = 0;
-  for (const Frame* f : TimedFrames()) {
+  for (const Frame* f : CorridorFrames(show)) {
     const double fov = SetFov(*f);
     EXPECT_GE(fov, previous) << f->t;
     EXPECT_LE(fov, 1.914) << f->t;
@@ -120,37 +121,33 @@ TEST_F(CorridorTest, FieldOfViewWidensFrom45DegreesAndStopsAtExactly110) {
   }
   EXPECT_EQ(previous, 1.914);  // 110 x 0.0174
   // With frames of five seconds the step overshoots 110 by far: clamped all the same.
-  TearDown();
-  SetUp();
-  win32::UseFixedStepClock(0.2);
-  Play("part01\n");
-  const auto frames = TimedFrames();
+  const auto frames = CorridorFrames(Show("part01\n", 0.2));
   ASSERT_EQ(frames.size(), 4u);  // 0, 5000, 10000, 15000 ms
   EXPECT_NEAR(SetFov(*frames[2]), 85 * 0.0174, 1e-5);
   EXPECT_EQ(SetFov(*frames[3]), 1.914);
 }
 
 TEST_F(CorridorTest, FirstPictureFlashesHoldsAndGoesWithItsPulseCappedAtOneHalf) {
-  win32::UseFixedStepClock(2);  // frames of half a second: delta 50, after a first delta of 1
-  Play("part01\n");
+  // Frames of half a second: delta 50, after a first delta of 1.
+  const Recording& show = Show("part01\npart02\n", 2, true);
   const float d = 50.0f;
   float phase = 1.57f * 1.0f;
   float amp = 0.002f * 1.0f;
   float ampAt2500 = 0.0f;
-  for (const Frame* f : TimedFrames()) {
+  for (const Frame* f : CorridorFrames(show)) {
     if (f->t > 0) {
       phase += 1.57f * d;
       if (f->t <= 2763) amp = std::min(amp + 0.002f * d, 0.5f);
       if (f->t >= 4667) amp = std::max(amp - 0.0019f * d, 0.0f);
     }
     if (f->t == 2500) ampAt2500 = amp;
-    const auto alphas = QuadAlphas(*f, 35);
+    const auto alphas = show.QuadAlphas(*f, 35);
     if (f->t >= 7291) {
       EXPECT_TRUE(alphas.empty()) << f->t;
       continue;
     }
     ASSERT_EQ(alphas.size(), 1u) << f->t;
-    for (int piece = 36; piece <= 38; ++piece) EXPECT_EQ(QuadAlphas(*f, piece), alphas) << f->t;
+    for (int piece = 36; piece <= 38; ++piece) EXPECT_EQ(show.QuadAlphas(*f, piece), alphas) << f->t;
     if (f->t > 2763 && f->t < 4667)
       EXPECT_EQ(alphas[0], 1.0) << f->t;
     else
@@ -161,7 +158,9 @@ TEST_F(CorridorTest, FirstPictureFlashesHoldsAndGoesWithItsPulseCappedAtOneHalf)
 }
 
 TEST_F(CorridorTest, SecondPictureAndFadesFollowTheTimeline) {
-  Play("part01\n");
+  const Recording& show = Played();
+  const auto At = [&](long t) { return show.At(t); };
+  const auto QuadAlphas = [&](const Frame& f, int texture) { return show.QuadAlphas(f, texture); };
   EXPECT_TRUE(QuadAlphas(*At(9120), 39).empty());
   ASSERT_EQ(QuadAlphas(*At(9130), 42).size(), 1u);
   EXPECT_NEAR(QuadAlphas(*At(9130), 42)[0], 0.004, 1e-6);  // grows from the orbit's first frame
@@ -185,24 +184,23 @@ TEST_F(CorridorTest, SecondPictureAndFadesFollowTheTimeline) {
 }
 
 TEST_F(CorridorTest, LeavesLightingBlendingLightsAndCamerasForTheNextPart) {
-  Play("part01\n");
-  EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
-  EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 1u);
-  EXPECT_EQ(RenderState(D3DRS_SRCBLEND), DWORD(D3DBLEND_SRCALPHA));
-  EXPECT_EQ(RenderState(D3DRS_DESTBLEND), DWORD(D3DBLEND_INVSRCALPHA));
-  EXPECT_TRUE(LightOn(0));
-  EXPECT_FALSE(LightOn(1));
-  EXPECT_FALSE(LightOn(2));
-  EXPECT_EQ(demo_->meshes[0].useView, 1);
-  EXPECT_EQ(demo_->meshes[11].useView, 1);
-  EXPECT_EQ(demo_->meshes[12].texture, demo_->textures[11]);
-  EXPECT_EQ(demo_->meshes[12].textureEnabled, 1);
+  const Recording& show = Played();
+  const scenetest::ShowState& after = show.afterSlot0;
+  EXPECT_EQ(after.lighting, 1u);
+  EXPECT_EQ(after.alphaBlend, 1u);
+  EXPECT_EQ(after.srcBlend, DWORD(D3DBLEND_SRCALPHA));
+  EXPECT_EQ(after.destBlend, DWORD(D3DBLEND_INVSRCALPHA));
+  EXPECT_TRUE(after.lightOn[0]);
+  EXPECT_FALSE(after.lightOn[1]);
+  EXPECT_FALSE(after.lightOn[2]);
+  EXPECT_EQ(after.useView[0], 1);
+  EXPECT_EQ(after.useView[11], 1);
+  EXPECT_EQ(after.meshTexture[12], show.demo->textures[11]);
+  EXPECT_EQ(after.textureEnabled[12], 1);
 }
 
 TEST_F(CorridorTest, SoftwareDeviceDrawsTheBarsInTheirOwnColour) {
-  win32::UseFixedStepClock(0.5);
-  Play("part01\n", true);
-  const Frame* first = At(0);
+  const Frame* first = Show("part01\npart02\n", 2, true).At(0);
   ASSERT_NE(first, nullptr);
   // Bars from 0 to 100 and 380 to 480 of the 640 x 480 space; the fade is 0 at the start.
   const std::uint32_t bar = testsupport::CataloguePictureColour(1);

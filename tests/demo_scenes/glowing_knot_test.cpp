@@ -6,35 +6,26 @@
 #include <cstring>
 #include <string>
 
-#include "demo/part_loop.h"
 #include "platform/win32/crt.h"
 #include "show_world.h"
 
 namespace {
 
+using scenetest::Calls;
 using scenetest::Frame;
+using scenetest::Recording;
 
 class GlowingKnotTest : public scenetest::ShowWorld {
  protected:
-  void Play(const std::string& partFile, bool software = false) {
-    StartShow(partFile, software);
-    frames_.clear();
-    StartTimeline();
-    demo_->PartSlot0();
-    demo_->PartSlot1();
-  }
-  const Frame* At(long t) const {
-    for (const Frame* f : TimedFrames())
-      if (f->t == t) return f;
-    return nullptr;
-  }
+  // The knot alone (re-based to 18041 ms), at 100 frames/s on the null device.
+  const Recording& Played() { return Show("part02\n"); }
   // The pulsing picture's alpha in a frame.
-  double Flash(const Frame& f) const { return QuadAlphas(f, 27).at(0); }
+  static double Flash(const Recording& show, const Frame& f) { return show.QuadAlphas(f, 27).at(0); }
 };
 
 TEST_F(GlowingKnotTest, AloneItReBasesToItsOwnStartAndRunsItsFullLength) {
-  Play("part02\n");
-  const auto frames = TimedFrames();
+  const Recording& show = Played();
+  const auto frames = show.TimedFrames();
   ASSERT_FALSE(frames.empty());
   EXPECT_EQ(frames.front()->t, 18041);
   EXPECT_EQ(frames.back()->t, 36081);  // the last frame before 36083 ms
@@ -43,13 +34,12 @@ TEST_F(GlowingKnotTest, AloneItReBasesToItsOwnStartAndRunsItsFullLength) {
   const Frame& first = *frames.front();
   EXPECT_EQ(Calls(first, "Clear").size(), 1u);
   EXPECT_EQ(Calls(first, "DrawScreenQuad").size(), 4u);
-  EXPECT_NEAR(QuadAlphas(first, 1).back(), 0.995, 1e-6);
+  EXPECT_NEAR(show.QuadAlphas(first, 1).back(), 0.995, 1e-6);
   EXPECT_EQ(Calls(first, "SetCullMode")[0][1], "3");
 }
 
 TEST_F(GlowingKnotTest, AfterTheCorridorTheTimelineRunsOnUnbroken) {
-  Play("part01\npart02\n");
-  const auto frames = TimedFrames();
+  const auto frames = Show("part01\npart02\n").TimedFrames();
   ASSERT_EQ(frames[1804]->t, 18040);  // the corridor's last frame
   EXPECT_EQ(frames[1805]->t, 18050);  // the knot's first: no re-base
   EXPECT_EQ(Calls(*frames[1805], "DrawScreenQuad").size(), 4u);
@@ -59,22 +49,25 @@ TEST_F(GlowingKnotTest, DrawsTwoHundredRandomValuesEvenWhenItDoesNotPlay) {
   WinSrand(7);
   for (int i = 0; i < 200; ++i) WinRand();
   const int next = WinRand();
-  // Asset loading and the corridor draw nothing from the sequence; the knot's set-up draws 200.
-  WinSrand(7);
-  Play("part03\n");
-  EXPECT_TRUE(TimedFrames().empty());
-  EXPECT_EQ(WinRand(), next);
-  EXPECT_EQ(TimelineMs(*demo_), 18041);  // part01 off: re-based all the same
-  // The set-up's lights and its projection happen too.
-  EXPECT_TRUE(LightOn(0));
-  EXPECT_TRUE(LightOn(1));
-  EXPECT_EQ(demo_->lights[1]->light.Range, 10.5f);
-  EXPECT_EQ(demo_->lights[1]->light.Ambient.g, 0.0f);
+  // The show seeds the sequence with 7 before loading; loading and the corridor draw nothing from
+  // it; the knot's set-up draws 200.
+  const Recording& show = Show("lesbian\n");  // no part plays
+  EXPECT_TRUE(show.TimedFrames().empty());
+  EXPECT_EQ(show.randAfterSlots, next);
+  EXPECT_EQ(show.afterSlot1.timeline, 18041);  // part01 off: re-based all the same
+  // The set-up's lights and projection happen too.
+  EXPECT_TRUE(show.afterSlot1.lightOn[0]);
+  EXPECT_TRUE(show.afterSlot1.lightOn[1]);
+  EXPECT_EQ(show.afterSlot1.light[1].Range, 10.5f);
+  EXPECT_EQ(show.afterSlot1.light[1].Ambient.g, 0.0f);
 }
 
 TEST_F(GlowingKnotTest, PulseHoldsAtOneBetween24868And27120AndNeverLeavesZeroToOne) {
-  Play("part02\n");
-  for (const Frame* f : TimedFrames()) {
+  const Recording& show = Played();
+  const auto At = [&](long t) { return show.At(t); };
+  const auto Flash = [&](const Frame& f) { return GlowingKnotTest::Flash(show, f); };
+  const auto QuadAlphas = [&](const Frame& f, int texture) { return show.QuadAlphas(f, texture); };
+  for (const Frame* f : show.TimedFrames()) {
     const double flash = Flash(*f);
     EXPECT_GE(flash, 0.0) << f->t;
     EXPECT_LE(flash, 1.0) << f->t;
@@ -96,9 +89,9 @@ TEST_F(GlowingKnotTest, PulseHoldsAtOneBetween24868And27120AndNeverLeavesZeroToO
 }
 
 TEST_F(GlowingKnotTest, KnotTwiceThenTheSlidingMeshWhichStopsAtExactlyMinusSeven) {
-  Play("part02\n");
+  const Recording& show = Played();
   double lastZ = -100;
-  for (const Frame* f : TimedFrames()) {
+  for (const Frame* f : show.TimedFrames()) {
     const auto draws = Calls(*f, "Draw");
     ASSERT_EQ(draws.size(), 3u) << f->t;
     EXPECT_EQ(draws[0][1], "mesh5");
@@ -112,45 +105,43 @@ TEST_F(GlowingKnotTest, KnotTwiceThenTheSlidingMeshWhichStopsAtExactlyMinusSeven
     EXPECT_LE(z, -7.0) << f->t;
     lastZ = z;
   }
-  EXPECT_NEAR(std::stod(Calls(*TimedFrames().front(), "Draw")[2][16]), -18 + 0.017, 1e-5);
+  EXPECT_NEAR(std::stod(Calls(*show.TimedFrames().front(), "Draw")[2][16]), -18 + 0.017, 1e-5);
   EXPECT_EQ(lastZ, -7.0);
 }
 
 TEST_F(GlowingKnotTest, PulseAmplitudeStopsAtOneHalfAfterALongFrame) {
-  win32::UseFixedStepClock(0.25);  // frames of four seconds: 18041, 22041, 26041, ...
-  Play("part02\n");
-  const Frame* f = At(22041);
+  const Recording& show = Show("part02\n", 0.25, true);  // frames of four seconds: 18041, 22041, ...
+  const Frame* f = show.At(22041);
   ASSERT_NE(f, nullptr);
   // One step of 0.0013 x 400 = 0.52 would overshoot; the amplitude holds at 0.5.
   const float spinA = 0.00783f * 1.0f + 0.00783f * 400.0f;
   const float expected = std::min(1.0f, (std::cos(100.0f * spinA) + 1.0f) * 0.5f);
-  EXPECT_NEAR(Flash(*f), expected, 1e-5);
-  EXPECT_EQ(Flash(*At(26041)), 1.0);
+  EXPECT_NEAR(Flash(show, *f), expected, 1e-5);
+  EXPECT_EQ(Flash(show, *show.At(26041)), 1.0);
 }
 
 TEST_F(GlowingKnotTest, LeavesTwoDModeCullingAndItsLightsForTheNextPart) {
-  Play("part02\n");
-  EXPECT_EQ(RenderState(D3DRS_ALPHABLENDENABLE), 0u);
-  EXPECT_EQ(RenderState(D3DRS_CULLMODE), DWORD(D3DCULL_CCW));
-  EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
-  EXPECT_TRUE(LightOn(0));
-  EXPECT_TRUE(LightOn(1));
-  D3DXMATRIX projection, ortho;
-  g_pDxEngine->device->GetTransform(D3DTS_PROJECTION, &projection);
+  const scenetest::ShowState& after = Played().afterSlot1;
+  EXPECT_EQ(after.alphaBlend, 0u);
+  EXPECT_EQ(after.cullMode, DWORD(D3DCULL_CCW));
+  EXPECT_EQ(after.lighting, 1u);
+  EXPECT_TRUE(after.lightOn[0]);
+  EXPECT_TRUE(after.lightOn[1]);
+  D3DXMATRIX ortho;
   D3DXMatrixOrthoOffCenterLH(&ortho, 0, 640, 480, 0, 0, 1);
-  EXPECT_EQ(std::memcmp(&projection, &ortho, sizeof ortho), 0);
+  EXPECT_EQ(std::memcmp(&after.deviceProjection, &ortho, sizeof ortho), 0);
   // The engine's stored camera is still the default one, with the part's field of view.
   D3DXMATRIX fov;
   D3DXMatrixPerspectiveFovLH(&fov, 1.566f, 1.0f, 0.1f, 1000.0f);
-  EXPECT_EQ(std::memcmp(&g_pDxEngine->projection, &fov, sizeof fov), 0);
+  EXPECT_EQ(std::memcmp(&after.engineProjection, &fov, sizeof fov), 0);
 }
 
 TEST_F(GlowingKnotTest, SoftwareDeviceShowsTheBackgroundOnceTheFadeHasGone) {
-  win32::UseFixedStepClock(2);  // half-second frames: the fade is gone by the fourth
-  Play("part02\n", true);
-  const Frame* f = At(20041);
+  // Half-second frames after the corridor's last at 18000 ms: the fade is gone by the fifth.
+  const Recording& show = Show("part01\npart02\n", 2, true);
+  const Frame* f = show.At(20500);
   ASSERT_NE(f, nullptr);
-  ASSERT_EQ(QuadAlphas(*f, 1).back(), 0.0);
+  ASSERT_EQ(show.QuadAlphas(*f, 1).back(), 0.0);
   // (20, 360) of the 640 x 480 space: the lower left background piece, clear of the meshes.
   EXPECT_EQ(f->pixels.at(90 * scenetest::kScreenWidth + 5), testsupport::CataloguePictureColour(33));
   EXPECT_EQ(f->pixels.at(10 * scenetest::kScreenWidth + 5), testsupport::CataloguePictureColour(1));  // a bar

@@ -4,24 +4,28 @@
 #include <cstring>
 #include <string>
 
+#include "platform/host_glue/present_hub.h"
 #include "show_world.h"
 
 namespace {
 
+using scenetest::Calls;
 using scenetest::Frame;
+using scenetest::Recording;
 using testsupport::CatalogueVideoFrame;
 
 class LoadAssetsTest : public scenetest::ShowWorld {
  protected:
   // The loading picture's alpha in each loading frame, checking the frame's shape on the way.
-  std::vector<double> LoadingAlphas() {
+  static std::vector<double> LoadingAlphas(const Recording& show) {
     std::vector<double> alphas;
-    for (const Frame& f : frames_) {
+    for (const Frame& f : show.frames) {
+      if (f.timed) break;
       const auto quads = Calls(f, "DrawScreenQuadAlpha");
       EXPECT_EQ(quads.size(), 1u);
       if (quads.size() != 1) continue;
       EXPECT_EQ(quads[0][1] + " " + quads[0][2] + " " + quads[0][3] + " " + quads[0][4], "0 224 512 256");
-      EXPECT_EQ(TextureIndex(quads[0][5]), 0);
+      EXPECT_EQ(show.TextureIndex(quads[0][5]), 0);
       EXPECT_EQ(Calls(f, "Clear").size(), 1u);
       alphas.push_back(std::stod(quads[0][6]));
     }
@@ -40,19 +44,20 @@ class LoadAssetsTest : public scenetest::ShowWorld {
 };
 
 TEST_F(LoadAssetsTest, ReadsTheCatalogueInOrderBehindAFadingPicture) {
-  Demo& demo = StartShow("part01\n");
+  const Recording& show = Show("part01\npart02\n");
+  const Demo& demo = *show.demo;
   // The fade-in, all 69 other textures without a frame between, then the camera, then the fade-out.
+  const std::vector<Frame>& frames = show.frames;
   std::size_t fadeIn = 0;
-  while (fadeIn < frames_.size() && Calls(frames_[fadeIn], "CreateTextureFromMemory").size() < 2) ++fadeIn;
-  ASSERT_LT(fadeIn, frames_.size());
-  const Frame& loading = frames_[fadeIn];
+  while (fadeIn < frames.size() && Calls(frames[fadeIn], "CreateTextureFromMemory").size() < 2) ++fadeIn;
+  ASSERT_LT(fadeIn, frames.size());
+  const Frame& loading = frames[fadeIn];
   EXPECT_EQ(Calls(loading, "CreateTextureFromMemory").size(), 69u);
   EXPECT_EQ(Calls(loading, "SetProjection")[0], (std::vector<std::string>{"SetProjection", "0.783", "1", "0.1", "1000"}));
   EXPECT_EQ(Calls(loading, "LookAt")[0], (std::vector<std::string>{"LookAt", "0", "0", "10", "0", "0", "0"}));
-  EXPECT_EQ(Calls(frames_[0], "CreateTextureFromMemory").size(), 1u);  // the loading picture first
+  EXPECT_EQ(Calls(frames[0], "CreateTextureFromMemory").size(), 1u);  // the loading picture first
 
-  const std::vector<double> alphas = LoadingAlphas();
-  ASSERT_EQ(alphas.size(), frames_.size());
+  const std::vector<double> alphas = LoadingAlphas(show);
   // At 100 frames/s every delta is 1: a hundredth more each frame, about a second each way. Frame
   // `fadeIn` is the first of the fade-out.
   EXPECT_NEAR(alphas[0], 0.01, 1e-6);
@@ -66,21 +71,33 @@ TEST_F(LoadAssetsTest, ReadsTheCatalogueInOrderBehindAFadingPicture) {
   EXPECT_GE(alphas.size() - fadeIn, 100u);
   EXPECT_LE(alphas.size() - fadeIn, 101u);
 
-  // Texture i holds picture i; every mesh loaded; lights on consecutive indices of the device.
-  for (int i = 0; i < g_textureCount; ++i)
-    EXPECT_EQ(Texel(demo.textures[i]), testsupport::CataloguePictureColour(i)) << i;
+  // Texture i holds picture i (read back while the device lives); every mesh loaded, named by
+  // catalogue position; lights on consecutive device indices.
   for (int i = 0; i < g_meshCount; ++i) EXPECT_EQ(demo.meshes[i].materialCount, 1u) << i;
   for (int i = 0; i < g_roomMeshCount; ++i) EXPECT_NE(demo.roomMeshes[i].mesh, nullptr) << i;
-  EXPECT_EQ(demo.device, g_pDxEngine->device);
+  EXPECT_STREQ(platform::TraceName(&demo.meshes[19]), "mesh19");
+  EXPECT_STREQ(platform::TraceName(&demo.roomMeshes[31]), "room31");
   for (int i = 1; i < 4; ++i) EXPECT_EQ(demo.lights[i]->index, demo.lights[0]->index + i);
-  for (int i = 0; i < 4; ++i) EXPECT_FALSE(LightOn(i)) << "lights are set up by the parts";
   EXPECT_EQ(std::memcmp(demo.txt2Map, testsupport::CatalogueEntries()[70 + 86 + 120 + 181].data.data(), 65536), 0);
+}
+
+TEST_F(LoadAssetsTest, TexturesHoldTheirCataloguePicturesAndLightsStartOff) {
+  Demo& demo = StartShow("");
+  for (int i = 0; i < g_textureCount; ++i)
+    EXPECT_EQ(Texel(demo.textures[i]), testsupport::CataloguePictureColour(i)) << i;
+  EXPECT_EQ(demo.device, g_pDxEngine->device);
+  // Lights are set up by the parts: the device has never heard of them.
+  for (int i = 0; i < 4; ++i) {
+    BOOL on = FALSE;
+    EXPECT_EQ(g_pDxEngine->device->GetLightEnable(DWORD(demo.lights[i]->index), &on), D3DERR_INVALIDCALL);
+    EXPECT_EQ(demo.lights[i]->light.Type, D3DLIGHT_POINT);
+  }
 }
 
 TEST_F(LoadAssetsTest, FillsTheSecondFrameSetOrWithLesbianTheFirst) {
   for (const bool lesbian : {false, true}) {
     SCOPED_TRACE(lesbian ? "lesbian" : "default");
-    Demo& demo = StartShow(lesbian ? "lesbian\n" : "part06\n");
+    const Demo& demo = *Show(lesbian ? "lesbian\n" : "part01\npart02\n").demo;
     BYTE* const filled = lesbian ? demo.video01Frames : demo.video02Frames;
     BYTE* const empty = lesbian ? demo.video02Frames : demo.video01Frames;
     const int count = lesbian ? g_video01FrameCount : g_video02FrameCount;
@@ -90,29 +107,21 @@ TEST_F(LoadAssetsTest, FillsTheSecondFrameSetOrWithLesbianTheFirst) {
     for (int i = 0; i < emptyBytes; ++i) ASSERT_EQ(empty[i], 0) << i;
     for (int n = 1; n <= g_video03FrameCount; ++n)
       ASSERT_EQ(std::memcmp(demo.video03Frames + (n - 1) * 2800, CatalogueVideoFrame(3, n).data(), 2800), 0) << n;
-    TearDown();
-    SetUp();
   }
 }
 
-TEST_F(LoadAssetsTest, LongFramesEndEachFadeAtOnceClampedExactly) {
-  win32::UseFixedStepClock(0.25);  // four seconds a frame: a delta of 400 after the first
-  StartShow("part01\n");
-  EXPECT_EQ(LoadingAlphas(), (std::vector<double>{0.01, 1.0, 0.99, 0.0}));
-}
-
-TEST_F(LoadAssetsTest, SoftwareDeviceShowsThePictureLowerLeftAndEndsBlack) {
-  win32::UseFixedStepClock(0.25);
-  StartShow("part01\n", true);
-  ASSERT_EQ(frames_.size(), 4u);
-  const auto pixel = [&](int frame, int x, int y) { return frames_[frame].pixels.at(y * scenetest::kScreenWidth + x); };
+TEST_F(LoadAssetsTest, LongFramesEndEachFadeAtOnceAndTheSoftwareDeviceShowsThePicture) {
+  // Four seconds a frame: a delta of 400 after the first.
+  const Recording& show = Show("part02\n", 0.25, true);
+  EXPECT_EQ(LoadingAlphas(show), (std::vector<double>{0.01, 1.0, 0.99, 0.0}));
+  const auto pixel = [&](int frame, int x, int y) { return show.frames[frame].pixels.at(y * scenetest::kScreenWidth + x); };
   // Alpha 1: the picture's own colour from (0, 224) to (512, 480) of the 640 x 480 space.
   const std::uint32_t picture = testsupport::CataloguePictureColour(0);
   EXPECT_EQ(pixel(1, 0, 119), picture);
   EXPECT_EQ(pixel(1, 127, 56), picture);
   EXPECT_EQ(pixel(1, 128, 100), 0u);
   EXPECT_EQ(pixel(1, 60, 55), 0u);
-  for (std::uint32_t p : frames_[3].pixels) ASSERT_EQ(p, 0u);  // alpha 0: black
+  for (std::uint32_t p : show.frames[3].pixels) ASSERT_EQ(p, 0u);  // alpha 0: black
 }
 
 // Each case runs the loader in a child process, which must stop with one line and exit code 2.

@@ -4,9 +4,11 @@
 // handler that advances the clock, writes the trace's Present line and records each frame: the
 // trace lines before it, the timeline time, chosen scene-object state and (software device) pixels.
 //
-// Process-wide state that carries from test to test (the light-index counter, texture numbers in
-// the trace, rand()'s sequence) is never assumed: tests name lights by `demo->lights[i]->index` and
-// textures through TextureIndex().
+// Loading the catalogue is the slow part (under the sanitizers about a second), so a show with
+// given keywords, clock rate and device is played once per process (slots 0 and 1 after loading)
+// and recorded; tests read the recording. Process-wide state that carries from show to show (the
+// light-index counter, texture numbers in the trace) is never assumed: lights are named by
+// `lights[i]->index` and textures through Recording::TextureIndex().
 #pragma once
 
 #include <gtest/gtest.h>
@@ -29,6 +31,7 @@
 #include "engine/dx_engine.h"
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/host_glue/present_hub.h"
+#include "platform/win32/crt.h"
 #include "platform/win32/win32_host.h"
 #include "support/catalogue_archive.h"
 
@@ -53,6 +56,66 @@ inline std::vector<std::string> Fields(const std::string& line) {
   for (std::string f; in >> f;) out.push_back(f);
   return out;
 }
+
+// Device, scene-object and timeline state at one moment of a show.
+struct ShowState {
+  DWORD lighting = 0, alphaBlend = 0, srcBlend = 0, destBlend = 0, cullMode = 0;
+  bool lightOn[4] = {};
+  D3DLIGHT8 light[4] = {};
+  D3DXMATRIX deviceProjection, engineProjection;
+  std::int32_t timeline = 0;  // ms
+  IDirect3DTexture8* meshTexture[20] = {};
+  BYTE textureEnabled[20] = {};
+  BYTE useView[20] = {};
+};
+
+// A show played once: every frame from the first loading frame, and the state after each slot.
+struct Recording {
+  Demo* demo = nullptr;  // alive until the process ends, with its buffers (its device is gone)
+  std::vector<Frame> frames;
+  std::map<std::string, int> textureIndex;  // "tex<k>" -> catalogue position
+  DWORD startTick = 0;                      // as the entry set it before slot 0
+  ShowState afterSlot0, afterSlot1;
+  int randAfterSlots = 0;  // the next rand() after slot 1; the sequence was seeded with 7 before loading
+
+  int TextureIndex(const std::string& name) const {
+    const auto it = textureIndex.find(name);
+    return it == textureIndex.end() ? -1 : it->second;
+  }
+  std::vector<const Frame*> TimedFrames() const {
+    std::vector<const Frame*> out;
+    for (const Frame& f : frames)
+      if (f.timed) out.push_back(&f);
+    return out;
+  }
+  const Frame* At(long t) const {
+    for (const Frame& f : frames)
+      if (f.timed && f.t == t) return &f;
+    return nullptr;
+  }
+  // Alphas of the frame's DrawScreenQuadAlpha lines that use the texture at catalogue position
+  // `texture`, in order.
+  std::vector<double> QuadAlphas(const Frame& frame, int texture) const {
+    std::vector<double> out;
+    for (const std::string& line : frame.lines) {
+      const auto f = Fields(line);
+      if (f.size() == 7 && f[0] == "DrawScreenQuadAlpha" && TextureIndex(f[5]) == texture)
+        out.push_back(std::stod(f[6]));
+    }
+    return out;
+  }
+};
+
+// The frame's lines that begin with `operation`, split into fields.
+inline std::vector<std::vector<std::string>> Calls(const Frame& frame, const std::string& operation) {
+  std::vector<std::vector<std::string>> out;
+  for (const std::string& line : frame.lines) {
+    auto f = Fields(line);
+    if (!f.empty() && f[0] == operation) out.push_back(std::move(f));
+  }
+  return out;
+}
+
 
 class ShowWorld : public testing::Test {
  protected:
@@ -81,6 +144,41 @@ class ShowWorld : public testing::Test {
     win32::UseFixedStepClock(100);
   }
   void TearDown() override {
+    StopShow();
+    MSG leftover;
+    while (PeekMessageA(&leftover, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    d3d8::UseNullDevice(false);
+    win32::UseRealClock();
+    std::filesystem::current_path(previous_);
+  }
+
+  // The show with these keywords, clock rate (frames per second) and device, loaded and played
+  // through slots 0 and 1; played on first use, then taken from the process's recordings.
+  const Recording& Show(const std::string& partFile, double framesPerSecond = 100, bool software = false) {
+    static std::map<std::string, Recording>* recordings = new std::map<std::string, Recording>;
+    const std::string key = partFile + "|" + std::to_string(framesPerSecond) + (software ? "|ref" : "|null");
+    auto found = recordings->find(key);
+    if (found != recordings->end()) return found->second;
+    win32::UseFixedStepClock(framesPerSecond);
+    WinSrand(7);
+    Recording r;
+    r.demo = &StartShow(partFile, software);
+    StartTimeline();
+    r.startTick = demo_->startTick;
+    demo_->PartSlot0();
+    r.afterSlot0 = Snapshot();
+    demo_->PartSlot1();
+    r.afterSlot1 = Snapshot();
+    r.randAfterSlots = WinRand();
+    ReadNewLines();
+    r.frames = std::move(frames_);
+    r.textureIndex = textureIndex_;
+    StopShow();
+    return recordings->emplace(key, std::move(r)).first->second;
+  }
+
+  void StopShow() {
     platform::SetPresentHandler(nullptr);
     platform::TraceOpen(nullptr);
     if (g_pDxEngine) {
@@ -88,12 +186,6 @@ class ShowWorld : public testing::Test {
       delete g_pDxEngine;
       g_pDxEngine = nullptr;
     }
-    MSG leftover;
-    while (PeekMessageA(&leftover, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    d3d8::UseNullDevice(false);
-    win32::UseRealClock();
-    std::filesystem::current_path(previous_);
   }
 
   // A demo reading `partFile` as its "part.txt", with the engine and device up (software device
@@ -105,14 +197,16 @@ class ShowWorld : public testing::Test {
     g_pDxEngine = new DxEngine();
     EXPECT_EQ(g_pDxEngine->CreateDevice(g_pCore, 1), 1);
     // The demo and its assets live until the process ends, as in the show.
-    static std::vector<Demo*> demos;
-    demos.push_back(new VariantDemo());
-    demo_ = demos.back();
+    static std::vector<Demo*>* demos = new std::vector<Demo*>;
+    demos->push_back(new VariantDemo());
+    demo_ = demos->back();
     demo_->archiveName = archive;
     trace_ = std::tmpfile();
     platform::TraceOpen(trace_);
     platform::SetPresentHandler([this](HWND__*, const platform::FrameImage* image) { Record(image); });
     frames_.clear();
+    textureIndex_.clear();
+    traceRead_ = 0;
     timelineStarted_ = false;
     demo_->LoadAssets();
     return *demo_;
@@ -124,58 +218,34 @@ class ShowWorld : public testing::Test {
     timelineStarted_ = true;
   }
 
-  // Trace lines written since the last Present (or the start), not yet part of a frame.
-  std::vector<std::string> PendingLines() { return ReadNewLines(); }
-
-  // Catalogue position of a texture named in the trace ("tex<k>"), from the order in which this
-  // show created them; -1 when unknown.
-  int TextureIndex(const std::string& name) const {
-    const auto it = textureIndex_.find(name);
-    return it == textureIndex_.end() ? -1 : it->second;
-  }
-
-  std::vector<const Frame*> TimedFrames() const {
-    std::vector<const Frame*> out;
-    for (const Frame& f : frames_)
-      if (f.timed) out.push_back(&f);
-    return out;
-  }
-
-  DWORD RenderState(D3DRENDERSTATETYPE state) const {
-    DWORD value = 0;
-    g_pDxEngine->device->GetRenderState(state, &value);
-    return value;
-  }
-  bool LightOn(int light) const {
-    BOOL on = FALSE;
-    g_pDxEngine->device->GetLightEnable(DWORD(demo_->lights[light]->index), &on);
-    return on != FALSE;
-  }
-
-  // Alphas of the frame's DrawScreenQuadAlpha lines that use the texture at catalogue position
-  // `texture`, in order.
-  std::vector<double> QuadAlphas(const Frame& frame, int texture) const {
-    std::vector<double> out;
-    for (const std::string& line : frame.lines) {
-      const auto f = Fields(line);
-      if (f.size() == 7 && f[0] == "DrawScreenQuadAlpha" && TextureIndex(f[5]) == texture)
-        out.push_back(std::stod(f[6]));
+  ShowState Snapshot() const {
+    ShowState st;
+    IDirect3DDevice8* device = g_pDxEngine->device;
+    device->GetRenderState(D3DRS_LIGHTING, &st.lighting);
+    device->GetRenderState(D3DRS_ALPHABLENDENABLE, &st.alphaBlend);
+    device->GetRenderState(D3DRS_SRCBLEND, &st.srcBlend);
+    device->GetRenderState(D3DRS_DESTBLEND, &st.destBlend);
+    device->GetRenderState(D3DRS_CULLMODE, &st.cullMode);
+    for (int i = 0; i < 4; ++i) {
+      BOOL on = FALSE;
+      device->GetLightEnable(DWORD(demo_->lights[i]->index), &on);
+      st.lightOn[i] = on != FALSE;
+      st.light[i] = demo_->lights[i]->light;
     }
-    return out;
-  }
-
-  // The frame's lines that begin with `operation`, split into fields.
-  static std::vector<std::vector<std::string>> Calls(const Frame& frame, const std::string& operation) {
-    std::vector<std::vector<std::string>> out;
-    for (const std::string& line : frame.lines) {
-      auto f = Fields(line);
-      if (!f.empty() && f[0] == operation) out.push_back(std::move(f));
+    device->GetTransform(D3DTS_PROJECTION, &st.deviceProjection);
+    st.engineProjection = g_pDxEngine->projection;
+    st.timeline = std::int32_t(GetTickCount() - demo_->startTick);
+    for (int i = 0; i < 20; ++i) {
+      st.meshTexture[i] = demo_->meshes[i].texture;
+      st.textureEnabled[i] = demo_->meshes[i].textureEnabled;
+      st.useView[i] = demo_->meshes[i].useView;
     }
-    return out;
+    return st;
   }
 
   std::vector<Frame> frames_;
   Demo* demo_ = nullptr;
+  std::map<std::string, int> textureIndex_;
 
  private:
   std::vector<std::string> ReadNewLines() {
@@ -216,7 +286,6 @@ class ShowWorld : public testing::Test {
   std::FILE* trace_ = nullptr;  // owned by the trace once opened
   long traceRead_ = 0;
   bool timelineStarted_ = false;
-  std::map<std::string, int> textureIndex_;
 };
 
 }  // namespace scenetest

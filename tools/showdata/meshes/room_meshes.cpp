@@ -447,7 +447,7 @@ std::vector<DataEntry> MakeRoomMeshes() {
       Walls(),
       Floor(),
       Ceiling(),
-      Beanbag({13.0f, kFloor, -18.6f}, 3.3f, 0.4f),
+      Beanbag({13.2f, kFloor, -18.9f}, 3.5f, 0.4f),
       Beanbag({-12.6f, kFloor, -17.4f}, 3.1f, 2.1f),
       Desk(),
       Shelf(),

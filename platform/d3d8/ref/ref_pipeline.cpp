@@ -416,7 +416,7 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const TriangleMode& mod
     DrawOutline(setup, mode, a, b, c);
     return;
   }
-  for (int i = 1; i + 1 < count; ++i) DrawTriangle(setup, screen[0], screen[i], screen[i + 1]);
+  for (int i = 1; i + 1 < count; ++i) DrawTriangle(setup, screen[0], screen[i], screen[i + 1], batching_);
 }
 
 // A culled-in triangle as its three edges (each clipped as a line) or its three vertices.
@@ -458,6 +458,8 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   mode.fillMode = state.renderStates[D3DRS_FILLMODE];
   mode.flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   mode.lastPixel = state.renderStates[D3DRS_LASTPIXEL] != FALSE;
+  // Solid triangles are set up first and drawn together, their rows shared with the helper.
+  batching_ = setup.helper && mode.fillMode == D3DFILL_SOLID ? &batch_ : nullptr;
   // The vertex index at position k of the primitive order.
   const auto at = [&](UINT k) -> std::size_t {
     if (!request.indices) return k;
@@ -488,6 +490,7 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
         break;
     }
   }
+  if (batching_) DrawBatch(setup, batch_);
 }
 
 // Triangles whose three vertices lie inside the view volume use the vertices' screen positions
@@ -512,7 +515,7 @@ void Pipeline::DrawVertexTriangle(const PixelSetup& setup, const TriangleMode& m
     }
   }
   if (Culled(mode.cullMode, SignedArea(screen, 3))) return;
-  DrawTriangle(setup, screen[0], screen[1], screen[2]);
+  DrawTriangle(setup, screen[0], screen[1], screen[2], batching_);
 }
 
 }  // namespace d3d8::ref

@@ -70,6 +70,8 @@ class Pipeline {
   std::vector<ScreenVertex> screenVertices_;
   bool transformed_ = false;
   Lighting lighting_;
+  TriangleBatch batch_;
+  TriangleBatch* batching_ = nullptr;  // &batch_ while a draw collects its triangles
   HelperThread helper_;
 };
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 #include <initializer_list>
 #include <type_traits>
 
@@ -259,7 +260,7 @@ inline std::uint32_t BlendAlphaPacked(std::uint32_t src, std::uint32_t dst) {
 // The triangle after set-up: pixel bounds, edges and attribute planes.
 struct Spans {
   int minX, maxX, minY, maxY;
-  const Edge* edges;
+  Edge edges[3];
   bool perspective;  // colour and texture coordinates divide by interpolated rhw
   bool flatColor;    // all three colours equal: `constant` is used
   Rgba constant;
@@ -505,8 +506,9 @@ inline std::int64_t Quotient(std::int64_t n, std::int64_t d) {
 }
 
 // Walks the rows; in each row the pixels inside form one run, whose ends come from the edges.
+// Rows firstRow, firstRow + rowStep, ... up to lastRow.
 template <bool kWords, int kStage, int kBlend>
-void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRow) {
+void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRow, int rowStep) {
   // A private copy: the pixel writes go through byte pointers, which could alias the shared set-up
   // and would make the compiler reload every field at every pixel.
   const PixelSetup setup = shared;
@@ -519,7 +521,7 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
   const bool packedRows = !needDepth && !setup.alphaTest && !t.perspective && t.flatColor &&
                           t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
   ColorSurface& surface = *setup.target;
-  for (int y = firstRow; y <= lastRow; ++y) {
+  for (int y = firstRow; y <= lastRow; y += rowStep) {
     const std::int64_t cy = static_cast<std::int64_t>(y) * kStep;
     const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
     const std::int64_t e0 = edges[0].At(cx0, cy), e1 = edges[1].At(cx0, cy),
@@ -594,61 +596,65 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
   }
 }
 
-// Triangles of at least this many bounding-box pixels share their rows with the helper thread.
+// Triangles (or batches) of at least this many bounding-box pixels share their rows with the
+// helper thread.
 constexpr std::int64_t kSplitPixels = 16384;
 
-template <bool kWords, int kStage, int kBlend>
-void DrawSpans(const PixelSetup& setup, const Spans& t) {
-  const std::int64_t pixels =
-      static_cast<std::int64_t>(t.maxX - t.minX + 1) * (t.maxY - t.minY + 1);
-  if (!setup.helper || pixels < kSplitPixels) {
-    DrawRows<kWords, kStage, kBlend>(setup, t, t.minY, t.maxY);
-    return;
-  }
-  struct Halves {
-    const PixelSetup* setup;
-    const Spans* spans;
-    int middle;  // last row of the first half
-  } halves{&setup, &t, t.minY + (t.maxY - t.minY) / 2};
-  setup.helper->RunPair(
-      [](void* context, int part) {
-        const auto& h = *static_cast<const Halves*>(context);
-        if (part == 0) {
-          DrawRows<kWords, kStage, kBlend>(*h.setup, *h.spans, h.spans->minY, h.middle);
-        } else {
-          DrawRows<kWords, kStage, kBlend>(*h.setup, *h.spans, h.middle + 1, h.spans->maxY);
-        }
-      },
-      &halves);
-}
+using RowsFunction = void (*)(const PixelSetup&, const Spans&, int firstRow, int lastRow, int rowStep);
 
 template <bool kWords, int kStage>
-void DispatchBlend(const PixelSetup& setup, const Spans& spans) {
+RowsFunction SelectBlend(const PixelSetup& setup) {
   switch (ClassifyBlend(setup)) {
-    case kBlendNone: return DrawSpans<kWords, kStage, kBlendNone>(setup, spans);
-    case kBlendAlpha: return DrawSpans<kWords, kStage, kBlendAlpha>(setup, spans);
-    case kBlendAdditive: return DrawSpans<kWords, kStage, kBlendAdditive>(setup, spans);
-    default: return DrawSpans<kWords, kStage, kBlendGeneral>(setup, spans);
+    case kBlendNone: return DrawRows<kWords, kStage, kBlendNone>;
+    case kBlendAlpha: return DrawRows<kWords, kStage, kBlendAlpha>;
+    case kBlendAdditive: return DrawRows<kWords, kStage, kBlendAdditive>;
+    default: return DrawRows<kWords, kStage, kBlendGeneral>;
   }
 }
 
 template <bool kWords>
-void DispatchStage(const PixelSetup& setup, const Spans& spans) {
+RowsFunction SelectStage(const PixelSetup& setup) {
   switch (ClassifyStage(setup)) {
-    case kStageModulateTextureAlpha:
-      return DispatchBlend<kWords, kStageModulateTextureAlpha>(setup, spans);
-    case kStageModulateBoth: return DispatchBlend<kWords, kStageModulateBoth>(setup, spans);
-    case kStageDiffuse: return DispatchBlend<kWords, kStageDiffuse>(setup, spans);
-    default: return DispatchBlend<kWords, kStageGeneral>(setup, spans);
+    case kStageModulateTextureAlpha: return SelectBlend<kWords, kStageModulateTextureAlpha>(setup);
+    case kStageModulateBoth: return SelectBlend<kWords, kStageModulateBoth>(setup);
+    case kStageDiffuse: return SelectBlend<kWords, kStageDiffuse>(setup);
+    default: return SelectBlend<kWords, kStageGeneral>(setup);
   }
 }
 
-void DispatchSpans(const PixelSetup& setup, const Spans& spans) {
-  if (BytesPerPixel(setup.target->format) == 4) {
-    DispatchStage<true>(setup, spans);
-  } else {
-    DispatchStage<false>(setup, spans);
+// The row loop for the draw's set-up.
+RowsFunction SelectRows(const PixelSetup& setup) {
+  return BytesPerPixel(setup.target->format) == 4 ? SelectStage<true>(setup)
+                                                  : SelectStage<false>(setup);
+}
+
+std::int64_t BoundingPixels(const Spans& t) {
+  return static_cast<std::int64_t>(t.maxX - t.minX + 1) * (t.maxY - t.minY + 1);
+}
+
+// One triangle now; a large one as two halves of rows, one on the helper thread.
+void DrawSpans(const PixelSetup& setup, const Spans& t) {
+  const RowsFunction rows = SelectRows(setup);
+  if (!setup.helper || BoundingPixels(t) < kSplitPixels) {
+    rows(setup, t, t.minY, t.maxY, 1);
+    return;
   }
+  struct Halves {
+    RowsFunction rows;
+    const PixelSetup* setup;
+    const Spans* spans;
+    int middle;  // last row of the first half
+  } halves{rows, &setup, &t, t.minY + (t.maxY - t.minY) / 2};
+  setup.helper->RunPair(
+      [](void* context, int part) {
+        const auto& h = *static_cast<const Halves*>(context);
+        if (part == 0) {
+          h.rows(*h.setup, *h.spans, h.spans->minY, h.middle, 1);
+        } else {
+          h.rows(*h.setup, *h.spans, h.middle + 1, h.spans->maxY, 1);
+        }
+      },
+      &halves);
 }
 
 }  // namespace
@@ -667,8 +673,16 @@ inline std::int64_t RoundHalfAway(float value) {
 
 }  // namespace
 
+struct TriangleBatch::Storage {
+  std::vector<Spans> triangles;
+  std::int64_t pixels = 0;  // bounding-box pixels of all
+};
+
+TriangleBatch::TriangleBatch() : storage_(std::make_unique<Storage>()) {}
+TriangleBatch::~TriangleBatch() = default;
+
 void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
-                  const ScreenVertex& v2) {
+                  const ScreenVertex& v2, TriangleBatch* batch) {
   const ScreenVertex* v[3] = {&v0, &v1, &v2};
   std::int64_t sx[3], sy[3];
   for (int i = 0; i < 3; ++i) {
@@ -737,10 +751,43 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
            {&srPlane, &sgPlane, &sbPlane});
   }
 
-  const Spans spans{minX, maxX, minY, maxY, edges, perspective, flatColor, constant,
-                    zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane,
+  const Spans spans{minX, maxX, minY, maxY, {edges[0], edges[1], edges[2]}, perspective, flatColor,
+                    constant, zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane,
                     srPlane, sgPlane, sbPlane};
-  DispatchSpans(setup, spans);
+  if (batch) {
+    batch->storage_->triangles.push_back(spans);
+    batch->storage_->pixels += BoundingPixels(spans);
+  } else {
+    DrawSpans(setup, spans);
+  }
+}
+
+void DrawBatch(const PixelSetup& setup, TriangleBatch& batch) {
+  TriangleBatch::Storage& storage = *batch.storage_;
+  if (storage.triangles.empty()) return;
+  const RowsFunction rows = SelectRows(setup);
+  if (!setup.helper || storage.pixels < kSplitPixels) {
+    for (const Spans& t : storage.triangles) rows(setup, t, t.minY, t.maxY, 1);
+  } else {
+    // Even rows on the caller, odd rows on the helper: each pixel is drawn by one thread, and
+    // there in the triangles' order.
+    struct Shared {
+      RowsFunction rows;
+      const PixelSetup* setup;
+      const std::vector<Spans>* triangles;
+    } shared{rows, &setup, &storage.triangles};
+    setup.helper->RunPair(
+        [](void* context, int part) {
+          const auto& c = *static_cast<const Shared*>(context);
+          for (const Spans& t : *c.triangles) {
+            const int first = t.minY + ((t.minY & 1) != part ? 1 : 0);
+            c.rows(*c.setup, t, first, t.maxY, 2);
+          }
+        },
+        &shared);
+  }
+  storage.triangles.clear();
+  storage.pixels = 0;
 }
 
 // ---- [SECTION] Lines --------------------------------------------------------------------------

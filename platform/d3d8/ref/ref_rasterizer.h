@@ -18,6 +18,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
@@ -70,9 +71,31 @@ struct PixelSetup {
   HelperThread* helper = nullptr;
 };
 
-// Draws the triangle whatever its winding (culling happens before).
+// Triangles set up but not yet drawn, kept for DrawBatch; reused from draw to draw.
+class TriangleBatch {
+ public:
+  TriangleBatch();
+  TriangleBatch(const TriangleBatch&) = delete;
+  TriangleBatch& operator=(const TriangleBatch&) = delete;
+  ~TriangleBatch();
+
+ private:
+  struct Storage;
+  std::unique_ptr<Storage> storage_;
+  friend void DrawTriangle(const PixelSetup&, const ScreenVertex&, const ScreenVertex&,
+                           const ScreenVertex&, TriangleBatch*);
+  friend void DrawBatch(const PixelSetup&, TriangleBatch&);
+};
+
+// Draws the triangle whatever its winding (culling happens before). With a batch the triangle is
+// only set up and added to it.
 void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
-                  const ScreenVertex& v2);
+                  const ScreenVertex& v2, TriangleBatch* batch = nullptr);
+
+// Draws the batch's triangles in the order they were added, with the set-up they were added
+// under, and empties it. When the batch is large and the set-up has a helper thread, the caller
+// draws the even rows of every triangle and the helper the odd rows.
+void DrawBatch(const PixelSetup& setup, TriangleBatch& batch);
 
 // Draws a line from a to b, one pixel per pixel centre along the major axis (the axis of the
 // larger extent), starting at the first centre at or after a and stopping before b; the other

@@ -136,7 +136,8 @@ LitColor Lighting::Light(const BYTE* vertex) const {
            m.x * t[2] + m.y * t[5] + m.z * t[8]};
       if (normalize_) n = Normalized(n);
     }
-    const Vec3 toViewer = localViewer_ ? Normalized({-pe.x, -pe.y, -pe.z}) : Vec3{0, 0, -1};
+    // Only the specular term looks towards the viewer.
+    const Vec3 toViewer = specular_ && localViewer_ ? Normalized({-pe.x, -pe.y, -pe.z}) : Vec3{0, 0, -1};
     for (int i = 0; i < lightCount_; ++i) {
       const EyeLight& light = lights_[i];
       Vec3 toLight;

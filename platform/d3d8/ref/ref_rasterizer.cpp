@@ -472,21 +472,31 @@ void PackedRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, int l
 // same float operations as one channel at a time, four lanes at once.
 struct ColorRow {
 #if defined(__SSE2__)
-  __m128 base, dx;
   ColorRow(float r, float g, float b, float a, float rdx, float gdx, float bdx, float adx)
       : base(_mm_setr_ps(r, g, b, a)), dx(_mm_setr_ps(rdx, gdx, bdx, adx)) {}
   Rgba At(float x, float w) const {
+    Rgba out;
+    static_assert(sizeof(Rgba) == 16);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&out), Channels(x, w));
+    return out;
+  }
+  // ToColor(At(x, w)).
+  D3DCOLOR ColorAt(float x, float w) const {
+    const __m128i bgra = _mm_shuffle_epi32(Channels(x, w), _MM_SHUFFLE(3, 0, 1, 2));
+    const __m128i words = _mm_packs_epi32(bgra, bgra);
+    return static_cast<D3DCOLOR>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+  }
+
+ private:
+  __m128 base, dx;
+  __m128i Channels(float x, float w) const {
     const __m128 value = _mm_mul_ps(_mm_add_ps(base, _mm_mul_ps(dx, _mm_set1_ps(x))), _mm_set1_ps(w));
     const __m128 positive = _mm_cmpgt_ps(value, _mm_setzero_ps());  // false for NaN
     const __m128 top = _mm_cmpge_ps(value, _mm_set1_ps(255.0f));
     __m128i channel = _mm_cvttps_epi32(_mm_add_ps(value, _mm_set1_ps(0.5f)));
     channel = _mm_and_si128(channel, _mm_castps_si128(positive));
-    channel = _mm_or_si128(_mm_and_si128(_mm_castps_si128(top), _mm_set1_epi32(255)),
-                           _mm_andnot_si128(_mm_castps_si128(top), channel));
-    Rgba out;
-    static_assert(sizeof(Rgba) == 16);
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(&out), channel);
-    return out;
+    return _mm_or_si128(_mm_and_si128(_mm_castps_si128(top), _mm_set1_epi32(255)),
+                        _mm_andnot_si128(_mm_castps_si128(top), channel));
   }
 #else
   float base[4], dx[4];
@@ -496,6 +506,7 @@ struct ColorRow {
     return {ToChannel((base[0] + dx[0] * x) * w), ToChannel((base[1] + dx[1] * x) * w),
             ToChannel((base[2] + dx[2] * x) * w), ToChannel((base[3] + dx[3] * x) * w)};
   }
+  D3DCOLOR ColorAt(float x, float w) const { return ToColor(At(x, w)); }
 #endif
 };
 
@@ -521,6 +532,8 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
   const bool packedRows = !needDepth && !setup.alphaTest && !t.perspective && t.flatColor &&
                           t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
   ColorSurface& surface = *setup.target;
+  const bool keepAlpha = surface.format == D3DFMT_A8R8G8B8;
+  const std::uint32_t constantBits = ToColor(t.constant);
   for (int y = firstRow; y <= lastRow; y += rowStep) {
     const std::int64_t cy = static_cast<std::int64_t>(y) * kStep;
     const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
@@ -579,6 +592,14 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
           }
         }
         const float w = t.perspective ? 1.0f / (wRow + t.w.dx * fx) : 1.0f;
+        if constexpr (kWords && kStage == kStageDiffuse && kBlend == kBlendNone) {
+          // The diffuse colour as it is written (the stage passes it, no alpha test, no blend).
+          std::uint32_t bits = t.flatColor ? constantBits : diffuseRow.ColorAt(fx, w);
+          if (!keepAlpha) bits &= 0x00FFFFFFu;
+          std::memcpy(target.row + 4 * x, &bits, 4);
+          if (setup.depthWrite) depthRow[x] = depth;
+          continue;
+        }
         const Rgba diffuse = t.flatColor ? t.constant : diffuseRow.At(fx, w);
         Rgba specular{};
         if constexpr (kStage == kStageGeneral) {

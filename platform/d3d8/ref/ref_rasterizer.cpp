@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
-#include <initializer_list>
 #include <type_traits>
 
 #if defined(__SSE2__)
@@ -744,32 +743,48 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
                          v[0]->a == v[1]->a && v[1]->a == v[2]->a;
   const Rgba constant{ToChannel(v[0]->r), ToChannel(v[0]->g), ToChannel(v[0]->b), ToChannel(v[0]->a)};
   // Planes in groups of four, each group only when the pixel loops read it.
-  const auto planes = [&](std::initializer_list<float ScreenVertex::*> members, bool byRhw,
-                          std::initializer_list<Plane*> out) {
-    float q[3][4] = {};
-    for (int i = 0; i < 3; ++i) {
-      int k = 0;
-      for (float ScreenVertex::*member : members) q[i][k++] = v[i]->*member * (byRhw ? v[i]->rhw : 1.0f);
-    }
-    Plane result[4];
-    MakePlanes4(px, py, q, result);
-    int k = 0;
-    for (Plane* plane : out) *plane = result[k++];
-  };
   const bool needDepth = setup.depthTest || setup.depthWrite;
-  Plane zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane;
-  if (needDepth || perspective) {
-    planes({&ScreenVertex::z, &ScreenVertex::rhw}, false, {&zPlane, &wPlane});
+  Plane zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane, srPlane, sgPlane, sbPlane;
+  float q[3][4];
+  Plane out[4];
+  const auto scale = [&](int i) { return perspective ? v[i]->rhw : 1.0f; };
+  if (needDepth || perspective || setup.texels) {
+    for (int i = 0; i < 3; ++i) {
+      q[i][0] = v[i]->z;
+      q[i][1] = v[i]->rhw;
+      q[i][2] = v[i]->u * scale(i);
+      q[i][3] = v[i]->v * scale(i);
+    }
+    MakePlanes4(px, py, q, out);
+    zPlane = out[0];
+    wPlane = out[1];
+    uPlane = out[2];
+    vPlane = out[3];
   }
   if (!flatColor) {
-    planes({&ScreenVertex::r, &ScreenVertex::g, &ScreenVertex::b, &ScreenVertex::a}, perspective,
-           {&rPlane, &gPlane, &bPlane, &aPlane});
+    for (int i = 0; i < 3; ++i) {
+      q[i][0] = v[i]->r * scale(i);
+      q[i][1] = v[i]->g * scale(i);
+      q[i][2] = v[i]->b * scale(i);
+      q[i][3] = v[i]->a * scale(i);
+    }
+    MakePlanes4(px, py, q, out);
+    rPlane = out[0];
+    gPlane = out[1];
+    bPlane = out[2];
+    aPlane = out[3];
   }
-  if (setup.texels) planes({&ScreenVertex::u, &ScreenVertex::v}, perspective, {&uPlane, &vPlane});
-  Plane srPlane, sgPlane, sbPlane;
   if (setup.specular) {
-    planes({&ScreenVertex::sr, &ScreenVertex::sg, &ScreenVertex::sb}, perspective,
-           {&srPlane, &sgPlane, &sbPlane});
+    for (int i = 0; i < 3; ++i) {
+      q[i][0] = v[i]->sr * scale(i);
+      q[i][1] = v[i]->sg * scale(i);
+      q[i][2] = v[i]->sb * scale(i);
+      q[i][3] = 0.0f;
+    }
+    MakePlanes4(px, py, q, out);
+    srPlane = out[0];
+    sgPlane = out[1];
+    sbPlane = out[2];
   }
 
   const Spans spans{minX, maxX, minY, maxY, {edges[0], edges[1], edges[2]}, perspective, flatColor,

@@ -11,9 +11,11 @@
 // 1 / interpolated rhw instead); colour and texture coordinates perspective-correctly through
 // rhw = 1/w (affinely when all three rhw are equal).
 //
-// Speed without changing a pixel: common stage and blend set-ups run in their own loops, screen
-// quads (textured, white, SRCALPHA / INVSRCALPHA, no depth) blend four pixels at once, and large
-// triangles split their rows with one helper thread. Each path computes exactly the values of the
+// Speed without changing a pixel: common stage and blend set-ups run in their own loops; flat
+// white textured triangles without depth (screen quads, additive glows) blend four pixels at once
+// (SRCALPHA with INVSRCALPHA or ONE); colours convert four channels at once; large triangles split
+// their rows with one helper thread, and a draw's triangles can be collected in a batch whose rows
+// the caller and the helper share (even and odd rows). Each path computes exactly the values of the
 // general one; the tests compare them.
 #pragma once
 

@@ -533,11 +533,29 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
   ColorSurface& surface = *setup.target;
   const bool keepAlpha = surface.format == D3DFMT_A8R8G8B8;
   const std::uint32_t constantBits = ToColor(t.constant);
-  for (int y = firstRow; y <= lastRow; y += rowStep) {
-    const std::int64_t cy = static_cast<std::int64_t>(y) * kStep;
-    const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
-    const std::int64_t e0 = edges[0].At(cx0, cy), e1 = edges[1].At(cx0, cy),
-                       e2 = edges[2].At(cx0, cy);
+  // Edge values at the row's first pixel centre, stepped exactly from row to row.
+  const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
+  const std::int64_t cyFirst = static_cast<std::int64_t>(firstRow) * kStep;
+  std::int64_t e0 = edges[0].At(cx0, cyFirst), e1 = edges[1].At(cx0, cyFirst),
+               e2 = edges[2].At(cx0, cyFirst);
+  const std::int64_t down0 = edges[0].b * kStep * rowStep, down1 = edges[1].b * kStep * rowStep,
+                     down2 = edges[2].b * kStep * rowStep;
+  for (int y = firstRow; y <= lastRow; y += rowStep, e0 += down0, e1 += down1, e2 += down2) {
+    // The run of pixels inside all three edges, found exactly from the edge values.
+    int lo = t.minX, hi = t.maxX;
+    const auto clip = [&](std::int64_t e, std::int64_t step) {
+      if (step > 0) {
+        if (e < 0) lo = static_cast<int>(std::max<std::int64_t>(lo, t.minX + Quotient(-e + step - 1, step)));
+      } else if (step < 0) {
+        hi = e < 0 ? lo - 1 : static_cast<int>(std::min<std::int64_t>(hi, t.minX + Quotient(e, -step)));
+      } else if (e < 0) {
+        hi = lo - 1;
+      }
+    };
+    clip(e0, s0);
+    clip(e1, s1);
+    clip(e2, s2);
+    if (lo > hi) continue;
     const float fy = static_cast<float>(y);
     // Row bases: value(x) = base + dx * x for each plane.
     const float zRow = t.z.base + t.z.dy * fy, wRow = t.w.base + t.w.dy * fy;
@@ -549,17 +567,6 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
     std::uint16_t* depthRow =
         setup.depth ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
                     : nullptr;
-    // The run of pixels inside all three edges, found exactly from the edge values.
-    int lo = t.minX, hi = t.maxX;
-    for (const auto& [e, step] : {std::pair{e0, s0}, std::pair{e1, s1}, std::pair{e2, s2}}) {
-      if (step > 0) {
-        if (e < 0) lo = std::max<std::int64_t>(lo, t.minX + Quotient(-e + step - 1, step));
-      } else if (step < 0) {
-        hi = e < 0 ? lo - 1 : static_cast<int>(std::min<std::int64_t>(hi, t.minX + Quotient(e, -step)));
-      } else if (e < 0) {
-        hi = lo - 1;
-      }
-    }
     if constexpr (kWords && (kBlend == kBlendAlpha || kBlend == kBlendAdditive) &&
                   (kStage == kStageModulateTextureAlpha || kStage == kStageModulateBoth)) {
       if (packedRows) {

@@ -38,7 +38,7 @@ class BallColumnTest : public scenesb::SceneShow {
 };
 
 TEST_F(BallColumnTest, PlaysItsWindowInColumnAndRingModesByTheTimeline) {
-  win32::UseFixedStepClock(20);  // frames of 50 ms
+  UseClock(20);  // frames of 50 ms
   StartShow("part03\n", kSlot);
   Play(kSlot, 0);  // part02 is clear: the slot re-bases the clock to 36083
   ASSERT_EQ(frames_.size(), 182u);
@@ -62,7 +62,7 @@ TEST_F(BallColumnTest, PlaysItsWindowInColumnAndRingModesByTheTimeline) {
 }
 
 TEST_F(BallColumnTest, ModeSwitchesExactlyAtEachBound) {
-  win32::UseFixedStepClock(1000);  // frames of 1 ms
+  UseClock(1000);  // frames of 1 ms
   StartShow("part02\npart03\n", kSlot);
   for (long bound : {37291L, 38266L, 39543L, 40658L, 41760L, 42782L, 44063L}) {
     Play(kSlot, bound - 1, 2);  // Escape after two frames: the third is still drawn
@@ -78,7 +78,7 @@ TEST_F(BallColumnTest, ModeSwitchesExactlyAtEachBound) {
 }
 
 TEST_F(BallColumnTest, At41759TheModeStaysAsTheFrameBeforeLeftIt) {
-  win32::UseFixedStepClock(0.5);  // frames of 2 s
+  UseClock(0.5);  // frames of 2 s
   StartShow("part02\npart03\n", kSlot);
   Play(kSlot, 39759);
   ASSERT_EQ(frames_.size(), 3u);  // 39759, 41759, 43759
@@ -87,7 +87,7 @@ TEST_F(BallColumnTest, At41759TheModeStaysAsTheFrameBeforeLeftIt) {
   EXPECT_TRUE(Ring(frames_[1]));  // kept from the ring phase before
   EXPECT_FALSE(Ring(frames_[2]));
   // After a column frame (and on a fresh start) 41759 stays a column.
-  win32::UseFixedStepClock(1000);
+  UseClock(1000);
   Play(kSlot, 41758, 1);
   ASSERT_EQ(frames_.size(), 2u);
   EXPECT_FALSE(Ring(frames_[0]));
@@ -165,7 +165,7 @@ TEST_F(BallColumnTest, RingContractsWithoutLowerClampAndGrowsBackToOne) {
 
   // One frame of 1.024 s inside the window takes R below zero: the ring turns inside out. Two long
   // frames later it has grown past 1 and is clamped to exactly 1.
-  win32::UseFixedStepClock(1000.0 / 1024);
+  UseClock(1000.0 / 1024);
   Play(kSlot, 41500);
   ASSERT_EQ(frames_.size(), 4u);  // 41500, 42524, 43548, 44572
   EXPECT_EQ(frames_[1].t, 42524);
@@ -176,7 +176,7 @@ TEST_F(BallColumnTest, RingContractsWithoutLowerClampAndGrowsBackToOne) {
 }
 
 TEST_F(BallColumnTest, PictureFlickersFrom38038AndStaysFrom41310WhileTheFadeClosesTheEnd) {
-  win32::UseFixedStepClock(50);  // frames of 20 ms: delta 2 after the first frame's 1
+  UseClock(50);  // frames of 20 ms: delta 2 after the first frame's 1
   StartShow("part03\n", kSlot);
   Play(kSlot, 0);
   // Replay the spin angle alpha (the flicker's phase) and the flicker amplitude.
@@ -229,7 +229,7 @@ TEST_F(BallColumnTest, LeavesFlatShadingLightingAndBlendingOnAndLight2Off) {
   EXPECT_EQ(demo_->lights[2]->light.Range, 2.0f);
   EXPECT_EQ(demo_->lights[2]->light.Diffuse.g, 0.8f);
 
-  win32::UseFixedStepClock(10);
+  UseClock(10);
   StartShow("part03\n", kSlot);
   Play(kSlot, 0);
   EXPECT_EQ(RenderState(D3DRS_SHADEMODE), DWORD(D3DSHADE_FLAT));
@@ -270,7 +270,7 @@ TEST_F(BallColumnTest, QuitMessageEndsOnlyThisPartBeforeItsFrameAndStillRunsTheE
 }
 
 TEST_F(BallColumnTest, SoftwareDeviceShowsTheRingPictureBarsAndFinalFade) {
-  win32::UseFixedStepClock(10);
+  UseClock(10);
   StartShow("part02\npart03\n", kSlot, true);
   Play(kSlot, 37300, 1);  // ring mode, tr03 still at 0
   ASSERT_EQ(frames_.size(), 2u);

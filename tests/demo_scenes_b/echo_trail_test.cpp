@@ -112,13 +112,13 @@ TEST_F(EchoTrailTest, VeilClearsIsSkippedAtExactlyZeroAndReturnsFrom53545) {
   EXPECT_NEAR(Quads(*At(53553), 1)[2][4], 0.016, 1e-6);
   EXPECT_NEAR(Quads(*At(54163), 1)[2][4], 0.992, 1e-5);
   // A veil just above 0 is still drawn: a frame of 759 ms takes it from 0.987 to about 0.0003.
-  win32::UseFixedStepClock(1000.0 / 759);
+  UseClock(1000.0 / 759);
   Play(kSlot, 0, 1);
   ASSERT_EQ(frames_.size(), 2u);
   ASSERT_EQ(Quads(frames_[1], 1).size(), 3u);
   EXPECT_NEAR(Quads(frames_[1], 1)[2][4], 0.0003, 1e-5);
   // With frames of a second it clears at once and closes again in one step, clamped to 1.
-  win32::UseFixedStepClock(1);
+  UseClock(1);
   Play(kSlot, 0);
   ASSERT_EQ(frames_.size(), 4u);  // 50793, 51793, 52793, 53793
   EXPECT_EQ(Quads(frames_[1], 1).size(), 2u);
@@ -146,7 +146,7 @@ TEST_F(EchoTrailTest, SetsUpEvenWhenItDoesNotPlay) {
 }
 
 TEST_F(EchoTrailTest, LeavesBlendingOnDepthTestAndCullingOffAndOnlyLight1) {
-  win32::UseFixedStepClock(20);
+  UseClock(20);
   StartShow("part05\n", kSlot);
   Play(kSlot, 0);
   ASSERT_FALSE(frames_.empty());
@@ -161,7 +161,7 @@ TEST_F(EchoTrailTest, LeavesBlendingOnDepthTestAndCullingOffAndOnlyLight1) {
 }
 
 TEST_F(EchoTrailTest, SoftwareDeviceShowsTheTrailBetweenTheBars) {
-  win32::UseFixedStepClock(1);  // the second frame is a second long: the veil has gone
+  UseClock(1);  // the second frame is a second long: the veil has gone
   StartShow("part05\n", kSlot, true);
   Play(kSlot, 0, 1);
   ASSERT_EQ(frames_.size(), 2u);

@@ -20,7 +20,7 @@ class KnotSlideTest : public scenesb::SceneShow {
 };
 
 TEST_F(KnotSlideTest, SlideZRisesBy0017PerHundredthAndStopsAtExactlyMinus7) {
-  win32::UseFixedStepClock(20);  // frames of 50 ms: 0.085 a frame after the first 0.017
+  UseClock(20);  // frames of 50 ms: 0.085 a frame after the first 0.017
   StartShow("part02\n", kSlot);
   Play(kSlot, 0);  // part01 clear: re-based to 18041
   ASSERT_EQ(frames_.size(), 361u);  // 18041 .. 36041

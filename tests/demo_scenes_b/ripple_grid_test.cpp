@@ -59,7 +59,7 @@ class RippleGridTest : public scenesb::SceneShow {
 };
 
 TEST_F(RippleGridTest, PlaysItsWindowThroughFiveStagesOf360Copies) {
-  win32::UseFixedStepClock(20);  // frames of 50 ms
+  UseClock(20);  // frames of 50 ms
   StartShow("part04\n", kSlot);
   Play(kSlot, 0);
   ASSERT_EQ(frames_.size(), 113u);  // 45162 .. 50762
@@ -86,7 +86,7 @@ TEST_F(RippleGridTest, PlaysItsWindowThroughFiveStagesOf360Copies) {
 }
 
 TEST_F(RippleGridTest, StagesChangeExactlyAtTheirBounds) {
-  win32::UseFixedStepClock(1000);
+  UseClock(1000);
   StartShow("part03\npart04\n", kSlot);
   for (long bound : {46300L, 47299L, 48552L, 49690L}) {
     Play(kSlot, bound - 1, 1);
@@ -100,7 +100,7 @@ TEST_F(RippleGridTest, StagesChangeExactlyAtTheirBounds) {
 }
 
 TEST_F(RippleGridTest, HeightsFollowEachStagesPattern) {
-  win32::UseFixedStepClock(20);  // frames of 50 ms: delta 5 after the first frame's 1
+  UseClock(20);  // frames of 50 ms: delta 5 after the first frame's 1
   StartShow("part04\n", kSlot);
   Play(kSlot, 0);
   // First frame, r = 0.01: the swirl's centre is row 6, column 29, at height 0; a cell one to
@@ -148,7 +148,7 @@ TEST_F(RippleGridTest, HeightsFollowEachStagesPattern) {
 }
 
 TEST_F(RippleGridTest, GridTurnsBySwayInStagesOneAndFiveAndCarriesOnInBetween) {
-  win32::UseFixedStepClock(20);
+  UseClock(20);
   StartShow("part04\n", kSlot);
   Play(kSlot, 0);
   const auto turnOf = [](const Frame& f) { return Worlds(f, kTile).at(0); };
@@ -186,7 +186,7 @@ TEST_F(RippleGridTest, GridTurnsBySwayInStagesOneAndFiveAndCarriesOnInBetween) {
 }
 
 TEST_F(RippleGridTest, VeilThinsUntil46800HoldsAndThickensFrom49899) {
-  win32::UseFixedStepClock(20);  // delta 5: the veil moves 0.025 a frame
+  UseClock(20);  // delta 5: the veil moves 0.025 a frame
   StartShow("part04\n", kSlot);
   Play(kSlot, 0);
   const auto veil = [&](long t) { return Quads(*At(t), 1).at(2)[4]; };
@@ -204,7 +204,7 @@ TEST_F(RippleGridTest, VeilThinsUntil46800HoldsAndThickensFrom49899) {
   }
 
   // Entered early (part03 set, no re-base) the veil falls all the way: at exactly 0 it is not drawn.
-  win32::UseFixedStepClock(10);
+  UseClock(10);
   StartShow("part03\npart04\n", kSlot);
   Play(kSlot, 40000);
   int skipped = 0;
@@ -249,7 +249,7 @@ TEST_F(RippleGridTest, SetsUpLight1WithoutEnablingAndLeavesBlendingOff) {
 }
 
 TEST_F(RippleGridTest, SoftwareDeviceShowsGridPictureAndBars) {
-  win32::UseFixedStepClock(0.5);
+  UseClock(0.5);
   StartShow("part03\npart04\n", kSlot, true);
   Play(kSlot, 44000, 1);  // 44000 (veil 0.995), then 46000 with the veil gone, stage 1
   ASSERT_EQ(frames_.size(), 2u);

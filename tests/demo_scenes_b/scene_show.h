@@ -83,8 +83,18 @@ inline std::vector<std::string> Fields(const std::string& line) {
   return out;
 }
 
-inline void (Demo::*const kSlots[])() = {&Demo::PartSlot0, &Demo::PartSlot1, &Demo::PartSlot2, &Demo::PartSlot3,
-                                         &Demo::PartSlot4, &Demo::PartSlot5};
+// Part slot `slot` (0 .. 5) of the demo, through its virtual table as the entry calls it.
+inline void RunSlot(Demo& demo, int slot) {
+  switch (slot) {
+    case 0: demo.PartSlot0(); break;
+    case 1: demo.PartSlot1(); break;
+    case 2: demo.PartSlot2(); break;
+    case 3: demo.PartSlot3(); break;
+    case 4: demo.PartSlot4(); break;
+    case 5: demo.PartSlot5(); break;
+    default: FAIL() << "no slot " << slot;
+  }
+}
 
 inline float Dot(const D3DXVECTOR3& a, const D3DXVECTOR3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 inline float Length(const D3DXVECTOR3& v) { return std::sqrt(Dot(v, v)); }
@@ -122,16 +132,13 @@ class SceneShow : public testing::Test {
   void SetUp() override {
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(Folder());
-    win32::UseFixedStepClock(100);
+    UseClock(100);
   }
   void TearDown() override {
     platform::SetPresentHandler(nullptr);
     platform::TraceOpen(nullptr);
-    if (g_pDxEngine) {
-      g_pDxEngine->Shutdown();
-      delete g_pDxEngine;
-      g_pDxEngine = nullptr;
-    }
+    trace_ = nullptr;
+    EndEngine();
     DrainMessages();
     d3d8::UseNullDevice(false);
     win32::UseRealClock();
@@ -142,29 +149,52 @@ class SceneShow : public testing::Test {
   // `software`), its assets loaded and the set-ups of the slots before `slot` done (their loops
   // held off), so that slot `slot` inherits what it would in the show; frames are recorded from
   // the next Present on.
+  //
+  // Loading is slow under the sanitizers, so one null-device show is loaded once and reused: its
+  // flags are read afresh and the set-ups run again, which set what the parts rely on. Software-
+  // device shows, whose pixels would carry render state over, are always made anew.
   Demo& StartShow(const std::string& partFile, int slot, bool software = false) {
     std::ofstream(Folder() / "part.txt") << partFile;
-    d3d8::UseNullDevice(!software);
-    g_pDxEngine = new DxEngine();
-    EXPECT_EQ(g_pDxEngine->CreateDevice(g_pCore, 1), 1);
-    static std::vector<Demo*> demos;  // the demo and its assets live until the process ends
-    demos.push_back(new VariantDemo());
-    demo_ = demos.back();
-    demo_->archiveName = "lab.ac";
+    platform::TraceOpen(nullptr);  // closes the previous show's trace file
+    trace_ = nullptr;
+    EndEngine();
     platform::SetPresentHandler([this](HWND__*, const platform::FrameImage* image) { Record(image); });
-    demo_->LoadAssets();
+    if (!software && NullShow().demo) {
+      g_pDxEngine = NullShow().engine;
+      demo_ = NullShow().demo;
+      demo_->flags = DemoFlags{};
+      ApplyPartKeywords("part.txt", demo_->flags);
+    } else {
+      d3d8::UseNullDevice(!software);
+      g_pDxEngine = new DxEngine();
+      EXPECT_EQ(g_pDxEngine->CreateDevice(g_pCore, 1), 1);
+      demo_ = new VariantDemo();  // lives until the process ends, as in the show
+      Demos().push_back(demo_);
+      demo_->archiveName = "lab.ac";
+      win32::UseFixedStepClock(1);  // the loading fades take two frames each
+      demo_->LoadAssets();
+      if (!software) NullShow() = {g_pDxEngine, demo_};
+    }
+    win32::UseFixedStepClock(framesPerSecond_);
+    demo_->running = 1;
     textureIndex_.clear();
     for (int i = 0; i < 70; ++i) textureIndex_[platform::TraceName(demo_->textures[i])] = i;
     const DemoFlags flags = demo_->flags;
     BYTE* parts = &demo_->flags.part01;
     for (int i = 0; i < 10; ++i) parts[i] = 0;
-    for (int i = 0; i < slot; ++i) (demo_->*kSlots[i])();
+    for (int i = 0; i < slot; ++i) RunSlot(*demo_, i);
     demo_->flags = flags;
     trace_ = std::tmpfile();
     traceRead_ = 0;
     platform::TraceOpen(trace_);
     frames_.clear();
     return *demo_;
+  }
+
+  // The fixed-step clock for the frames of the parts (loading runs at 1 frame/s).
+  void UseClock(double framesPerSecond) {
+    framesPerSecond_ = framesPerSecond;
+    win32::UseFixedStepClock(framesPerSecond);
   }
 
   // Plays part slot `slot` with the timeline at `t0` when it is called (as if the earlier parts
@@ -177,7 +207,7 @@ class SceneShow : public testing::Test {
     stopAfter_ = stopAfter;
     quit_ = quit;
     frames_.clear();
-    (demo_->*kSlots[slot])();
+    RunSlot(*demo_, slot);
     DrainMessages();
   }
 
@@ -253,6 +283,28 @@ class SceneShow : public testing::Test {
   Demo* demo_ = nullptr;
 
  private:
+  struct LoadedShow {
+    DxEngine* engine = nullptr;
+    Demo* demo = nullptr;
+  };
+  static LoadedShow& NullShow() {
+    static LoadedShow show;
+    return show;
+  }
+  static std::vector<Demo*>& Demos() {
+    static auto* demos = new std::vector<Demo*>;  // reachable until the process ends
+    return *demos;
+  }
+
+  // Ends the current engine unless it is the kept null-device show's.
+  static void EndEngine() {
+    if (g_pDxEngine && g_pDxEngine != NullShow().engine) {
+      g_pDxEngine->Shutdown();
+      delete g_pDxEngine;
+    }
+    g_pDxEngine = nullptr;
+  }
+
   static void DrainMessages() {
     MSG leftover;
     while (PeekMessageA(&leftover, nullptr, 0, 0, PM_REMOVE)) {
@@ -308,6 +360,7 @@ class SceneShow : public testing::Test {
   std::filesystem::path previous_;
   std::FILE* trace_ = nullptr;  // owned by the trace once opened
   long traceRead_ = 0;
+  double framesPerSecond_ = 100;
   int stopAfter_ = 0;
   bool quit_ = false;
   std::map<std::string, int> textureIndex_;

@@ -223,6 +223,11 @@ TEST_F(BallColumnTest, LeavesFlatShadingLightingAndBlendingOnAndLight2Off) {
   StartShow("part02\n", kSlot);
   Play(kSlot, 36083);
   EXPECT_TRUE(frames_.empty());
+  const std::string light2 = "LightEnable " + std::to_string(demo_->lights[2]->index);
+  std::vector<std::string> enables;
+  for (const std::string& line : PendingLines())
+    if (line.rfind(light2, 0) == 0) enables.push_back(line);
+  EXPECT_EQ(enables, (std::vector<std::string>{light2 + " 1", light2 + " 0"}));
   EXPECT_FALSE(LightOn(2));
   EXPECT_EQ(RenderState(D3DRS_LIGHTING), 1u);
   EXPECT_EQ(RenderState(D3DRS_SHADEMODE), DWORD(D3DSHADE_FLAT));

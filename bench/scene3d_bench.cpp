@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "Win32Platform/Window/qv_core.h"
+#include "bench/bench_screen.h"
 #include "demo/mesh_object.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -25,7 +25,6 @@
 #include "platform/host/png_writer.h"
 #include "platform/host_glue/present_hub.h"
 #include "platform/win32/win32.h"
-#include "platform/win32/window_backend.h"
 
 namespace {
 
@@ -267,11 +266,6 @@ int main(int argc, char** argv) {
                  "usage: scene3d_bench [FRAMES > 0] [--png PREFIX] [--scene boxes|balls|room|plates] [--scale 1|2]\n");
     return 2;
   }
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = QvCore::WndProc;
-  wc.lpszClassName = "bench";
-  RegisterClassExA(&wc);
   platform::FrameImage last;
   platform::SetPresentHandler([&](HWND__*, const platform::FrameImage* image) {
     if (image) last = *image;
@@ -291,14 +285,9 @@ int main(int argc, char** argv) {
   for (const int scale : {1, 2}) {
     if (onlyScale != 0 && scale != onlyScale) continue;
     const int width = 640 * scale, height = 480 * scale;
-    auto backend = std::make_unique<win32::HeadlessBackend>();
-    backend->SetDesktopMode({width, height, 32, 60});
-    win32::SetWindowBackend(std::move(backend));
-    QvCore core;
-    core.m_hWnd = CreateWindowExA(0, "bench", "bench", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
-    DxEngine engine;
-    if (!engine.CreateDevice(&core, 1)) return 1;
-    engine.SetProjection(0.783f, 1.0f, 0.1f, 1000.0f);
+    BenchScreen screen(width, height);
+    if (!screen.ok()) return 1;
+    DxEngine& engine = screen.engine;
     engine.LookAt(0, 0, -8, 0, 0, 10);
     auto stage = std::make_unique<Stage>();
     Stage& s = *stage;
@@ -358,7 +347,6 @@ int main(int argc, char** argv) {
     s.checker->Release();
     s.flare->Release();
     stage.reset();  // the meshes go before the device
-    engine.Shutdown();
   }
   return allIdentical ? 0 : 1;
 }

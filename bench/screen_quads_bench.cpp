@@ -8,12 +8,11 @@
 #include <memory>
 #include <string>
 
-#include "Win32Platform/Window/qv_core.h"
+#include "bench/bench_screen.h"
 #include "engine/dx_engine.h"
 #include "platform/host/png_writer.h"
 #include "platform/host_glue/present_hub.h"
 #include "platform/win32/win32.h"
-#include "platform/win32/window_backend.h"
 
 namespace {
 
@@ -59,11 +58,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: screen_quads_bench [FRAMES > 0] [--png FILE]\n");
     return 2;
   }
-  WNDCLASSEXA wc = {};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = QvCore::WndProc;
-  wc.lpszClassName = "bench";
-  RegisterClassExA(&wc);
   platform::FrameImage last;
   platform::SetPresentHandler([&](HWND__*, const platform::FrameImage* image) {
     if (pngPath && image && image->width == 640) last = *image;
@@ -72,14 +66,9 @@ int main(int argc, char** argv) {
   std::printf("Busy 2D frame (2800 alpha quads 6x6, 3 full-screen alpha quads, 2 bars), software device:\n");
   for (const int scale : {1, 2}) {
     const int width = 640 * scale, height = 480 * scale;
-    auto backend = std::make_unique<win32::HeadlessBackend>();
-    backend->SetDesktopMode({width, height, 32, 60});
-    win32::SetWindowBackend(std::move(backend));
-    QvCore core;
-    core.m_hWnd = CreateWindowExA(0, "bench", "bench", WS_POPUP, 0, 0, width, height, nullptr, nullptr, nullptr, nullptr);
-    DxEngine engine;
-    if (!engine.CreateDevice(&core, 1)) return 1;
-    engine.SetProjection(0.783f, 1.0f, 0.1f, 1000.0f);
+    BenchScreen screen(width, height);
+    if (!screen.ok()) return 1;
+    DxEngine& engine = screen.engine;
     engine.LookAt(0, 0, 10, 0, 0, 0);
     IDirect3DTexture8* dot = SolidTexture(engine.device, 8, 0xFFE0E0FF);
     IDirect3DTexture8* picture = SolidTexture(engine.device, 256, 0x80406080);
@@ -95,7 +84,6 @@ int main(int argc, char** argv) {
     dot->Release();
     picture->Release();
     bar->Release();
-    engine.Shutdown();
   }
   std::string error;
   if (pngPath && !host::WritePng(pngPath, last, error)) {

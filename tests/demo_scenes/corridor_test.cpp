@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "show_world.h"
+#include "support/scene_harness.h"
 
 namespace {
 
@@ -13,7 +13,7 @@ using scenetest::Calls;
 using scenetest::Frame;
 using scenetest::Recording;
 
-class CorridorTest : public scenetest::ShowWorld {
+class CorridorTest : public scenetest::SceneHarness {
  protected:
   // The corridor and the knot after it, at 100 frames/s on the null device.
   const Recording& Played() { return Show("part01\npart02\n"); }
@@ -38,7 +38,7 @@ TEST_F(CorridorTest, PlaysFromZeroUntil18040AndLeavesTheClockAlone) {
   ASSERT_EQ(frames.size(), 1805u);
   EXPECT_EQ(frames.front()->t, 0);
   EXPECT_EQ(frames.back()->t, 18040);
-  EXPECT_EQ(show.afterSlot0.timeline, 18050);  // the clock was left alone
+  EXPECT_EQ(show.afterSlot[0].timeline, 18050);  // the clock was left alone
   // Every frame: the set of six meshes in one scene, the three copies in another, then the bars
   // and the fade as screen quads (each in a scene of its own).
   for (const Frame* f : {frames.front(), frames.back()}) {
@@ -57,7 +57,7 @@ TEST_F(CorridorTest, PlaysFromZeroUntil18040AndLeavesTheClockAlone) {
 TEST_F(CorridorTest, WithoutPart01NothingPlaysButTheSetUpHappens) {
   const Recording& show = Show("lesbian\n");  // no part plays
   EXPECT_TRUE(show.TimedFrames().empty());
-  const scenetest::ShowState& after = show.afterSlot0;
+  const scenetest::ShowState& after = show.afterSlot[0];
   EXPECT_EQ(after.timeline, 0);
   EXPECT_EQ(after.meshTexture[0], show.demo->textures[4]);
   EXPECT_EQ(after.meshTexture[16], show.demo->textures[15]);
@@ -185,7 +185,7 @@ TEST_F(CorridorTest, SecondPictureAndFadesFollowTheTimeline) {
 
 TEST_F(CorridorTest, LeavesLightingBlendingLightsAndCamerasForTheNextPart) {
   const Recording& show = Played();
-  const scenetest::ShowState& after = show.afterSlot0;
+  const scenetest::ShowState& after = show.afterSlot[0];
   EXPECT_EQ(after.lighting, 1u);
   EXPECT_EQ(after.alphaBlend, 1u);
   EXPECT_EQ(after.srcBlend, DWORD(D3DBLEND_SRCALPHA));
@@ -205,10 +205,10 @@ TEST_F(CorridorTest, SoftwareDeviceDrawsTheBarsInTheirOwnColour) {
   // Bars from 0 to 100 and 380 to 480 of the 640 x 480 space; the fade is 0 at the start.
   const std::uint32_t bar = testsupport::CataloguePictureColour(1);
   for (int x : {0, 80, 159}) {
-    EXPECT_EQ(first->pixels.at(0 * scenetest::kScreenWidth + x), bar);
-    EXPECT_EQ(first->pixels.at(24 * scenetest::kScreenWidth + x), bar);
-    EXPECT_EQ(first->pixels.at(95 * scenetest::kScreenWidth + x), bar);
-    EXPECT_EQ(first->pixels.at(119 * scenetest::kScreenWidth + x), bar);
+    EXPECT_EQ(first->Pixel(x, 0), bar);
+    EXPECT_EQ(first->Pixel(x, 24), bar);
+    EXPECT_EQ(first->Pixel(x, 95), bar);
+    EXPECT_EQ(first->Pixel(x, 119), bar);
   }
 }
 

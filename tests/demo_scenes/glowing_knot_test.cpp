@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/win32/crt.h"
-#include "show_world.h"
+#include "support/scene_harness.h"
 
 namespace {
 
@@ -15,7 +15,7 @@ using scenetest::Calls;
 using scenetest::Frame;
 using scenetest::Recording;
 
-class GlowingKnotTest : public scenetest::ShowWorld {
+class GlowingKnotTest : public scenetest::SceneHarness {
  protected:
   // The knot alone (re-based to 18041 ms), at 100 frames/s on the null device.
   const Recording& Played() { return Show("part02\n"); }
@@ -54,12 +54,12 @@ TEST_F(GlowingKnotTest, DrawsTwoHundredRandomValuesEvenWhenItDoesNotPlay) {
   const Recording& show = Show("lesbian\n");  // no part plays
   EXPECT_TRUE(show.TimedFrames().empty());
   EXPECT_EQ(show.randAfterSlots, next);
-  EXPECT_EQ(show.afterSlot1.timeline, 18041);  // part01 off: re-based all the same
+  EXPECT_EQ(show.afterSlot[1].timeline, 18041);  // part01 off: re-based all the same
   // The set-up's lights and projection happen too.
-  EXPECT_TRUE(show.afterSlot1.lightOn[0]);
-  EXPECT_TRUE(show.afterSlot1.lightOn[1]);
-  EXPECT_EQ(show.afterSlot1.light[1].Range, 10.5f);
-  EXPECT_EQ(show.afterSlot1.light[1].Ambient.g, 0.0f);
+  EXPECT_TRUE(show.afterSlot[1].lightOn[0]);
+  EXPECT_TRUE(show.afterSlot[1].lightOn[1]);
+  EXPECT_EQ(show.afterSlot[1].light[1].Range, 10.5f);
+  EXPECT_EQ(show.afterSlot[1].light[1].Ambient.g, 0.0f);
 }
 
 TEST_F(GlowingKnotTest, PulseHoldsAtOneBetween24868And27120AndNeverLeavesZeroToOne) {
@@ -121,7 +121,7 @@ TEST_F(GlowingKnotTest, PulseAmplitudeStopsAtOneHalfAfterALongFrame) {
 }
 
 TEST_F(GlowingKnotTest, LeavesTwoDModeCullingAndItsLightsForTheNextPart) {
-  const scenetest::ShowState& after = Played().afterSlot1;
+  const scenetest::ShowState& after = Played().afterSlot[1];
   EXPECT_EQ(after.alphaBlend, 0u);
   EXPECT_EQ(after.cullMode, DWORD(D3DCULL_CCW));
   EXPECT_EQ(after.lighting, 1u);
@@ -142,9 +142,11 @@ TEST_F(GlowingKnotTest, SoftwareDeviceShowsTheBackgroundOnceTheFadeHasGone) {
   const Frame* f = show.At(20500);
   ASSERT_NE(f, nullptr);
   ASSERT_EQ(show.QuadAlphas(*f, 1).back(), 0.0);
-  // (20, 360) of the 640 x 480 space: the lower left background piece, clear of the meshes.
-  EXPECT_EQ(f->pixels.at(90 * scenetest::kScreenWidth + 5), testsupport::CataloguePictureColour(33));
-  EXPECT_EQ(f->pixels.at(10 * scenetest::kScreenWidth + 5), testsupport::CataloguePictureColour(1));  // a bar
+  // (20, 376) and (400, 364) of the 640 x 480 space: the lower left background piece, where the
+  // lit knots (drawn additively over it) leave it uncovered.
+  EXPECT_EQ(f->Pixel(5, 94), testsupport::CataloguePictureColour(33));
+  EXPECT_EQ(f->Pixel(100, 91), testsupport::CataloguePictureColour(33));
+  EXPECT_EQ(f->Pixel(5, 10), testsupport::CataloguePictureColour(1));  // a bar
 }
 
 }  // namespace

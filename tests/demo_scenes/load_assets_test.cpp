@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/host_glue/present_hub.h"
-#include "show_world.h"
+#include "support/scene_harness.h"
 
 namespace {
 
@@ -14,7 +14,7 @@ using scenetest::Frame;
 using scenetest::Recording;
 using testsupport::CatalogueVideoFrame;
 
-class LoadAssetsTest : public scenetest::ShowWorld {
+class LoadAssetsTest : public scenetest::SceneHarness {
  protected:
   // The loading picture's alpha in each loading frame, checking the frame's shape on the way.
   static std::vector<double> LoadingAlphas(const Recording& show) {
@@ -82,7 +82,7 @@ TEST_F(LoadAssetsTest, ReadsTheCatalogueInOrderBehindAFadingPicture) {
 }
 
 TEST_F(LoadAssetsTest, TexturesHoldTheirCataloguePicturesAndLightsStartOff) {
-  Demo& demo = StartShow("");
+  Demo& demo = LoadShow("");
   for (int i = 0; i < g_textureCount; ++i)
     EXPECT_EQ(Texel(demo.textures[i]), testsupport::CataloguePictureColour(i)) << i;
   EXPECT_EQ(demo.device, g_pDxEngine->device);
@@ -114,7 +114,7 @@ TEST_F(LoadAssetsTest, LongFramesEndEachFadeAtOnceAndTheSoftwareDeviceShowsThePi
   // Four seconds a frame: a delta of 400 after the first.
   const Recording& show = Show("part02\n", 0.25, true);
   EXPECT_EQ(LoadingAlphas(show), (std::vector<double>{0.01, 1.0, 0.99, 0.0}));
-  const auto pixel = [&](int frame, int x, int y) { return show.frames[frame].pixels.at(y * scenetest::kScreenWidth + x); };
+  const auto pixel = [&](int frame, int x, int y) { return show.frames[frame].Pixel(x, y); };
   // Alpha 1: the picture's own colour from (0, 224) to (512, 480) of the 640 x 480 space.
   const std::uint32_t picture = testsupport::CataloguePictureColour(0);
   EXPECT_EQ(pixel(1, 0, 119), picture);
@@ -156,7 +156,7 @@ TEST_F(LoadAssetsTest, MissingOrDamagedDataStopsWithOneLineNamingEntryAndArchive
   for (const Case& c : cases) {
     std::string error;
     ASSERT_TRUE(testsupport::WriteCatalogueArchive(Folder() / "broken.ac", c.options, error)) << error;
-    EXPECT_EXIT(StartShow("part01\n", false, "broken.ac"), testing::ExitedWithCode(2), c.message);
+    EXPECT_EXIT(LoadShow("part01\n", false, "broken.ac"), testing::ExitedWithCode(2), c.message);
   }
 }
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "scene_show.h"
+#include "support/scene_harness.h"
 
 namespace {
 
-using scenesb::Frame;
+using scenetest::Frame;
 
 constexpr int kSlot = 2;
 constexpr int kBall = 6;
@@ -22,11 +22,11 @@ bool RingAt(long t, bool before) {
   return false;
 }
 
-using scenesb::Dot;
-using scenesb::Length;
-using scenesb::Position;
+using scenetest::Dot;
+using scenetest::Length;
+using scenetest::Position;
 
-class BallColumnTest : public scenesb::SceneShow {
+class BallColumnTest : public scenetest::SceneHarness {
  protected:
   static bool Ring(const Frame& f) { return Draws(f, kBall) == 30; }
   // The ring's radius factor R, from the lit pass: its balls lie 3 R from (0, 0, 3).
@@ -104,7 +104,7 @@ TEST_F(BallColumnTest, RingIsOneTiltedCircleDrawnOverItsLargerUnlitHalo) {
   // Halo pass without lighting and depth test, then the lit pass with both back on.
   std::vector<std::string> ops;
   for (const std::string& line : f.lines) {
-    const std::string op = scenesb::Fields(line).at(0);
+    const std::string op = scenetest::Fields(line).at(0);
     if (op == "Draw" && !ops.empty() && ops.back() == "Draw") continue;
     if (op == "SetLighting" || op == "SetZBuffer" || op == "BeginScene" || op == "EndScene" || op == "Draw")
       ops.push_back(line.substr(0, op == "Draw" ? 4 : std::string::npos));
@@ -146,7 +146,7 @@ TEST_F(BallColumnTest, ColumnStacksFifteenPulsingRingsAroundOneTiltedAxis) {
   const auto worlds = Worlds(f, kBall);
   ASSERT_EQ(worlds.size(), 225u);
   for (int k = 0; k < 15; ++k) {
-    const D3DXVECTOR3 centre = scenesb::TransformPoint(D3DXVECTOR3(0, -7.5f + float(k), 0), tilt);
+    const D3DXVECTOR3 centre = scenetest::TransformPoint(D3DXVECTOR3(0, -7.5f + float(k), 0), tilt);
     const float rho = 1.0f + 0.5f * std::sin(3.2f * beta + 0.4176f * float(k));
     for (int i = 0; i < 15; ++i) {
       const D3DXVECTOR3 d = Position(worlds[std::size_t(15 * k + i)]) - centre;

@@ -5,22 +5,22 @@
 #include <string>
 #include <vector>
 
-#include "scene_show.h"
+#include "support/scene_harness.h"
 
 namespace {
 
-using scenesb::Frame;
+using scenetest::Frame;
 
 constexpr int kSlot = 4;
 constexpr int kObject = 7;
 
-class EchoTrailTest : public scenesb::SceneShow {
+class EchoTrailTest : public scenetest::SceneHarness {
  protected:
   // The operations of a frame in order, runs of Draw lines as one, light changes left out.
   static std::vector<std::string> Operations(const Frame& f) {
     std::vector<std::string> ops;
     for (const std::string& line : f.lines) {
-      const auto fields = scenesb::Fields(line);
+      const auto fields = scenetest::Fields(line);
       if (fields[0] == "SetLight") continue;
       const std::string op = fields[0] == "Draw" || fields[0] == "DrawScreenQuadAlpha" ? fields[0] : line;
       if (op == "Draw" && !ops.empty() && ops.back() == "Draw") continue;
@@ -47,7 +47,7 @@ TEST_F(EchoTrailTest, TenTumblingCopiesSpreadAlongTheLineOfSightUntilTheyPassThe
     D3DXMatrixMultiply(&tumble, &xy, D3DXMatrixRotationZ(&z, a));
     float offset = 3.0f;
     for (std::size_t k = 0; k < 10; ++k) {
-      const D3DXVECTOR3 p = scenesb::Position(worlds[k]);
+      const D3DXVECTOR3 p = scenetest::Position(worlds[k]);
       EXPECT_NEAR(p.x, 0.0f, 1e-6);
       EXPECT_NEAR(p.y, 0.0f, 1e-6);
       EXPECT_NEAR(p.z, offset, 1e-4) << f.t << " " << k;  // the trace keeps six digits
@@ -57,9 +57,9 @@ TEST_F(EchoTrailTest, TenTumblingCopiesSpreadAlongTheLineOfSightUntilTheyPassThe
     }
   }
   // At the start the copies nearly coincide; at the end the farthest lie behind the eye (z 10).
-  EXPECT_NEAR(scenesb::Position(Worlds(frames_.front(), kObject)[9]).z, 3.027f, 1e-5);
-  EXPECT_GT(scenesb::Position(Worlds(frames_.back(), kObject)[9]).z, 10.0f);
-  EXPECT_LT(scenesb::Position(Worlds(frames_.back(), kObject)[6]).z, 10.0f);
+  EXPECT_NEAR(scenetest::Position(Worlds(frames_.front(), kObject)[9]).z, 3.027f, 1e-5);
+  EXPECT_GT(scenetest::Position(Worlds(frames_.back(), kObject)[9]).z, 10.0f);
+  EXPECT_LT(scenetest::Position(Worlds(frames_.back(), kObject)[6]).z, 10.0f);
 }
 
 TEST_F(EchoTrailTest, DrawsAdditivelyWithoutDepthTestThenBarsAndVeil) {

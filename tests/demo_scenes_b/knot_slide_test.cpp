@@ -2,17 +2,17 @@
 // exactly -7, whatever the frame rate.
 #include <string>
 
-#include "scene_show.h"
+#include "support/scene_harness.h"
 
 namespace {
 
 constexpr int kSlot = 1;
 constexpr int kSlider = 2;
 
-class KnotSlideTest : public scenesb::SceneShow {
+class KnotSlideTest : public scenetest::SceneHarness {
  protected:
   // The slider's last transform is the translation to (-9.9, 2, slideZ).
-  float SlideZ(const scenesb::Frame& f) const {
+  float SlideZ(const scenetest::Frame& f) const {
     const auto worlds = Worlds(f, kSlider);
     EXPECT_EQ(worlds.size(), 1u) << f.t;
     return worlds.empty() ? 0.0f : worlds[0]._43;

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "scene_show.h"
+#include "support/scene_harness.h"
 
 namespace {
 
-using scenesb::Frame;
+using scenetest::Frame;
 
 constexpr int kSlot = 3;
 constexpr int kTile = 1;
@@ -29,7 +29,7 @@ struct Cell {
   int height;
 };
 
-class RippleGridTest : public scenesb::SceneShow {
+class RippleGridTest : public scenetest::SceneHarness {
  protected:
   static std::vector<Cell> Cells(const Frame& f) {
     std::vector<Cell> cells;
@@ -229,7 +229,7 @@ TEST_F(RippleGridTest, SetsUpLight1WithoutEnablingAndLeavesBlendingOff) {
   EXPECT_EQ(TimelineMs(*demo_), 45162);  // re-based, as part03 is clear
   std::vector<std::vector<std::string>> lights;
   for (const std::string& line : PendingLines()) {
-    const auto f = scenesb::Fields(line);
+    const auto f = scenetest::Fields(line);
     if (f[0] == "SetLight" || f[0] == "LightEnable") lights.push_back(f);
   }
   ASSERT_EQ(lights.size(), 1u);

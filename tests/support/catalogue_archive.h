@@ -5,7 +5,8 @@
 // - textures: 2 x 2 pictures of one colour, CataloguePictureColour(i) (0x00RRGGBB) for catalogue
 //   position i; ".bmp" entries are 24-bit BMP files, ".tga" entries 32-bit TGA files with alpha 255;
 // - meshes and room meshes: the same text `.x` cube (kCatalogueCube), edges 2 units long around the
-//   origin, one grey material;
+//   origin, with outward face normals and one white material without specular light, so that lit
+//   meshes show the lights' colours;
 // - video frames: CatalogueVideoFrame(set, n), 2800 bytes plus a few trailing ones (the show copies
 //   only the first 2800);
 // - maps: txt2 65536 bytes with byte i = i % 251, teksti 14000 bytes with byte i = i % 7 (zeros are
@@ -62,9 +63,17 @@ Mesh {
   3; 0, 1, 2;, 3; 0, 2, 3;, 3; 4, 6, 5;, 3; 4, 7, 6;,
   3; 0, 4, 5;, 3; 0, 5, 1;, 3; 3, 2, 6;, 3; 3, 6, 7;,
   3; 1, 5, 6;, 3; 1, 6, 2;, 3; 0, 3, 7;, 3; 0, 7, 4;;
+  MeshNormals {
+    6;
+    0.0; 0.0; -1.0;, 0.0; 0.0; 1.0;, -1.0; 0.0; 0.0;, 1.0; 0.0; 0.0;, 0.0; 1.0; 0.0;, 0.0; -1.0; 0.0;;
+    12;
+    3; 0, 0, 0;, 3; 0, 0, 0;, 3; 1, 1, 1;, 3; 1, 1, 1;,
+    3; 2, 2, 2;, 3; 2, 2, 2;, 3; 3, 3, 3;, 3; 3, 3, 3;,
+    3; 4, 4, 4;, 3; 4, 4, 4;, 3; 5, 5, 5;, 3; 5, 5, 5;;
+  }
   MeshMaterialList {
     1; 12; 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0;;
-    Material { 0.8; 0.8; 0.8; 1.0;; 10.0; 1.0; 1.0; 1.0;; 0.0; 0.0; 0.0;; }
+    Material { 1.0; 1.0; 1.0; 1.0;; 10.0; 0.0; 0.0; 0.0;; 0.0; 0.0; 0.0;; }
   }
 }
 )";

@@ -10,7 +10,8 @@ vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
 
 build="${VORNHOLD_BENCH_BUILD:-$VORNHOLD_ROOT/build-bench}"
 echo "Building the show and its data (Release) in $build..." >&2
-cmake -S "$VORNHOLD_ROOT" -B "$build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DVORNHOLD_TESTS=OFF >/dev/null
+cmake -S "$VORNHOLD_ROOT" -B "$build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DVORNHOLD_TESTS=OFF \
+  -DVORNHOLD_DATA_GENERATOR=ON -DVORNHOLD_DATA=ON >/dev/null
 cmake --build "$build" --target vornhold show_data -j 2 >/dev/null
 
 # The timeline (ms) at which each part ends: the next part's start, and a minute of the finale.

@@ -243,8 +243,7 @@ class SceneHarness : public testing::Test {
     WinSrand(7);
     Recording r;
     r.demo = &LoadShow(partFile, software);
-    demo_->startTick = GetTickCount();  // what the entry does right before slot 0
-    timelineStarted_ = true;
+    StartTimeline();
     r.startTick = demo_->startTick;
     for (int slot = 0; slot < slots; ++slot) {
       RunSlot(*demo_, slot);
@@ -267,6 +266,13 @@ class SceneHarness : public testing::Test {
     BeginRecording();
     NewShow(software, archive);
     return *demo_;
+  }
+
+  // What the entry does right before slot 0: the timeline starts now, and frames from here on
+  // are timed.
+  void StartTimeline() {
+    demo_->startTick = GetTickCount();
+    timelineStarted_ = true;
   }
 
   // A demo reading `partFile` as its "part.txt", with the device up (the software device when

@@ -509,6 +509,105 @@ struct ColorRow {
 #endif
 };
 
+#if defined(__SSE2__)
+// The row values of a diffuse-only, unblended run on a 32-bit target (the lit, untextured meshes),
+// four pixels at a time.
+struct DiffuseRun {
+  const PixelSetup* setup;
+  const Spans* t;
+  std::uint8_t* row;
+  std::uint16_t* depthRow;  // null without depth
+  float zRow, wRow, rRow, gRow, bRow, aRow;
+  std::uint32_t constantBits;  // the flat colour as written
+  bool keepAlpha;
+};
+
+// ToDepth, ToChannel: the same comparisons, the same truncation, in four lanes.
+inline __m128i ToDepthFour(__m128 z) {
+  const __m128 positive = _mm_cmpgt_ps(z, _mm_setzero_ps());  // false for NaN
+  const __m128 top = _mm_cmpge_ps(z, _mm_set1_ps(1.0f));
+  __m128i depth = _mm_cvttps_epi32(_mm_add_ps(_mm_mul_ps(z, _mm_set1_ps(65535.0f)), _mm_set1_ps(0.5f)));
+  depth = _mm_and_si128(depth, _mm_castps_si128(positive));
+  return _mm_or_si128(_mm_and_si128(_mm_castps_si128(top), _mm_set1_epi32(65535)),
+                      _mm_andnot_si128(_mm_castps_si128(top), depth));
+}
+
+inline __m128i ToChannelFour(__m128 value) {
+  const __m128 positive = _mm_cmpgt_ps(value, _mm_setzero_ps());
+  const __m128 top = _mm_cmpge_ps(value, _mm_set1_ps(255.0f));
+  __m128i channel = _mm_cvttps_epi32(_mm_add_ps(value, _mm_set1_ps(0.5f)));
+  channel = _mm_and_si128(channel, _mm_castps_si128(positive));
+  return _mm_or_si128(_mm_and_si128(_mm_castps_si128(top), _mm_set1_epi32(255)),
+                      _mm_andnot_si128(_mm_castps_si128(top), channel));
+}
+
+// Pixels x .. x + 3 of the run: each lane computes what the per-pixel loop computes for its pixel
+// (one division serves depth and colour when wScale is 1: wScale / d is then 1 / d). Lanes past
+// `hi` or failing the depth test keep the pixel and depth they had; all four lie inside the row's
+// storage. kTest: the depth test (LESSEQUAL) is on.
+template <bool kTest>
+[[gnu::always_inline]] inline void DiffuseFour(const DiffuseRun& run, int x, int hi) {
+  const PixelSetup& setup = *run.setup;
+  const Spans& t = *run.t;
+  const __m128i xs = _mm_add_epi32(_mm_set1_epi32(x), _mm_setr_epi32(0, 1, 2, 3));
+  const __m128 fx = _mm_cvtepi32_ps(xs);
+  __m128i pass = _mm_cmplt_epi32(xs, _mm_set1_epi32(hi + 1));
+  __m128 reciprocal = _mm_set1_ps(1.0f);  // 1 / (wRow + w.dx * x), once computed
+  bool haveReciprocal = false;
+  __m128i depth = _mm_setzero_si128(), oldDepth = _mm_setzero_si128();
+  if (run.depthRow) {
+    __m128 z;
+    if (setup.wBuffer) {
+      const __m128 d = _mm_add_ps(_mm_set1_ps(run.wRow), _mm_mul_ps(_mm_set1_ps(t.w.dx), fx));
+      __m128 q;
+      if (setup.wScale == 1.0f) {
+        reciprocal = _mm_div_ps(_mm_set1_ps(1.0f), d);
+        haveReciprocal = true;
+        q = reciprocal;
+      } else {
+        q = _mm_div_ps(_mm_set1_ps(setup.wScale), d);
+      }
+      z = _mm_mul_ps(_mm_sub_ps(q, _mm_set1_ps(setup.wNear)), _mm_set1_ps(setup.wInvRange));
+    } else {
+      z = _mm_add_ps(_mm_set1_ps(run.zRow), _mm_mul_ps(_mm_set1_ps(t.z.dx), fx));
+    }
+    depth = ToDepthFour(z);
+    oldDepth = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(run.depthRow + x)),
+                                  _mm_setzero_si128());
+    if constexpr (kTest) pass = _mm_andnot_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
+    if (_mm_movemask_epi8(pass) == 0) return;
+  }
+  __m128i color;
+  if (t.flatColor) {
+    color = _mm_set1_epi32(static_cast<int>(run.constantBits));
+  } else {
+    if (t.perspective && !haveReciprocal) {
+      reciprocal = _mm_div_ps(_mm_set1_ps(1.0f),
+                              _mm_add_ps(_mm_set1_ps(run.wRow), _mm_mul_ps(_mm_set1_ps(t.w.dx), fx)));
+    }
+    const __m128 w = t.perspective ? reciprocal : _mm_set1_ps(1.0f);
+    const auto channel = [&](float base, float dx) {
+      return ToChannelFour(_mm_mul_ps(_mm_add_ps(_mm_set1_ps(base), _mm_mul_ps(_mm_set1_ps(dx), fx)), w));
+    };
+    color = _mm_or_si128(
+        _mm_or_si128(_mm_slli_epi32(channel(run.aRow, t.a.dx), 24), _mm_slli_epi32(channel(run.rRow, t.r.dx), 16)),
+        _mm_or_si128(_mm_slli_epi32(channel(run.gRow, t.g.dx), 8), channel(run.bRow, t.b.dx)));
+  }
+  if (!run.keepAlpha) color = _mm_and_si128(color, _mm_set1_epi32(0x00FFFFFF));
+  __m128i* pixels = reinterpret_cast<__m128i*>(run.row + 4 * x);
+  const __m128i old = _mm_loadu_si128(pixels);
+  _mm_storeu_si128(pixels, _mm_or_si128(_mm_and_si128(pass, color), _mm_andnot_si128(pass, old)));
+  if (run.depthRow && setup.depthWrite) {
+    // Back to 16 bits: the low halves of the four lanes.
+    __m128i merged = _mm_or_si128(_mm_and_si128(pass, depth), _mm_andnot_si128(pass, oldDepth));
+    merged = _mm_shufflelo_epi16(merged, _MM_SHUFFLE(3, 3, 2, 0));
+    merged = _mm_shufflehi_epi16(merged, _MM_SHUFFLE(3, 3, 2, 0));
+    merged = _mm_shuffle_epi32(merged, _MM_SHUFFLE(3, 3, 2, 0));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(run.depthRow + x), merged);
+  }
+}
+#endif
+
 // n / d for n >= 0, d > 0; in 32 bits when both fit, a much faster division than 64 bits.
 inline std::int64_t Quotient(std::int64_t n, std::int64_t d) {
   if (((n | d) >> 32) == 0) return static_cast<std::uint32_t>(n) / static_cast<std::uint32_t>(d);
@@ -533,6 +632,9 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
   ColorSurface& surface = *setup.target;
   const bool keepAlpha = surface.format == D3DFMT_A8R8G8B8;
   const std::uint32_t constantBits = ToColor(t.constant);
+  // Four pixels at once may read and rewrite (unchanged) pixels past the run up to this column.
+  const int fourLimit = static_cast<int>(
+      std::min(surface.width, setup.depth ? setup.depth->width : surface.width));
   // Edge values at the row's first pixel centre, stepped exactly from row to row.
   const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
   const std::int64_t cyFirst = static_cast<std::int64_t>(firstRow) * kStep;
@@ -585,7 +687,23 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
     // The pixels of the run; kLessEqual: the depth test is D3DCMP_LESSEQUAL, the usual one.
     const auto run = [&](auto lessEqual) {
       constexpr bool kLessEqual = decltype(lessEqual)::value;
-      for (int x = lo; x <= hi; ++x) {
+      int x = lo;
+#if defined(__SSE2__)
+      if constexpr (kWords && kStage == kStageDiffuse && kBlend == kBlendNone) {
+        if (kLessEqual || !setup.depthTest) {
+          const DiffuseRun fours{&setup, &t, target.row, needDepth ? depthRow : nullptr,
+                                 zRow, wRow, rRow, gRow, bRow, aRow, constantBits, keepAlpha};
+          for (; x <= hi && x + 3 < fourLimit; x += 4) {
+            if (setup.depthTest) {
+              DiffuseFour<true>(fours, x, hi);
+            } else {
+              DiffuseFour<false>(fours, x, hi);
+            }
+          }
+        }
+      }
+#endif
+      for (; x <= hi; ++x) {
         const float fx = static_cast<float>(x);
         std::uint16_t depth = 0;
         if (needDepth) {

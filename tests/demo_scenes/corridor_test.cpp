@@ -3,7 +3,11 @@
 // fades, and what it leaves for the next part.
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/scene_harness.h"
 
@@ -80,6 +84,8 @@ TEST_F(CorridorTest, GlideStopsAt9102AndTheOrbitStartsAt9125) {
   EXPECT_FLOAT_EQ(first->eye11.y, -5.225f);
   EXPECT_FLOAT_EQ(first->at11.x, -28.496f + 0.033f);
   EXPECT_FLOAT_EQ(first->at11.z, 0.207f);
+  EXPECT_FLOAT_EQ(first->eye11.z, 0.207f + 0.0024f);
+  EXPECT_FLOAT_EQ(first->at11.y, -5.225f + 0.004f);
   const Frame* lastGlide = At(9100);
   ASSERT_NE(lastGlide, nullptr);
   for (long t : {9110L, 9120L}) {  // neither moves, and the camera is still the glide's
@@ -98,6 +104,12 @@ TEST_F(CorridorTest, GlideStopsAt9102AndTheOrbitStartsAt9125) {
   EXPECT_EQ(orbit->at11.x, 0.316f);
   EXPECT_EQ(orbit->at11.y, -5.662f);
   EXPECT_EQ(orbit->at11.z, 0.33f);
+  // A second later the eye has gone 100 steps of 0.007 rad round the circle, from -z towards +x.
+  float angle = 0.0f;
+  for (int i = 0; i < 100; ++i) angle += 0.007f;
+  const Frame* later = At(10130);
+  EXPECT_NEAR(later->eye11.x, 10.0f * std::sin(angle), 1e-5);
+  EXPECT_NEAR(later->eye11.z, -10.0f * std::cos(angle), 1e-5);
   // From 13258 ms the target rises and the circle shrinks.
   EXPECT_EQ(At(13250)->at11.y, -5.662f);
   EXPECT_GT(At(13260)->at11.y, -5.662f);
@@ -106,6 +118,63 @@ TEST_F(CorridorTest, GlideStopsAt9102AndTheOrbitStartsAt9125) {
   // The copies' own camera, from the tumble angles after one frame.
   EXPECT_FLOAT_EQ(first->eye0.x, 6.0f * std::sin(3.4f * 0.001f));
   EXPECT_FLOAT_EQ(first->eye0.z, 4.5f * std::cos(3.1f * 0.003f));
+}
+
+TEST_F(CorridorTest, EveryTimeBoundFallsOnItsOwnMillisecond) {
+  UseClock(1000);  // frames of 1 ms
+  StartShow("part01\n", 0);
+  // Plays from `from` for `frames` frames; the part's state starts afresh each time.
+  const auto play = [&](long from, int frames) {
+    Play(0, from, frames - 1);
+    EXPECT_EQ(frames_.size(), std::size_t(frames)) << from;
+    return frames_;
+  };
+  const auto alpha = [&](const Frame& f, int texture) {
+    const auto quads = Quads(f, texture);
+    return quads.empty() ? -1.0 : quads.back().at(4);
+  };
+  // The flash pulses up to and including 2763 ms, holds at 1 until 4666 and pulses (from an
+  // amplitude of 0 here) from 4667; its pictures go at 7291.
+  auto f = play(2762, 3);
+  EXPECT_LT(alpha(f[1], 35), 0.01);
+  EXPECT_EQ(alpha(f[2], 35), 1.0);
+  f = play(4666, 2);
+  EXPECT_EQ(alpha(f[0], 35), 1.0);
+  EXPECT_EQ(alpha(f[1], 35), 0.0);
+  f = play(7290, 2);
+  EXPECT_EQ(Quads(f[0], 35).size(), 1u);
+  EXPECT_TRUE(Quads(f[1], 35).empty());
+  // The fade rises from 7267 ms.
+  f = play(7266, 2);
+  EXPECT_EQ(alpha(f[0], 1), 0.0);
+  EXPECT_GT(alpha(f[1], 1), 0.0);
+  // The glide's last step is at 9101 ms; the orbit's camera and the second picture take over at
+  // 9125 and 9126.
+  f = play(9100, 3);
+  EXPECT_GT(f[1].eye11.x, f[0].eye11.x);
+  EXPECT_EQ(f[2].eye11.x, f[1].eye11.x);
+  f = play(9124, 3);
+  EXPECT_EQ(f[0].eye11.y, -5.225f);
+  EXPECT_EQ(f[1].eye11.y, 4.542f);
+  EXPECT_EQ(f[1].eye11.z, -10.0f);  // the orbit's first step, at angle 0
+  EXPECT_TRUE(Quads(f[1], 39).empty());
+  EXPECT_EQ(Quads(f[2], 39).size(), 1u);
+  // The fade holds from 9102 ms and falls from 9152 (from what 9100 and 9101 added).
+  f = play(9100, 53);
+  EXPECT_NEAR(alpha(f[1], 1), 0.0055 + 0.00055, 1e-6);
+  EXPECT_EQ(alpha(f[51], 1), alpha(f[1], 1));  // 9151
+  EXPECT_NEAR(alpha(f[52], 1), 0.0055 + 0.00055 - 0.001, 1e-6);
+  // The orbit's target rises from 13258 ms; the fade rises again from 14744.
+  f = play(13257, 2);
+  EXPECT_EQ(f[0].at11.y, -5.662f);
+  EXPECT_GT(f[1].at11.y, -5.662f);
+  f = play(14743, 2);
+  EXPECT_EQ(alpha(f[0], 1), 0.0);
+  EXPECT_GT(alpha(f[1], 1), 0.0);
+  // The last frame is drawn at 18040 ms.
+  Play(0, 18039);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(frames_.back().t, 18040);
 }
 
 TEST_F(CorridorTest, FieldOfViewWidensFrom45DegreesAndStopsAtExactly110) {
@@ -197,6 +266,122 @@ TEST_F(CorridorTest, LeavesLightingBlendingLightsAndCamerasForTheNextPart) {
   EXPECT_EQ(after.useView[11], 1);
   EXPECT_EQ(after.meshTexture[12], show.demo->textures[11]);
   EXPECT_EQ(after.textureEnabled[12], 1);
+}
+
+// Walks a frame's lines in order, after those of the frame before it (whose switches carry over),
+// and notes at each of the frame's Draws the mesh, which of the first three lights are on (by
+// their device indices), and the texture projection and blending in force.
+struct DrawState {
+  std::string mesh;
+  std::string lightsOn;  // "011": light 0 off, lights 1 and 2 on
+  std::string texGen, alphaBlend, blendMode;
+};
+
+std::vector<DrawState> StatesAtDraws(const Frame& before, const Frame& f, const Demo& demo) {
+  std::map<std::string, char> on;
+  std::string texGen = "?", alphaBlend = "?", blendMode = "?";
+  std::vector<DrawState> out;
+  std::vector<std::string> lines = before.lines;
+  lines.insert(lines.end(), f.lines.begin(), f.lines.end());
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    const std::string& line = lines[n];
+    const auto fields = scenetest::Fields(line);
+    if (fields[0] == "LightEnable") on[fields[1]] = fields[2][0];
+    if (fields[0] == "SetTexGen") texGen = fields[1];
+    if (fields[0] == "SetAlphaBlend") alphaBlend = fields[1];
+    if (fields[0] == "SetBlendMode") blendMode = fields[1];
+    if (fields[0] != "Draw" || n < before.lines.size()) continue;
+    std::string lights;
+    for (int i = 0; i < 3; ++i) {
+      const auto it = on.find(std::to_string(demo.lights[i]->index));
+      lights += it == on.end() ? '?' : it->second;
+    }
+    out.push_back({fields[1], lights, texGen, alphaBlend, blendMode});
+  }
+  return out;
+}
+
+D3DXMATRIX Chain(std::initializer_list<D3DXMATRIX> steps) {
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  for (const D3DXMATRIX& step : steps) D3DXMatrixMultiply(&m, &m, &step);
+  return m;
+}
+D3DXMATRIX RotX(float a) { D3DXMATRIX m; return *D3DXMatrixRotationX(&m, a); }
+D3DXMATRIX RotY(float a) { D3DXMATRIX m; return *D3DXMatrixRotationY(&m, a); }
+D3DXMATRIX RotZ(float a) { D3DXMATRIX m; return *D3DXMatrixRotationZ(&m, a); }
+D3DXMATRIX Move(float x, float y, float z) { D3DXMATRIX m; return *D3DXMatrixTranslation(&m, x, y, z); }
+
+void ExpectMatrixNear(const D3DXMATRIX& got, const D3DXMATRIX& want, const std::string& what) {
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(got.m[r][c], want.m[r][c], r == 3 ? 1e-4 : 2e-5) << what << " " << r << c;
+}
+
+TEST_F(CorridorTest, SetIsLitByLights1And2AndTheCopiesByLight0WithTheFlareProjected) {
+  const Recording& show = Played();
+  const Frame& f = *show.At(5000);  // the 501st frame: every delta 1
+  // The three lights are placed every frame.
+  const auto lights = Calls(f, "SetLight");
+  ASSERT_EQ(lights.size(), 3u);
+  const double where[3][3] = {{0, 0, 2}, {-27.422, -5.329, 0.172}, {0.128, 0, 0.023}};
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(lights[std::size_t(i)][1], std::to_string(show.demo->lights[i]->index));
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(std::stod(lights[std::size_t(i)][15 + std::size_t(c)]), where[i][c], 1e-6);
+  }
+  const auto states = StatesAtDraws(*show.At(4990), f, *show.demo);
+  ASSERT_EQ(states.size(), 9u);
+  for (std::size_t k = 0; k < 6; ++k) {
+    EXPECT_EQ(states[k].lightsOn, "011") << states[k].mesh;
+    EXPECT_EQ(states[k].texGen, "0") << states[k].mesh;
+    EXPECT_EQ(states[k].alphaBlend, "0") << states[k].mesh;
+  }
+  for (std::size_t k = 6; k < 9; ++k) {
+    EXPECT_EQ(states[k].lightsOn, "100");
+    EXPECT_EQ(states[k].texGen, "1");
+    EXPECT_EQ(states[k].alphaBlend, "1");
+    EXPECT_EQ(states[k].blendMode, "2");  // added
+  }
+  // The projection is switched off again before the screen quads, which blend by alpha.
+  std::vector<std::string> after;
+  bool copiesDone = false;
+  for (const std::string& line : f.lines) {
+    if (line.rfind("Draw mesh0 ", 0) == 0) copiesDone = true;
+    if (copiesDone && (line.rfind("SetTexGen", 0) == 0 || line.rfind("SetBlendMode", 0) == 0 ||
+                       line.rfind("Set2DMode", 0) == 0))
+      after.push_back(line);
+  }
+  EXPECT_EQ(after, (std::vector<std::string>{"SetTexGen 0", "SetBlendMode 1", "Set2DMode 1", "Set2DMode 0"}));
+
+  // The set: turned by 3.132 about Y and 1.566 about X, radians. The copies: their own tumble,
+  // after 501 steps of 0.001, 0.002, 0.003.
+  const auto worlds = [&](int mesh) { return scenetest::Worlds(f, mesh); };
+  for (int mesh = 11; mesh <= 16; ++mesh)
+    ExpectMatrixNear(worlds(mesh).at(0), Chain({RotY(3.132f), RotX(1.566f)}), "mesh" + std::to_string(mesh));
+  float x = 0, y = 0, z = 0;
+  for (int i = 0; i < 501; ++i) x += 0.001f, y += 0.002f, z += 0.003f;
+  const auto copies = worlds(0);
+  ASSERT_EQ(copies.size(), 3u);
+  ExpectMatrixNear(copies[0], Chain({RotX(x), RotY(y), RotZ(z), Move(0, 0, 1)}), "copy 1");
+  ExpectMatrixNear(copies[1], Chain({RotX(x), RotY(-y), RotZ(2.4f * z), Move(2, 0, 0)}), "copy 2");
+  ExpectMatrixNear(copies[2], Chain({RotX(-3 * x), RotY(1.2f * y), RotZ(-z), Move(-2, 0, 0)}), "copy 3");
+  EXPECT_FLOAT_EQ(f.eye0.y, 1.5f * std::sin(y));
+}
+
+TEST_F(CorridorTest, BothFourPiecePicturesShareOneLayoutUnderTheBarsAndTheFade) {
+  const Recording& show = Played();
+  const std::vector<std::vector<double>> layout = {
+      {0, 100, 512, 256}, {512, 100, 128, 256}, {0, 356, 512, 32}, {512, 356, 128, 32}};
+  for (const auto& [t, first] : {std::pair{1000L, 35}, std::pair{9200L, 39}}) {
+    const Frame& f = *show.At(t);
+    std::vector<int> order;
+    for (const auto& q : Calls(f, "DrawScreenQuadAlpha")) order.push_back(show.TextureIndex(q[5]));
+    EXPECT_EQ(order, (std::vector<int>{first, first + 1, first + 2, first + 3, 1, 1, 1})) << t;
+    for (int piece = 0; piece < 4; ++piece) {
+      const auto quads = scenetest::Quads(show.textureIndex, f, first + piece);
+      ASSERT_EQ(quads.size(), 1u);
+      EXPECT_EQ(std::vector<double>(quads[0].begin(), quads[0].begin() + 4), layout[std::size_t(piece)]) << t;
+    }
+  }
 }
 
 TEST_F(CorridorTest, SoftwareDeviceDrawsTheBarsInTheirOwnColour) {

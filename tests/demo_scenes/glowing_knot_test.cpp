@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "platform/win32/crt.h"
 #include "support/scene_harness.h"
@@ -134,6 +136,79 @@ TEST_F(GlowingKnotTest, LeavesTwoDModeCullingAndItsLightsForTheNextPart) {
   D3DXMATRIX fov;
   D3DXMatrixPerspectiveFovLH(&fov, 1.566f, 1.0f, 0.1f, 1000.0f);
   EXPECT_EQ(std::memcmp(&after.engineProjection, &fov, sizeof fov), 0);
+}
+
+D3DXMATRIX Chain(std::initializer_list<D3DXMATRIX> steps) {
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  for (const D3DXMATRIX& step : steps) D3DXMatrixMultiply(&m, &m, &step);
+  return m;
+}
+D3DXMATRIX RotX(float a) { D3DXMATRIX m; return *D3DXMatrixRotationX(&m, a); }
+D3DXMATRIX RotY(float a) { D3DXMATRIX m; return *D3DXMatrixRotationY(&m, a); }
+D3DXMATRIX RotZ(float a) { D3DXMATRIX m; return *D3DXMatrixRotationZ(&m, a); }
+D3DXMATRIX Move(float x, float y, float z) { D3DXMATRIX m; return *D3DXMatrixTranslation(&m, x, y, z); }
+D3DXMATRIX Grow(float s) { D3DXMATRIX m; return *D3DXMatrixScaling(&m, s, s, s); }
+
+void ExpectMatrixNear(const D3DXMATRIX& got, const D3DXMATRIX& want, const std::string& what) {
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(got.m[r][c], want.m[r][c], r == 3 ? 1e-4 : 2e-5) << what << " " << r << c;
+}
+
+TEST_F(GlowingKnotTest, KnotGlowAndSliderTurnByTheirOwnChainsWithAnglesInRadians) {
+  const Recording& show = Played();
+  const Frame& f = *show.At(18041 + 10 * 199);  // the 200th frame: every delta 1
+  float a = 0, b = 0;
+  for (int i = 0; i < 200; ++i) a += 0.00783f, b += 0.004f;
+  const auto knots = scenetest::Worlds(f, 5);
+  ASSERT_EQ(knots.size(), 2u);
+  ExpectMatrixNear(knots[0], Chain({RotX(-a), RotZ(b), Move(2.3f, -0.5f, 6)}), "knot");
+  ExpectMatrixNear(knots[1], Chain({Grow(1.1f), RotX(a), RotZ(-b), RotZ(a + b), Move(2.3f, -0.5f, 6)}), "glow");
+  // 35 and -45 are radians, not degrees.
+  const auto slider = scenetest::Worlds(f, 2);
+  ASSERT_EQ(slider.size(), 1u);
+  ExpectMatrixNear(slider[0], Chain({RotY(3.132f), RotZ(a), RotY(35), RotX(-45), Move(-9.9f, 2, slider[0]._43)}),
+                   "slider");
+
+  // The two lights circle the knot on the slow angle.
+  const auto lights = Calls(f, "SetLight");
+  ASSERT_EQ(lights.size(), 2u);
+  const double want[2][3] = {{3 * std::sin(b) - 2, 2.5 * std::cos(b), std::sin(b) - 7},
+                             {std::sin(b) + 2, 2.5 * std::cos(b), 1.5 * std::sin(b) + 7}};
+  for (std::size_t i = 0; i < 2; ++i) {
+    EXPECT_EQ(lights[i][1], std::to_string(show.demo->lights[i]->index));
+    for (std::size_t c = 0; c < 3; ++c) EXPECT_NEAR(std::stod(lights[i][15 + c]), want[i][c], 1e-5) << i << c;
+  }
+}
+
+TEST_F(GlowingKnotTest, FrameDrawsBackgroundKnotGlowBarsSliderAndOverlaysInThatOrder) {
+  const Recording& show = Played();
+  const Frame& f = *show.At(22041);
+  // The drawing operations in order, with the render states that decide how each is drawn.
+  std::vector<std::string> ops;
+  for (const std::string& line : f.lines) {
+    const auto fields = scenetest::Fields(line);
+    const std::string& op = fields[0];
+    if (op == "DrawScreenQuad" || op == "DrawScreenQuadAlpha") {
+      std::string quad = op == "DrawScreenQuad" ? "Quad" : "QuadAlpha";
+      for (std::size_t i = 1; i <= 4; ++i) quad += " " + fields[i];
+      ops.push_back(quad + " t" + std::to_string(show.TextureIndex(fields[5])));
+    } else if (op == "Draw") {
+      ops.push_back("Draw " + fields[1]);
+    } else if (op == "Set2DMode" || op == "SetAlphaBlend" || op == "SetBlendMode" || op == "SetCullMode" ||
+               op == "SetLighting" || op == "BeginScene" || op == "EndScene") {
+      ops.push_back(line);
+    }
+  }
+  const std::vector<std::string> expected = {
+      "Quad 0 100 512 256 t3", "Quad 512 100 128 256 t32", "Quad 0 356 512 32 t33", "Quad 512 356 128 32 t34",
+      "Set2DMode 0", "BeginScene", "Draw mesh5", "EndScene",
+      "SetAlphaBlend 1", "SetBlendMode 2", "BeginScene", "Draw mesh5", "EndScene",
+      "SetBlendMode 1", "Set2DMode 1", "QuadAlpha 0 0 640 100 t1", "QuadAlpha 0 380 640 100 t1", "Set2DMode 0",
+      "SetAlphaBlend 0", "SetLighting 1", "SetCullMode 3", "BeginScene", "Draw mesh2", "EndScene",
+      "SetBlendMode 1", "SetAlphaBlend 1", "Set2DMode 1", "QuadAlpha 128 124 512 256 t27",
+      "QuadAlpha 0 0 640 480 t1", "SetAlphaBlend 0"};
+  EXPECT_EQ(ops, expected);
 }
 
 TEST_F(GlowingKnotTest, SoftwareDeviceShowsTheBackgroundOnceTheFadeHasGone) {

@@ -111,6 +111,46 @@ TEST_F(GlowingKnotTest, KnotTwiceThenTheSlidingMeshWhichStopsAtExactlyMinusSeven
   EXPECT_EQ(lastZ, -7.0);
 }
 
+TEST_F(GlowingKnotTest, EveryTimeBoundFallsOnItsOwnMillisecond) {
+  UseClock(1000);  // frames of 1 ms
+  StartShow("part01\npart02\n", 1);  // after the corridor: no re-base
+  const auto alpha = [&](const Frame& f, int texture) { return Quads(f, texture).back().at(4); };
+  // The pulse starts at 21130 ms, is computed up to and including 24868 and is 1 from 24869.
+  Play(1, 21129);
+  ASSERT_GE(frames_.size(), 2u);
+  EXPECT_EQ(alpha(frames_[0], 27), 0.0);
+  EXPECT_GT(alpha(frames_[1], 27), 0.0);
+  Play(1, 24867, 2);
+  ASSERT_EQ(frames_.size(), 3u);
+  EXPECT_NE(alpha(frames_[1], 27), alpha(frames_[0], 27));  // still computed at 24868
+  EXPECT_LT(alpha(frames_[1], 27), 0.01);
+  EXPECT_EQ(alpha(frames_[2], 27), 1.0);
+  // From 27120 ms nothing sets it: a part entered there shows the picture at its start value 0.
+  Play(1, 27119, 1);
+  EXPECT_EQ(alpha(frames_.at(0), 27), 1.0);
+  Play(1, 27120, 1);
+  EXPECT_EQ(alpha(frames_.at(0), 27), 0.0);
+  // The fade turns from falling to rising at 31068 ms.
+  Play(1, 31067, 1);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_NEAR(alpha(frames_[0], 1), 0.995, 1e-6);
+  EXPECT_NEAR(alpha(frames_[1], 1), 0.995 + 0.0002, 1e-6);
+  // The last frame is drawn at 36082 ms.
+  Play(1, 36081);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(frames_.back().t, 36082);
+  // Frames of 8 s: the picture held at 1 from 26120 ms until it falls at 34120 (clamped to 0 by
+  // the long step), and not yet at 34119.
+  UseClock(0.125);
+  Play(1, 26120);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(frames_[1].t, 34120);
+  EXPECT_EQ(alpha(frames_[1], 27), 0.0);
+  Play(1, 26119);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(alpha(frames_[1], 27), 1.0);
+}
+
 TEST_F(GlowingKnotTest, PulseAmplitudeStopsAtOneHalfAfterALongFrame) {
   const Recording& show = Show("part02\n", 0.25, true);  // frames of four seconds: 18041, 22041, ...
   const Frame* f = show.At(22041);

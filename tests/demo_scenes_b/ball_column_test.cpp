@@ -3,6 +3,7 @@
 // flickering picture, the closing fade and what the part leaves for the next one.
 #include <cmath>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/scene_harness.h"
@@ -129,6 +130,13 @@ TEST_F(BallColumnTest, RingIsOneTiltedCircleDrawnOverItsLargerUnlitHalo) {
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 3; ++c) EXPECT_NEAR(halo.m[r][c], 1.1f * lit.m[r][c], 1e-5) << i;
   }
+  // The ring's picture first, then the bars, the flickering picture and the fade.
+  std::vector<int> quads;
+  for (const auto& q : Calls(f, "DrawScreenQuadAlpha")) quads.push_back(TextureIndex(q[5]));
+  EXPECT_EQ(quads, (std::vector<int>{28, 1, 1, 29, 1}));
+  EXPECT_EQ(Quads(f, 28).at(0), (std::vector<double>{64, 112, 512, 256, 1}));
+  EXPECT_EQ(std::vector<double>(Quads(f, 29).at(0).begin(), Quads(f, 29).at(0).begin() + 4),
+            (std::vector<double>{0, 100, 512, 256}));
   // Neighbours 0.4176 rad apart on the circle, so the first and last nearly meet.
   const D3DXVECTOR3 a = Position(worlds[15]) - centre, b = Position(worlds[16]) - centre;
   EXPECT_NEAR(std::acos(Dot(a, b) / 9.0f), 0.4176f, 1e-3);
@@ -153,6 +161,59 @@ TEST_F(BallColumnTest, ColumnStacksFifteenPulsingRingsAroundOneTiltedAxis) {
       EXPECT_NEAR(Length(d), 3.0f * rho, 1e-4) << k << " " << i;
     }
   }
+  // Whole matrices of a few balls: own spin, place on the ring, turn by +alpha, lift, tilt.
+  const float alpha = 0.008f;
+  for (const auto& [k, i] : {std::pair{0, 0}, std::pair{7, 4}, std::pair{14, 11}}) {
+    const float rho = 1.0f + 0.5f * std::sin(3.2f * beta + 0.4176f * float(k));
+    const float theta = 0.4176f * float(i);
+    D3DXMATRIX want, step;
+    D3DXMatrixRotationX(&want, alpha);
+    D3DXMatrixMultiply(&want, &want, D3DXMatrixRotationY(&step, beta));
+    D3DXMatrixMultiply(&want, &want, D3DXMatrixRotationZ(&step, gamma));
+    D3DXMatrixMultiply(&want, &want,
+                       D3DXMatrixTranslation(&step, rho * 3.0f * std::sin(theta), 0, rho * 3.0f * std::cos(theta)));
+    D3DXMatrixMultiply(&want, &want, D3DXMatrixRotationY(&step, alpha));
+    D3DXMatrixMultiply(&want, &want, D3DXMatrixTranslation(&step, 0, -7.5f + float(k), 0));
+    D3DXMatrixMultiply(&want, &want, &tilt);
+    const D3DXMATRIX& got = worlds[std::size_t(15 * k + i)];
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 4; ++c) EXPECT_NEAR(got.m[r][c], want.m[r][c], 1e-4) << k << " " << i << " " << r << c;
+  }
+}
+
+TEST_F(BallColumnTest, SpinFlickerAndFadeChangeOnTheirOwnMilliseconds) {
+  UseClock(1000);  // frames of 1 ms: delta 0.1 after the first frame's 1
+  StartShow("part02\npart03\n", kSlot);
+  // The ring contracts up to and including 42537 ms and grows back from 42538.
+  Play(kSlot, 42536, 2);
+  ASSERT_EQ(frames_.size(), 3u);
+  EXPECT_NEAR(RingRadius(frames_[1]), 1.0f - 0.017f - 0.0017f, 1e-4);
+  EXPECT_NEAR(RingRadius(frames_[2]), 1.0f - 0.017f - 0.0017f + 0.0015f, 1e-4);
+  // The flicker is computed from 38038 ms up to and including 41309; from 41310 it is 1.
+  const auto picture = [&](const Frame& f) { return Quads(f, 29).at(0).at(4); };
+  Play(kSlot, 38037, 1);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(picture(frames_[0]), 0.0);
+  EXPECT_GT(picture(frames_[1]), 0.0);
+  Play(kSlot, 41308, 2);
+  ASSERT_EQ(frames_.size(), 3u);
+  EXPECT_GT(picture(frames_[1]), 0.0);
+  EXPECT_NE(picture(frames_[1]), picture(frames_[0]));  // computed afresh at 41309
+  EXPECT_LT(picture(frames_[1]), 0.01);
+  EXPECT_EQ(picture(frames_[2]), 1.0);
+  // The fade starts after 44778 ms.
+  Play(kSlot, 44777, 2);
+  ASSERT_EQ(frames_.size(), 3u);
+  EXPECT_EQ(Quads(frames_[1], 1).at(2).at(4), 0.0);
+  EXPECT_NEAR(Quads(frames_[2], 1).at(2).at(4), 0.026, 1e-6);
+  // Light 2, a dim white point light next to the column, is placed in every frame.
+  const auto lights = Calls(frames_[2], "SetLight");
+  ASSERT_EQ(lights.size(), 1u);
+  EXPECT_EQ(lights[0][1], std::to_string(demo_->lights[2]->index));
+  EXPECT_EQ(std::vector<std::string>(lights[0].begin() + 3, lights[0].begin() + 22),
+            (std::vector<std::string>{"0.8", "0.8", "0.8", "0", "1", "1", "1", "0", "0", "0", "0", "0", "2", "0.1",
+                                      "6", "0", "0", "0", "2"}));
+  EXPECT_EQ(lights[0][23], "1");  // attenuation0
 }
 
 TEST_F(BallColumnTest, RingContractsWithoutLowerClampAndGrowsBackToOne) {

@@ -510,18 +510,6 @@ struct ColorRow {
 };
 
 #if defined(__SSE2__)
-// The row values of a diffuse-only, unblended run on a 32-bit target (the lit, untextured meshes),
-// four pixels at a time.
-struct DiffuseRun {
-  const PixelSetup* setup;
-  const Spans* t;
-  std::uint8_t* row;
-  std::uint16_t* depthRow;  // null without depth
-  float zRow, wRow, rRow, gRow, bRow, aRow;
-  std::uint32_t constantBits;  // the flat colour as written
-  bool keepAlpha;
-};
-
 // ToDepth, ToChannel: the same comparisons, the same truncation, in four lanes.
 inline __m128i ToDepthFour(__m128 z) {
   const __m128 positive = _mm_cmpgt_ps(z, _mm_setzero_ps());  // false for NaN
@@ -541,70 +529,143 @@ inline __m128i ToChannelFour(__m128 value) {
                       _mm_andnot_si128(_mm_castps_si128(top), channel));
 }
 
-// Pixels x .. x + 3 of the run: each lane computes what the per-pixel loop computes for its pixel
-// (one division serves depth and colour when wScale is 1: wScale / d is then 1 / d). Lanes past
-// `hi` or failing the depth test keep the pixel and depth they had; all four lie inside the row's
-// storage. kTest: the depth test (LESSEQUAL) is on.
-template <bool kTest>
-[[gnu::always_inline]] inline void DiffuseFour(const DiffuseRun& run, int x, int hi) {
-  const PixelSetup& setup = *run.setup;
-  const Spans& t = *run.t;
+// A triangle's values for diffuse-only, unblended rows on a 32-bit target (the lit, untextured
+// meshes), in registers once per triangle; rows of such triangles shade four pixels at a time.
+struct DiffuseFours {
+  __m128 zdx, wdx, rdx, gdx, bdx, adx;
+  __m128 wScale, wNear, wInvRange;
+  __m128i constant;   // the flat colour as written
+  __m128i colorMask;  // clears alpha on targets without it
+  bool depth;         // depth test or write
+  bool test;          // LESSEQUAL
+  bool write;
+  bool wBuffer;
+  bool oneDivision;   // wScale is 1: wScale / d is 1 / d, one division serves depth and colour
+  bool perspective;
+  bool flat;
+};
+
+DiffuseFours MakeDiffuseFours(const PixelSetup& setup, const Spans& t, std::uint32_t constantBits,
+                              bool keepAlpha) {
+  DiffuseFours f;
+  f.zdx = _mm_set1_ps(t.z.dx);
+  f.wdx = _mm_set1_ps(t.w.dx);
+  f.rdx = _mm_set1_ps(t.r.dx);
+  f.gdx = _mm_set1_ps(t.g.dx);
+  f.bdx = _mm_set1_ps(t.b.dx);
+  f.adx = _mm_set1_ps(t.a.dx);
+  f.wScale = _mm_set1_ps(setup.wScale);
+  f.wNear = _mm_set1_ps(setup.wNear);
+  f.wInvRange = _mm_set1_ps(setup.wInvRange);
+  f.constant = _mm_set1_epi32(static_cast<int>(constantBits));
+  f.colorMask = _mm_set1_epi32(keepAlpha ? -1 : 0x00FFFFFF);
+  f.depth = setup.depthTest || setup.depthWrite;
+  f.test = setup.depthTest;
+  f.write = setup.depthWrite;
+  f.wBuffer = setup.wBuffer;
+  f.oneDivision = setup.wScale == 1.0f;
+  f.perspective = t.perspective;
+  f.flat = t.flatColor;
+  return f;
+}
+
+// A row's bases (value at x = 0), broadcast.
+struct DiffuseRowBases {
+  __m128 z, w, r, g, b, a;
+};
+
+// Pixels x .. x + 3 of a run ending at `hi`, at pixels[0..3] and depths[0..3]: each lane computes
+// what the per-pixel loop computes for its pixel. Lanes past `hi` or failing the depth test keep
+// the pixel and depth they had.
+[[gnu::always_inline]] inline void DiffuseFour(const DiffuseFours& f, const DiffuseRowBases& row,
+                                               std::uint8_t* pixels, std::uint16_t* depths, int x,
+                                               int hi) {
   const __m128i xs = _mm_add_epi32(_mm_set1_epi32(x), _mm_setr_epi32(0, 1, 2, 3));
   const __m128 fx = _mm_cvtepi32_ps(xs);
   __m128i pass = _mm_cmplt_epi32(xs, _mm_set1_epi32(hi + 1));
   __m128 reciprocal = _mm_set1_ps(1.0f);  // 1 / (wRow + w.dx * x), once computed
   bool haveReciprocal = false;
   __m128i depth = _mm_setzero_si128(), oldDepth = _mm_setzero_si128();
-  if (run.depthRow) {
+  if (f.depth) {
     __m128 z;
-    if (setup.wBuffer) {
-      const __m128 d = _mm_add_ps(_mm_set1_ps(run.wRow), _mm_mul_ps(_mm_set1_ps(t.w.dx), fx));
+    if (f.wBuffer) {
+      const __m128 d = _mm_add_ps(row.w, _mm_mul_ps(f.wdx, fx));
       __m128 q;
-      if (setup.wScale == 1.0f) {
+      if (f.oneDivision) {
         reciprocal = _mm_div_ps(_mm_set1_ps(1.0f), d);
         haveReciprocal = true;
         q = reciprocal;
       } else {
-        q = _mm_div_ps(_mm_set1_ps(setup.wScale), d);
+        q = _mm_div_ps(f.wScale, d);
       }
-      z = _mm_mul_ps(_mm_sub_ps(q, _mm_set1_ps(setup.wNear)), _mm_set1_ps(setup.wInvRange));
+      z = _mm_mul_ps(_mm_sub_ps(q, f.wNear), f.wInvRange);
     } else {
-      z = _mm_add_ps(_mm_set1_ps(run.zRow), _mm_mul_ps(_mm_set1_ps(t.z.dx), fx));
+      z = _mm_add_ps(row.z, _mm_mul_ps(f.zdx, fx));
     }
     depth = ToDepthFour(z);
-    oldDepth = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(run.depthRow + x)),
+    oldDepth = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depths)),
                                   _mm_setzero_si128());
-    if constexpr (kTest) pass = _mm_andnot_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
+    if (f.test) pass = _mm_andnot_si128(_mm_cmpgt_epi32(depth, oldDepth), pass);
     if (_mm_movemask_epi8(pass) == 0) return;
   }
   __m128i color;
-  if (t.flatColor) {
-    color = _mm_set1_epi32(static_cast<int>(run.constantBits));
+  if (f.flat) {
+    color = f.constant;
   } else {
-    if (t.perspective && !haveReciprocal) {
-      reciprocal = _mm_div_ps(_mm_set1_ps(1.0f),
-                              _mm_add_ps(_mm_set1_ps(run.wRow), _mm_mul_ps(_mm_set1_ps(t.w.dx), fx)));
+    if (f.perspective && !haveReciprocal) {
+      reciprocal = _mm_div_ps(_mm_set1_ps(1.0f), _mm_add_ps(row.w, _mm_mul_ps(f.wdx, fx)));
     }
-    const __m128 w = t.perspective ? reciprocal : _mm_set1_ps(1.0f);
-    const auto channel = [&](float base, float dx) {
-      return ToChannelFour(_mm_mul_ps(_mm_add_ps(_mm_set1_ps(base), _mm_mul_ps(_mm_set1_ps(dx), fx)), w));
+    const __m128 w = f.perspective ? reciprocal : _mm_set1_ps(1.0f);
+    const auto channel = [&](__m128 base, __m128 dx) {
+      return ToChannelFour(_mm_mul_ps(_mm_add_ps(base, _mm_mul_ps(dx, fx)), w));
     };
-    color = _mm_or_si128(
-        _mm_or_si128(_mm_slli_epi32(channel(run.aRow, t.a.dx), 24), _mm_slli_epi32(channel(run.rRow, t.r.dx), 16)),
-        _mm_or_si128(_mm_slli_epi32(channel(run.gRow, t.g.dx), 8), channel(run.bRow, t.b.dx)));
+    color = _mm_or_si128(_mm_or_si128(_mm_slli_epi32(channel(row.a, f.adx), 24),
+                                      _mm_slli_epi32(channel(row.r, f.rdx), 16)),
+                         _mm_or_si128(_mm_slli_epi32(channel(row.g, f.gdx), 8), channel(row.b, f.bdx)));
+    color = _mm_and_si128(color, f.colorMask);
   }
-  if (!run.keepAlpha) color = _mm_and_si128(color, _mm_set1_epi32(0x00FFFFFF));
-  __m128i* pixels = reinterpret_cast<__m128i*>(run.row + 4 * x);
-  const __m128i old = _mm_loadu_si128(pixels);
-  _mm_storeu_si128(pixels, _mm_or_si128(_mm_and_si128(pass, color), _mm_andnot_si128(pass, old)));
-  if (run.depthRow && setup.depthWrite) {
+  __m128i* target = reinterpret_cast<__m128i*>(pixels);
+  const __m128i old = _mm_loadu_si128(target);
+  _mm_storeu_si128(target, _mm_or_si128(_mm_and_si128(pass, color), _mm_andnot_si128(pass, old)));
+  if (f.write) {
     // Back to 16 bits: the low halves of the four lanes.
     __m128i merged = _mm_or_si128(_mm_and_si128(pass, depth), _mm_andnot_si128(pass, oldDepth));
     merged = _mm_shufflelo_epi16(merged, _MM_SHUFFLE(3, 3, 2, 0));
     merged = _mm_shufflehi_epi16(merged, _MM_SHUFFLE(3, 3, 2, 0));
     merged = _mm_shuffle_epi32(merged, _MM_SHUFFLE(3, 3, 2, 0));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(run.depthRow + x), merged);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(depths), merged);
   }
+}
+
+// The run lo .. hi of row y. Four pixels at a time may read and rewrite (unchanged) pixels past
+// the run, below `limit`; the last pixels before it go through a copy.
+void DiffuseRun(const DiffuseFours& f, const Spans& t, float fy, std::uint8_t* row,
+                std::uint16_t* depthRow, int lo, int hi, int limit) {
+  DiffuseRowBases bases;
+  bases.z = _mm_set1_ps(t.z.base + t.z.dy * fy);
+  bases.w = _mm_set1_ps(t.w.base + t.w.dy * fy);
+  if (!f.flat) {
+    bases.r = _mm_set1_ps(t.r.base + t.r.dy * fy);
+    bases.g = _mm_set1_ps(t.g.base + t.g.dy * fy);
+    bases.b = _mm_set1_ps(t.b.base + t.b.dy * fy);
+    bases.a = _mm_set1_ps(t.a.base + t.a.dy * fy);
+  } else {
+    bases.r = bases.g = bases.b = bases.a = _mm_setzero_ps();
+  }
+  std::uint16_t noDepth[4] = {};
+  int x = lo;
+  for (; x <= hi && x + 3 < limit; x += 4) {
+    DiffuseFour(f, bases, row + 4 * x, depthRow ? depthRow + x : noDepth, x, hi);
+  }
+  if (x > hi) return;
+  const int count = hi - x + 1;  // 1 .. 3
+  std::uint8_t pixels[16] = {};
+  std::uint16_t depths[4] = {};
+  std::memcpy(pixels, row + 4 * x, 4 * static_cast<std::size_t>(count));
+  if (depthRow) std::memcpy(depths, depthRow + x, 2 * static_cast<std::size_t>(count));
+  DiffuseFour(f, bases, pixels, depths, x, hi);
+  std::memcpy(row + 4 * x, pixels, 4 * static_cast<std::size_t>(count));
+  if (depthRow) std::memcpy(depthRow + x, depths, 2 * static_cast<std::size_t>(count));
 }
 #endif
 
@@ -632,9 +693,18 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
   ColorSurface& surface = *setup.target;
   const bool keepAlpha = surface.format == D3DFMT_A8R8G8B8;
   const std::uint32_t constantBits = ToColor(t.constant);
-  // Four pixels at once may read and rewrite (unchanged) pixels past the run up to this column.
-  const int fourLimit = static_cast<int>(
+#if defined(__SSE2__)
+  // Diffuse-only, unblended rows with the usual depth test (or none) shade four pixels at a time.
+  // They may read and rewrite (unchanged) pixels past the run up to fourLimit.
+  [[maybe_unused]] bool fourAtOnce = false;
+  [[maybe_unused]] DiffuseFours fours;
+  [[maybe_unused]] const int fourLimit = static_cast<int>(
       std::min(surface.width, setup.depth ? setup.depth->width : surface.width));
+  if constexpr (kWords && kStage == kStageDiffuse && kBlend == kBlendNone) {
+    fourAtOnce = !setup.depthTest || setup.depthFunc == D3DCMP_LESSEQUAL;
+    if (fourAtOnce) fours = MakeDiffuseFours(setup, t, constantBits, keepAlpha);
+  }
+#endif
   // Edge values at the row's first pixel centre, stepped exactly from row to row.
   const std::int64_t cx0 = static_cast<std::int64_t>(t.minX) * kStep;
   const std::int64_t cyFirst = static_cast<std::int64_t>(firstRow) * kStep;
@@ -659,6 +729,17 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
     clip(e2, s2);
     if (lo > hi) continue;
     const float fy = static_cast<float>(y);
+#if defined(__SSE2__)
+    if constexpr (kWords && kStage == kStageDiffuse && kBlend == kBlendNone) {
+      if (fourAtOnce) {
+        DiffuseRun(fours, t, fy, surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch,
+                   fours.depth ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
+                               : nullptr,
+                   lo, hi, fourLimit);
+        continue;
+      }
+    }
+#endif
     // Row bases: value(x) = base + dx * x for each plane.
     const float zRow = t.z.base + t.z.dy * fy, wRow = t.w.base + t.w.dy * fy;
     const float rRow = t.r.base + t.r.dy * fy, gRow = t.g.base + t.g.dy * fy;
@@ -687,23 +768,7 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
     // The pixels of the run; kLessEqual: the depth test is D3DCMP_LESSEQUAL, the usual one.
     const auto run = [&](auto lessEqual) {
       constexpr bool kLessEqual = decltype(lessEqual)::value;
-      int x = lo;
-#if defined(__SSE2__)
-      if constexpr (kWords && kStage == kStageDiffuse && kBlend == kBlendNone) {
-        if (kLessEqual || !setup.depthTest) {
-          const DiffuseRun fours{&setup, &t, target.row, needDepth ? depthRow : nullptr,
-                                 zRow, wRow, rRow, gRow, bRow, aRow, constantBits, keepAlpha};
-          for (; x <= hi && x + 3 < fourLimit; x += 4) {
-            if (setup.depthTest) {
-              DiffuseFour<true>(fours, x, hi);
-            } else {
-              DiffuseFour<false>(fours, x, hi);
-            }
-          }
-        }
-      }
-#endif
-      for (; x <= hi; ++x) {
+      for (int x = lo; x <= hi; ++x) {
         const float fx = static_cast<float>(x);
         std::uint16_t depth = 0;
         if (needDepth) {

@@ -135,8 +135,8 @@ TEST_F(BallColumnTest, RingIsOneTiltedCircleDrawnOverItsLargerUnlitHalo) {
   for (const auto& q : Calls(f, "DrawScreenQuadAlpha")) quads.push_back(TextureIndex(q[5]));
   EXPECT_EQ(quads, (std::vector<int>{28, 1, 1, 29, 1}));
   EXPECT_EQ(Quads(f, 28).at(0), (std::vector<double>{64, 112, 512, 256, 1}));
-  EXPECT_EQ(std::vector<double>(Quads(f, 29).at(0).begin(), Quads(f, 29).at(0).begin() + 4),
-            (std::vector<double>{0, 100, 512, 256}));
+  const std::vector<double> flicker = Quads(f, 29).at(0);
+  EXPECT_EQ(std::vector<double>(flicker.begin(), flicker.begin() + 4), (std::vector<double>{0, 100, 512, 256}));
   // Neighbours 0.4176 rad apart on the circle, so the first and last nearly meet.
   const D3DXVECTOR3 a = Position(worlds[15]) - centre, b = Position(worlds[16]) - centre;
   EXPECT_NEAR(std::acos(Dot(a, b) / 9.0f), 0.4176f, 1e-3);

@@ -222,6 +222,42 @@ TEST_F(RippleGridTest, VeilThinsUntil46800HoldsAndThickensFrom49899) {
   EXPECT_NEAR(Quads(*At(49900), 1).at(2)[4], 0.05, 1e-6);
 }
 
+TEST_F(RippleGridTest, VeilStopsFallingAt46800AndRisesFrom49899) {
+  StartShow("part03\npart04\n", kSlot);
+  const auto veil = [&](const Frame& f) { return Quads(f, 1).at(2).at(4); };
+  UseClock(1000);  // frames of 1 ms: delta 0.1 after the first frame's 1
+  Play(kSlot, 46799, 1);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_NEAR(veil(frames_[0]), 0.995, 1e-6);
+  EXPECT_EQ(veil(frames_[1]), veil(frames_[0]));
+  UseClock(0.25);  // frames of 4 s: one step of 2, clamped to 1
+  Play(kSlot, 45899);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(frames_[1].t, 49899);
+  EXPECT_EQ(veil(frames_[1]), 1.0);
+  Play(kSlot, 45898);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_NEAR(veil(frames_[1]), 0.995, 1e-6);
+}
+
+TEST_F(RippleGridTest, SwayHasNoClampSoItStopsJustPastTen) {
+  // Entered at 40000 ms (part03 set: no re-base) with frames of 40 ms, the sway has one step of
+  // 0.024 and then steps of 0.096, more than it needs: it stops at the first value not below 10,
+  // which stage 5 turns the grid by.
+  UseClock(25);
+  StartShow("part03\npart04\n", kSlot);
+  Play(kSlot, 40000);
+  ASSERT_EQ(frames_.size(), 270u);
+  float sway = -10.0f + 0.024f;
+  while (sway < 10.0f) sway += 0.024f * 4.0f;
+  ASSERT_GT(sway, 10.001f);
+  const D3DXMATRIX world = Worlds(frames_.back(), kTile).at(0);
+  D3DXMATRIX y, x, turn;
+  D3DXMatrixMultiply(&turn, D3DXMatrixRotationY(&y, 0.0174f * sway), D3DXMatrixRotationX(&x, -0.1044f));
+  for (int r = 0; r < 3; ++r)
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(world.m[r][c], turn.m[r][c], 2e-6) << r << c;
+}
+
 TEST_F(RippleGridTest, SetsUpLight1WithoutEnablingAndLeavesBlendingOff) {
   StartShow("part02\n", kSlot);
   Play(kSlot, 12345);

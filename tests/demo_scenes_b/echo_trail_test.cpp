@@ -125,6 +125,27 @@ TEST_F(EchoTrailTest, VeilClearsIsSkippedAtExactlyZeroAndReturnsFrom53545) {
   EXPECT_EQ(Quads(frames_[3], 1).at(2)[4], 1.0);
 }
 
+TEST_F(EchoTrailTest, VeilAndEndChangeOnTheirOwnMillisecond) {
+  StartShow("part04\npart05\n", kSlot);  // no re-base
+  const auto veil = [&](const Frame& f) { return Quads(f, 1).at(2).at(4); };
+  UseClock(1000);  // frames of 1 ms
+  Play(kSlot, 52999, 1);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_NEAR(veil(frames_[0]), 0.987, 1e-6);
+  EXPECT_EQ(veil(frames_[1]), veil(frames_[0]));  // 53000: no longer falling
+  Play(kSlot, 54170);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(frames_.back().t, 54171);
+  UseClock(1);  // frames of 1 s: the rise from 53545 ms is one step of 1.6, clamped to 1
+  Play(kSlot, 52545);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(frames_[1].t, 53545);
+  EXPECT_EQ(veil(frames_[1]), 1.0);
+  Play(kSlot, 52544);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_NEAR(veil(frames_[1]), 0.987, 1e-6);
+}
+
 TEST_F(EchoTrailTest, SetsUpEvenWhenItDoesNotPlay) {
   StartShow("part03\n", kSlot);  // part04 and part05 clear
   Play(kSlot, 0);
@@ -133,7 +154,11 @@ TEST_F(EchoTrailTest, SetsUpEvenWhenItDoesNotPlay) {
   const MeshObject& object = demo_->meshes[kObject];
   EXPECT_EQ(object.texture, demo_->textures[5]);
   EXPECT_EQ(object.textureEnabled, 1);
-  for (DWORD i = 0; i < object.materialCount; ++i) EXPECT_EQ(object.materials[i].Ambient.g, 0.0f);
+  for (DWORD i = 0; i < object.materialCount; ++i) {
+    EXPECT_EQ(object.materials[i].Ambient.r, 0.0f);
+    EXPECT_EQ(object.materials[i].Ambient.g, 0.0f);
+    EXPECT_EQ(object.materials[i].Ambient.b, 0.0f);
+  }
   EXPECT_EQ(RenderState(D3DRS_SHADEMODE), DWORD(D3DSHADE_GOURAUD));
   EXPECT_FALSE(LightOn(0));
   EXPECT_TRUE(LightOn(1));
@@ -141,8 +166,16 @@ TEST_F(EchoTrailTest, SetsUpEvenWhenItDoesNotPlay) {
   EXPECT_FALSE(LightOn(3));
   EXPECT_EQ(demo_->lights[1]->light.Range, 2.0f);
   EXPECT_FLOAT_EQ(g_pDxEngine->projection._22, 1.0f / std::tan(1.479f / 2));
-  // The light's new record waits for the first frame.
-  for (const std::string& line : PendingLines()) EXPECT_NE(line.rfind("SetLight ", 0), 0u) << line;
+  // Lights 0, 2 and 3 are switched off, light 1 is left alone; its new record waits for the
+  // first frame.
+  std::vector<std::string> enables;
+  for (const std::string& line : PendingLines()) {
+    EXPECT_NE(line.rfind("SetLight ", 0), 0u) << line;
+    if (line.rfind("LightEnable ", 0) == 0) enables.push_back(line);
+  }
+  std::vector<std::string> expected;
+  for (int i : {0, 2, 3}) expected.push_back("LightEnable " + std::to_string(demo_->lights[i]->index) + " 0");
+  EXPECT_EQ(enables, expected);
 }
 
 TEST_F(EchoTrailTest, LeavesBlendingOnDepthTestAndCullingOffAndOnlyLight1) {

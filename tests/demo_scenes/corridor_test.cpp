@@ -63,15 +63,25 @@ TEST_F(CorridorTest, WithoutPart01NothingPlaysButTheSetUpHappens) {
   EXPECT_TRUE(show.TimedFrames().empty());
   const scenetest::ShowState& after = show.afterSlot[0];
   EXPECT_EQ(after.timeline, 0);
-  EXPECT_EQ(after.meshTexture[0], show.demo->textures[4]);
-  EXPECT_EQ(after.meshTexture[16], show.demo->textures[15]);
+  // Each mesh of the set with its own picture; the floating copies with the flare.
+  const int textureOf[][2] = {{0, 4}, {11, 16}, {12, 11}, {13, 12}, {14, 13}, {15, 14}, {16, 15}};
+  for (const auto& [mesh, texture] : textureOf) {
+    EXPECT_EQ(after.meshTexture[mesh], show.demo->textures[texture]) << mesh;
+    EXPECT_EQ(after.textureEnabled[mesh], 1) << mesh;
+  }
   EXPECT_EQ(after.useView[0], 1);
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(after.lightOn[i]) << i;
   EXPECT_FALSE(after.lightOn[3]);
-  EXPECT_EQ(after.light[1].Range, 10.5f);
-  EXPECT_EQ(after.light[1].Attenuation0, 0.8f);
-  EXPECT_EQ(after.light[1].Ambient.g, 0.3f);
-  EXPECT_EQ(after.light[0].Ambient.r, 0.0f);
+  // White lights; ambient, attenuation and range of each.
+  const float settings[3][3] = {{0.0f, 1.0f, 3.5f}, {0.3f, 0.8f, 10.5f}, {0.3f, 1.0f, 14.5f}};
+  for (int i = 0; i < 3; ++i) {
+    const D3DLIGHT8& l = after.light[i];
+    for (const float value : {l.Diffuse.r, l.Diffuse.g, l.Diffuse.b, l.Specular.r, l.Specular.g, l.Specular.b})
+      EXPECT_EQ(value, 1.0f) << i;
+    for (const float value : {l.Ambient.r, l.Ambient.g, l.Ambient.b}) EXPECT_EQ(value, settings[i][0]) << i;
+    EXPECT_EQ(l.Attenuation0, settings[i][1]) << i;
+    EXPECT_EQ(l.Range, settings[i][2]) << i;
+  }
 }
 
 TEST_F(CorridorTest, GlideStopsAt9102AndTheOrbitStartsAt9125) {

@@ -206,8 +206,11 @@ TEST_F(BallColumnTest, SpinFlickerAndFadeChangeOnTheirOwnMilliseconds) {
   ASSERT_EQ(frames_.size(), 3u);
   EXPECT_EQ(Quads(frames_[1], 1).at(2).at(4), 0.0);
   EXPECT_NEAR(Quads(frames_[2], 1).at(2).at(4), 0.026, 1e-6);
+  // The last frame is drawn at 45161 ms.
+  Play(kSlot, 45160);
+  EXPECT_EQ(frames_.size(), 2u);
   // Light 2, a dim white point light next to the column, is placed in every frame.
-  const auto lights = Calls(frames_[2], "SetLight");
+  const auto lights = Calls(frames_[0], "SetLight");
   ASSERT_EQ(lights.size(), 1u);
   EXPECT_EQ(lights[0][1], std::to_string(demo_->lights[2]->index));
   EXPECT_EQ(std::vector<std::string>(lights[0].begin() + 3, lights[0].begin() + 22),

@@ -94,6 +94,10 @@ TEST_F(RippleGridTest, StagesChangeExactlyAtTheirBounds) {
     EXPECT_EQ(ShownStage(frames_[0]), StageAt(bound - 1)) << bound;
     EXPECT_EQ(ShownStage(frames_[1]), StageAt(bound) == 5 ? 1 : StageAt(bound)) << bound;
   }
+  // The last frame is drawn at 50792 ms.
+  Play(kSlot, 50791);
+  ASSERT_EQ(frames_.size(), 2u);
+  EXPECT_EQ(frames_.back().t, 50792);
   // Started in the middle, the part shows that stage at once.
   Play(kSlot, 49000, 1);
   EXPECT_EQ(ShownStage(frames_.at(0)), 4);

@@ -45,6 +45,10 @@ class Lighting {
                bool wantSpecular);
   // vertex: the vertex's bytes in the layout given to Prepare.
   LitColor Light(const BYTE* vertex) const;
+  // Light for `count` vertices `stride` bytes apart into out[0 .. count): the same values, four
+  // vertices at a time where the set-up allows (point and directional lights, material colours,
+  // normals, no specular).
+  void LightMany(const BYTE* first, UINT stride, UINT count, LitColor* out) const;
 
  private:
   struct EyeLight {
@@ -70,6 +74,7 @@ class Lighting {
   D3DCOLORVALUE material_[4]{};  // diffuse, ambient, specular, emissive
   float power_ = 0;
   Color3 globalAmbient_{};
+  bool fourAtOnce_ = false;  // LightMany may take four vertices at a time
 };
 
 }  // namespace d3d8::ref

@@ -204,6 +204,10 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
   const bool hasSet = (tci & 0xFFFF0000u) == D3DTSS_TCI_PASSTHRU && set < layout.texCoordSets;
 
   clipVertices_.resize(count);
+  if (lighting) {
+    litColors_.resize(count);
+    lighting_.LightMany(request.vertices, request.stride, count, litColors_.data());
+  }
   for (UINT i = 0; i < count; ++i) {
     const BYTE* p = request.vertices + static_cast<std::size_t>(i) * request.stride;
     const float position[3] = {ReadFloat(p), ReadFloat(p + 4), ReadFloat(p + 8)};
@@ -222,7 +226,7 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
     }
     out.sr = out.sg = out.sb = 0.0f;
     if (lighting) {
-      const LitColor lit = lighting_.Light(p);
+      const LitColor& lit = litColors_[i];
       out.r = lit.r;
       out.g = lit.g;
       out.b = lit.b;

@@ -70,6 +70,7 @@ class Pipeline {
   std::vector<ScreenVertex> screenVertices_;
   bool transformed_ = false;
   Lighting lighting_;
+  std::vector<LitColor> litColors_;  // one per vertex of a lit draw, reused
   TriangleBatch batch_;
   TriangleBatch* batching_ = nullptr;  // &batch_ while a draw collects its triangles
   HelperThread helper_;

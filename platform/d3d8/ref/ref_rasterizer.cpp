@@ -183,24 +183,24 @@ struct Plane {
   float At(float x, float y) const { return base + dx * x + dy * y; }
 };
 
+// E(x, y) = a * (x - xi) + b * (y - yi) - bias in sub-pixel units, kept as a * x + b * y + c: the
+// same integers (|a|, |b|, |xi|, |yi| < 2^29, far from overflowing), in a smaller triangle record.
+// bias is 0 on top and left edges, 1 elsewhere: E >= 0 means inside.
 struct Edge {
-  std::int64_t a = 0, b = 0;  // E(x, y) = a * (x - xi) + b * (y - yi), sub-pixel units
-  std::int64_t xi = 0, yi = 0;
-  std::int64_t bias = 0;  // 0 on top and left edges, 1 elsewhere: E - bias >= 0 means inside
-  std::int64_t At(std::int64_t x, std::int64_t y) const { return a * (x - xi) + b * (y - yi) - bias; }
+  std::int64_t a = 0, b = 0, c = 0;
+  std::int64_t At(std::int64_t x, std::int64_t y) const { return a * x + b * y + c; }
 };
 
 Edge MakeEdge(std::int64_t xi, std::int64_t yi, std::int64_t xj, std::int64_t yj) {
   Edge edge;
   edge.a = yi - yj;
   edge.b = xj - xi;
-  edge.xi = xi;
-  edge.yi = yi;
   // With the triangle wound so that the interior has E > 0, a left edge runs upwards (dy < 0) and
   // a top edge runs rightwards along a row (dy == 0, dx > 0).
   const std::int64_t dy = yj - yi, dx = xj - xi;
   const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
-  edge.bias = topLeft ? 0 : 1;
+  const std::int64_t bias = topLeft ? 0 : 1;
+  edge.c = -edge.a * xi - edge.b * yi - bias;
   return edge;
 }
 

@@ -557,8 +557,8 @@ DiffuseFours MakeDiffuseFours(const PixelSetup& setup, const Spans& t, std::uint
   f.wScale = _mm_set1_ps(setup.wScale);
   f.wNear = _mm_set1_ps(setup.wNear);
   f.wInvRange = _mm_set1_ps(setup.wInvRange);
-  f.constant = _mm_set1_epi32(static_cast<int>(constantBits));
   f.colorMask = _mm_set1_epi32(keepAlpha ? -1 : 0x00FFFFFF);
+  f.constant = _mm_and_si128(_mm_set1_epi32(static_cast<int>(constantBits)), f.colorMask);
   f.depth = setup.depthTest || setup.depthWrite;
   f.test = setup.depthTest;
   f.write = setup.depthWrite;

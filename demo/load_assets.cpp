@@ -5,6 +5,7 @@
 // in its data, so a missing entry, a picture or mesh that does not decode, a video frame shorter
 // than 2800 bytes or a short map ends the program with one line on stderr naming the entry and the
 // archive, and exit code 2.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -97,6 +98,12 @@ void DrawLoadingFrame(IDirect3DTexture8* picture, float alpha) {
 }  // namespace
 
 void Demo::LoadAssets() {
+  // Without the archive every entry would be missing: say what is really wrong.
+  if (std::FILE* archive = std::fopen(archiveName, "rb")) {
+    std::fclose(archive);
+  } else {
+    StopLoading(std::string("cannot open the archive ") + archiveName + ": " + std::strerror(errno));
+  }
   textures = new IDirect3DTexture8*[g_textureCount]();
   textures[0] = LoadTexture(g_textureEntries[0], archiveName);
 

@@ -158,6 +158,8 @@ TEST_F(LoadAssetsTest, MissingOrDamagedDataStopsWithOneLineNamingEntryAndArchive
     ASSERT_TRUE(testsupport::WriteCatalogueArchive(Folder() / "broken.ac", c.options, error)) << error;
     EXPECT_EXIT(LoadShow("part01\n", false, "broken.ac"), testing::ExitedWithCode(2), c.message);
   }
+  EXPECT_EXIT(LoadShow("part01\n", false, "absent.ac"), testing::ExitedWithCode(2),
+              "^vornhold: cannot open the archive absent.ac: No such file or directory\n$");
 }
 
 }  // namespace

@@ -271,12 +271,9 @@ struct Spans {
 // all sixteen channels at once in 16-bit lanes, where s * a + d * (255 - a) + 128 and the rounding
 // step stay below 65536. The sources arrive in registers (building them in memory and loading
 // them as one vector would stall on store forwarding).
-inline void BlendAlphaFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
-                           std::uint8_t* pixels, bool keepAlpha) {
 #if defined(__SSE2__)
+inline void BlendAlphaFour(__m128i s, std::uint8_t* pixels, bool keepAlpha) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i s = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1),
-                                   static_cast<int>(s2), static_cast<int>(s3));
   __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
   const __m128i opaque = _mm_set1_epi32(static_cast<int>(0xFF000000u));
   if (!keepAlpha) d = _mm_or_si128(d, opaque);
@@ -295,6 +292,15 @@ inline void BlendAlphaFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2,
   __m128i out = _mm_packus_epi16(low, high);
   if (!keepAlpha) out = _mm_andnot_si128(opaque, out);
   _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), out);
+}
+#endif
+
+inline void BlendAlphaFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
+                           std::uint8_t* pixels, bool keepAlpha) {
+#if defined(__SSE2__)
+  BlendAlphaFour(_mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1), static_cast<int>(s2),
+                                static_cast<int>(s3)),
+                 pixels, keepAlpha);
 #else
   const std::uint32_t src[4] = {s0, s1, s2, s3};
   for (int i = 0; i < 4; ++i) {
@@ -321,12 +327,9 @@ inline std::uint32_t BlendAddPacked(std::uint32_t src, std::uint32_t dst) {
 }
 
 // BlendAddPacked of four source colours onto four pixels of a 32-bit row, in place.
-inline void BlendAddFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
-                         std::uint8_t* pixels, bool keepAlpha) {
 #if defined(__SSE2__)
+inline void BlendAddFour(__m128i s, std::uint8_t* pixels, bool keepAlpha) {
   const __m128i zero = _mm_setzero_si128();
-  const __m128i s = _mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1),
-                                   static_cast<int>(s2), static_cast<int>(s3));
   __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels));
   if (!keepAlpha) d = _mm_or_si128(d, _mm_set1_epi32(static_cast<int>(0xFF000000u)));
   const __m128i ones = _mm_set1_epi32(-1);
@@ -349,6 +352,15 @@ inline void BlendAddFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, s
   __m128i out = _mm_adds_epu8(d, scaled);
   if (!keepAlpha) out = _mm_and_si128(out, _mm_set1_epi32(0x00FFFFFF));
   _mm_storeu_si128(reinterpret_cast<__m128i*>(pixels), out);
+}
+#endif
+
+inline void BlendAddFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3,
+                         std::uint8_t* pixels, bool keepAlpha) {
+#if defined(__SSE2__)
+  BlendAddFour(_mm_setr_epi32(static_cast<int>(s0), static_cast<int>(s1), static_cast<int>(s2),
+                              static_cast<int>(s3)),
+               pixels, keepAlpha);
 #else
   const std::uint32_t src[4] = {s0, s1, s2, s3};
   for (int i = 0; i < 4; ++i) {
@@ -437,8 +449,22 @@ void PackedRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, int l
       alignas(16) std::int32_t tx[4];
       _mm_store_si128(reinterpret_cast<__m128i*>(tx), index);
       const std::uint32_t* base = rowOfTexels ? texelRow : setup.texels;
-      blendFour(withAlpha(base[tx[0]]), withAlpha(base[tx[1]]), withAlpha(base[tx[2]]),
-                withAlpha(base[tx[3]]), row + 4 * x);
+      __m128i texels = _mm_setr_epi32(static_cast<int>(base[tx[0]]), static_cast<int>(base[tx[1]]),
+                                      static_cast<int>(base[tx[2]]), static_cast<int>(base[tx[3]]));
+      if constexpr (kStage == kStageModulateBoth) {
+        // withAlpha in four lanes: Mul8(texel alpha, vertex alpha), (x + 1 + (x >> 8)) >> 8 being
+        // x / 255 for x = a * b + 127 <= 65152.
+        const __m128i product = _mm_mullo_epi16(_mm_srli_epi32(texels, 24), _mm_set1_epi32(vertexAlpha));
+        const __m128i x127 = _mm_add_epi32(product, _mm_set1_epi32(127));
+        const __m128i alpha = _mm_srli_epi32(
+            _mm_add_epi32(_mm_add_epi32(x127, _mm_set1_epi32(1)), _mm_srli_epi32(x127, 8)), 8);
+        texels = _mm_or_si128(_mm_and_si128(texels, _mm_set1_epi32(0x00FFFFFF)), _mm_slli_epi32(alpha, 24));
+      }
+      if constexpr (kBlend == kBlendAdditive) {
+        BlendAddFour(texels, row + 4 * x, keepAlpha);
+      } else {
+        BlendAlphaFour(texels, row + 4 * x, keepAlpha);
+      }
       continue;
     }
 #endif

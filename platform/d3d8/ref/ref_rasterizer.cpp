@@ -207,7 +207,8 @@ Edge MakeEdge(std::int64_t xi, std::int64_t yi, std::int64_t xj, std::int64_t yj
 
 // The planes of four attributes (q[vertex][attribute]) over the triangle (x, y), four lanes at once
 // with SSE2, each lane the same float operations as the scalar form.
-void MakePlanes4(const float (&x)[3], const float (&y)[3], const float (&q)[3][4], Plane (&out)[4]) {
+[[gnu::always_inline]] inline void MakePlanes4(const float (&x)[3], const float (&y)[3], const float (&q)[3][4],
+                                               Plane (&out)[4]) {
 #if defined(__SSE2__)
   const float e1x = x[1] - x[0], e1y = y[1] - y[0];
   const float e2x = x[2] - x[0], e2y = y[2] - y[0];

@@ -16,9 +16,9 @@
 // (SRCALPHA with INVSRCALPHA or ONE); untextured, unblended triangles on 32-bit targets (lit
 // meshes) shade four pixels at once, depth test (none or LESSEQUAL) and write included, one
 // division serving depth and colour when w-buffering with a w scale of 1; colours convert four
-// channels at once; large triangles split
-// their rows with one helper thread, and a draw's triangles can be collected in a batch whose rows
-// the caller and the helper share (even and odd rows). Each path computes exactly the values of the
+// channels at once; large triangles split their rows with one helper thread, and a draw's
+// triangles can be collected in a batch whose rows the caller and the helper share (even and odd
+// rows). Each path computes exactly the values of the
 // general one; the tests compare them.
 #pragma once
 

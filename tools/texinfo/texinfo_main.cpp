@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/read_whole_file.h"
 #include "tools/texinfo/texinfo_report.h"
 
 namespace {
@@ -25,20 +26,6 @@ const char kUsage[] =
 int Usage(const char* problem) {
   std::fprintf(stderr, "texinfo: %s (usage: texinfo FILE [--png OUT]; --help for more)\n", problem);
   return 2;
-}
-
-// False with errno set when the file cannot be opened or read (a directory, for instance).
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-  const bool failed = std::ferror(f) != 0;
-  const int readErrno = errno;
-  std::fclose(f);
-  errno = readErrno;
-  return !failed;
 }
 
 }  // namespace
@@ -65,7 +52,7 @@ int main(int argc, char** argv) {
   if (input.empty()) return Usage("no input file");
 
   std::vector<uint8_t> file;
-  if (!ReadWholeFile(input, file)) {
+  if (!tools::ReadWholeFile(input, file)) {
     std::fprintf(stderr, "texinfo: cannot read %s: %s\n", input.c_str(), std::strerror(errno));
     return 1;
   }

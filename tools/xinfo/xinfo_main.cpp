@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/common/read_whole_file.h"
 #include "tools/xinfo/xinfo_report.h"
 
 namespace {
@@ -21,19 +22,6 @@ const char kUsage[] =
     "file gives normals, vertex colours and texture coordinates; bbox: the vertex bounding box.\n"
     "Exit status: 0 loaded, 1 not loadable or not readable, 2 bad usage.\n";
 
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  uint8_t buffer[65536];
-  size_t got;
-  while ((got = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + got);
-  const bool failed = std::ferror(f) != 0;
-  const int readErrno = errno;
-  std::fclose(f);
-  errno = readErrno;
-  return !failed;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -47,7 +35,7 @@ int main(int argc, char** argv) {
   }
   const std::string path = argv[1];
   std::vector<uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) {
+  if (!tools::ReadWholeFile(path, bytes)) {
     std::fprintf(stderr, "xinfo: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
     return 1;
   }

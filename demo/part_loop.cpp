@@ -10,9 +10,13 @@ namespace {
 constexpr WPARAM kEscape = 27;
 
 bool TimeIsUp(const Demo& demo, const PartWindow& window) {
-  if (window.unlimited) return false;
   const std::int32_t t = TimelineMs(demo);
-  return window.endAfter ? t > window.end : t >= window.end;
+  switch (window.closes) {
+    case PartEnd::kReached: return t >= window.end;
+    case PartEnd::kPassed: return t > window.end;
+    case PartEnd::kNever: return false;
+  }
+  return false;
 }
 
 // At most one message per frame. Returns false when GetMessage returned 0.

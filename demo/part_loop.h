@@ -14,14 +14,20 @@
 
 #include "demo/demo.h"
 
+// How a part's window closes on the timeline.
+enum class PartEnd {
+  kReached,  // the loop ends once the time reaches `end`
+  kPassed,   // ... only once it has passed `end`
+  kNever,    // no time limit: only Escape, a quit message or the flag ends it
+};
+
 // When a part plays, on the demo timeline (milliseconds since `startTick`).
 struct PartWindow {
   const BYTE* flag = nullptr;          // the loop runs while *flag is 1; null: no flag gates it
   const BYTE* previousFlag = nullptr;  // *previousFlag 0: re-base `startTick`; null: never
   std::int32_t start = 0;              // scheduled start, ms
-  std::int32_t end = 0;                // the loop ends when the time reaches this, ms
-  bool endAfter = false;               // ... or only when it has passed it
-  bool unlimited = false;              // no time limit at all
+  std::int32_t end = 0;                // ms, as `closes` says
+  PartEnd closes = PartEnd::kReached;
 };
 
 class PartScene {

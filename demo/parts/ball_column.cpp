@@ -196,5 +196,5 @@ class BallColumn : public PartScene {
 
 void Demo::PartSlot2() {
   BallColumn scene(*this);
-  PartLoop(*this, PartWindow{&flags.part03, &flags.part02, 36083, 45162, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part03, &flags.part02, 36083, 45162}, scene);
 }

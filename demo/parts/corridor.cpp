@@ -225,5 +225,5 @@ class Corridor : public PartScene {
 
 void Demo::PartSlot0() {
   Corridor scene(*this);
-  PartLoop(*this, PartWindow{&flags.part01, nullptr, 0, 18041, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part01, nullptr, 0, 18041}, scene);
 }

@@ -6,5 +6,5 @@
 
 void Demo::PartSlot8() {
   EmptyScene scene;
-  PartLoop(*this, PartWindow{&flags.part09, &flags.part08, 126223, 136382, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part09, &flags.part08, 126223, 136382}, scene);
 }

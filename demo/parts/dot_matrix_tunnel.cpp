@@ -6,5 +6,5 @@
 
 void Demo::PartSlot5() {
   EmptyScene scene;
-  PartLoop(*this, PartWindow{&flags.part06, &flags.part05, 54172, 72190, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part06, &flags.part05, 54172, 72190}, scene);
 }

@@ -108,5 +108,5 @@ class EchoTrail : public PartScene {
 
 void Demo::PartSlot4() {
   EchoTrail scene(*this);
-  PartLoop(*this, PartWindow{&flags.part05, &flags.part04, 50793, 54172, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part05, &flags.part04, 50793, 54172}, scene);
 }

@@ -6,5 +6,5 @@
 
 void Demo::PartSlot9() {
   EmptyScene scene;
-  PartLoop(*this, PartWindow{&flags.part10, &flags.part09, 136382, 0, false, true}, scene);
+  PartLoop(*this, PartWindow{&flags.part10, &flags.part09, 136382, 0, PartEnd::kNever}, scene);
 }

@@ -165,5 +165,5 @@ class GlowingKnot : public PartScene {
 
 void Demo::PartSlot1() {
   GlowingKnot scene(*this);
-  PartLoop(*this, PartWindow{&flags.part02, &flags.part01, 18041, 36083, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part02, &flags.part01, 18041, 36083}, scene);
 }

@@ -6,5 +6,5 @@
 
 void Demo::PartSlot7() {
   EmptyScene scene;
-  PartLoop(*this, PartWindow{&flags.part08, &flags.part07, 107010, 126223, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part08, &flags.part07, 107010, 126223}, scene);
 }

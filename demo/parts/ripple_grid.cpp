@@ -181,5 +181,5 @@ class RippleGrid : public PartScene {
 
 void Demo::PartSlot3() {
   RippleGrid scene(*this);
-  PartLoop(*this, PartWindow{&flags.part04, &flags.part03, 45162, 50793, false, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part04, &flags.part03, 45162, 50793}, scene);
 }

@@ -6,5 +6,5 @@
 
 void Demo::PlayRoomPanorama() {
   EmptyScene scene;
-  PartLoop(*this, PartWindow{&flags.part07, &flags.part06, 72190, 107010, true, false}, scene);
+  PartLoop(*this, PartWindow{&flags.part07, &flags.part06, 72190, 107010, PartEnd::kPassed}, scene);
 }

@@ -6,5 +6,5 @@
 
 void Demo::PlaySecretPicturePage() {
   EmptyScene scene;
-  PartLoop(*this, PartWindow{nullptr, nullptr, 0, 0, false, true}, scene);
+  PartLoop(*this, PartWindow{nullptr, nullptr, 0, 0, PartEnd::kNever}, scene);
 }

@@ -61,7 +61,7 @@ TEST_F(PartLoopTest, RunsUntilTheEndOfItsWindow) {
   PartLoop(demo, PartWindow{&on_, nullptr, 0, 100}, scene);
   EXPECT_EQ(scene.frames, 10);  // 0, 10, ..., 90 ms
   CountingScene after;
-  PartLoop(demo, PartWindow{&on_, nullptr, 0, 200, true}, after);
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 200, PartEnd::kPassed}, after);
   EXPECT_EQ(after.frames, 11);  // 100 .. 200 ms: the end itself still plays
 }
 
@@ -83,7 +83,7 @@ TEST_F(PartLoopTest, QuitMessageEndsOnlyThisPart) {
   CountingScene scene([](int frame) {
     if (frame == 3) PostQuitMessage(0);
   });
-  PartLoop(demo, PartWindow{&on_, nullptr, 0, 0, false, true}, scene);
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 0, PartEnd::kNever}, scene);
   EXPECT_EQ(scene.frames, 3);
   EXPECT_EQ(demo.running, 1);
   CountingScene next;
@@ -97,11 +97,11 @@ TEST_F(PartLoopTest, EscapeIsSeenAtTheNextFrameWhichStillPlaysAndEndsTheShow) {
   CountingScene scene([](int frame) {
     if (frame == 2) PostMessageA(g_pCore->m_hWnd, WM_KEYDOWN, VK_ESCAPE, 0);
   });
-  PartLoop(demo, PartWindow{&on_, nullptr, 0, 0, false, true}, scene);
+  PartLoop(demo, PartWindow{&on_, nullptr, 0, 0, PartEnd::kNever}, scene);
   EXPECT_EQ(scene.frames, 3);
   EXPECT_EQ(demo.running, 0);
   CountingScene later;
-  PartLoop(demo, PartWindow{nullptr, nullptr, 0, 0, false, true}, later);
+  PartLoop(demo, PartWindow{nullptr, nullptr, 0, 0, PartEnd::kNever}, later);
   EXPECT_EQ(later.frames, 0);
 }
 

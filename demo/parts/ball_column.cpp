@@ -15,6 +15,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 
@@ -34,32 +35,20 @@ class BallColumn : public PartScene {
       sn_[i] = 3.0f * std::sin(theta);
       h_[i] = -7.5f + float(i);
     }
-    D3DLIGHT8& light = demo_.lights[2]->light;
-    light.Ambient.r = light.Ambient.g = light.Ambient.b = 0.0f;
-    light.Specular.r = light.Specular.g = light.Specular.b = 1.0f;
-    light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = 0.8f;
-    light.Attenuation0 = 1.0f;
-    light.Range = 2.0f;
+    SetLightColours(*demo_.lights[2], kBlack, Grey(0.8f), kWhite);
+    SetLightReach(*demo_.lights[2], 1.0f, 2.0f);
     demo_.lights[2]->Enable();
     g_pDxEngine->SetLighting(1);
     g_pDxEngine->SetShadeMode(D3DSHADE_FLAT);
   }
 
-  void Frame(float f) override {
-    Spin(f);
-
-    SceneLight& light = *demo_.lights[2];
-    light.light.Position.x = 2.0f;
-    light.light.Position.y = 0.1f;
-    light.light.Position.z = 6.0f;
-    light.Apply();
-
-    if (Now() > 44778) {
-      if (fade_ < 1.0f) fade_ += 0.26f * f;
-      if (fade_ > 1.0f) fade_ = 1.0f;
-    }
+  void Frame(float delta) override {
+    Spin(delta);
+    SetLightPosition(*demo_.lights[2], 2.0f, 0.1f, 6.0f);
+    demo_.lights[2]->Apply();
+    if (Now() > 44778) RiseTo(fade_, 1.0f, 0.26f * delta);
     ChooseMode();
-    Flicker(f);
+    Flicker(delta);
 
     g_pDxEngine->Clear();
     g_pDxEngine->Set2DMode(0);  // the stored camera, and the field of view the glowing knot set
@@ -80,16 +69,7 @@ class BallColumn : public PartScene {
       ColumnPass();
       g_pDxEngine->EndScene();
     }
-
-    IDirect3DTexture8** textures = demo_.textures;
-    g_pDxEngine->SetAlphaBlend(1);
-    g_pDxEngine->SetBlendMode(BlendAlpha);
-    g_pDxEngine->Set2DMode(1);
-    if (ringMode_) g_pDxEngine->DrawScreenQuadAlpha(64.0f, 112.0f, 512.0f, 256.0f, textures[28], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 512.0f, 256.0f, textures[29], flickerAlpha_);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], fade_);
+    DrawOverlays();
     g_pDxEngine->Present();
   }
 
@@ -103,17 +83,16 @@ class BallColumn : public PartScene {
   std::int32_t Now() const { return TimelineMs(demo_); }
 
   // From 42016 to 42537 ms the spin reverses and the ring contracts; R has no lower clamp.
-  void Spin(float f) {
+  void Spin(float delta) {
     const std::int32_t t = Now();
     if (t >= 42016 && t <= 42537) {
-      alpha_ -= 0.01f * f;
-      radius_ -= 0.017f * f;
+      alpha_ -= 0.01f * delta;
+      radius_ -= 0.017f * delta;
     } else {
-      alpha_ += 0.008f * f;
-      beta_ += 0.01f * f;
-      gamma_ += 0.0053f * f;
-      if (radius_ < 1.0f) radius_ += 0.015f * f;
-      if (radius_ > 1.0f) radius_ = 1.0f;
+      alpha_ += 0.008f * delta;
+      beta_ += 0.01f * delta;
+      gamma_ += 0.0053f * delta;
+      RiseTo(radius_, 1.0f, 0.015f * delta);
     }
   }
 
@@ -125,18 +104,25 @@ class BallColumn : public PartScene {
     if ((t >= 38266 && t < 39543) || (t >= 40658 && t < 41759) || (t >= 42782 && t < 44063)) ringMode_ = 0;
   }
 
-  void Flicker(float f) {
+  void Flicker(float delta) {
     const std::int32_t t = Now();
     if (t >= 38038 && t <= 41309) {
-      if (flickerAmp_ < 0.5f) flickerAmp_ += 0.0021f * f;
-      if (flickerAmp_ > 0.5f) flickerAmp_ = 0.5f;
+      RiseTo(flickerAmp_, 0.5f, 0.0021f * delta);
       flickerAlpha_ = (std::cos(100.0f * alpha_) + 1.0f) * flickerAmp_;
-      if (flickerAlpha_ > 1.0f)
-        flickerAlpha_ = 1.0f;
-      else if (flickerAlpha_ < 0.0f)
-        flickerAlpha_ = 0.0f;
+      ClampToUnit(flickerAlpha_);
     }
-    if (Now() >= 41310) flickerAlpha_ = 1.0f;
+    if (t >= 41310) flickerAlpha_ = 1.0f;
+  }
+
+  void DrawOverlays() {
+    IDirect3DTexture8** textures = demo_.textures;
+    g_pDxEngine->SetAlphaBlend(1);
+    g_pDxEngine->SetBlendMode(BlendAlpha);
+    g_pDxEngine->Set2DMode(1);
+    if (ringMode_) g_pDxEngine->DrawScreenQuadAlpha(64.0f, 112.0f, 512.0f, 256.0f, textures[28], 1.0f);
+    DrawBars(textures[1]);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 512.0f, 256.0f, textures[29], flickerAlpha_);
+    DrawVeil(textures[1], fade_);
   }
 
   // One tilted ring; the halo pass draws each ball 1.1 times larger.

@@ -14,35 +14,16 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 
 namespace {
 
-void SetPosition(SceneLight& light, float x, float y, float z) {
-  light.light.Position.x = x;
-  light.light.Position.y = y;
-  light.light.Position.z = z;
-}
-
-void SetColours(SceneLight& light, float ambient, float attenuation0, float range) {
-  light.light.Ambient.r = light.light.Ambient.g = light.light.Ambient.b = ambient;
-  light.light.Diffuse.r = light.light.Diffuse.g = light.light.Diffuse.b = 1.0f;
-  light.light.Specular.r = light.light.Specular.g = light.light.Specular.b = 1.0f;
-  light.light.Attenuation0 = attenuation0;
-  light.light.Range = range;
-}
-
-// Adds `step` while below 1, then clamps to 1.
-void RiseToOne(float& value, float step) {
-  if (value < 1.0f) value += step;
-  if (value > 1.0f) value = 1.0f;
-}
-
-// Subtracts `step` while above 0, then clamps to 0.
-void FallToZero(float& value, float step) {
-  if (value > 0.0f) value -= step;
-  if (value < 0.0f) value = 0.0f;
+// White light with a grey ambient part.
+void SetUpLight(SceneLight& light, float ambient, float attenuation0, float range) {
+  SetLightColours(light, Grey(ambient), kWhite, kWhite);
+  SetLightReach(light, attenuation0, range);
 }
 
 class Corridor : public PartScene {
@@ -50,9 +31,9 @@ class Corridor : public PartScene {
   explicit Corridor(Demo& demo) : demo_(demo) {}
 
   void Setup() override {
-    SetColours(*demo_.lights[0], 0.0f, 1.0f, 3.5f);
-    SetColours(*demo_.lights[1], 0.3f, 0.8f, 10.5f);
-    SetColours(*demo_.lights[2], 0.3f, 1.0f, 14.5f);
+    SetUpLight(*demo_.lights[0], 0.0f, 1.0f, 3.5f);
+    SetUpLight(*demo_.lights[1], 0.3f, 0.8f, 10.5f);
+    SetUpLight(*demo_.lights[2], 0.3f, 1.0f, 14.5f);
     for (int i = 0; i < 3; ++i) demo_.lights[i]->Enable();
 
     MeshObject* meshes = demo_.meshes;
@@ -71,69 +52,90 @@ class Corridor : public PartScene {
     g_pDxEngine->SetFov(1.827f);
   }
 
-  void Frame(float d) override {
-    const std::int32_t t = TimelineMs(demo_);
-    SceneLight** lights = demo_.lights;
-    MeshObject* meshes = demo_.meshes;
-    IDirect3DTexture8** textures = demo_.textures;
-
-    SetPosition(*lights[0], 0.0f, 0.0f, 2.0f);
-    lights[0]->Apply();
-    SetPosition(*lights[1], -27.422f, -5.329f, 0.172f);
-    lights[1]->Apply();
-    SetPosition(*lights[2], 0.128f, 0.0f, 0.023f);
-    lights[2]->Apply();
-
-    tumbleX_ += 0.001f * d;
-    tumbleY_ += 0.002f * d;
-    tumbleZ_ += 0.003f * d;
-    pulsePhase_ += 1.57f * d;
-
-    // The first picture pulses in, holds, and pulses out.
-    if (t <= 2763) {
-      if (pulseAmp_ < 0.5f) pulseAmp_ += 0.002f * d;
-      if (pulseAmp_ > 0.5f) pulseAmp_ = 0.5f;
-      flashAlpha_ = (std::cos(pulsePhase_) + 1.0f) * pulseAmp_;
-    } else if (t < 4667) {
-      flashAlpha_ = 1.0f;
-    } else {
-      FallToZero(pulseAmp_, 0.0019f * d);
-      flashAlpha_ = (std::cos(pulsePhase_) + 1.0f) * pulseAmp_;
-    }
-
-    if (t < 9102) {  // glide
-      eyeX1_ += 0.036f * d;
-      eyeZ1_ += 0.0024f * d;
-      atX1_ += 0.033f * d;
-      atY1_ += 0.004f * d;
-    }
-    if (t >= 9125) {  // orbit
-      RiseToOne(titleAlpha_, 0.004f * d);
-      eyeX2_ = std::sin(orbitAngle_) * orbitRadius_;
-      eyeZ2_ = -std::cos(orbitAngle_) * orbitRadius_;
-      if (fovDeg_ < 110.0f) fovDeg_ += 0.08f * d;
-      if (fovDeg_ > 110.0f) fovDeg_ = 110.0f;
-      orbitAngle_ += 0.007f * d;
-    }
-    if (t >= 13258) {
-      atY2_ += 0.059f * d;
-      orbitRadius_ -= 0.015f * d;
-    }
-
-    // The fade covers the cut between glide and orbit, and the end.
-    if (t >= 7267 && t < 9102)
-      RiseToOne(fadeAlpha_, 0.0055f * d);
-    else if (t >= 9152 && t < 14744)
-      FallToZero(fadeAlpha_, 0.01f * d);
-    else if (t >= 14744)
-      RiseToOne(fadeAlpha_, 0.003f * d);
+  void Frame(float delta) override {
+    PlaceLights();
+    tumbleX_ += 0.001f * delta;
+    tumbleY_ += 0.002f * delta;
+    tumbleZ_ += 0.003f * delta;
+    pulsePhase_ += 1.57f * delta;
+    PulseFirstPicture(delta);
+    MoveCameras(delta);
+    Fade(delta);
 
     g_pDxEngine->Clear();
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->SetFov(fovDeg_ * 0.0174f);
+    DrawSet();
+    DrawFloatingCopies();
+    DrawOverlays();
+    g_pDxEngine->Present();
+  }
 
-    // The set's camera rides on its first mesh.
-    if (t < 9125)
+ private:
+  std::int32_t Now() const { return TimelineMs(demo_); }
+
+  void PlaceLights() {
+    SceneLight** lights = demo_.lights;
+    SetLightPosition(*lights[0], 0.0f, 0.0f, 2.0f);
+    lights[0]->Apply();
+    SetLightPosition(*lights[1], -27.422f, -5.329f, 0.172f);
+    lights[1]->Apply();
+    SetLightPosition(*lights[2], 0.128f, 0.0f, 0.023f);
+    lights[2]->Apply();
+  }
+
+  // The first picture pulses in, holds, and pulses out.
+  void PulseFirstPicture(float delta) {
+    const std::int32_t t = Now();
+    if (t <= 2763) {
+      RiseTo(pulseAmp_, 0.5f, 0.002f * delta);
+      flashAlpha_ = (std::cos(pulsePhase_) + 1.0f) * pulseAmp_;
+    } else if (t < 4667) {
+      flashAlpha_ = 1.0f;
+    } else {
+      FallTo(pulseAmp_, 0.0f, 0.0019f * delta);
+      flashAlpha_ = (std::cos(pulsePhase_) + 1.0f) * pulseAmp_;
+    }
+  }
+
+  // The glide down the corridor, then the orbit round the core with the title fading in.
+  void MoveCameras(float delta) {
+    const std::int32_t t = Now();
+    if (t < 9102) {
+      eyeX1_ += 0.036f * delta;
+      eyeZ1_ += 0.0024f * delta;
+      atX1_ += 0.033f * delta;
+      atY1_ += 0.004f * delta;
+    }
+    if (t >= 9125) {
+      RiseTo(titleAlpha_, 1.0f, 0.004f * delta);
+      eyeX2_ = std::sin(orbitAngle_) * orbitRadius_;
+      eyeZ2_ = -std::cos(orbitAngle_) * orbitRadius_;
+      RiseTo(fovDeg_, 110.0f, 0.08f * delta);
+      orbitAngle_ += 0.007f * delta;
+    }
+    if (t >= 13258) {
+      atY2_ += 0.059f * delta;
+      orbitRadius_ -= 0.015f * delta;
+    }
+  }
+
+  // The fade covers the cut between glide and orbit, and the end.
+  void Fade(float delta) {
+    const std::int32_t t = Now();
+    if (t >= 7267 && t < 9102)
+      RiseTo(fadeAlpha_, 1.0f, 0.0055f * delta);
+    else if (t >= 9152 && t < 14744)
+      FallTo(fadeAlpha_, 0.0f, 0.01f * delta);
+    else if (t >= 14744)
+      RiseTo(fadeAlpha_, 1.0f, 0.003f * delta);
+  }
+
+  // The set under lights 1 and 2; its camera rides on its first mesh.
+  void DrawSet() {
+    SceneLight** lights = demo_.lights;
+    MeshObject* meshes = demo_.meshes;
+    if (Now() < 9125)
       meshes[11].SetView(eyeX1_, -5.225f, eyeZ1_, atX1_, atY1_, 0.207f, 0.0f, 1.0f, 0.0f);
     else
       meshes[11].SetView(eyeX2_, 4.542f, eyeZ2_, 0.316f, atY2_, 0.33f, 0.0f, 1.0f, 0.0f);
@@ -144,26 +146,27 @@ class Corridor : public PartScene {
     lights[2]->Enable();
     g_pDxEngine->BeginScene();
     for (int i = 11; i <= 16; ++i) {
-      meshes[i].Translate(0.0f, 0.0f, 0.0f);
-      meshes[i].RotateY(3.132f);
-      meshes[i].RotateX(1.566f);
+      TurnIntoSet(meshes[i]);
       meshes[i].Draw(demo_.device);
     }
     g_pDxEngine->EndScene();
+  }
 
-    // The floating copies: light 0 only, flare projected from camera space.
+  // The floating copies: light 0 only, flare projected from camera space.
+  void DrawFloatingCopies() {
+    SceneLight** lights = demo_.lights;
     lights[0]->Enable();
     lights[1]->Disable();
     lights[2]->Disable();
     g_pDxEngine->SetTexGen(1);
     g_pDxEngine->SetFov(1.827f);
-    meshes[0].SetView(6.0f * std::sin(3.4f * tumbleX_), 1.5f * std::sin(tumbleY_), 4.5f * std::cos(3.1f * tumbleZ_),
-                      0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
+    MeshObject& copy = demo_.meshes[0];
+    copy.SetView(6.0f * std::sin(3.4f * tumbleX_), 1.5f * std::sin(tumbleY_), 4.5f * std::cos(3.1f * tumbleZ_), 0.0f,
+                 0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAdd);
     g_pDxEngine->SetLighting(1);
     g_pDxEngine->BeginScene();
-    MeshObject& copy = meshes[0];
     copy.Translate(0.0f, 0.0f, 0.0f);
     copy.RotateX(tumbleX_);
     copy.RotateY(tumbleY_);
@@ -183,26 +186,19 @@ class Corridor : public PartScene {
     copy.Translate(-2.0f, 0.0f, 0.0f);
     copy.Draw(demo_.device);
     g_pDxEngine->EndScene();
-
     g_pDxEngine->SetTexGen(0);
+  }
+
+  void DrawOverlays() {
+    const std::int32_t t = Now();
+    IDirect3DTexture8** textures = demo_.textures;
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->Set2DMode(1);
     if (t < 7291) DrawFourPieces(textures + 35, flashAlpha_);
     if (t > 9125) DrawFourPieces(textures + 39, titleAlpha_);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], fadeAlpha_);
+    DrawBars(textures[1]);
+    DrawVeil(textures[1], fadeAlpha_);
     g_pDxEngine->Set2DMode(0);
-    g_pDxEngine->Present();
-  }
-
- private:
-  // A 640 x 288 picture in four pieces, between the bars.
-  static void DrawFourPieces(IDirect3DTexture8* const* pieces, float alpha) {
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 512.0f, 256.0f, pieces[0], alpha);
-    g_pDxEngine->DrawScreenQuadAlpha(512.0f, 100.0f, 128.0f, 256.0f, pieces[1], alpha);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 356.0f, 512.0f, 32.0f, pieces[2], alpha);
-    g_pDxEngine->DrawScreenQuadAlpha(512.0f, 356.0f, 128.0f, 32.0f, pieces[3], alpha);
   }
 
   Demo& demo_;

@@ -15,6 +15,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 
@@ -35,33 +36,16 @@ class EchoTrail : public PartScene {
     demo_.lights[2]->Disable();
     demo_.lights[3]->Disable();
     // Light 1 stays enabled as the earlier parts left it; the first frame applies this.
-    D3DLIGHT8& light = demo_.lights[1]->light;
-    light.Ambient.r = light.Ambient.g = light.Ambient.b = 0.0f;
-    light.Specular.r = light.Specular.g = light.Specular.b = 1.0f;
-    light.Diffuse.r = light.Diffuse.g = light.Diffuse.b = 1.0f;
-    light.Attenuation0 = 1.0f;
-    light.Range = 2.0f;
+    SetLightColours(*demo_.lights[1], kBlack, kWhite, kWhite);
+    SetLightReach(*demo_.lights[1], 1.0f, 2.0f);
     g_pDxEngine->SetFov(1.479f);
   }
 
-  void Frame(float f) override {
-    tumble_ += 0.005f * f;
-    spacing_ += 0.003f * f;
-
-    if (Now() < 53000) {
-      if (veil_ > 0.0f) veil_ -= 0.013f * f;
-      if (veil_ < 0.0f) veil_ = 0.0f;
-    }
-    if (Now() >= 53545) {
-      if (veil_ < 1.0f) veil_ += 0.016f * f;
-      if (veil_ > 1.0f) veil_ = 1.0f;
-    }
-
-    SceneLight& light = *demo_.lights[1];
-    light.light.Position.x = 1.5f * std::sin(2.4f * tumble_);
-    light.light.Position.y = 1.5f * std::cos(2.0f * tumble_);
-    light.light.Position.z = 0.8f * std::cos(1.4f * spacing_) + 3.0f;
-    light.Apply();
+  void Frame(float delta) override {
+    tumble_ += 0.005f * delta;
+    spacing_ += 0.003f * delta;
+    MoveVeil(delta);
+    CircleLight();
 
     // Alpha blending is on from the previous frame's overlays (in the first frame, as the parts
     // before left it).
@@ -70,6 +54,36 @@ class EchoTrail : public PartScene {
     g_pDxEngine->SetCullMode(D3DCULL_NONE);
     g_pDxEngine->SetZBuffer(0);
     g_pDxEngine->SetBlendMode(BlendAdd);
+    DrawTrail();
+
+    IDirect3DTexture8** textures = demo_.textures;
+    g_pDxEngine->SetAlphaBlend(1);
+    g_pDxEngine->SetBlendMode(BlendAlpha);
+    g_pDxEngine->Set2DMode(1);
+    DrawBars(textures[1]);
+    if (veil_ != 0.0f) DrawVeil(textures[1], veil_);
+    g_pDxEngine->Set2DMode(0);
+    g_pDxEngine->Present();
+  }
+
+ private:
+  std::int32_t Now() const { return TimelineMs(demo_); }
+
+  // Clears until 53000 ms and closes again from 53545 ms.
+  void MoveVeil(float delta) {
+    if (Now() < 53000) FallTo(veil_, 0.0f, 0.013f * delta);
+    if (Now() >= 53545) RiseTo(veil_, 1.0f, 0.016f * delta);
+  }
+
+  void CircleLight() {
+    SceneLight& light = *demo_.lights[1];
+    SetLightPosition(light, 1.5f * std::sin(2.4f * tumble_), 1.5f * std::cos(2.0f * tumble_),
+                     0.8f * std::cos(1.4f * spacing_) + 3.0f);
+    light.Apply();
+  }
+
+  // Ten copies along the line of sight, `spacing_` apart from z = 3.
+  void DrawTrail() {
     g_pDxEngine->BeginScene();
     MeshObject& object = demo_.meshes[7];
     float z = 3.0f;
@@ -83,20 +97,7 @@ class EchoTrail : public PartScene {
       z += spacing_;
     }
     g_pDxEngine->EndScene();
-
-    IDirect3DTexture8** textures = demo_.textures;
-    g_pDxEngine->SetAlphaBlend(1);
-    g_pDxEngine->SetBlendMode(BlendAlpha);
-    g_pDxEngine->Set2DMode(1);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    if (veil_ != 0.0f) g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], veil_);
-    g_pDxEngine->Set2DMode(0);
-    g_pDxEngine->Present();
   }
-
- private:
-  std::int32_t Now() const { return TimelineMs(demo_); }
 
   Demo& demo_;
   float tumble_ = 0.0f;   // a, radians about X, Y and Z

@@ -16,6 +16,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 #include "platform/win32/crt.h"
@@ -23,19 +24,10 @@
 namespace {
 
 void SetUpLight(SceneLight& light) {
-  light.light.Ambient.r = light.light.Ambient.g = light.light.Ambient.b = 0.0f;
-  light.light.Specular.r = light.light.Specular.g = light.light.Specular.b = 1.0f;
-  light.light.Diffuse.r = light.light.Diffuse.g = light.light.Diffuse.b = 1.0f;
-  light.light.Attenuation0 = 1.0f;
-  light.light.Range = 10.5f;
+  SetLightColours(light, kBlack, kWhite, kWhite);
+  SetLightReach(light, 1.0f, 10.5f);
   light.Enable();
   light.Apply();
-}
-
-void SetPosition(SceneLight& light, float x, float y, float z) {
-  light.light.Position.x = x;
-  light.light.Position.y = y;
-  light.light.Position.z = z;
 }
 
 class GlowingKnot : public PartScene {
@@ -53,52 +45,67 @@ class GlowingKnot : public PartScene {
     g_pDxEngine->Set2DMode(1);
   }
 
-  void Frame(float d) override {
-    const std::int32_t t = TimelineMs(demo_);
+  void Frame(float delta) override {
+    spinA_ += 0.00783f * delta;
+    spinB_ += 0.004f * delta;
+    CircleLights();
+    Fade(delta);
+    Pulse(delta);
+    RiseTo(slideZ_, -7.0f, 0.017f * delta);
+
+    g_pDxEngine->Clear();
+    DrawBackground();
+    g_pDxEngine->Set2DMode(0);
+    DrawKnotAndGlow();
+    g_pDxEngine->SetBlendMode(BlendAlpha);
+    g_pDxEngine->Set2DMode(1);
+    DrawBars(demo_.textures[1]);
+    g_pDxEngine->Set2DMode(0);
+    DrawSlider();
+    DrawPictureAndFade();
+    g_pDxEngine->Present();
+  }
+
+ private:
+  std::int32_t Now() const { return TimelineMs(demo_); }
+
+  void CircleLights() {
     SceneLight** lights = demo_.lights;
-    IDirect3DTexture8** textures = demo_.textures;
-
-    spinA_ += 0.00783f * d;
-    spinB_ += 0.004f * d;
-
-    SetPosition(*lights[0], 3.0f * std::sin(spinB_) - 2.0f, 2.5f * std::cos(spinB_), std::sin(spinB_) - 7.0f);
+    SetLightPosition(*lights[0], 3.0f * std::sin(spinB_) - 2.0f, 2.5f * std::cos(spinB_), std::sin(spinB_) - 7.0f);
     lights[0]->Apply();
-    SetPosition(*lights[1], std::sin(spinB_) + 2.0f, 2.5f * std::cos(spinB_), 1.5f * std::sin(spinB_) + 7.0f);
+    SetLightPosition(*lights[1], std::sin(spinB_) + 2.0f, 2.5f * std::cos(spinB_), 1.5f * std::sin(spinB_) + 7.0f);
     lights[1]->Apply();
+  }
 
-    if (t < 31068) {
-      if (fadeAlpha_ > 0.0f) fadeAlpha_ -= 0.005f * d;
-      if (fadeAlpha_ < 0.0f) fadeAlpha_ = 0.0f;
-    } else {
-      if (fadeAlpha_ < 1.0f) fadeAlpha_ += 0.002f * d;
-      if (fadeAlpha_ > 1.0f) fadeAlpha_ = 1.0f;
-    }
+  void Fade(float delta) {
+    if (Now() < 31068)
+      FallTo(fadeAlpha_, 0.0f, 0.005f * delta);
+    else
+      RiseTo(fadeAlpha_, 1.0f, 0.002f * delta);
+  }
 
-    // The pulse; between 27120 and 34120 ms the picture keeps its last alpha.
+  // The picture pulses in, is held at full from just after 24868 ms, keeps its last alpha from
+  // 27120 ms and fades from 34120 ms.
+  void Pulse(float delta) {
+    const std::int32_t t = Now();
     if (t >= 21130 && t <= 24868) {
-      if (flashAmp_ < 0.5f) flashAmp_ += 0.0013f * d;
-      if (flashAmp_ > 0.5f) flashAmp_ = 0.5f;
+      RiseTo(flashAmp_, 0.5f, 0.0013f * delta);
       flashAlpha_ = (std::cos(100.0f * spinA_) + 1.0f) * flashAmp_;
-      if (flashAlpha_ < 0.0f) flashAlpha_ = 0.0f;
-      if (flashAlpha_ > 1.0f) flashAlpha_ = 1.0f;
+      ClampToUnit(flashAlpha_);
     }
     if (t > 24868 && t < 27120) flashAlpha_ = 1.0f;
-    if (t >= 34120) {
-      if (flashAlpha_ > 0.0f) flashAlpha_ -= 0.006f * d;
-      if (flashAlpha_ < 0.0f) flashAlpha_ = 0.0f;
-    }
+    if (t >= 34120) FallTo(flashAlpha_, 0.0f, 0.006f * delta);
+  }
 
-    if (slideZ_ < -7.0f) slideZ_ += 0.017f * d;
-    if (slideZ_ > -7.0f) slideZ_ = -7.0f;
+  // The background, in the 2D mode the previous frame (or the set-up) left on.
+  void DrawBackground() {
+    IDirect3DTexture8** textures = demo_.textures;
+    IDirect3DTexture8* const pieces[4] = {textures[3], textures[32], textures[33], textures[34]};
+    DrawFourPiecesOpaque(pieces);
+  }
 
-    // The background, in the 2D mode the previous frame (or the set-up) left on.
-    g_pDxEngine->Clear();
-    g_pDxEngine->DrawScreenQuad(0.0f, 100.0f, 512.0f, 256.0f, textures[3]);
-    g_pDxEngine->DrawScreenQuad(512.0f, 100.0f, 128.0f, 256.0f, textures[32]);
-    g_pDxEngine->DrawScreenQuad(0.0f, 356.0f, 512.0f, 32.0f, textures[33]);
-    g_pDxEngine->DrawScreenQuad(512.0f, 356.0f, 128.0f, 32.0f, textures[34]);
-    g_pDxEngine->Set2DMode(0);
-
+  // The knot, then again a little larger and added on top: its glow.
+  void DrawKnotAndGlow() {
     MeshObject& knot = demo_.meshes[5];
     g_pDxEngine->BeginScene();
     knot.Translate(0.0f, 0.0f, 0.0f);
@@ -108,7 +115,6 @@ class GlowingKnot : public PartScene {
     knot.Draw(demo_.device);
     g_pDxEngine->EndScene();
 
-    // The glow: the knot again, a little larger, added on top.
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAdd);
     g_pDxEngine->BeginScene();
@@ -120,13 +126,9 @@ class GlowingKnot : public PartScene {
     knot.Translate(2.3f, -0.5f, 6.0f);
     knot.Draw(demo_.device);
     g_pDxEngine->EndScene();
+  }
 
-    g_pDxEngine->SetBlendMode(BlendAlpha);
-    g_pDxEngine->Set2DMode(1);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->Set2DMode(0);
-
+  void DrawSlider() {
     MeshObject& slider = demo_.meshes[2];
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->SetLighting(1);
@@ -140,18 +142,19 @@ class GlowingKnot : public PartScene {
     slider.Translate(-9.9f, 2.0f, slideZ_);
     slider.Draw(demo_.device);
     g_pDxEngine->EndScene();
+  }
 
+  void DrawPictureAndFade() {
+    IDirect3DTexture8** textures = demo_.textures;
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->Set2DMode(1);
     g_pDxEngine->DrawScreenQuadAlpha(128.0f, 124.0f, 512.0f, 256.0f, textures[27], flashAlpha_);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], fadeAlpha_);
+    DrawVeil(textures[1], fadeAlpha_);
     g_pDxEngine->SetAlphaBlend(0);
     // 2D mode stays on: the next frame's background is drawn in it.
-    g_pDxEngine->Present();
   }
 
- private:
   Demo& demo_;
   float spinA_ = 0.0f;  // radians
   float spinB_ = 0.0f;  // radians

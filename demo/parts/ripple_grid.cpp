@@ -17,6 +17,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 
@@ -31,23 +32,19 @@ class RippleGrid : public PartScene {
 
   void Setup() override {
     SceneLight& light = *demo_.lights[1];
-    light.light.Diffuse.r = 0.0f;
-    light.light.Diffuse.g = 0.6f;
-    light.light.Diffuse.b = 0.9f;
-    light.light.Position.x = 0.0f;
-    light.light.Position.y = 0.0f;
-    light.light.Position.z = 5.0f;
+    SetLightDiffuse(light, {0.0f, 0.6f, 0.9f});
+    SetLightPosition(light, 0.0f, 0.0f, 5.0f);
     light.light.Range = 24.0f;
     light.Apply();
   }
 
-  void Frame(float f) override {
-    phase_ += 0.01f * f;
-    MoveVeil(f);
+  void Frame(float delta) override {
+    phase_ += 0.01f * delta;
+    MoveVeil(delta);
     ChooseStage();
-    if (sway_ < 10.0f) sway_ += 0.024f * f;
+    RiseWhileBelow(sway_, 10.0f, 0.024f * delta);
     BuildHeights();
-    Turn(f);
+    Turn(delta);
 
     g_pDxEngine->Clear();
     g_pDxEngine->SetFov(0.0174f * fovDeg_);
@@ -75,9 +72,8 @@ class RippleGrid : public PartScene {
       g_pDxEngine->DrawScreenQuad(0.0f, 124.0f, 128.0f, 256.0f, textures[44]);
     else
       g_pDxEngine->DrawScreenQuad(128.0f, 124.0f, 512.0f, 256.0f, textures[45]);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 380.0f, 640.0f, 100.0f, textures[1], 1.0f);
-    if (veil_ != 0.0f) g_pDxEngine->DrawScreenQuadAlpha(0.0f, 0.0f, 640.0f, 480.0f, textures[1], veil_);
+    DrawBars(textures[1]);
+    if (veil_ != 0.0f) DrawVeil(textures[1], veil_);
     g_pDxEngine->Set2DMode(0);
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->Present();
@@ -87,15 +83,9 @@ class RippleGrid : public PartScene {
   std::int32_t Now() const { return TimelineMs(demo_); }
 
   // Falls until 46800 ms (only to about 0.18 from the part's start), rises from 49899 ms.
-  void MoveVeil(float f) {
-    if (Now() < 46800) {
-      if (veil_ > 0.0f) veil_ -= 0.005f * f;
-      if (veil_ < 0.0f) veil_ = 0.0f;
-    }
-    if (Now() >= 49899) {
-      if (veil_ < 1.0f) veil_ += 0.005f * f;
-      if (veil_ > 1.0f) veil_ = 1.0f;
-    }
+  void MoveVeil(float delta) {
+    if (Now() < 46800) FallTo(veil_, 0.0f, 0.005f * delta);
+    if (Now() >= 49899) RiseTo(veil_, 1.0f, 0.005f * delta);
   }
 
   // Bounds inclusive; before 46300 ms the stage stays 1.
@@ -141,7 +131,7 @@ class RippleGrid : public PartScene {
   }
 
   // Stages 1 and 5 set the turn outright; stages 2 to 4 carry on from what the last stage left.
-  void Turn(float f) {
+  void Turn(float delta) {
     switch (stage_) {
       case 1:
       case 5:
@@ -150,19 +140,19 @@ class RippleGrid : public PartScene {
         ry_ = 0.0174f * sway_;
         break;
       case 2:
-        rx_ += 0.001f * f;
-        ry_ -= 0.002f * f;
-        rz_ += 0.0001f * f;
+        rx_ += 0.001f * delta;
+        ry_ -= 0.002f * delta;
+        rz_ += 0.0001f * delta;
         break;
       case 3:
-        rx_ -= 0.002f * f;
-        ry_ += 0.001f * f;
-        rz_ += 0.00053f * f;
+        rx_ -= 0.002f * delta;
+        ry_ += 0.001f * delta;
+        rz_ += 0.00053f * delta;
         break;
       case 4:
-        rx_ += 0.0025f * f;
-        rz_ -= 0.002f * f;
-        ry_ -= 0.0012f * f;
+        rx_ += 0.0025f * delta;
+        rz_ -= 0.002f * delta;
+        ry_ -= 0.0012f * delta;
         break;
     }
   }

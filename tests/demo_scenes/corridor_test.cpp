@@ -14,6 +14,12 @@
 namespace {
 
 using scenetest::Calls;
+using scenetest::Chain;
+using scenetest::ExpectMatrixNear;
+using scenetest::Move;
+using scenetest::RotX;
+using scenetest::RotY;
+using scenetest::RotZ;
 using scenetest::Frame;
 using scenetest::Recording;
 
@@ -309,22 +315,6 @@ std::vector<DrawState> StatesAtDraws(const Frame& before, const Frame& f, const 
     out.push_back({fields[1], lights, texGen, alphaBlend, blendMode});
   }
   return out;
-}
-
-D3DXMATRIX Chain(std::initializer_list<D3DXMATRIX> steps) {
-  D3DXMATRIX m;
-  D3DXMatrixIdentity(&m);
-  for (const D3DXMATRIX& step : steps) D3DXMatrixMultiply(&m, &m, &step);
-  return m;
-}
-D3DXMATRIX RotX(float a) { D3DXMATRIX m; return *D3DXMatrixRotationX(&m, a); }
-D3DXMATRIX RotY(float a) { D3DXMATRIX m; return *D3DXMatrixRotationY(&m, a); }
-D3DXMATRIX RotZ(float a) { D3DXMATRIX m; return *D3DXMatrixRotationZ(&m, a); }
-D3DXMATRIX Move(float x, float y, float z) { D3DXMATRIX m; return *D3DXMatrixTranslation(&m, x, y, z); }
-
-void ExpectMatrixNear(const D3DXMATRIX& got, const D3DXMATRIX& want, const std::string& what) {
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(got.m[r][c], want.m[r][c], r == 3 ? 1e-4 : 2e-5) << what << " " << r << c;
 }
 
 TEST_F(CorridorTest, SetIsLitByLights1And2AndTheCopiesByLight0WithTheFlareProjected) {

@@ -14,6 +14,13 @@
 namespace {
 
 using scenetest::Calls;
+using scenetest::Chain;
+using scenetest::ExpectMatrixNear;
+using scenetest::Grow;
+using scenetest::Move;
+using scenetest::RotX;
+using scenetest::RotY;
+using scenetest::RotZ;
 using scenetest::Frame;
 using scenetest::Recording;
 
@@ -176,23 +183,6 @@ TEST_F(GlowingKnotTest, LeavesTwoDModeCullingAndItsLightsForTheNextPart) {
   D3DXMATRIX fov;
   D3DXMatrixPerspectiveFovLH(&fov, 1.566f, 1.0f, 0.1f, 1000.0f);
   EXPECT_EQ(std::memcmp(&after.engineProjection, &fov, sizeof fov), 0);
-}
-
-D3DXMATRIX Chain(std::initializer_list<D3DXMATRIX> steps) {
-  D3DXMATRIX m;
-  D3DXMatrixIdentity(&m);
-  for (const D3DXMATRIX& step : steps) D3DXMatrixMultiply(&m, &m, &step);
-  return m;
-}
-D3DXMATRIX RotX(float a) { D3DXMATRIX m; return *D3DXMatrixRotationX(&m, a); }
-D3DXMATRIX RotY(float a) { D3DXMATRIX m; return *D3DXMatrixRotationY(&m, a); }
-D3DXMATRIX RotZ(float a) { D3DXMATRIX m; return *D3DXMatrixRotationZ(&m, a); }
-D3DXMATRIX Move(float x, float y, float z) { D3DXMATRIX m; return *D3DXMatrixTranslation(&m, x, y, z); }
-D3DXMATRIX Grow(float s) { D3DXMATRIX m; return *D3DXMatrixScaling(&m, s, s, s); }
-
-void ExpectMatrixNear(const D3DXMATRIX& got, const D3DXMATRIX& want, const std::string& what) {
-  for (int r = 0; r < 4; ++r)
-    for (int c = 0; c < 4; ++c) EXPECT_NEAR(got.m[r][c], want.m[r][c], r == 3 ? 1e-4 : 2e-5) << what << " " << r << c;
 }
 
 TEST_F(GlowingKnotTest, KnotGlowAndSliderTurnByTheirOwnChainsWithAnglesInRadians) {

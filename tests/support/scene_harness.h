@@ -113,6 +113,27 @@ inline D3DXVECTOR3 TransformPoint(const D3DXVECTOR3& p, const D3DXMATRIX& m) {
 // The translation row of a world matrix: where the model's origin lands.
 inline D3DXVECTOR3 Position(const D3DXMATRIX& m) { return D3DXVECTOR3(m._41, m._42, m._43); }
 
+// World-matrix chains as the scenes build them: Chain({a, b, c}) = a x b x c, so the steps act on
+// the vertices in the order they are listed.
+inline D3DXMATRIX Chain(std::initializer_list<D3DXMATRIX> steps) {
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  for (const D3DXMATRIX& step : steps) D3DXMatrixMultiply(&m, &m, &step);
+  return m;
+}
+inline D3DXMATRIX RotX(float a) { D3DXMATRIX m; return *D3DXMatrixRotationX(&m, a); }
+inline D3DXMATRIX RotY(float a) { D3DXMATRIX m; return *D3DXMatrixRotationY(&m, a); }
+inline D3DXMATRIX RotZ(float a) { D3DXMATRIX m; return *D3DXMatrixRotationZ(&m, a); }
+inline D3DXMATRIX Move(float x, float y, float z) { D3DXMATRIX m; return *D3DXMatrixTranslation(&m, x, y, z); }
+inline D3DXMATRIX Grow(float x, float y, float z) { D3DXMATRIX m; return *D3DXMatrixScaling(&m, x, y, z); }
+inline D3DXMATRIX Grow(float s) { return Grow(s, s, s); }
+
+// The trace keeps six significant digits: the translation row gets a looser bound.
+inline void ExpectMatrixNear(const D3DXMATRIX& got, const D3DXMATRIX& want, const std::string& what) {
+  for (int r = 0; r < 4; ++r)
+    for (int c = 0; c < 4; ++c) EXPECT_NEAR(got.m[r][c], want.m[r][c], r == 3 ? 1e-4 : 2e-5) << what << " " << r << c;
+}
+
 // Part slot `slot` of the demo, through its virtual table as the entry calls it.
 inline void RunSlot(Demo& demo, int slot) {
   switch (slot) {

@@ -2,7 +2,8 @@
 // the null device (or the software device for pixel checks), the fixed-step clock, the catalogue
 // archive "lab.ac" in a temporary folder that is the current directory, and a Present handler
 // that advances the clock and records each frame: the trace lines since the previous Present, the
-// timeline time, the cameras of meshes 11 and 0 and (software device) the pixels.
+// timeline time, the cameras of meshes 11, 0 and 17 and room mesh 0, and (software device) the
+// pixels.
 //
 // Three ways to play:
 // - Show(keywords, rate, device, slots): the whole start of a show — loading, then slots 0, 1, ...
@@ -59,6 +60,8 @@ struct Frame {
   long t = 0;                         // timeline ms as the frame saw it
   std::vector<std::string> lines;     // trace lines since the previous Present
   D3DXVECTOR3 eye11, at11, eye0;      // cameras carried by meshes 11 and 0
+  D3DXVECTOR3 eye17, at17;            // ... by mesh 17 (the metal hall)
+  D3DXVECTOR3 eyeRoom, atRoom;        // ... by room mesh 0
   std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, top row first; software device only
 
   std::uint32_t Pixel(int x, int y) const { return pixels.at(std::size_t(y * kWidth + x)); }
@@ -389,6 +392,38 @@ class SceneHarness : public testing::Test {
     return scenetest::Quads(textureIndex_, frame, texture, alpha);
   }
 
+  // The frame's operations in order: light records left out, a run of draws as
+  // "Draw first..last" (or "Draw mesh3 x10" for one mesh drawn again and again), a field of view
+  // as "SetFov", a screen quad as its operation and catalogue texture position.
+  std::vector<std::string> Operations(const Frame& f) const {
+    std::vector<std::string> ops;
+    std::string first, last;
+    int run = 0;
+    const auto flush = [&] {
+      if (run > 1) ops.push_back("Draw " + first + (last != first ? ".." + last : " x" + std::to_string(run)));
+      if (run == 1) ops.push_back("Draw " + first);
+      run = 0;
+    };
+    for (const std::string& line : f.lines) {
+      const auto fields = Fields(line);
+      if (fields[0] == "Draw") {
+        if (run++ == 0) first = fields[1];
+        last = fields[1];
+        continue;
+      }
+      flush();
+      if (fields[0] == "SetLight") continue;
+      if (fields[0] == "SetFov")
+        ops.push_back(fields[0]);
+      else if (fields[0].rfind("DrawScreenQuad", 0) == 0)
+        ops.push_back(fields[0] + " " + std::to_string(TextureIndex(fields.at(5))));
+      else
+        ops.push_back(line);
+    }
+    flush();
+    return ops;
+  }
+
   // Trace lines written since the last Present, not part of any frame yet.
   std::vector<std::string> PendingLines() { return ReadNewLines(); }
 
@@ -493,6 +528,12 @@ class SceneHarness : public testing::Test {
       frame.eye11 = demo_->meshes[11].eye;
       frame.at11 = demo_->meshes[11].at;
       frame.eye0 = demo_->meshes[0].eye;
+      frame.eye17 = demo_->meshes[17].eye;
+      frame.at17 = demo_->meshes[17].at;
+    }
+    if (demo_->roomMeshes) {
+      frame.eyeRoom = demo_->roomMeshes[0].eye;
+      frame.atRoom = demo_->roomMeshes[0].at;
     }
     if (image) {
       frame.pixels = image->xrgb;

@@ -134,25 +134,29 @@ Geometry Plontsi() {
   return g;
 }
 
-// The twisted star prism that alternates with the tile in the dot-matrix scene.
+// The twisted star prism that alternates with the tile in the dot-matrix scene. It turns two units
+// in front of the eye, near the picture's right edge, so it is no larger than the tile: its tips
+// reach about as far as the tile's corners.
 Geometry Tapitus() {
   Geometry g;
   const int m = g.AddMaterial(Mat({1.0f, 0.7f, 0.35f}, {1, 1, 1}, 30, {0.16f, 0.08f, 0.05f}));
   const int points = 5, layers = 10;
+  const float tip = 0.44f, notch = 0.23f, halfLength = 0.3f;
   auto star = [&](float s) {  // s in 0..1 around the outline
     const float a = s * 2 * kPi;
     const float k = std::fmod(s * float(points) * 2, 2.0f);
     const float blend = k < 1 ? k : 2 - k;  // 0 at a tip, 1 at a notch
-    return std::array<float, 2>{(0.68f - 0.36f * blend) * std::cos(a), (0.68f - 0.36f * blend) * std::sin(a)};
+    const float r = tip + (notch - tip) * blend;
+    return std::array<float, 2>{r * std::cos(a), r * std::sin(a)};
   };
   AddSurface(g, m, points * 2, layers, [&](float s, float t) {
     const auto p = star(s);
     const float twist = (t - 0.5f) * 1.2f;
     const float x = p[0] * std::cos(twist) - p[1] * std::sin(twist), y = p[0] * std::sin(twist) + p[1] * std::cos(twist);
-    return Vec3{x, y, (t - 0.5f) * 1.0f};
+    return Vec3{x, y, (t - 0.5f) * 2 * halfLength};
   }, false, false);
-  for (float z : {-0.5f, 0.5f}) {  // star caps
-    const float twist = z * 1.2f;
+  for (float end : {-0.5f, 0.5f}) {  // star caps
+    const float twist = end * 1.2f, z = end * 2 * halfLength;
     std::vector<Vec3> ring;
     for (int i = 0; i < points * 2; ++i) {
       const auto p = star(float(i) / float(points * 2));

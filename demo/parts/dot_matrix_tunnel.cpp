@@ -51,10 +51,7 @@ constexpr Cut kCuts[4] = {{71053, 71285, 0.0f, 1.0f, 1, 1},
 
 class DotMatrixTunnel : public PartScene {
  public:
-  explicit DotMatrixTunnel(Demo& demo)
-      : demo_(demo),
-        tunnelDist_(kRows * kColumns),
-        tunnelAngle_(kRows * kColumns) {}
+  explicit DotMatrixTunnel(Demo& demo) : demo_(demo), tunnelDist_(kRows * kColumns), tunnelAngle_(kRows * kColumns) {}
 
   void Setup() override {
     if (demo_.flags.lesbian) {

@@ -234,14 +234,14 @@ class JellyfishHall : public PartScene {
 
   Demo& demo_;
   Jellyfish jellyfish_[kJellyfish] = {};
-  float wave_ = 0.0f;                      // u; the wave w = 2.5 u, radians
-  int phase_ = 0;                          // camera phase 0, 1 or 2
-  float fovDeg_ = 45.0f;                   // degrees
-  float orbitX_ = 6.0f, orbitZ_ = 6.0f;    // phase 0's orbit radii, out to 15.158 and 13.266
-  float plateScale_ = 15.0f;               // down to 8
-  float sink_ = 0.0f;                      // the crystal's height
-  float captionFade_ = 1.0f;               // the phase-0 caption shows 1 - captionFade_
-  float eye_[3] = {}, target_[3] = {};     // the current phase's camera
+  float wave_ = 0.0f;                    // u; the wave w = 2.5 u, radians
+  int phase_ = 0;                        // camera phase 0, 1 or 2
+  float fovDeg_ = 45.0f;                 // degrees
+  float orbitX_ = 6.0f, orbitZ_ = 6.0f;  // phase 0's orbit radii, out to 15.158 and 13.266
+  float plateScale_ = 15.0f;             // down to 8
+  float sink_ = 0.0f;                    // the crystal's height
+  float captionFade_ = 1.0f;             // the phase-0 caption shows 1 - captionFade_
+  float eye_[3] = {}, target_[3] = {};   // the current phase's camera
 };
 
 }  // namespace

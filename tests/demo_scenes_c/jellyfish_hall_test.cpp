@@ -28,7 +28,8 @@ TEST_F(JellyfishHallTest, ThreeCameraPhasesWithTheirViewsCaptionsAndCrystal) {
   };
   const Phase phases[] = {{107010, 45.04f, 7.106f, 6.0f, {0, 2.008f, 0}, {{0, 100, 640, 128, 46}}},
                           {116099, 130, -2.811f, 5, {0.02f, 1.963f, 0}, {{384, 100, 256, 256, 47}}},
-                          {120604, 92, 6.223f, 15, {0.018f, 5.173f, 0}, {{512, 100, 128, 256, 48}, {0, 124, 128, 256, 26}}}};
+                          {120604, 92, 6.223f, 15, {0.018f, 5.173f, 0},
+                           {{512, 100, 128, 256, 48}, {0, 124, 128, 256, 26}}}};
   const auto expectPhase = [&](const Frame& f, int p) {
     SCOPED_TRACE(testing::Message() << f.t << " phase " << p);
     const Phase& want = phases[p];
@@ -39,7 +40,8 @@ TEST_F(JellyfishHallTest, ThreeCameraPhasesWithTheirViewsCaptionsAndCrystal) {
     for (const auto& c : want.captions) {
       const auto quads = Quads(f, int(c[4]));
       ASSERT_EQ(quads.size(), 1u);
-      EXPECT_EQ(std::vector<double>(quads[0].begin(), quads[0].begin() + 4), std::vector<double>(c.begin(), c.begin() + 4));
+      EXPECT_EQ(std::vector<double>(quads[0].begin(), quads[0].begin() + 4),
+                std::vector<double>(c.begin(), c.begin() + 4));
       EXPECT_TRUE(p == 0 || quads[0][4] == 1);
     }
     EXPECT_EQ(Draws(f, 4), p == 0 ? 0u : 1u);  // the crystal
@@ -52,7 +54,8 @@ TEST_F(JellyfishHallTest, ThreeCameraPhasesWithTheirViewsCaptionsAndCrystal) {
     if (p > 0) expected.insert(expected.end(), {"BeginScene", "Draw mesh4", "EndScene"});
     expected.insert(expected.end(), {"SetZWrite 1", "Set2DMode 1", "SetAlphaBlend 1", "SetBlendMode 1"});
     for (const auto& c : want.captions) expected.push_back("DrawScreenQuadAlpha " + std::to_string(int(c[4])));
-    expected.insert(expected.end(), {"DrawScreenQuadAlpha 1", "DrawScreenQuadAlpha 1", "SetAlphaBlend 0", "Set2DMode 0"});
+    expected.insert(expected.end(),
+                    {"DrawScreenQuadAlpha 1", "DrawScreenQuadAlpha 1", "SetAlphaBlend 0", "Set2DMode 0"});
     std::vector<std::string> ops = Operations(f);
     ops.erase(ops.begin(), std::find(ops.begin(), ops.end(), "Clear"));  // the set-up's, in a first frame
     EXPECT_EQ(ops, expected);

@@ -138,6 +138,10 @@ TEST_F(RoomTest, PanoramaTurnsAboutAStillEyeInTheTexturedRoom) {
     EXPECT_NEAR(std::hypot(f.atRoom.x, f.atRoom.z), 4.0, 1e-5);
     EXPECT_EQ(f.atRoom.y, -14.0f);
   }
+  // The device's own ambient level, set on the device itself.
+  const auto& setUp = frames_[0].lines;
+  EXPECT_NE(std::find(setUp.begin(), setUp.end(), "SetRenderState 139 84215045"), setUp.end());
+  EXPECT_EQ(RenderState(D3DRS_AMBIENT), 0x05050505u);
   // Every object shows its texture under the opening picture from the first frame; the picture
   // then fades out over 2.5 s, between the bars, leaving the room (dark from this eye in the
   // catalogue's room of stacked cubes).
@@ -152,7 +156,8 @@ TEST_F(RoomTest, PanoramaTurnsAboutAStillEyeInTheTexturedRoom) {
     const double alpha = std::max(0.0, 1 - 0.004 * (1 + 100 * double(&f - &frames_[0])));
     EXPECT_EQ(f.Pixel(80, 2), bars);
     EXPECT_EQ(f.Pixel(80, 117), bars);
-    for (int shift : {0, 8, 16}) EXPECT_NEAR(int(f.Pixel(80, 60) >> shift & 0xFF), alpha * (picture >> shift & 0xFF), 1.5);
+    for (int shift : {0, 8, 16})
+      EXPECT_NEAR(int(f.Pixel(80, 60) >> shift & 0xFF), alpha * (picture >> shift & 0xFF), 1.5);
   }
 }
 

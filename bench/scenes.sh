@@ -2,7 +2,7 @@
 # Frames per second of each scene on the software device (headless, fixed step, silent), at
 # 640x480 and 1280x960, and the loading pause (LoadAssets without its fades), from a Release build
 # that makes the show's data. A measurement, not a test.
-#   bench/scenes.sh [PART...]     PART: 1..10 (default: 1 2 3 4 5)
+#   bench/scenes.sh [PART...]     PART: 1..10 (default: 1 .. 8)
 set -euo pipefail
 VORNHOLD_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
 source "$VORNHOLD_ROOT/scripts/setup.sh"
@@ -17,7 +17,7 @@ cmake --build "$build" --target vornhold show_data -j 2 >/dev/null
 # The timeline (ms) at which each part ends: the next part's start, and a minute of the finale.
 ends=(18041 36083 45162 50793 54172 72190 107010 126223 136382 196382)
 parts=("$@")
-[ ${#parts[@]} -gt 0 ] || parts=(1 2 3 4 5)
+[ ${#parts[@]} -gt 0 ] || parts=(1 2 3 4 5 6 7 8)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"

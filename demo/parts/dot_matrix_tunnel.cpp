@@ -188,27 +188,25 @@ class DotMatrixTunnel : public PartScene {
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->Set2DMode(0);
     SetFillMode(D3DFILL_SOLID);
-    MeshObject& mesh = demo_.meshes[meshIndex_];
     g_pDxEngine->SetZBuffer(0);
     g_pDxEngine->SetLighting(0);
-    g_pDxEngine->BeginScene();
-    mesh.Translate(0.0f, 0.0f, 0.0f);
-    mesh.Scale(1.1f, 1.1f, 1.1f);
-    Turn(mesh);
-    mesh.Translate(meshX_, 0.1f, 8.0f);
-    mesh.Draw(demo_.device);
-    g_pDxEngine->EndScene();
-
+    DrawMeshPass(true);
     SetFillMode(D3DFILL_WIREFRAME);
     g_pDxEngine->SetZBuffer(1);
     g_pDxEngine->SetLighting(1);
+    DrawMeshPass(false);
+    SetFillMode(D3DFILL_SOLID);
+  }
+
+  void DrawMeshPass(bool halo) {
+    MeshObject& mesh = demo_.meshes[meshIndex_];
     g_pDxEngine->BeginScene();
     mesh.Translate(0.0f, 0.0f, 0.0f);
+    if (halo) mesh.Scale(1.1f, 1.1f, 1.1f);
     Turn(mesh);
     mesh.Translate(meshX_, 0.1f, 8.0f);
     mesh.Draw(demo_.device);
     g_pDxEngine->EndScene();
-    SetFillMode(D3DFILL_SOLID);
   }
 
   // Beat 4 switches the fill mode on the device itself; the other beats never touch it.

@@ -253,14 +253,19 @@ Canvas FlareGlow(int side) {
   });
 }
 
+// Drawn ten times over itself, each copy turned another way and added: a thin line of light with a
+// faint haze and a fainter amber line inside, so that the copies cross as ribbons and the middle
+// stays clear. Where three lines cross, the sum is still short of white in red and green.
 Canvas RingGlow(int side) {
   return Light(side, [](float x, float y) {
     const float r = std::hypot(x, y);
-    const float ring = std::exp(-std::pow((r - 0.7f) * 9, 2.0f));
-    const float inner = std::exp(-std::pow((r - 0.45f) * 20, 2.0f)) * 0.5f;
+    const float line = std::exp(-std::pow((r - 0.7f) / 0.026f, 2.0f));
+    const float haze = std::exp(-std::pow((r - 0.7f) / 0.12f, 2.0f));
+    const float inner = std::exp(-std::pow((r - 0.5f) / 0.018f, 2.0f));
     const float fade = SmoothStep(1.0f, 0.9f, r);
-    const Colour a = Scale(palette::kViolet, ring * 1.4f), b = Scale(palette::kAmber, inner);
-    return Scale(Colour{a.r + b.r + ring * 0.2f, a.g + b.g + ring * 0.2f, a.b + b.b + ring * 0.3f}, fade);
+    const Colour a = Scale(Mix(palette::kViolet, palette::kIce, 0.35f), 0.3f * line + 0.06f * haze);
+    const Colour b = Scale(palette::kAmber, 0.12f * inner);
+    return Scale(Colour{a.r + b.r, a.g + b.g, a.b + b.b}, fade);
   });
 }
 

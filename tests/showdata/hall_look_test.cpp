@@ -61,21 +61,30 @@ class HallLook : public testing::Test {
   }
   void TearDown() override {
     platform::SetPresentHandler(nullptr);
-    if (texture_) texture_->Release();
-    if (mesh_) mesh_->Release();
+    for (Piece& piece : pieces_) {
+      if (piece.texture) piece.texture->Release();
+      if (piece.mesh) piece.mesh->Release();
+    }
   }
 
-  void Load(int mesh, int texture) {
+  // A general mesh with the picture the scene puts on it; returns its number for Draw.
+  int Load(int mesh, int texture) {
+    Piece piece;
     const std::vector<unsigned char> x = Extract(g_meshEntries[mesh]);
     ID3DXBuffer* materials = nullptr;
-    ASSERT_EQ(D3DXLoadMeshFromXInMemory(x.data(), DWORD(x.size()), D3DXMESH_SYSTEMMEM, device_, nullptr, &materials,
-                                        &materialCount_, &mesh_),
+    DWORD count = 0;
+    EXPECT_EQ(D3DXLoadMeshFromXInMemory(x.data(), DWORD(x.size()), D3DXMESH_SYSTEMMEM, device_, nullptr, &materials,
+                                        &count, &piece.mesh),
               D3D_OK);
-    const auto* records = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer());
-    for (DWORD i = 0; i < materialCount_; ++i) materials_.push_back(records[i].MatD3D);
-    materials->Release();
+    if (materials) {
+      const auto* records = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer());
+      for (DWORD i = 0; i < count; ++i) piece.materials.push_back(records[i].MatD3D);
+      materials->Release();
+    }
     const std::vector<unsigned char> picture = Extract(g_textureEntries[texture]);
-    ASSERT_EQ(D3DXCreateTextureFromFileInMemory(device_, picture.data(), UINT(picture.size()), &texture_), D3D_OK);
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemory(device_, picture.data(), UINT(picture.size()), &piece.texture), D3D_OK);
+    pieces_.push_back(piece);
+    return int(pieces_.size()) - 1;
   }
 
   void Begin(const Camera& camera, D3DCOLOR backdrop) {
@@ -87,17 +96,19 @@ class HallLook : public testing::Test {
     D3DXMatrixLookAtLH(&view, &camera.eye, &camera.target, &up);
     device_->SetTransform(D3DTS_VIEW, &view);
     device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device_->SetTexture(0, texture_);
     device_->BeginScene();
   }
 
-  void Draw(const D3DXMATRIX& world) {
+  void Draw(int piece, const D3DXMATRIX& world) {
+    const Piece& p = pieces_[size_t(piece)];
+    if (!p.mesh) return;
     device_->SetTransform(D3DTS_WORLD, &world);
-    for (DWORD i = 0; i < materialCount_; ++i) {
-      D3DMATERIAL8 material = materials_[i];
+    device_->SetTexture(0, p.texture);
+    for (size_t i = 0; i < p.materials.size(); ++i) {
+      D3DMATERIAL8 material = p.materials[i];
       material.Ambient = {0, 0, 0, 1};  // as the show's mesh objects load them
       device_->SetMaterial(&material);
-      mesh_->DrawSubset(i);
+      p.mesh->DrawSubset(DWORD(i));
     }
   }
 
@@ -108,12 +119,14 @@ class HallLook : public testing::Test {
     return frame_;
   }
 
+  struct Piece {
+    ID3DXMesh* mesh = nullptr;
+    std::vector<D3DMATERIAL8> materials;
+    IDirect3DTexture8* texture = nullptr;
+  };
   testsupport::HeadlessDevice screen_{kWidth, kHeight};
   IDirect3DDevice8* device_ = nullptr;
-  ID3DXMesh* mesh_ = nullptr;
-  DWORD materialCount_ = 0;
-  std::vector<D3DMATERIAL8> materials_;
-  IDirect3DTexture8* texture_ = nullptr;
+  std::vector<Piece> pieces_;
   platform::FrameImage frame_;
 };
 
@@ -136,6 +149,8 @@ D3DXMATRIX Moved(float x, float y, float z) {
   D3DXMATRIX m;
   return *D3DXMatrixTranslation(&m, x, y, z);
 }
+// The turn that stands the hall's meshes (and the jellyfish) upright.
+D3DXMATRIX SetTurn() { return Turn(0, 3.132f, 0) * Turn(1.566f, 0, 0); }
 
 int Channel(std::uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
 int Brightest(std::uint32_t p) { return std::max({Channel(p, 16), Channel(p, 8), Channel(p, 0)}); }
@@ -155,7 +170,7 @@ void ForEachShownPixel(const platform::FrameImage& image, F f) {
 // They show, but as lines of light: hardly any of what they light is washed to white, and through
 // most of it the backdrop stays readable (lifted by less than 96 of 255 in luma).
 TEST_F(HallLook, TenGlowPlatesReadAsRingsOverTheHall) {
-  Load(3, 8);
+  const int plate = Load(3, 8);
   const D3DCOLOR backdrop = 0x00283048;
   struct View {
     const char* name;
@@ -181,8 +196,8 @@ TEST_F(HallLook, TenGlowPlatesReadAsRingsOverTheHall) {
     device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     for (int i = 0; i < 10; ++i) {
       const float a = float(i) / 3;
-      Draw(Then(Then(Scaling(v.scale, v.scale, v.scale), Turn(a + v.spinX, a + v.spinY, a + v.spinZ)),
-                Moved(0, 2.008f, 0)));
+      Draw(plate, Then(Then(Scaling(v.scale, v.scale, v.scale), Turn(a + v.spinX, a + v.spinY, a + v.spinZ)),
+                       Moved(0, 2.008f, 0)));
     }
     const platform::FrameImage image = End();
     ASSERT_EQ(image.width, kWidth) << v.name;
@@ -197,6 +212,80 @@ TEST_F(HallLook, TenGlowPlatesReadAsRingsOverTheHall) {
     EXPECT_LT(double(white) / double(shown), 0.01) << v.name;
     EXPECT_LT(double(white) / double(lit), 0.05) << v.name;
     EXPECT_LT(double(hidden) / double(lit), 0.35) << v.name;
+  }
+}
+
+// The hall lit as the scene lights it: one white point light on the centre line at height 2,
+// reaching 13 units; the room's faint device ambient still set.
+void LightTheHall(IDirect3DDevice8* device) {
+  D3DLIGHT8 light = {};
+  light.Type = D3DLIGHT_POINT;
+  light.Ambient = {0.3f, 0.3f, 0.3f, 1};
+  light.Diffuse = light.Specular = {1, 1, 1, 1};
+  light.Position = {0, 2, 0};
+  light.Range = 13;
+  light.Attenuation0 = 1;
+  device->SetLight(0, &light);
+  device->LightEnable(0, TRUE);
+  device->SetRenderState(D3DRS_AMBIENT, 0x05050505);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+  device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+  device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+// Jellyfish rising through the hall, seen from each camera phase, drawn over the hall. Where they
+// cover the hall they are clearly brighter than the hall they hide (by a quarter of the scale in
+// luma on average), and together they take up enough of the picture to make out.
+TEST_F(HallLook, JellyfishStandOutBrightAgainstTheHall) {
+  const int hall[3] = {Load(17, 17), Load(18, 16), Load(19, 15)};
+  const int jellyfish = Load(10, 7);
+  struct Jelly {
+    float x, y, z, sx, sz;
+  };
+  // Low in the middle, then out to 1.5 times their offsets higher up; the wave's smallest, middle
+  // and largest sizes.
+  const Jelly swarm[] = {{0, 3, 0, 1, 1},          {-1.8f, 6.5f, 2.4f, 0.5f, 1},   {2.7f, 8.5f, -1.2f, 1.5f, 1.3f},
+                         {-2.8f, 10, -2.6f, 1, 0.7f}, {1.2f, 5.5f, 1.5f, 1.25f, 1.2f}};
+  struct View {
+    const char* name;
+    Camera camera;
+  };
+  const View views[] = {{"spiral", Spiral(3.9f, 13, 70)}, {"spiral_wide", Spiral(4.2f, 15.2f, 81)},
+                        {"low", Low(4.5f)},               {"low_later", Low(4.9f)},
+                        {"high", High(5.0f)},             {"high_later", High(5.6f)}};
+  for (const View& v : views) {
+    const auto drawHall = [&] {
+      for (int piece : hall) Draw(piece, SetTurn());
+    };
+    Begin(v.camera, 0);
+    LightTheHall(device_);
+    drawHall();
+    const platform::FrameImage empty = End();
+    Begin(v.camera, 0);
+    LightTheHall(device_);
+    drawHall();
+    for (const Jelly& j : swarm) Draw(jellyfish, Scaling(j.sx, j.sx, j.sz) * SetTurn() * Moved(j.x, j.y, j.z));
+    const platform::FrameImage full = End();
+    ASSERT_EQ(full.width, kWidth) << v.name;
+    size_t shown = 0, covered = 0;
+    double jellyLuma = 0, hallLuma = 0;
+    for (int y = kHeight * 100 / 480; y < kHeight * 380 / 480; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const std::uint32_t before = empty.xrgb[size_t(y * kWidth + x)], after = full.xrgb[size_t(y * kWidth + x)];
+        ++shown;
+        if (before == after) continue;
+        ++covered;
+        jellyLuma += Luma(after);
+        hallLuma += Luma(before);
+      }
+    }
+    ASSERT_GT(covered, 0u) << v.name;
+    jellyLuma /= double(covered);
+    hallLuma /= double(covered);
+    EXPECT_GT(double(covered) / double(shown), 0.01) << v.name;
+    EXPECT_GT(jellyLuma, 96) << v.name;
+    EXPECT_GT(jellyLuma, hallLuma + 64) << v.name;
   }
 }
 

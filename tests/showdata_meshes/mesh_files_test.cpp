@@ -143,6 +143,13 @@ TEST(MeshFiles, ObjectsHaveTheSizesTheirScenesPlaceThemAt) {
   // inside the picture whichever way it turns.
   auto [knotLo, knotHi] = extent(Mesh(g_meshEntries[5]));
   for (float v : {knotLo.x, knotLo.y, knotLo.z, knotHi.x, knotHi.y, knotHi.z}) EXPECT_LT(std::fabs(v), 1.15f);
+  // The jellyfish, drawn up to 1.5 times their size, from height 2 up to 10.5 and up to 3 units out
+  // along x and z, stay inside the hall, clear of its floor, walls and ceiling.
+  float jellyReach = 0;
+  for (const auto& p : Mesh(g_meshEntries[10]).positions) jellyReach = std::fmax(jellyReach, std::sqrt(meshviews::Dot(p, p)));
+  EXPECT_LT(std::hypot(3.0f, 3.0f) + 1.5f * jellyReach, showdata::kHallApothem);
+  EXPECT_LT(10.5f + 1.5f * jellyReach, showdata::kHallCeilingY);
+  EXPECT_GT(2.0f - 1.5f * jellyReach, showdata::kHallFloorY);
   // The plate is a unit square about its centre, so scaled copies stay centred where placed.
   auto [plateLo, plateHi] = extent(Mesh(g_meshEntries[3]));
   EXPECT_NEAR(plateHi.x - plateLo.x, 1.0f, 1e-4f);

@@ -170,11 +170,12 @@ Geometry Tapitus() {
 }
 
 // The jellyfish: a bell with a curled rim, four frilled arms and eight trailing tentacles,
-// modelled upright (bell on top) about its own centre.
+// modelled upright (bell on top) about its own centre. The hall's one light sits below them, so
+// they glow mostly by themselves (a strong emissive colour) to stand out against the dark walls.
 Geometry Mude() {
   Geometry g;
-  const int bell = g.AddMaterial(Mat({0.7f, 0.8f, 1.0f}, {1, 1, 1}, 40, {0.25f, 0.2f, 0.4f}, "meduca.tga"));
-  const int arms = g.AddMaterial(Mat({1.0f, 0.7f, 0.5f}, {1, 1, 1}, 30, {0.35f, 0.18f, 0.12f}, "meduca.tga"));
+  const int bell = g.AddMaterial(Mat({0.4f, 0.45f, 0.5f}, {1, 1, 1}, 40, {0.8f, 0.82f, 0.95f}, "meduca.tga"));
+  const int arms = g.AddMaterial(Mat({0.5f, 0.4f, 0.3f}, {1, 1, 1}, 30, {0.95f, 0.72f, 0.6f}, "meduca.tga"));
   AddLathe(g, bell, {0, 0, 0},
            {{0.86f, -0.18f}, {0.93f, -0.05f}, {0.88f, 0.15f}, {0.76f, 0.38f}, {0.56f, 0.56f}, {0.3f, 0.66f}, {0, 0.7f}},
            16);
@@ -202,6 +203,9 @@ Geometry Mude() {
     v.u = std::atan2(v.position.z, v.position.x) / (2 * kPi) + 0.5f;
     v.v = 0.5f - v.position.y * 0.35f;
   });
+  // Grown after the picture is mapped, so the veins keep their count, and large enough to read
+  // from the hall's wide orbit.
+  g.Transform([](Vec3 p) { return p * 1.3f; }, {0, 0, 0});
   ToSetFrame(g);
   return g;
 }

@@ -314,9 +314,11 @@ Geometry LavaMetal() {
   return b.g;
 }
 
+// Added over the wax with the jellyfish's bright picture projected on it: a dim glass, so that the
+// sum stays violet and the wax shows through.
 Geometry LavaGlass() {
   Builder b;
-  const int glass = b.Add(Mat({0.8f, 0.4f, 0.6f}, {1, 1, 1}, 40, {0.55f, 0.3f, 0.45f}, "meduca.tga"));
+  const int glass = b.Add(Mat({0.36f, 0.16f, 0.28f}, {1, 1, 1}, 40, {0.24f, 0.11f, 0.2f}, "meduca.tga"));
   AddLathe(b.g, glass, kLavaAxis + Vec3{0, 1.2f, 0},
            {{0.68f, 0}, {0.86f, 0.8f}, {0.95f, 1.6f}, {0.82f, 2.6f}, {0.62f, 4.0f}, {0.6f, 4.1f}}, 18, true);
   return b.g;

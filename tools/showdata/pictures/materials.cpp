@@ -293,16 +293,19 @@ Canvas CellPattern(int side) {
   });
 }
 
+// The jellyfish glow from within (their material is mostly emissive), so the picture itself is
+// the light they give: a pale, bright membrane, near-white veins and a pink rim. The lava lamp
+// adds the same picture in camera space; its glass is dimmer to match.
 Canvas JellyMaterial(int side) {
   return Shade(side, side, [](float u, float v) {
     // Veins running along v with a soft membrane; the bell's rim glows.
     const float wobble = TileFractal(u * 4, v * 2, 4, 2, 3, 161);
     const float vein = std::pow(std::fabs(std::sin((u * 12 + wobble * 0.8f) * kPi)), 24.0f);
     const float membrane = TileFractal(u * 8, v * 8, 8, 8, 4, 162);
-    Colour c = Mix(Hex(0x1a1050), Hex(0x2c6aa0), membrane);
-    c = Mix(c, palette::kIce, vein * 0.8f);
+    Colour c = Mix(Hex(0x4650c8), Hex(0x8ad4ff), membrane);
+    c = Mix(c, Hex(0xeefcff), vein * 0.85f);
     const float rim = std::exp(-std::pow((std::fmod(v * 2, 1.0f) - 0.85f) * 12, 2.0f));
-    c = Mix(c, Hex(0xd080ff), rim * 0.6f);
+    c = Mix(c, Hex(0xf4a8ff), rim * 0.7f);
     return c;
   });
 }

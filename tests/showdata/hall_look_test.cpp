@@ -130,10 +130,6 @@ class HallLook : public testing::Test {
   platform::FrameImage frame_;
 };
 
-D3DXMATRIX Then(const D3DXMATRIX& a, const D3DXMATRIX& b) {
-  D3DXMATRIX out;
-  return *D3DXMatrixMultiply(&out, &a, &b);
-}
 D3DXMATRIX Scaling(float x, float y, float z) {
   D3DXMATRIX m;
   return *D3DXMatrixScaling(&m, x, y, z);
@@ -143,7 +139,7 @@ D3DXMATRIX Turn(float x, float y, float z) {
   D3DXMatrixRotationX(&a, x);
   D3DXMatrixRotationY(&b, y);
   D3DXMatrixRotationZ(&c, z);
-  return Then(Then(a, b), c);
+  return a * b * c;
 }
 D3DXMATRIX Moved(float x, float y, float z) {
   D3DXMATRIX m;
@@ -196,8 +192,7 @@ TEST_F(HallLook, TenGlowPlatesReadAsRingsOverTheHall) {
     device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
     for (int i = 0; i < 10; ++i) {
       const float a = float(i) / 3;
-      Draw(plate, Then(Then(Scaling(v.scale, v.scale, v.scale), Turn(a + v.spinX, a + v.spinY, a + v.spinZ)),
-                       Moved(0, 2.008f, 0)));
+      Draw(plate, Scaling(v.scale, v.scale, v.scale) * Turn(a + v.spinX, a + v.spinY, a + v.spinZ) * Moved(0, 2.008f, 0));
     }
     const platform::FrameImage image = End();
     ASSERT_EQ(image.width, kWidth) << v.name;

@@ -74,6 +74,11 @@ TEST_F(JellyfishHallTest, ThreeCameraPhasesWithTheirViewsCaptionsAndCrystal) {
     expectPhase(frames_[0], p - 1);
     expectPhase(frames_[1], p);
   }
+  // The shared spin goes on from where the room left it: the high orbit stands at that angle.
+  demo_->spinX = 2.0f;
+  Play(kSlot, 120604, 1);
+  EXPECT_NEAR(frames_.at(1).eye17.x, 15 * std::sin(2.0011), 1e-4);
+  EXPECT_NEAR(frames_.at(1).eye17.z, 15 * std::cos(2.0011), 1e-4);
   // The last frame is drawn at 126222 ms; light 3 alone stays on.
   Play(kSlot, 126222);
   ASSERT_EQ(frames_.size(), 1u);

@@ -41,6 +41,9 @@ class Demo {
   // Reads every catalogue entry out of `archiveName` behind the fading loading picture, sets the
   // default camera and creates the four lights. Runs once, before the music starts.
   void LoadAssets();
+  // One picture entry of `archiveName` as a texture. A missing entry or one that does not decode
+  // ends the program as a hole in the data does at loading: one line naming both, exit code 2.
+  IDirect3DTexture8* LoadPicture(const char* entry) const;
 
   DWORD startTick;  // GetTickCount at timeline 0 ms
   BYTE running;     // 1 until Escape; never set back

@@ -97,6 +97,8 @@ void DrawLoadingFrame(IDirect3DTexture8* picture, float alpha) {
 
 }  // namespace
 
+IDirect3DTexture8* Demo::LoadPicture(const char* entry) const { return LoadTexture(entry, archiveName); }
+
 void Demo::LoadAssets() {
   // Without the archive every entry would be missing: say what is really wrong.
   if (std::FILE* archive = std::fopen(archiveName, "rb")) {

@@ -2,7 +2,6 @@
 
 #include "Win32Platform/Window/qv_core.h"
 #include "demo/globals.h"
-#include "engine/dx_engine.h"
 #include "engine/frame_timer.h"
 
 namespace {
@@ -33,11 +32,6 @@ bool PumpOneMessage(Demo& demo) {
 }  // namespace
 
 std::int32_t TimelineMs(const Demo& demo) { return std::int32_t(GetTickCount() - demo.startTick); }
-
-void EmptyScene::Frame(float) {
-  g_pDxEngine->Clear();
-  g_pDxEngine->Present();
-}
 
 void PartLoop(Demo& demo, const PartWindow& window, PartScene& scene) {
   scene.Setup();

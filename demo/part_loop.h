@@ -39,12 +39,6 @@ class PartScene {
   virtual void Finish() {}
 };
 
-// A scene whose contents are still to come: every frame clears the screen and presents it.
-class EmptyScene : public PartScene {
- public:
-  void Frame(float delta) override;
-};
-
 // Milliseconds on the demo timeline, as a signed 32-bit difference of tick counts.
 std::int32_t TimelineMs(const Demo& demo);
 

@@ -56,15 +56,22 @@ class RunStats {
  public:
   using Clock = std::chrono::steady_clock;
 
-  void Frame(bool onTimeline) {
+  // `timelineMs`: the frame's time on the show's timeline, when it has started.
+  void Frame(bool onTimeline, long timelineMs) {
     const Clock::time_point now = Clock::now();
+    if (loadingFrames_ + showFrames_ == 0) firstFrame_ = now;
     if (!onTimeline) {
       if (loadingFrames_ > 0) longestLoadingPause_ = std::max(longestLoadingPause_, Seconds(now - lastLoadingFrame_));
       lastLoadingFrame_ = now;
       ++loadingFrames_;
       return;
     }
-    if (showFrames_ == 0) firstShowFrame_ = now;
+    if (showFrames_ == 0) {
+      firstShowFrame_ = now;
+    } else if (Seconds(now - lastShowFrame_) > slowestFrame_) {
+      slowestFrame_ = Seconds(now - lastShowFrame_);
+      slowestFrameAt_ = timelineMs;
+    }
     lastShowFrame_ = now;
     ++showFrames_;
   }
@@ -78,6 +85,10 @@ class RunStats {
     const double seconds = Seconds(lastShowFrame_ - firstShowFrame_);
     std::printf("vornhold: show %lu frames in %.3f s: %.1f frames/s\n", showFrames_, seconds,
                 double(showFrames_ - 1) / seconds);
+    // A frame's time is the wall time since the frame before it was presented.
+    std::printf("vornhold: whole run %.3f s; show frames %.2f ms on average, slowest %.2f ms at %ld ms\n",
+                Seconds(lastShowFrame_ - firstFrame_), 1000.0 * seconds / double(showFrames_ - 1),
+                1000.0 * slowestFrame_, slowestFrameAt_);
   }
 
  private:
@@ -85,7 +96,9 @@ class RunStats {
 
   unsigned long loadingFrames_ = 0, showFrames_ = 0;
   double longestLoadingPause_ = 0;
-  Clock::time_point lastLoadingFrame_, firstShowFrame_, lastShowFrame_;
+  double slowestFrame_ = 0;  // s
+  long slowestFrameAt_ = 0;  // timeline ms
+  Clock::time_point firstFrame_, lastLoadingFrame_, firstShowFrame_, lastShowFrame_;
 };
 
 }  // namespace
@@ -159,12 +172,12 @@ int main(int argc, char** argv) {
   RunStats stats;
   platform::SetPresentHandler([&](HWND__* window, const platform::FrameImage* image) {
     const DWORD tick = GetTickCount();
-    stats.Frame(win32::TimelineOrigin() != nullptr);
+    const DWORD* origin = win32::TimelineOrigin();
+    const long t = origin ? static_cast<long>(static_cast<std::int32_t>(tick - *origin)) : 0;
+    stats.Frame(origin != nullptr, t);
     if (platform::TraceEnabled()) {
-      const DWORD* origin = win32::TimelineOrigin();
       if (origin)
-        platform::TraceLine("Present frame=%lu tick=%lu t=%ld", frame, static_cast<unsigned long>(tick),
-                            static_cast<long>(static_cast<std::int32_t>(tick - *origin)));
+        platform::TraceLine("Present frame=%lu tick=%lu t=%ld", frame, static_cast<unsigned long>(tick), t);
       else
         platform::TraceLine("Present frame=%lu tick=%lu t=-", frame, static_cast<unsigned long>(tick));
     }

@@ -20,8 +20,8 @@
 
 namespace {
 
-constexpr int kColumns = 30;  // x = -15 .. 14
-constexpr int kRows = 12;     // y = -6 .. 5
+constexpr int kColumns = 30;        // x = -15 .. 14
+constexpr int kRows = 12;           // y = -6 .. 5
 constexpr float kDegree = 0.0174f;  // the show's degrees to radians, a little short of pi / 180
 
 class CreditsSwirl : public PartScene {

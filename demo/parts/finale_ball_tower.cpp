@@ -29,7 +29,7 @@ constexpr float kBallStep = 0.4176f;  // radians between neighbouring balls
 constexpr float kRingPhaseStep = 0.3132f;
 constexpr int kVideoColumns = 80;
 constexpr int kVideoRows = 35;
-constexpr float kLastVideoFrame = 180.0f;  // of the 181; reached only when v lands on it exactly
+constexpr float kLastVideoFrame = 180.0f;         // of the 181; reached only when v lands on it exactly
 constexpr std::int32_t kClosingPicture = 143139;  // ms: the words go, the closing picture fades
 
 class FinaleBallTower : public PartScene {
@@ -133,8 +133,8 @@ class FinaleBallTower : public PartScene {
   float alpha_ = 0.0f;     // radians
   float beta_ = 0.0f;
   float gamma_ = 0.0f;
-  float video_ = 0.0f;          // position in the third video set, frames
-  float closingAlpha_ = 1.0f;   // opacity of the closing picture
+  float video_ = 0.0f;         // position in the third video set, frames
+  float closingAlpha_ = 1.0f;  // opacity of the closing picture
 };
 
 }  // namespace

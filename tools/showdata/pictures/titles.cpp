@@ -434,6 +434,10 @@ Canvas SecretPage() {
   c.Disc(420, 170, 76, Hex(0xd8e6ff));
   c.Disc(448, 150, 70, Hex(0x24305c), 0.35f);
   c.Ring(420, 170, 104, 2, palette::kAmber, 0.7f);
+  // The page's white tile tumbles in front of the left edge, about (60, 230): it glows there like
+  // a second, nearer light instead of sitting on the sky as a hole.
+  c.Glow(60, 230, 230, palette::kIce, 0.4f);
+  c.Glow(60, 230, 120, Hex(0xffffff), 0.25f);
   Ridge(c, 330, 80, 8, Hex(0x0a1230), 802);
   Ridge(c, 350, 40, 12, Hex(0x050a1c), 803);
   c.Rect(0, 360, 640, 512, Hex(0x040818));

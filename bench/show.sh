@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# The whole show on the software device, from the first loading frame to Escape at 153000 ms, at a
+# fixed step of 60 frames/s (headless, silent), at 640x480 and 1280x960: the run's wall time, the
+# mean show frame and the slowest one with the timeline time it was presented at. From a Release
+# build that makes the show's data. A measurement, not a test.
+#   bench/show.sh
+set -euo pipefail
+VORNHOLD_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+source "$VORNHOLD_ROOT/scripts/setup.sh"
+vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
+
+build="${VORNHOLD_BENCH_BUILD:-$VORNHOLD_ROOT/build-bench}"
+echo "Building the show and its data (Release) in $build..." >&2
+cmake -S "$VORNHOLD_ROOT" -B "$build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DVORNHOLD_TESTS=OFF \
+  -DVORNHOLD_DATA_GENERATOR=ON -DVORNHOLD_DATA=ON >/dev/null
+cmake --build "$build" --target vornhold show_data -j 2 >/dev/null
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
+cd "$work"
+printf 'part%02d\n' 1 2 3 4 5 6 7 8 9 10 >part.txt
+for mode in 640x480x32 1280x960x32; do
+  echo "whole show, $mode, fixed step 60, until 153000 ms:"
+  "$build/demo/vornhold" --headless --silent --fixed-step 60 --mode "$mode" --escape-at 153000 --stats |
+    sed -n 's/^vornhold: /  /p' || true
+done

@@ -4,15 +4,7 @@
 # that makes the show's data. A measurement, not a test.
 #   bench/scenes.sh [PART...]     PART: 1..10 (default: all)
 set -euo pipefail
-VORNHOLD_ROOT="$(cd "$(dirname "$0")/.." && pwd)"
-source "$VORNHOLD_ROOT/scripts/setup.sh"
-vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
-
-build="${VORNHOLD_BENCH_BUILD:-$VORNHOLD_ROOT/build-bench}"
-echo "Building the show and its data (Release) in $build..." >&2
-cmake -S "$VORNHOLD_ROOT" -B "$build" -G Ninja -Wno-dev -DCMAKE_BUILD_TYPE=Release -DVORNHOLD_TESTS=OFF \
-  -DVORNHOLD_DATA_GENERATOR=ON -DVORNHOLD_DATA=ON >/dev/null
-cmake --build "$build" --target vornhold show_data -j 2 >/dev/null
+source "$(dirname "$0")/show_build.sh"
 
 # Played alone, a part starts the timeline at its own start; it ends by itself at the next part's
 # start, and Escape (counted from the music's start) is only a backstop. The finale, which has no

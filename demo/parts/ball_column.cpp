@@ -143,25 +143,8 @@ class BallColumn : public PartScene {
 
   // Fifteen rings stacked along Y, each pulsing with its own phase, the whole column tilted.
   void ColumnPass() {
-    MeshObject& ball = demo_.meshes[6];
-    float psi = 3.2f * beta_;
-    const float tiltZ = 0.348f * std::sin(gamma_);
-    const float tiltX = 0.348f * std::cos(beta_);
-    for (int k = 0; k < kBalls; ++k) {
-      const float rho = 1.0f + 0.5f * std::sin(psi);
-      for (int i = 0; i < kBalls; ++i) {
-        ball.RotateX(alpha_);
-        ball.RotateY(beta_);
-        ball.RotateZ(gamma_);
-        ball.Translate(rho * sn_[i], 0.0f, rho * cs_[i]);
-        ball.RotateY(alpha_);
-        ball.Translate(0.0f, h_[k], 0.0f);
-        ball.RotateZ(tiltZ);
-        ball.RotateX(tiltX);
-        ball.Draw(demo_.device);
-      }
-      psi += kRingStep;
-    }
+    DrawBallTower(demo_.meshes[6], demo_.device, BallRings{sn_, cs_, kBalls, h_, kBalls, kRingStep}, alpha_, beta_,
+                  gamma_);
   }
 
   Demo& demo_;

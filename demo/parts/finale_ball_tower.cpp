@@ -82,28 +82,9 @@ class FinaleBallTower : public PartScene {
  private:
   std::int32_t Now() const { return TimelineMs(demo_); }
 
-  // Each ball spins about its own centre, sits on its ring of radius 3R, the ring turns about Y
-  // and rises to its height, and the whole tower leans.
   void TowerPass() {
-    MeshObject& ball = demo_.meshes[6];
-    const float tiltZ = 0.348f * std::sin(gamma_);
-    const float tiltX = 0.348f * std::cos(beta_);
-    float k = 3.2f * beta_;
-    for (int j = 0; j < kRings; ++j) {
-      const float radius = 1.0f + 0.5f * std::sin(k);
-      for (int i = 0; i < kBalls; ++i) {
-        ball.RotateX(alpha_);
-        ball.RotateY(beta_);
-        ball.RotateZ(gamma_);
-        ball.Translate(radius * sn_[i], 0.0f, radius * cs_[i]);
-        ball.RotateY(alpha_);
-        ball.Translate(0.0f, h_[j], 0.0f);
-        ball.RotateZ(tiltZ);
-        ball.RotateX(tiltX);
-        ball.Draw(demo_.device);
-      }
-      k += kRingPhaseStep;
-    }
+    DrawBallTower(demo_.meshes[6], demo_.device, BallRings{sn_, cs_, kBalls, h_, kRings, kRingPhaseStep}, alpha_,
+                  beta_, gamma_);
   }
 
   // Frame trunc(v) as 3 x 3 dots every 4 units over x 320 .. 639, y 240 .. 379.

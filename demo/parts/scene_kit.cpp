@@ -1,5 +1,7 @@
 #include "demo/parts/scene_kit.h"
 
+#include <cmath>
+
 namespace {
 
 void Put(D3DCOLORVALUE& colour, Rgb rgb) {
@@ -34,6 +36,28 @@ void TurnIntoSet(MeshObject& mesh) {
   mesh.Translate(0.0f, 0.0f, 0.0f);
   mesh.RotateY(3.132f);
   mesh.RotateX(1.566f);
+}
+
+void DrawBallTower(MeshObject& ball, IDirect3DDevice8* device, const BallRings& rings, float alpha, float beta,
+                   float gamma) {
+  const float tiltZ = 0.348f * std::sin(gamma);
+  const float tiltX = 0.348f * std::cos(beta);
+  float k = 3.2f * beta;
+  for (int j = 0; j < rings.rings; ++j) {
+    const float radius = 1.0f + 0.5f * std::sin(k);
+    for (int i = 0; i < rings.balls; ++i) {
+      ball.RotateX(alpha);
+      ball.RotateY(beta);
+      ball.RotateZ(gamma);
+      ball.Translate(radius * rings.sn[i], 0.0f, radius * rings.cs[i]);
+      ball.RotateY(alpha);
+      ball.Translate(0.0f, rings.heights[j], 0.0f);
+      ball.RotateZ(tiltZ);
+      ball.RotateX(tiltX);
+      ball.Draw(device);
+    }
+    k += rings.ringPhaseStep;
+  }
 }
 
 void DrawBars(IDirect3DTexture8* bars) {

@@ -51,6 +51,22 @@ void SetLightPosition(SceneLight& light, float x, float y, float z);
 // Translate (0, 0, 0), RotateY (3.132), RotateX (1.566). Further transforms may follow.
 void TurnIntoSet(MeshObject& mesh);
 
+// A tower of rings of spinning balls. Ball i of ring j spins by alpha about X, beta about Y and
+// gamma about Z about its own centre, sits at (R sn[i], 0, R cs[i]) with R = 1 + 0.5 sin k, turns
+// with its ring by alpha about Y and rises to heights[j]; then the whole tower leans by
+// 0.348 sin gamma about Z and 0.348 cos beta about X. k starts at 3.2 beta and grows by
+// `ringPhaseStep` from ring to ring, so the rings pulse one after another.
+struct BallRings {
+  const float* sn;
+  const float* cs;
+  int balls;
+  const float* heights;
+  int rings;
+  float ringPhaseStep;
+};
+void DrawBallTower(MeshObject& ball, IDirect3DDevice8* device, const BallRings& rings, float alpha, float beta,
+                   float gamma);
+
 // The two letterbox bars, (0, 0)-(640, 100) and (0, 380)-(640, 480), opacity 1.
 void DrawBars(IDirect3DTexture8* bars);
 // The whole screen under one texture at `alpha`.

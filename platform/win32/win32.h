@@ -32,6 +32,7 @@ using ATOM = WORD;
 using LPVOID = void*;
 using LPCSTR = const char*;
 using LPSTR = char*;
+using INT_PTR = std::intptr_t;
 
 #define WINAPI
 #define CALLBACK
@@ -78,6 +79,7 @@ struct MSG {
 };
 
 using WNDPROC = LRESULT(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
+using DLGPROC = INT_PTR(CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 
 struct WNDCLASSEXA {
   UINT cbSize;
@@ -105,6 +107,7 @@ union LARGE_INTEGER {
 #define MAKEINTRESOURCEA(i) (reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(static_cast<WORD>(i))))
 #define LOWORD(l) (static_cast<WORD>(static_cast<ULONG_PTR>(l) & 0xFFFF))
 #define HIWORD(l) (static_cast<WORD>((static_cast<ULONG_PTR>(l) >> 16) & 0xFFFF))
+#define MAKEWPARAM(l, h) (static_cast<WPARAM>((static_cast<DWORD>(static_cast<WORD>(l))) | (static_cast<DWORD>(static_cast<WORD>(h)) << 16)))
 
 // ---- Constants ----------------------------------------------------------------------------------
 
@@ -129,6 +132,7 @@ constexpr UINT WM_SYSKEYDOWN = 0x0104;
 constexpr UINT WM_SYSKEYUP = 0x0105;
 constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_KEYLAST = 0x0109;
+constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
 constexpr UINT WM_TIMER = 0x0113;
@@ -187,6 +191,59 @@ constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
 constexpr DWORD WS_OVERLAPPEDWINDOW =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr DWORD WS_POPUPWINDOW = WS_POPUP | WS_BORDER | WS_SYSMENU;
+constexpr DWORD WS_VSCROLL = 0x00200000;
+constexpr DWORD WS_GROUP = 0x00020000;    // on child controls (the bit of WS_MINIMIZEBOX)
+constexpr DWORD WS_TABSTOP = 0x00010000;  // on child controls (the bit of WS_MAXIMIZEBOX)
+constexpr DWORD WS_EX_TOPMOST = 0x00000008;
+constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
+
+// Dialog styles
+constexpr DWORD DS_SYSMODAL = 0x02;
+constexpr DWORD DS_SETFONT = 0x40;
+constexpr DWORD DS_MODALFRAME = 0x80;
+constexpr DWORD DS_CENTER = 0x0800;
+
+// Buttons
+constexpr DWORD BS_PUSHBUTTON = 0x0;
+constexpr DWORD BS_DEFPUSHBUTTON = 0x1;
+constexpr DWORD BS_GROUPBOX = 0x7;
+constexpr DWORD BS_AUTORADIOBUTTON = 0x9;
+constexpr DWORD BS_TYPEMASK = 0xF;
+constexpr UINT BM_GETCHECK = 0x00F0;
+constexpr UINT BM_SETCHECK = 0x00F1;
+constexpr UINT BM_CLICK = 0x00F5;
+constexpr WPARAM BST_UNCHECKED = 0;
+constexpr WPARAM BST_CHECKED = 1;
+constexpr WORD BN_CLICKED = 0;
+
+// Statics
+constexpr DWORD SS_LEFT = 0x0;
+constexpr DWORD SS_BITMAP = 0xE;
+constexpr DWORD SS_TYPEMASK = 0x1F;
+
+// Combo boxes
+constexpr DWORD CBS_DROPDOWNLIST = 0x3;
+constexpr DWORD CBS_SORT = 0x100;
+constexpr UINT CB_GETCOUNT = 0x0146;
+constexpr UINT CB_GETCURSEL = 0x0147;
+constexpr UINT CB_GETLBTEXT = 0x0148;
+constexpr UINT CB_GETLBTEXTLEN = 0x0149;
+constexpr UINT CB_INSERTSTRING = 0x014A;
+constexpr UINT CB_SETCURSEL = 0x014E;
+constexpr LRESULT CB_ERR = -1;
+constexpr WORD CBN_SELCHANGE = 1;
+
+// System metrics and SetWindowPos
+constexpr int SM_CXSCREEN = 0;
+constexpr int SM_CYSCREEN = 1;
+constexpr UINT SWP_NOSIZE = 0x0001;
+constexpr UINT SWP_NOMOVE = 0x0002;
+constexpr UINT SWP_NOZORDER = 0x0004;
+constexpr UINT SWP_NOACTIVATE = 0x0010;
+
+// Resource types
+constexpr WORD RT_BITMAP = 2;
+constexpr WORD RT_DIALOG = 5;
 
 constexpr int CW_USEDEFAULT = static_cast<int>(0x80000000u);
 
@@ -258,6 +315,23 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT minMessage, UINT maxMessage);
 // case). Non-zero for every key message.
 BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
+
+// ---- USER32: dialogs ----------------------------------------------------------------------------
+
+// Runs the modal dialog of template resource `templateName` (MAKEINTRESOURCEA(id)) and returns the
+// value given to EndDialog, or -1 when the template is missing or cannot be read. `parent` is
+// ignored (the dialog is top-level). The procedure gets WM_INITDIALOG (wParam: the first tab stop,
+// lParam: `initParam`) and WM_COMMAND from buttons, combo boxes and the keyboard interface.
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC procedure,
+                        LPARAM initParam);
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+// The window's rectangle on the screen, frame included.
+BOOL GetWindowRect(HWND window, RECT* rect);
+// SM_CXSCREEN / SM_CYSCREEN: the desktop's size in pixels; 0 for anything else.
+int GetSystemMetrics(int index);
+// Moves (and, without SWP_NOSIZE, sizes) a window; the Z order and activation are not modelled.
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 
 // ---- USER32: cursor and message boxes -----------------------------------------------------------
 

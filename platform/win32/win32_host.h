@@ -9,6 +9,9 @@
 //   round(n * 10^7 / f), computed from n each time so nothing drifts.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+
 #include "platform/win32/win32.h"
 
 namespace win32 {
@@ -29,5 +32,18 @@ const DWORD* TimelineOrigin();  // null until set
 // top-level window) at the first queue poll (PeekMessageA / GetMessageA) at which GetTickCount has
 // reached the origin's value plus msAfterOrigin. Nothing fires before SetTimelineOrigin.
 void ScheduleKeyPress(DWORD msAfterOrigin, WPARAM virtualKey);
+
+// The program's resources (compiled from its resource script), registered by the host before the
+// entry runs; DialogBoxParamA finds its template (RT_DIALOG) and pictures (RT_BITMAP) here by id.
+// The bytes are not copied: they must outlive every dialog.
+void RegisterResource(WORD type, WORD id, const BYTE* bytes, std::size_t size);
+
+// How a modal dialog is answered. After WM_INITDIALOG, DialogBoxParamA calls the answer with the
+// dialog's handle. It may set controls through SendMessageA and should end the dialog, typically
+// by sending WM_COMMAND(IDOK or IDCANCEL) to it; it returns false to leave the dialog to the
+// window backend, which shows it to the viewer. Without an answer the backend shows it; a
+// backend that cannot (headless) gets IDCANCEL sent to the dialog.
+using DialogAnswer = std::function<bool(HWND dialog)>;
+void SetDialogAnswer(DialogAnswer answer);
 
 }  // namespace win32

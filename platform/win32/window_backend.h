@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/host_glue/present_hub.h"
+#include "platform/win32/dialog.h"
 #include "platform/win32/win32.h"
 
 namespace win32 {
@@ -54,6 +55,12 @@ class WindowBackend {
   virtual ScreenMode DesktopMode() const = 0;
   // Shows a presented frame in the window: windowed at the client size; full screen scaled to fit.
   virtual void ShowFrame(HWND window, const platform::FrameImage& image) = 0;
+  // The display's scale against 96 DPI (2.0 at 192 DPI); dialogs are laid out at this scale.
+  virtual double DisplayScale() const { return 1.0; }
+  // Shows a modal dialog in a window of its own at dialog.position, draws it, and feeds the
+  // viewer's keys and clicks to DialogKey / DialogClick until dialog.ended. False, without doing
+  // anything, when the backend cannot show it (headless).
+  virtual bool RunDialog(DialogState& dialog) { return false; }
 };
 
 // The active backend (headless until the host sets another).

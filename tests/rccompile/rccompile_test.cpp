@@ -1,0 +1,109 @@
+// The resource compiler on small scripts of its own: the styles each control statement gives,
+// and the one-line error, exit code 2 and absent output of the command for a bad script.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tools/rccompile/rc_script.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A fresh folder for the running test, removed afterwards.
+class Scratch {
+ public:
+  Scratch() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    path_ = fs::path(VORNHOLD_BINARY_DIR) / "test-scratch" /
+            (std::string("rccompile.") + info->name() + "." + std::to_string(getpid()));
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~Scratch() {
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+  }
+  fs::path Write(const std::string& name, const std::string& text) const {
+    std::ofstream(path_ / name) << text;
+    return path_ / name;
+  }
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+std::string ReadText(const fs::path& path) {
+  std::ostringstream text;
+  text << std::ifstream(path).rdbuf();
+  return text.str();
+}
+
+TEST(RcCompile, ControlStatementsAddTheirOwnStyles) {
+  constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+  struct Case {
+    const char* control;
+    DWORD style;
+  } const kCases[] = {
+      {"PUSHBUTTON \"Go\", 5, 0, 0, 9, 9", kChild | BS_PUSHBUTTON | WS_TABSTOP},
+      {"PUSHBUTTON \"Go\", 5, 0, 0, 9, 9, NOT WS_TABSTOP | WS_DISABLED", kChild | BS_PUSHBUTTON | WS_DISABLED},
+      {"AUTORADIOBUTTON \"On\", ID_ON, 0, 0, 9, 9, WS_GROUP", kChild | BS_AUTORADIOBUTTON | WS_TABSTOP | WS_GROUP},
+      {"GROUPBOX \"Box\", -1, 0, 0, 9, 9", kChild | BS_GROUPBOX | WS_GROUP},
+      {"COMBOBOX 7, 0, 0, 9, 9", kChild | WS_TABSTOP},
+      {"CONTROL \"\", 5, \"Button\", BS_AUTORADIOBUTTON, 0, 0, 9, 9", kChild | BS_AUTORADIOBUTTON},
+      {"CONTROL \"\", 5, \"Static\", 0xE | NOT WS_VISIBLE, 0, 0, 9, 9", WS_CHILD | SS_BITMAP},
+  };
+  Scratch scratch;
+  scratch.Write("ids.h", "#pragma once\n#define ID_ON (1000 + 2) // the switch\n");
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.control);
+    const fs::path script = scratch.Write(
+        "style.rc", std::string("#include \"ids.h\"\n1 DIALOGEX 0, 0, 50, 50\nBEGIN\n  ") + c.control + "\nEND\n");
+    const auto resources = rccompile::ReadScript(script.string());
+    ASSERT_EQ(resources.size(), 1u);
+    ASSERT_EQ(resources[0].dialog.items.size(), 1u);
+    EXPECT_EQ(resources[0].dialog.items[0].style, c.style);
+    EXPECT_EQ(resources[0].dialog.style, WS_POPUP | WS_BORDER | WS_SYSMENU);  // no STYLE: the default
+  }
+}
+
+TEST(RcCompile, BadScriptEndsInOneLineAndExitCodeTwoWithoutOutput) {
+  struct Case {
+    const char* script;
+    int line;
+    std::string message;  // {dir}: the script's folder
+  } const kCases[] = {
+      {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  PUSHBUTON \"OK\", 1, 0, 0, 5, 5\nEND\n", 3, "unknown keyword 'PUSHBUTON'"},
+      {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"a\", IDC_NOPE, 0, 0, 5, 5\nEND\n", 3, "unknown symbol 'IDC_NOPE'"},
+      {"// a picture\n\n102 BITMAP \"missing.bmp\"\n", 3,
+       "cannot read bitmap '{dir}/missing.bmp': No such file or directory"},
+      {"1 DIALOGEX 0, 0, 12x, 10\nBEGIN\nEND\n", 1, "bad number '12x'"},
+      {"1 DIALOGEX 0, 0, 10, 10\nSTYLE DS_SETFONT\nBEGIN\nEND\n", 1, "DS_SETFONT without a FONT statement"},
+  };
+  Scratch scratch;
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.script);
+    const fs::path script = scratch.Write("bad.rc", c.script);
+    const fs::path output = scratch.Write("out.cpp", "// from an earlier run\n");
+    const fs::path errors = scratch.path() / "errors.txt";
+    const std::string command =
+        std::string(RCCOMPILE_PROGRAM) + " " + script.string() + " " + output.string() + " 2> " + errors.string();
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    std::string message = c.message;
+    if (const size_t dir = message.find("{dir}"); dir != std::string::npos) {
+      message.replace(dir, 5, scratch.path().string());
+    }
+    EXPECT_EQ(ReadText(errors), "rccompile: " + script.string() + ":" + std::to_string(c.line) + ": " + message + "\n");
+    EXPECT_FALSE(fs::exists(output));
+  }
+}
+
+}  // namespace

@@ -85,6 +85,12 @@ TEST(RcCompile, BadScriptEndsInOneLineAndExitCodeTwoWithoutOutput) {
        "cannot read bitmap '{dir}/missing.bmp': No such file or directory"},
       {"1 DIALOGEX 0, 0, 12x, 10\nBEGIN\nEND\n", 1, "bad number '12x'"},
       {"1 DIALOGEX 0, 0, 10, 10\nSTYLE DS_SETFONT\nBEGIN\nEND\n", 1, "DS_SETFONT without a FONT statement"},
+      {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"open, 1, 0, 0, 5, 5\nEND\n", 3, "string not closed"},
+      {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"a\", 1, 0, 0, 5, 5\n", 1, "dialog 1 has no END"},
+      {"1 DIALOGEX 0, 0, 40000, 10\nBEGIN\nEND\n", 1, "coordinate 40000 is outside -32768..32767"},
+      {"\n#include \"ids.h\"\n", 2, "cannot open include file '{dir}/ids.h'"},
+      {"7 BITMAP \"a.bmp\"\n7 BITMAP \"b.bmp\"\n", 2, "bitmap 7 is defined twice"},
+      {"7 BITMAP \"bad.rc\"\n", 1, "'{dir}/bad.rc' is not a BMP file with a BITMAPINFOHEADER"},
   };
   Scratch scratch;
   for (const Case& c : kCases) {

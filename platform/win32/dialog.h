@@ -7,6 +7,7 @@
 // setting controls through SendMessageA and choosing a command (win32_host.h).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,7 @@ struct DialogBitmap {
 
 struct DialogControl {
   HWND window = nullptr;  // what GetDlgItem returns
-  int id = 0;             // -1 (0xFFFF in the template) for controls nobody addresses
+  int id = 0;             // -1 (0xFFFFFFFF in the template) for controls nobody addresses
   ControlKind kind = ControlKind::kOther;
   DWORD style = 0;  // WS_GROUP, WS_TABSTOP, WS_VSCROLL and the class's own style bits
   std::string text;
@@ -42,13 +43,17 @@ struct DialogControl {
   RECT pixels{};  // the same rectangle in client pixels at the dialog's scale
   // Radio buttons
   bool checked = false;
-  // Combo boxes: the list as inserted, the selection (-1: none), and while it is dropped down, the
-  // highlighted item.
+  // Combo boxes: the list as inserted and the selection (-1: none). `pixels` is the closed field;
+  // while the list is dropped down below it, `listPixels` is the list's rectangle (a frame of
+  // max(1, round(scale)) pixels around rows of `itemHeight`), `topItem` its first visible row and
+  // `highlighted` the item under the keyboard.
   std::vector<std::string> items;
   int selection = -1;
   bool dropped = false;
   int highlighted = -1;
-  RECT listPixels{};  // the dropped list's rectangle in client pixels (valid while dropped)
+  int topItem = 0;
+  int itemHeight = 0;  // pixels
+  RECT listPixels{};
   // Static pictures
   DialogBitmap bitmap;
 };
@@ -86,5 +91,8 @@ void DialogClick(DialogState& dialog, int x, int y);
 
 // The control under a point in client pixels, an open list first; -1 for none.
 int ControlAt(const DialogState& dialog, int x, int y);
+
+// The state of a running dialog, from its handle or a control's; null for any other window.
+DialogState* DialogStateOf(HWND window);
 
 }  // namespace win32

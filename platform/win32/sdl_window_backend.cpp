@@ -3,9 +3,16 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
+#include "platform/win32/dialog_painter.h"
 #include "platform/win32/window_table.h"
+
+#ifdef VORNHOLD_HAVE_X11
+#include <X11/Xlib.h>
+#endif
 
 namespace win32 {
 
@@ -263,6 +270,112 @@ void SdlWindowBackend::ShowFrame(HWND window, const platform::FrameImage& image)
   SDL_RenderClear(native->renderer);
   SDL_RenderCopy(native->renderer, native->texture, nullptr, &target);
   SDL_RenderPresent(native->renderer);
+}
+
+namespace {
+
+// The X server's own resolution (its screen's pixels per inch), for when SDL cannot tell, as with
+// an X server whose outputs report no size (Xvfb -dpi N); 0 when unknown or not on X.
+double XServerDpi() {
+#ifdef VORNHOLD_HAVE_X11
+  Display* x = XOpenDisplay(nullptr);
+  if (!x) return 0.0;
+  const int screen = DefaultScreen(x);
+  const int millimetres = DisplayWidthMM(x, screen);
+  const double dpi = millimetres > 0 ? DisplayWidth(x, screen) * 25.4 / millimetres : 0.0;
+  XCloseDisplay(x);
+  return dpi;
+#else
+  return 0.0;
+#endif
+}
+
+}  // namespace
+
+double SdlWindowBackend::DisplayScale() const {
+  if (const char* forced = std::getenv("VORNHOLD_DIALOG_SCALE")) {
+    const double scale = std::atof(forced);
+    if (scale > 0.0 && scale <= 8.0) return scale;
+    std::fprintf(stderr, "warning: VORNHOLD_DIALOG_SCALE=%s is not a scale between 0 and 8; ignored\n", forced);
+  }
+  if (!open_) return 1.0;
+  float horizontal = 0.0f;
+  double dpi = SDL_GetDisplayDPI(0, nullptr, &horizontal, nullptr) == 0 ? horizontal : 0.0;
+  if (!(dpi > 0.0)) dpi = XServerDpi();
+  if (!(dpi > 0.0)) return 1.0;
+  // Windows scales in quarter steps from 100 %; an X server's odd DPI (93.98) stays at 1.
+  return std::max(1.0, std::round(dpi / 96.0 * 4.0) / 4.0);
+}
+
+bool SdlWindowBackend::RunDialog(DialogState& dialog) {
+  if (!open_) return false;
+  const int width = DialogWindowWidth(dialog);
+  const int height = DialogWindowHeight(dialog);
+  NativeWindow native;
+  native.window = SDL_CreateWindow(dialog.title.c_str(), dialog.position.x, dialog.position.y, std::max(width, 1),
+                                   std::max(height, 1), SDL_WINDOW_BORDERLESS);
+  if (native.window) native.renderer = SDL_CreateRenderer(native.window, -1, 0);
+  if (native.window && !native.renderer) {
+    native.renderer = SDL_CreateRenderer(native.window, -1, SDL_RENDERER_SOFTWARE);
+  }
+  if (native.renderer) {
+    native.texture = SDL_CreateTexture(native.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                       std::max(width, 1), std::max(height, 1));
+  }
+  if (!native.texture) {
+    std::fprintf(stderr, "warning: no window for the dialog: %s\n", SDL_GetError());
+    return false;
+  }
+  // A close request is Escape; if that only closed an open list, the dialog gets a second one.
+  const auto close = [&dialog] {
+    DialogKey(dialog, VK_ESCAPE, false, false);
+    if (!dialog.ended) DialogKey(dialog, VK_ESCAPE, false, false);
+  };
+  SDL_ShowWindow(native.window);
+  SDL_RaiseWindow(native.window);
+  const Uint32 id = SDL_GetWindowID(native.window);
+  std::vector<std::uint32_t> pixels;
+  bool dirty = true;
+  while (!dialog.ended) {
+    if (dirty) {
+      PaintDialog(dialog, pixels);
+      SDL_UpdateTexture(native.texture, nullptr, pixels.data(), width * 4);
+      SDL_RenderClear(native.renderer);
+      SDL_RenderCopy(native.renderer, native.texture, nullptr, nullptr);
+      SDL_RenderPresent(native.renderer);
+      dirty = false;
+    }
+    SDL_Event event;
+    if (!SDL_WaitEvent(&event)) continue;
+    switch (event.type) {
+      case SDL_KEYDOWN: {
+        if (event.key.windowID != id) break;
+        const WPARAM vk = VirtualKeyOf(event.key.keysym.sym);
+        if (vk == 0) break;
+        const Uint16 mods = event.key.keysym.mod;
+        DialogKey(dialog, vk, (mods & KMOD_SHIFT) != 0, (mods & KMOD_ALT) != 0);
+        dirty = true;
+        break;
+      }
+      case SDL_MOUSEBUTTONDOWN:
+        if (event.button.windowID != id || event.button.button != SDL_BUTTON_LEFT) break;
+        DialogClick(dialog, event.button.x - dialog.border, event.button.y - dialog.border);
+        dirty = true;
+        break;
+      case SDL_WINDOWEVENT:
+        if (event.window.windowID != id) break;
+        if (event.window.event == SDL_WINDOWEVENT_CLOSE) close();
+        dirty = true;  // exposed, shown, closed: draw again
+        break;
+      case SDL_QUIT:  // the session ends or Ctrl-C
+        close();
+        dirty = true;
+        break;
+      default:
+        break;
+    }
+  }
+  return true;
 }
 
 }  // namespace win32

@@ -5,6 +5,11 @@
 // mode, every standard mode can be offered: DisplayModes() is the standard list at the desktop's
 // refresh rate. Keys become virtual-key events; a close request (window close button, or the end
 // of the session / Ctrl-C) arrives as Escape.
+//
+// Modal dialogs get a borderless window of their own at the dialog's position, painted by
+// dialog_painter.h; keys (with Shift and Alt) and left clicks go to DialogKey / DialogClick until
+// the dialog ends. Dialogs are laid out at DisplayScale(): the display's DPI / 96 in steps of a
+// quarter and never below 1, or VORNHOLD_DIALOG_SCALE when set (a number such as 2).
 #pragma once
 
 #include <map>
@@ -37,6 +42,8 @@ class SdlWindowBackend final : public WindowBackend {
   std::vector<ScreenMode> DisplayModes() const override;
   ScreenMode DesktopMode() const override;
   void ShowFrame(HWND window, const platform::FrameImage& image) override;
+  double DisplayScale() const override;
+  bool RunDialog(DialogState& dialog) override;
 
  private:
   struct NativeWindow;

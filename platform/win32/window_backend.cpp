@@ -20,8 +20,9 @@ void SetWindowBackend(std::unique_ptr<WindowBackend> backend) {
 }
 
 std::vector<ScreenMode> StandardScreenModes(int refreshHz) {
-  static const int kSizes[][2] = {{320, 200}, {320, 240},  {640, 400}, {640, 480},
-                                  {800, 600}, {1024, 768}, {1280, 960}};
+  static const int kSizes[][2] = {{320, 200},  {320, 240},  {400, 300},  {512, 384},  {640, 400},
+                                  {640, 480},  {800, 600},  {1024, 768}, {1152, 864}, {1280, 720},
+                                  {1280, 960}, {1280, 1024}, {1600, 1200}, {1920, 1080}};
   std::vector<ScreenMode> modes;
   for (const auto& size : kSizes) {
     for (int bits : {16, 32}) modes.push_back(ScreenMode{size[0], size[1], bits, refreshHz});

@@ -67,8 +67,9 @@ class WindowBackend {
 WindowBackend& GetWindowBackend();
 void SetWindowBackend(std::unique_ptr<WindowBackend> backend);
 
-// The standard list: 320x200, 320x240, 640x400, 640x480, 800x600, 1024x768 and 1280x960, each in
-// 16 and 32 bits, at the given refresh rate.
+// What a typical adapter offers: the common sizes from 320x200 to 1920x1080 (the VGA and VESA
+// sizes and the usual monitor ones), each in 16 and 32 bits, at the given refresh rate. The show
+// picks the modes it wants out of these itself.
 std::vector<ScreenMode> StandardScreenModes(int refreshHz);
 
 // No window at all: frames go nowhere, message boxes go to stderr, no native input.

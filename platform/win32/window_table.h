@@ -4,7 +4,13 @@
 
 #include <string>
 
+#include <memory>
+
 #include "platform/win32/win32.h"
+
+namespace win32 {
+struct DialogState;
+}
 
 // What a window handle points at. Handles stay valid memory for the whole run (destroyed windows
 // are only marked), so a stale handle is never reused for a new window.
@@ -18,6 +24,11 @@ struct HWND__ {
   int clientHeight = 0;  // pixels
   bool alive = true;
   bool visible = false;
+  // Dialogs and their controls (dialog.cpp): the state they belong to, which control (-1: the
+  // dialog itself) and the dialog procedure.
+  win32::DialogState* dialog = nullptr;
+  int control = -1;
+  DLGPROC dialogProcedure = nullptr;
 };
 
 namespace win32::detail {
@@ -26,6 +37,10 @@ namespace win32::detail {
 HWND__* LiveWindow(HWND window);
 // The newest live top-level window, or null.
 HWND MainWindow();
+// A window made by the Win32 layer itself (dialogs and their controls), without a native window.
+HWND AddWindow(std::unique_ptr<HWND__> window);
+// Ends such a window: no longer live, its messages dropped.
+void RetireWindow(HWND window);
 
 // Message queue hooks.
 void PostInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

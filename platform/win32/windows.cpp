@@ -59,9 +59,23 @@ HWND__* LiveWindow(HWND window) {
 HWND MainWindow() {
   auto& windows = Table().windows;
   for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
-    if ((*it)->alive) return it->get();
+    if ((*it)->alive && !((*it)->style & WS_CHILD)) return it->get();
   }
   return nullptr;
+}
+
+HWND AddWindow(std::unique_ptr<HWND__> window) {
+  Table().windows.push_back(std::move(window));
+  return Table().windows.back().get();
+}
+
+void RetireWindow(HWND window) {
+  HWND__* w = LiveWindow(window);
+  if (!w) return;
+  w->alive = false;
+  w->visible = false;
+  if (Table().focus == window) Table().focus = nullptr;
+  DiscardMessagesFor(window);
 }
 
 }  // namespace win32::detail

@@ -19,7 +19,7 @@ TEST(HeadlessBackendTest, OffersEveryStandardSizeInBothDepthsAndCanBeReplaced) {
   ASSERT_NE(headless, nullptr) << "headless is the default backend";
 
   const auto modes = headless->DisplayModes();
-  EXPECT_EQ(modes.size(), 14u);
+  EXPECT_GT(modes.size(), 14u);  // more than the show asks for
   for (const auto& [w, h] : {std::pair{320, 200}, {320, 240}, {640, 400}, {640, 480}, {800, 600},
                              {1024, 768}, {1280, 960}}) {
     for (int bits : {16, 32}) {
@@ -35,7 +35,7 @@ TEST(HeadlessBackendTest, OffersEveryStandardSizeInBothDepthsAndCanBeReplaced) {
   EXPECT_EQ(win32::GetWindowBackend().DisplayModes(), (std::vector{ScreenMode{640, 480, 16, 60}}));
   EXPECT_EQ(win32::GetWindowBackend().DesktopMode().bitsPerPixel, 16);
   win32::SetWindowBackend(nullptr);
-  EXPECT_EQ(win32::GetWindowBackend().DisplayModes().size(), 14u);
+  EXPECT_EQ(win32::GetWindowBackend().DisplayModes(), modes);
 }
 
 TEST(HeadlessBackendTest, MessageBoxesGoToStderrAndTheCursorFollowsItsCounter) {
@@ -114,7 +114,7 @@ TEST_F(SdlBackendTest, FramesModesAndMessageBoxesWorkWithoutARealScreen) {
   backend.ShowFrame(window, image);
   backend.SetFullscreen(window, false);
 
-  EXPECT_EQ(backend.DisplayModes().size(), 14u);
+  EXPECT_EQ(backend.DisplayModes(), win32::StandardScreenModes(backend.DesktopMode().refreshHz));
   EXPECT_GT(backend.DesktopMode().width, 0);
 
   // The dummy driver has no message boxes: the text goes to stderr instead.

@@ -1,12 +1,13 @@
-// The program entry: creates the global objects, takes the setup's choices, opens the window and
-// the device, starts the sound, plays the ten part slots in order and shuts down.
-// Returns 1 after a normal run or Cancel, -1 when no Direct3D device can be created.
+// The program entry: creates the global objects, runs the setup dialog, opens the window and the
+// device, starts the sound, plays the ten part slots in order and shuts down.
+// Returns 1 after a normal run or Cancel, -1 when no Direct3D device can be created or no display
+// mode was chosen.
 #include "Win32Platform/Window/qv_core.h"
 #include "demo/demo.h"
 #include "demo/globals.h"
+#include "demo/setup_dialog.h"
 #include "engine/dx_engine.h"
 #include "engine/music_player.h"
-#include "platform/host_glue/setup_choice.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/win32_host.h"
 
@@ -17,22 +18,6 @@ BYTE g_bSound = 0;
 BYTE g_bCancelled = 0;
 
 namespace {
-
-// Stands in for the setup dialog until it exists: the host's choices, with the mode looked up in
-// the offered list as the dialog's selection would name it. Nothing to choose from counts as Cancel.
-void TakeSetupChoices() {
-  const platform::SetupChoice& choice = platform::GetSetupChoice();
-  g_bWindowed = choice.windowed ? 1 : 0;
-  g_bSound = choice.sound ? 1 : 0;
-  g_bCancelled = choice.cancelled ? 1 : 0;
-  for (const DisplayMode& m : g_modes) {
-    if (m.width == choice.width && m.height == choice.height && m.bitsPerPixel == choice.bitsPerPixel) {
-      g_pDxEngine->chosenMode = m.index;
-      return;
-    }
-  }
-  g_bCancelled = 1;
-}
 
 void DeleteEngine() {
   g_pDxEngine->Shutdown();
@@ -64,16 +49,25 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   g_bSound = 0;
   g_bCancelled = 0;
   g_pDxEngine->EnumerateModes(wanted, 14, g_modes);
-  TakeSetupChoices();
+  const INT_PTR shown = DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_SETUP), nullptr, DlgProc, 0);
   if (g_bCancelled) {
     DeleteEngine();
     delete music;
     return 1;
   }
 
-  const DisplayMode* mode = &g_modes.front();
+  // Nothing chosen (no dialog, an empty mode list, no selection) ends the program like a missing
+  // device, rather than opening a window of a mode nobody chose.
+  const DisplayMode* mode = nullptr;
   for (const DisplayMode& m : g_modes)
     if (m.index == g_pDxEngine->chosenMode) mode = &m;
+  if (shown == -1 || !mode) {
+    MessageBoxA(nullptr, shown == -1 ? "The setup dialog cannot be shown." : "No usable display mode was chosen.",
+                "Error", MB_OK | MB_ICONERROR);
+    DeleteEngine();
+    delete music;
+    return -1;
+  }
   g_pCore->Create(mode->width, mode->height, 1, instance);
   g_pCore->Show();
   if (!g_pDxEngine->CreateDevice(g_pCore, g_bWindowed)) {

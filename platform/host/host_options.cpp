@@ -28,21 +28,35 @@ bool ParseMode(const std::string& text, HostOptions& o) {
 
 }  // namespace
 
+bool MakesAChoice(const HostOptions& o) { return o.modeGiven || o.windowed || o.silent || o.deviceGiven; }
+
+bool Unattended(const HostOptions& o) {
+  return o.headless || !o.framesDirectory.empty() || o.fixedStepFps > 0 || o.escapeAtMs >= 0 || o.cancel;
+}
+
 const char* HostUsage() {
   return "usage: vornhold [OPTION]...\n"
          "Plays the show from lab.ac, lab.mp3 and part.txt in the current directory.\n"
-         "Without options: a 640x480x32 window with sound.\n"
-         "  --mode WxHxBPP       display mode, BPP 16 or 32 (default 640x480x32)\n"
-         "  --windowed           in a window (default)\n"
+         "The show starts with its setup dialog (display mode, full screen or window, sound).\n"
+         "With a display and no option that makes a choice or marks an unattended run, the\n"
+         "dialog is shown; otherwise the options answer it, and what they leave out keeps the\n"
+         "dialog's defaults (640x480 - 32bpp, full screen, sound).\n"
+         "Choices:\n"
+         "  --mode WxHxBPP       the resolution-list entry WIDTHxHEIGHT - BPPbpp (BPP 16 or 32)\n"
+         "  --windowed           in a window\n"
          "  --fullscreen         desktop full screen, the picture scaled to fit\n"
          "  --silent             no sound\n"
          "  --device ref|hal|null  graphics device: software (default), hardware (falls back\n"
          "                       to software while there is none), or one that draws nothing\n"
+         "Unattended runs:\n"
          "  --headless           no window at all (input only from --escape-at)\n"
          "  --fixed-step FPS     the clock advances exactly 1/FPS s at each presented frame\n"
          "  --frames DIR         write presented frames as DIR/frame_NNNNNN.png\n"
-         "  --frames-every N     only every N-th frame (default 1)\n"
          "  --escape-at MS       press Escape MS milliseconds after the music starts\n"
+         "  --cancel             answer the dialog with Cancel: nothing plays, exit code 1\n"
+         "Others:\n"
+         "  --dialog             show the dialog in any case, set up as the show sets it up\n"
+         "  --frames-every N     with --frames, only every N-th frame (default 1)\n"
          "  --trace FILE         write one line per engine operation and frame to FILE\n"
          "  --stats              at the end, print the loading pause and the show's frame rate\n"
          "  --help               this text\n";
@@ -76,7 +90,11 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
     } else if (arg == "--fullscreen") {
       o.windowed = false;
     } else if (arg == "--silent") {
-      o.sound = false;
+      o.silent = true;
+    } else if (arg == "--dialog") {
+      o.dialog = true;
+    } else if (arg == "--cancel") {
+      o.cancel = true;
     } else if (arg == "--headless") {
       o.headless = true;
     } else if (arg == "--stats") {
@@ -89,6 +107,7 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       }
     } else if (arg == "--device") {
       if (!needValue("--device")) return std::nullopt;
+      o.deviceGiven = true;
       if (value == "ref") o.device = Device::kRef;
       else if (value == "hal") o.device = Device::kHal;
       else if (value == "null") o.device = Device::kNull;
@@ -128,6 +147,10 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
       return std::nullopt;
     }
+  }
+  if (o.dialog && o.headless) {
+    error = "--dialog needs a display: it cannot go with --headless";
+    return std::nullopt;
   }
   return o;
 }

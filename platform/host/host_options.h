@@ -11,12 +11,16 @@ enum class Device { kRef, kHal, kNull };
 
 struct HostOptions {
   bool help = false;
+  // Answers to the setup dialog; what is not given keeps the dialog's own defaults.
   bool modeGiven = false;
   int width = 640;  // pixels
   int height = 480;
   int bitsPerPixel = 32;
-  bool windowed = true;
-  bool sound = true;
+  std::optional<bool> windowed;  // --windowed / --fullscreen
+  bool silent = false;
+  bool deviceGiven = false;
+  bool dialog = false;  // show the dialog whatever else is given
+  bool cancel = false;  // answer it with Cancel
   Device device = Device::kRef;
   bool headless = false;
   double fixedStepFps = 0;      // 0: real clock
@@ -26,6 +30,11 @@ struct HostOptions {
   std::string traceFile;
   bool stats = false;  // print frame counts and rates at the end
 };
+
+// Whether the options choose something the setup dialog asks for (mode, window, sound, device).
+bool MakesAChoice(const HostOptions& o);
+// Whether the run is meant to go on without anyone at the screen.
+bool Unattended(const HostOptions& o);
 
 // Parses argv; on a bad option returns nothing and sets `error` to one line.
 std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, std::string& error);

@@ -1,6 +1,7 @@
-// vornhold: the host. Turns the command line into what the setup dialog and the platform would
-// have produced (backend, clock, device, sound, scripted input, frame sinks, trace), then runs the
-// system's entry as the operating system would and returns its exit code (1, or -1 seen as 255).
+// vornhold: the host. Turns the command line into what the platform would have been (backend,
+// clock, device, scripted input, frame sinks, trace) and into the viewer's answer to the setup
+// dialog, unless the viewer answers it; then runs the system's entry as the operating system would
+// and returns its exit code (1, or -1 seen as 255).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -8,14 +9,15 @@
 #include <string>
 
 #include "platform/d3d8/d3d8_host.h"
+#include "platform/host/dialog_answer.h"
 #include "platform/host/host_options.h"
 #include "platform/host/png_writer.h"
 #include "platform/host_glue/present_hub.h"
-#include "platform/host_glue/setup_choice.h"
 #include "platform/win32/sdl_window_backend.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/window_backend.h"
+#include "resources/compiled_resources.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
@@ -23,27 +25,6 @@ namespace {
 
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-
-// The sizes the show offers (16 and 32 bits each); a 24-bit adapter mode counts as 32 bits.
-constexpr int kWantedSizes[7][2] = {{320, 200}, {320, 240}, {640, 400}, {640, 480},
-                                    {800, 600}, {1024, 768}, {1280, 960}};
-
-int OfferedBits(int adapterBits) { return adapterBits == 24 ? 32 : adapterBits; }
-
-std::vector<win32::ScreenMode> OfferedModes(const std::vector<win32::ScreenMode>& adapter) {
-  std::vector<win32::ScreenMode> offered;
-  for (const win32::ScreenMode& m : adapter) {
-    const int bits = OfferedBits(m.bitsPerPixel);
-    if (bits != 16 && bits != 32) continue;
-    for (const auto& size : kWantedSizes) {
-      if (m.width != size[0] || m.height != size[1]) continue;
-      bool known = false;
-      for (const auto& o : offered) known = known || (o.width == m.width && o.height == m.height && o.bitsPerPixel == bits);
-      if (!known) offered.push_back({m.width, m.height, bits, 0});
-    }
-  }
-  return offered;
-}
 
 int Fail(const std::string& message, int code = kExitFailure) {
   std::fprintf(stderr, "vornhold: %s\n", message.c_str());
@@ -129,26 +110,11 @@ int main(int argc, char** argv) {
     win32::SetWindowBackend(std::move(sdl));
   }
 
-  const auto offered = OfferedModes(win32::GetWindowBackend().DisplayModes());
-  if (offered.empty()) return Fail("no usable display mode");
-  bool found = false;
-  for (const auto& m : offered)
-    found = found || (m.width == options.width && m.height == options.height && m.bitsPerPixel == options.bitsPerPixel);
-  if (!found) {
-    std::fprintf(stderr, "vornhold: mode %dx%dx%d is not offered; offered modes:", options.width, options.height,
-                 options.bitsPerPixel);
-    for (const auto& m : offered) std::fprintf(stderr, " %dx%dx%d", m.width, m.height, m.bitsPerPixel);
-    std::fputc('\n', stderr);
-    return kExitUsage;
-  }
-
-  platform::SetupChoice choice;
-  choice.width = options.width;
-  choice.height = options.height;
-  choice.bitsPerPixel = options.bitsPerPixel;
-  choice.windowed = options.windowed;
-  choice.sound = options.sound;
-  platform::SetSetupChoice(choice);
+  for (const resources::Resource& r : resources::CompiledResources())
+    win32::RegisterResource(r.type, r.id, r.bytes, r.size);
+  // Shown when someone is there to answer it; otherwise answered from the options.
+  const bool shown = options.dialog || (!host::MakesAChoice(options) && !host::Unattended(options));
+  win32::SetDialogAnswer(shown ? win32::DialogAnswer() : host::AnswerFromOptions(options));
 
   if (options.fixedStepFps > 0) win32::UseFixedStepClock(options.fixedStepFps);
   d3d8::UseNullDevice(options.device == host::Device::kNull);

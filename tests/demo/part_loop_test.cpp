@@ -10,7 +10,8 @@
 #include "demo/demo.h"
 #include "demo/globals.h"
 #include "demo/part_loop.h"
-#include "platform/host_glue/setup_choice.h"
+#include "resources/compiled_resources.h"
+#include "resources/resource_ids.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/window_backend.h"
 
@@ -118,6 +119,17 @@ TEST_F(PartLoopTest, CloseQuitsThroughTheQueueAndKeepsTheWindow) {
   EXPECT_EQ(QvCoreWindowStyle(2), 0x92000000u);
 }
 
+// The setup dialog answered with "Windowed" and then OK or Cancel as the entry runs it.
+void AnswerSetupWith(int command) {
+  for (const resources::Resource& r : resources::CompiledResources())
+    win32::RegisterResource(r.type, r.id, r.bytes, r.size);
+  win32::SetDialogAnswer([command](HWND dialog) {
+    SendMessageA(GetDlgItem(dialog, IDC_WINDOWED), BM_CLICK, 0, 0);
+    SendMessageA(dialog, WM_COMMAND, WPARAM(command), 0);
+    return true;
+  });
+}
+
 TEST(Entry, NoDeviceEndsTheProgramWithMinusOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
@@ -126,6 +138,7 @@ TEST(Entry, NoDeviceEndsTheProgramWithMinusOne) {
         auto backend = std::make_unique<win32::HeadlessBackend>();
         backend->SetDesktopMode({640, 480, 8, 60});
         win32::SetWindowBackend(std::move(backend));
+        AnswerSetupWith(IDOK);
         std::exit(WinMain(nullptr, nullptr, nullptr, 1) & 0xFF);
       },
       testing::ExitedWithCode(255), "DX Engine::DX8 Error: Unable to create Direct3D Device");
@@ -135,9 +148,7 @@ TEST(Entry, CancelReturnsOne) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_EXIT(
       {
-        platform::SetupChoice choice;
-        choice.cancelled = true;
-        platform::SetSetupChoice(choice);
+        AnswerSetupWith(IDCANCEL);
         std::exit(WinMain(nullptr, nullptr, nullptr, 1));
       },
       testing::ExitedWithCode(1), "");

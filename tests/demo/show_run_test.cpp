@@ -138,7 +138,7 @@ TEST_F(ShowRun, HardwareRequestFallsBackToTheSoftwareDeviceWhoseFramesAreWritten
 TEST_F(ShowRun, BadOptionsAndModesFailWithOneLine) {
   ShowResult run = Play("part01\n", "--mode 641x480x32");
   EXPECT_EQ(run.exitCode, 2);
-  EXPECT_NE(run.errors.find("offered modes: 320x200x16"), std::string::npos);
+  EXPECT_NE(run.errors.find("is not offered; offered: 320x200 - 16bpp, 320x200 - 32bpp"), std::string::npos);
   run = Play("part01\n", "--bogus");
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.errors.find("unknown option '--bogus'"), std::string::npos);

@@ -1,0 +1,55 @@
+// The options' answer to the setup dialog.
+#include "platform/host/dialog_answer.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "resources/resource_ids.h"
+
+namespace host {
+
+win32::DialogAnswer AnswerFromOptions(const HostOptions& options) {
+  return [options](HWND dialog) {
+    const HWND list = GetDlgItem(dialog, IDC_RESOLUTION);
+    const int count = int(SendMessageA(list, CB_GETCOUNT, 0, 0));
+    if (count <= 0) {
+      std::fprintf(stderr, "vornhold: no usable display mode\n");
+      std::exit(1);
+    }
+    if (options.modeGiven) {
+      const auto matches = [&](int item) {
+        char text[64] = {};
+        if (item < 0 || SendMessageA(list, CB_GETLBTEXTLEN, WPARAM(item), 0) >= LRESULT(sizeof text)) return false;
+        SendMessageA(list, CB_GETLBTEXT, WPARAM(item), reinterpret_cast<LPARAM>(text));
+        int w = 0, h = 0, bits = 0;
+        return std::sscanf(text, "%dx%d - %dbpp", &w, &h, &bits) == 3 && w == options.width && h == options.height &&
+               bits == options.bitsPerPixel;
+      };
+      int chosen = int(SendMessageA(list, CB_GETCURSEL, 0, 0));
+      for (int i = 0; i < count && !matches(chosen); ++i) chosen = i;
+      if (!matches(chosen)) {
+        std::string offered;
+        for (int i = 0; i < count; ++i) {
+          char text[64] = {};
+          if (SendMessageA(list, CB_GETLBTEXTLEN, WPARAM(i), 0) < LRESULT(sizeof text))
+            SendMessageA(list, CB_GETLBTEXT, WPARAM(i), reinterpret_cast<LPARAM>(text));
+          offered += std::string(i ? ", " : "") + text;
+        }
+        std::fprintf(stderr, "vornhold: mode %dx%dx%d is not offered; offered: %s\n", options.width, options.height,
+                     options.bitsPerPixel, offered.c_str());
+        std::exit(2);
+      }
+      SendMessageA(list, CB_SETCURSEL, WPARAM(chosen), 0);
+    }
+    if (options.windowed)
+      SendMessageA(GetDlgItem(dialog, *options.windowed ? IDC_WINDOWED : IDC_FULLSCREEN), BM_CLICK, 0, 0);
+    if (options.silent) SendMessageA(GetDlgItem(dialog, IDC_SILENT), BM_CLICK, 0, 0);
+    const int command = options.cancel ? IDCANCEL : IDOK;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
+    return true;
+  };
+}
+
+}  // namespace host

@@ -1,0 +1,16 @@
+// How the host answers the setup dialog when nobody is at the screen: from the command line.
+#pragma once
+
+#include "platform/host/host_options.h"
+#include "platform/win32/win32_host.h"
+
+namespace host {
+
+// The options' answer, given as a viewer would give it: the resolution-list entry of --mode (the
+// preselected one if it matches, else the first that does), a click on the window and sound
+// buttons asked for, then OK, or Cancel with --cancel. A mode the list does not offer ends the
+// program with one line listing the offered entries and exit code 2; an empty list with
+// "no usable display mode" and exit code 1.
+win32::DialogAnswer AnswerFromOptions(const HostOptions& options);
+
+}  // namespace host

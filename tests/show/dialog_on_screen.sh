@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The setup dialog on a real X display (Xvfb at 96 DPI), driven as a viewer drives it, with the
+# show that follows: the mode chosen decides the size of the frames written.
+# - keys: Tab to the resolution list, Down, Enter: the mode after 640x480 - 32bpp (800x600 - 16bpp);
+# - mouse: a click opens the resolution list, one on its first row (320x200 - 16bpp), one on OK;
+# - Escape: Cancel, exit code 1, no frame.
+# Skipped (exit code 77) where Xvfb or xdotool is missing.
+#   dialog_on_screen.sh VORNHOLD DATA_DIR
+set -euo pipefail
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "no Xvfb or xdotool: skipped"; exit 77; }
+vornhold=$(realpath "$1")
+work=$(mktemp -d)
+ln -s "$(realpath "$2")/lab.ac" "$work/lab.ac"
+printf 'part01\n' >"$work/part.txt"
+cd "$work"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 3>display 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s display ] && break; sleep 0.1; done
+export DISPLAY=":$(cat display)"
+failures=0
+
+# Runs the show with --dialog, waits for the dialog's window, gives it the xdotool commands
+# (WINDOW stands for the window), and prints the exit code and the size of the first frame.
+drive() {
+  rm -rf frames
+  "$vornhold" --dialog --escape-at 200 --frames frames --frames-every 100000 >log 2>&1 &
+  local show=$! window code=0 size=none
+  window=$(timeout 10 xdotool search --sync --onlyvisible --classname vornhold | head -n 1)
+  for command in "$@"; do xdotool ${command//WINDOW/$window} 2>/dev/null; done
+  wait "$show" || code=$?
+  [ -f frames/frame_000000.png ] && size=$(od -An -tu1 -j16 -N8 frames/frame_000000.png |
+    awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')
+  echo "$code $size"
+}
+check() {
+  local what=$1 want=$2 got
+  shift 2
+  got=$(drive "$@")
+  [ "$got" = "$want" ] && return
+  echo "FAIL: $what: exit code and frame size $got, not $want"
+  grep -v '^ALSA' log || true
+  failures=$((failures + 1))
+}
+
+check "keys" "1 800x600" "key --window WINDOW Tab Tab Tab Down Return"
+check "mouse" "1 320x200" "mousemove --window WINDOW 100 82 click 1" "mousemove --window WINDOW 100 101 click 1" \
+  "mousemove --window WINDOW 49 184 click 1"
+check "Escape" "1 none" "key --window WINDOW Escape"
+[ "$failures" = 0 ] && echo "the dialog answers keys and clicks on screen"
+exit "$((failures > 0))"

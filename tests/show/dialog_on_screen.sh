@@ -24,7 +24,7 @@ failures=0
 # (WINDOW stands for the window), and prints the exit code and the size of the first frame.
 drive() {
   rm -rf frames
-  "$vornhold" --dialog --escape-at 200 --frames frames --frames-every 100000 >log 2>&1 &
+  timeout 60 "$vornhold" --dialog --escape-at 200 --frames frames --frames-every 100000 >log 2>&1 &
   local show=$! window code=0 size=none
   window=$(timeout 10 xdotool search --sync --onlyvisible --classname vornhold | head -n 1)
   for command in "$@"; do xdotool ${command//WINDOW/$window} 2>/dev/null; done

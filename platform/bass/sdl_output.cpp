@@ -1,6 +1,7 @@
 #include "platform/bass/sdl_output.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 namespace bass {
 namespace {
@@ -8,9 +9,22 @@ namespace {
 constexpr int kChannels = 2;
 constexpr int kBufferFrames = 2048;  // about 46 ms at 44100 Hz
 
+// ALSA prints a dozen lines of its own when there is no sound card; the caller says in one line
+// what that means. SDL loads ALSA at run time, so its error handler is reached the same way; where
+// ALSA is absent there is nothing to quiet.
+void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+void QuietAlsa() {
+  using SetHandler = int (*)(void (*)(const char*, int, const char*, int, const char*, ...));
+  void* alsa = dlopen("libasound.so.2", RTLD_LAZY | RTLD_GLOBAL);
+  if (!alsa) return;
+  if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&IgnoreAlsaError);
+}
+
 }  // namespace
 
 std::unique_ptr<SdlOutput> SdlOutput::Open(int rate, Fill fill, std::string* error) {
+  QuietAlsa();
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     *error = SDL_GetError();
     return nullptr;

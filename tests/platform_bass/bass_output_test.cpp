@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 #include <vector>
@@ -118,6 +119,23 @@ TEST_F(BassOutput, WithoutAnAudioDeviceTheDefaultDeviceIsSilent) {
   std::vector<std::int16_t> out(2 * 512);
   EXPECT_EQ(bass::ReadDecodedSamples(out.data(), 512), 512u);
   EXPECT_EQ(bass::StreamPosition(stream), 512u);
+}
+
+TEST_F(BassOutput, AnAlsaWithoutItsDeviceAddsNothingToOurOneLine) {
+  // ALSA configured with a default device on a card that does not exist: ALSA's own error lines
+  // would come before ours.
+  const auto conf = std::filesystem::temp_directory_path() / "vornhold-no-card-alsa.conf";
+  std::ofstream(conf) << "pcm.!default {\n  type hw\n  card \"nosuchcard\"\n}\n";
+  setenv("ALSA_CONFIG_PATH", conf.c_str(), 1);
+  setenv("SDL_AUDIODRIVER", "alsa", 1);
+  testing::internal::CaptureStderr();
+  const BOOL initialised = BASS_Init(kDefaultDevice, 44100, 0, nullptr, nullptr);
+  const std::string said = testing::internal::GetCapturedStderr();
+  unsetenv("ALSA_CONFIG_PATH");
+  std::filesystem::remove(conf);
+  ASSERT_TRUE(initialised);
+  EXPECT_EQ(said.find("ALSA lib"), std::string::npos) << said;
+  EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 # Shared set-up for run.sh and test.sh: installs what is missing, then configures and builds.
 # Sourced, not run. Quiet when everything is already there.
 
-VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils libmpg123-dev libsdl2-dev lame libmp3lame-dev libfreetype-dev fonts-dejavu-core xvfb xdotool
+VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils libmpg123-dev libsdl2-dev lame libmp3lame-dev libfreetype-dev fonts-dejavu-core xvfb xdotool ffmpeg
                    libpng-dev libjpeg62-turbo-dev pkg-config zlib1g-dev)
 
 vornhold_install_packages() {

@@ -44,7 +44,8 @@ win32::DialogAnswer AnswerFromOptions(const HostOptions& options) {
     }
     if (options.windowed)
       SendMessageA(GetDlgItem(dialog, *options.windowed ? IDC_WINDOWED : IDC_FULLSCREEN), BM_CLICK, 0, 0);
-    if (options.silent) SendMessageA(GetDlgItem(dialog, IDC_SILENT), BM_CLICK, 0, 0);
+    // A capture renders faster or slower than real time: the music goes into the video, not out.
+    if (options.silent || !options.captureFile.empty()) SendMessageA(GetDlgItem(dialog, IDC_SILENT), BM_CLICK, 0, 0);
     const int command = options.cancel ? IDCANCEL : IDOK;
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));

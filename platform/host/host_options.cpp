@@ -1,5 +1,6 @@
 #include "platform/host/host_options.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,12 +27,32 @@ bool ParseMode(const std::string& text, HostOptions& o) {
   return true;
 }
 
+// Frames per second as a number (60, 29.97) or a fraction (60000/1001), 1 to 1000.
+bool ParseRate(const std::string& text, HostOptions& o) {
+  unsigned long long numerator = 0, denominator = 1;
+  char tail = 0;
+  if (std::sscanf(text.c_str(), "%llu/%llu%c", &numerator, &denominator, &tail) == 2) {
+    if (denominator == 0 || numerator > 1000000000ull || denominator > 1000000000ull) return false;
+  } else {
+    char* end = nullptr;
+    const double fps = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end || !(fps >= 1 && fps <= 1000)) return false;
+    numerator = static_cast<unsigned long long>(std::llround(fps * 1000));
+    denominator = 1000;
+  }
+  o.fixedStepFps = double(numerator) / double(denominator);
+  o.rateNumerator = numerator;
+  o.rateDenominator = denominator;
+  return o.fixedStepFps >= 1 && o.fixedStepFps <= 1000;
+}
+
 }  // namespace
 
 bool MakesAChoice(const HostOptions& o) { return o.modeGiven || o.windowed || o.silent || o.deviceGiven; }
 
 bool Unattended(const HostOptions& o) {
-  return o.headless || !o.framesDirectory.empty() || o.fixedStepFps > 0 || o.escapeAtMs >= 0 || o.cancel;
+  return o.headless || !o.framesDirectory.empty() || o.fixedStepFps > 0 || o.escapeAtMs >= 0 || o.cancel ||
+         !o.captureFile.empty();
 }
 
 const char* HostUsage() {
@@ -51,6 +72,11 @@ const char* HostUsage() {
          "Unattended runs:\n"
          "  --headless           no window at all (input only from --escape-at)\n"
          "  --fixed-step FPS     the clock advances exactly 1/FPS s at each presented frame\n"
+         "                       (FPS may be a fraction: 60000/1001)\n"
+         "  --capture FILE       render the show into a video with its soundtrack: FILE.mp4\n"
+         "                       (H.264 + AAC) or FILE.mkv (FFV1 + FLAC, lossless), by ffmpeg;\n"
+         "                       fixed step 60 unless given; without --escape-at the show ends\n"
+         "                       at 147139 ms on its timeline, 2 s after the closing picture\n"
          "  --frames DIR         write presented frames as DIR/frame_NNNNNN.png\n"
          "  --escape-at MS       press Escape MS milliseconds after the music starts\n"
          "  --cancel             answer the dialog with Cancel: nothing plays, exit code 1\n"
@@ -117,12 +143,13 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       }
     } else if (arg == "--fixed-step") {
       if (!needValue("--fixed-step")) return std::nullopt;
-      char* end = nullptr;
-      o.fixedStepFps = std::strtod(value.c_str(), &end);
-      if (value.empty() || *end || !(o.fixedStepFps >= 1 && o.fixedStepFps <= 1000)) {
-        error = "bad --fixed-step '" + value + "': expected frames per second from 1 to 1000";
+      if (!ParseRate(value, o)) {
+        error = "bad --fixed-step '" + value + "': expected frames per second from 1 to 1000, or a fraction";
         return std::nullopt;
       }
+    } else if (arg == "--capture") {
+      if (!needValue("--capture")) return std::nullopt;
+      o.captureFile = value;
     } else if (arg == "--frames") {
       if (!needValue("--frames")) return std::nullopt;
       o.framesDirectory = value;
@@ -147,6 +174,21 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
       return std::nullopt;
     }
+  }
+  if (!o.captureFile.empty()) {
+    const std::string& f = o.captureFile;
+    const auto endsWith = [&f](const char* tail) {
+      return f.size() >= std::strlen(tail) && f.compare(f.size() - std::strlen(tail), std::string::npos, tail) == 0;
+    };
+    if (!endsWith(".mp4") && !endsWith(".m4v") && !endsWith(".mkv")) {
+      error = "--capture '" + f + "': the file must end in .mp4 (H.264 + AAC) or .mkv (lossless)";
+      return std::nullopt;
+    }
+    if (o.device == Device::kNull) {
+      error = "--capture needs drawn frames: it cannot go with --device null";
+      return std::nullopt;
+    }
+    if (o.fixedStepFps == 0) o.fixedStepFps = 60, o.rateNumerator = 60, o.rateDenominator = 1;
   }
   if (o.dialog && o.headless) {
     error = "--dialog needs a display: it cannot go with --headless";

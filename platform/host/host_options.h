@@ -2,6 +2,7 @@
 // the setup dialog or the platform would have produced.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -24,6 +25,9 @@ struct HostOptions {
   Device device = Device::kRef;
   bool headless = false;
   double fixedStepFps = 0;      // 0: real clock
+  std::uint64_t rateNumerator = 0;    // the same rate as a fraction (for the video's audio)
+  std::uint64_t rateDenominator = 1;
+  std::string captureFile;      // empty: no video
   std::string framesDirectory;  // empty: no PNG frames
   int framesEvery = 1;
   long escapeAtMs = -1;         // < 0: no scripted Escape

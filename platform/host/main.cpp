@@ -2,16 +2,20 @@
 // clock, device, scripted input, frame sinks, trace) and into the viewer's answer to the setup
 // dialog, unless the viewer answers it; then runs the system's entry as the operating system would
 // and returns its exit code (1, or -1 seen as 255).
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/host/dialog_answer.h"
 #include "platform/host/host_options.h"
 #include "platform/host/png_writer.h"
+#include "platform/host/video_capture.h"
 #include "platform/host_glue/present_hub.h"
 #include "platform/win32/sdl_window_backend.h"
 #include "platform/win32/win32.h"
@@ -30,6 +34,50 @@ int Fail(const std::string& message, int code = kExitFailure) {
   std::fprintf(stderr, "vornhold: %s\n", message.c_str());
   return code;
 }
+
+// Whether "part.txt" asks for the secret page, whose loop has no end ("secret" on a line of its own).
+bool PartFileAsksForSecret() {
+  std::ifstream in("part.txt");
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line == "secret") return true;
+  }
+  return false;
+}
+
+// The capture's progress on a terminal, in place: frames, show time, speed, time left.
+class CaptureProgress {
+ public:
+  using Clock = std::chrono::steady_clock;
+  explicit CaptureProgress(double fps) : fps_(fps), terminal_(isatty(2)) {}
+
+  // `leftMs`: timeline milliseconds still to render, or < 0 when not known yet.
+  void Frame(std::uint64_t frames, long leftMs) {
+    const Clock::time_point now = Clock::now();
+    if (!terminal_ || now - shown_ < std::chrono::milliseconds(250)) return;
+    shown_ = now;
+    const double speed = Speed(frames);
+    std::fprintf(stderr, "\rvornhold: capturing: %llu frames, %.1f s of video, %.2fx real time",
+                 (unsigned long long)frames, frames / fps_, speed);
+    if (leftMs >= 0 && speed > 0) std::fprintf(stderr, ", about %.0f s left", leftMs / 1000.0 / speed);
+    std::fprintf(stderr, "   ");
+    printed_ = true;
+  }
+  void Done(std::uint64_t frames, const std::string& file) {
+    if (printed_) std::fputc('\n', stderr);
+    std::fprintf(stderr, "vornhold: captured %llu frames (%.1f s) to %s in %.1f s, %.2fx real time\n",
+                 (unsigned long long)frames, frames / fps_, file.c_str(), Seconds(), Speed(frames));
+  }
+
+ private:
+  double Seconds() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
+  double Speed(std::uint64_t frames) const { return Seconds() > 0 ? frames / fps_ / Seconds() : 0; }
+
+  double fps_;
+  bool terminal_;
+  bool printed_ = false;
+  Clock::time_point start_ = Clock::now(), shown_;
+};
 
 // Wall-clock figures of a run: the frames before the timeline starts are the loading screen's,
 // and the longest pause between two of them is the loading itself (the fades are frames).
@@ -116,6 +164,10 @@ int main(int argc, char** argv) {
   const bool shown = options.dialog || (!host::MakesAChoice(options) && !host::Unattended(options));
   win32::SetDialogAnswer(shown ? win32::DialogAnswer() : host::AnswerFromOptions(options));
 
+  const bool capturing = !options.captureFile.empty();
+  if (capturing && options.escapeAtMs < 0 && PartFileAsksForSecret())
+    return Fail("capturing the secret page needs --escape-at: the page has no end", kExitUsage);
+
   if (options.fixedStepFps > 0) win32::UseFixedStepClock(options.fixedStepFps);
   d3d8::UseNullDevice(options.device == host::Device::kNull);
   if (options.escapeAtMs >= 0) win32::ScheduleKeyPress(DWORD(options.escapeAtMs), VK_ESCAPE);
@@ -136,11 +188,33 @@ int main(int argc, char** argv) {
   unsigned long frame = 0;
   bool frameWriteFailed = false;
   RunStats stats;
+  // The capture: the music starts with the first frame on the timeline, at `musicTick`; without
+  // --escape-at the show ends with the first frame at or past 147139 ms on its timeline.
+  constexpr long kCaptureEndMs = 147139;
+  host::VideoCapture capture;
+  CaptureProgress progress(options.fixedStepFps);
+  long musicFrame = -1;
+  DWORD musicTick = 0;
+  bool endScheduled = false;
   platform::SetPresentHandler([&](HWND__* window, const platform::FrameImage* image) {
     const DWORD tick = GetTickCount();
     const DWORD* origin = win32::TimelineOrigin();
     const long t = origin ? static_cast<long>(static_cast<std::int32_t>(tick - *origin)) : 0;
     stats.Frame(origin != nullptr, t);
+    if (origin && musicFrame < 0) musicFrame = long(frame), musicTick = tick;
+    if (capturing && image) {
+      host::CaptureSettings settings{options.captureFile, image->width, image->height, options.rateNumerator,
+                                     options.rateDenominator, options.silent ? "" : "lab.mp3"};
+      std::string why;
+      if ((capture.frames() == 0 && !capture.Start(settings, why)) || !capture.Frame(*image, musicFrame, why)) {
+        std::fprintf(stderr, "vornhold: %s\n", why.c_str());
+        capture.Abandon();
+        std::exit(kExitUsage);
+      }
+      const long endMs =
+          options.escapeAtMs >= 0 ? long(musicTick + DWORD(options.escapeAtMs) - tick) : kCaptureEndMs - t;
+      progress.Frame(capture.frames(), origin ? std::max(0L, endMs) : -1);
+    }
     if (platform::TraceEnabled()) {
       if (origin)
         platform::TraceLine("Present frame=%lu tick=%lu t=%ld", frame, static_cast<unsigned long>(tick), t);
@@ -160,10 +234,20 @@ int main(int argc, char** argv) {
     if (image) win32::GetWindowBackend().ShowFrame(window, *image);
     ++frame;
     win32::AdvanceClockOneFrame();  // nothing on the real clock
+    if (capturing && options.escapeAtMs < 0 && origin && !endScheduled &&
+        static_cast<std::int32_t>(GetTickCount() - *origin) >= kCaptureEndMs) {
+      win32::ScheduleKeyPress(GetTickCount() - musicTick, VK_ESCAPE);  // read by the next frame
+      endScheduled = true;
+    }
   });
 
   const int result = WinMain(nullptr, nullptr, nullptr, 1);
   platform::TraceOpen(nullptr);
+  if (capture.frames() > 0) {
+    std::string why;
+    if (!capture.Finish(why)) return Fail(why, kExitUsage);
+    progress.Done(capture.frames(), options.captureFile);
+  }
   if (options.stats) stats.Print();
   if (frameWriteFailed) return kExitFailure;
   return result;

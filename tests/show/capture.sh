@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Capture to video with the built show and ffmpeg: the finale alone at 320x240, 60 frames/s.
+# - MKV: one video frame per presented frame; the audio exactly as long, silent until the frame on
+#   which the music starts and then the soundtrack from its first sample; the last frame the first
+#   at or past 147139 ms; a second capture decodes to the same frames.
+# - MP4: H.264 in yuv420p and AAC.
+# - Failures: no ffmpeg, a folder that cannot hold the file, a container we do not write: one line,
+#   exit code 2, no file.
+# Skipped (exit code 77) without ffmpeg.
+#   capture.sh VORNHOLD DATA_DIR
+set -euo pipefail
+command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null || { echo "no ffmpeg: skipped"; exit 77; }
+vornhold=$(realpath "$1")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ln -s "$(realpath "$2")/lab.ac" "$(realpath "$2")/lab.mp3" "$work/"
+cd "$work"
+printf 'part10\n' >part.txt
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+run() { code=0; env PATH="$path" "$vornhold" --headless --mode 320x240x32 "$@" >out 2>err || code=$?; }
+path=$PATH
+# The index of the first stereo sample that is not silent in an audio stream.
+onset() {
+  ffmpeg -v error -i "$1" -map 0:a -t 5 -f s16le - 2>/dev/null | od -An -v -td2 -w4 | awk '$1 || $2 { print NR - 1; exit }'
+}
+
+run --capture a.mkv --trace trace.txt
+[ "$code" = 1 ] || fail "capture ended with exit code $code: $(cat err)"
+frames=$(grep -c '^Present' trace.txt)
+loading=$(grep -c '^Present .* t=-$' trace.txt)
+got=$(ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 a.mkv)
+[ "$got" = "$frames" ] || fail "$got video frames for $frames presented"
+bytes=$(ffmpeg -v error -i a.mkv -map 0:a -f s16le - | wc -c)
+[ "$bytes" = $((frames * 44100 / 60 * 4)) ] || fail "$bytes bytes of audio for $frames frames"
+[ $(($(onset a.mkv) - $(onset lab.mp3))) = $((loading * 44100 / 60)) ] ||
+  fail "the music starts at sample $(onset a.mkv) (its own onset $(onset lab.mp3)), not after $loading frames"
+last=$(sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt | tail -n 2 | tr '\n' ' ')
+read -r before end <<<"$last"
+[ "$before" -lt 147139 ] && [ "$end" -ge 147139 ] || fail "the capture ends at $before, $end ms"
+
+run --capture b.mkv
+cmp -s <(ffmpeg -v error -i a.mkv -map 0:v -f framemd5 -) <(ffmpeg -v error -i b.mkv -map 0:v -f framemd5 -) ||
+  fail "two captures decode to different frames"
+
+run --capture c.mp4 --escape-at 1000
+[ "$(ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 c.mp4 | tr '\n' ' ')" = "h264,yuv420p aac " ] ||
+  fail "the MP4 holds $(ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 c.mp4 | tr '\n' ' ')"
+
+# what, options, the line expected
+check_refused() {
+  local what=$1 line=$2
+  shift 2
+  run "$@" --escape-at 500
+  [ "$code" = 2 ] && grep -q "$line" err && [ "$(wc -l <err)" = 1 ] || fail "$what: exit code $code, said: $(cat err)"
+}
+path=/nonexistent check_refused "no ffmpeg" "ffmpeg is not installed" --capture d.mkv
+check_refused "no folder" "cannot write part.txt/e.mkv" --capture part.txt/e.mkv
+check_refused "container" "must end in .mp4" --capture f.avi
+ls -A | grep -E '^\.|^[def]\.' && fail "files left behind: $(ls -A | grep -E '^\.|^[def]\.' | tr '\n' ' ')"
+[ "$failures" = 0 ] && echo "captures hold every frame and the soundtrack in sync"
+exit "$((failures > 0))"

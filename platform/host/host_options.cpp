@@ -73,6 +73,9 @@ const char* HostUsage() {
          "  --headless           no window at all (input only from --escape-at)\n"
          "  --fixed-step FPS     the clock advances exactly 1/FPS s at each presented frame\n"
          "                       (FPS may be a fraction: 60000/1001)\n"
+         "  --size WxH           a size the mode list does not offer, up to 3840x2160: the show\n"
+         "                       runs windowed at 640x480x32 in the largest 4:3 area that fits,\n"
+         "                       centred between black bars in a video\n"
          "  --capture FILE       render the show into a video with its soundtrack: FILE.mp4\n"
          "                       (H.264 + AAC) or FILE.mkv (FFV1 + FLAC, lossless), by ffmpeg;\n"
          "                       fixed step 60 unless given; without --escape-at the show ends\n"
@@ -147,6 +150,14 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
         error = "bad --fixed-step '" + value + "': expected frames per second from 1 to 1000, or a fraction";
         return std::nullopt;
       }
+    } else if (arg == "--size") {
+      if (!needValue("--size")) return std::nullopt;
+      char tail = 0;
+      if (std::sscanf(value.c_str(), "%dx%d%c", &o.sizeWidth, &o.sizeHeight, &tail) != 2 || o.sizeWidth < 16 ||
+          o.sizeHeight < 16 || o.sizeWidth > 3840 || o.sizeHeight > 2160) {
+        error = "bad --size '" + value + "': expected WIDTHxHEIGHT from 16x16 to 3840x2160";
+        return std::nullopt;
+      }
     } else if (arg == "--capture") {
       if (!needValue("--capture")) return std::nullopt;
       o.captureFile = value;
@@ -189,6 +200,13 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       return std::nullopt;
     }
     if (o.fixedStepFps == 0) o.fixedStepFps = 60, o.rateNumerator = 60, o.rateDenominator = 1;
+  }
+  if (o.sizeWidth > 0) {
+    if (o.modeGiven || (o.windowed && !*o.windowed)) {
+      error = "--size runs the show in a window at 640x480x32: it cannot go with --mode or --fullscreen";
+      return std::nullopt;
+    }
+    o.width = 640, o.height = 480, o.bitsPerPixel = 32, o.modeGiven = true, o.windowed = true;
   }
   if (o.dialog && o.headless) {
     error = "--dialog needs a display: it cannot go with --headless";

@@ -28,6 +28,8 @@ struct HostOptions {
   std::uint64_t rateNumerator = 0;    // the same rate as a fraction (for the video's audio)
   std::uint64_t rateDenominator = 1;
   std::string captureFile;      // empty: no video
+  int sizeWidth = 0;            // --size: the video's (and window's) size; 0: the mode's
+  int sizeHeight = 0;
   std::string framesDirectory;  // empty: no PNG frames
   int framesEvery = 1;
   long escapeAtMs = -1;         // < 0: no scripted Escape

@@ -169,6 +169,7 @@ int main(int argc, char** argv) {
     return Fail("capturing the secret page needs --escape-at: the page has no end", kExitUsage);
 
   if (options.fixedStepFps > 0) win32::UseFixedStepClock(options.fixedStepFps);
+  win32::SetClientAreaLimit(options.sizeWidth, options.sizeHeight);
   d3d8::UseNullDevice(options.device == host::Device::kNull);
   if (options.escapeAtMs >= 0) win32::ScheduleKeyPress(DWORD(options.escapeAtMs), VK_ESCAPE);
 
@@ -203,8 +204,12 @@ int main(int argc, char** argv) {
     stats.Frame(origin != nullptr, t);
     if (origin && musicFrame < 0) musicFrame = long(frame), musicTick = tick;
     if (capturing && image) {
-      host::CaptureSettings settings{options.captureFile, image->width, image->height, options.rateNumerator,
-                                     options.rateDenominator, options.silent ? "" : "lab.mp3"};
+      host::CaptureSettings settings{options.captureFile,
+                                     options.sizeWidth > 0 ? options.sizeWidth : image->width,
+                                     options.sizeWidth > 0 ? options.sizeHeight : image->height,
+                                     options.rateNumerator,
+                                     options.rateDenominator,
+                                     options.silent ? "" : "lab.mp3"};
       std::string why;
       if ((capture.frames() == 0 && !capture.Start(settings, why)) || !capture.Frame(*image, musicFrame, why)) {
         std::fprintf(stderr, "vornhold: %s\n", why.c_str());

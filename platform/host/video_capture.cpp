@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -125,10 +126,19 @@ bool VideoCapture::Start(const CaptureSettings& settings, std::string& error) {
 }
 
 bool VideoCapture::Frame(const platform::FrameImage& image, long musicStartFrame, std::string& error) {
-  if (image.width != settings_.width || image.height != settings_.height) {
+  if (image.width > settings_.width || image.height > settings_.height) {
     error = "cannot capture: a frame of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
             " in a video of " + std::to_string(settings_.width) + "x" + std::to_string(settings_.height);
     return false;
+  }
+  const std::uint32_t* pixels = image.xrgb.data();
+  if (image.width != settings_.width || image.height != settings_.height) {  // centred between black bars
+    padded_.assign(std::size_t(settings_.width) * std::size_t(settings_.height), 0);
+    const int left = (settings_.width - image.width) / 2, top = (settings_.height - image.height) / 2;
+    for (int y = 0; y < image.height; ++y)
+      std::copy_n(pixels + std::size_t(y) * std::size_t(image.width), image.width,
+                  padded_.begin() + std::ptrdiff_t(std::size_t(top + y) * std::size_t(settings_.width) + std::size_t(left)));
+    pixels = padded_.data();
   }
   samples_.clear();
   if (audioPipe_ >= 0) {
@@ -141,7 +151,8 @@ bool VideoCapture::Frame(const platform::FrameImage& image, long musicStartFrame
     }
   }
   ++frames_;
-  return WriteStreams(reinterpret_cast<const std::uint8_t*>(image.xrgb.data()), image.xrgb.size() * 4,
+  return WriteStreams(reinterpret_cast<const std::uint8_t*>(pixels),
+                      std::size_t(settings_.width) * std::size_t(settings_.height) * 4,
                       reinterpret_cast<const std::uint8_t*>(samples_.data()), samples_.size() * 2, error);
 }
 

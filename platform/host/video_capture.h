@@ -22,7 +22,7 @@ namespace host {
 
 struct CaptureSettings {
   std::string path;        // .mp4 or .mkv
-  int width = 0;           // pixels, of every frame
+  int width = 0;           // pixels; a smaller frame is centred between black bars
   int height = 0;
   std::uint64_t rateNumerator = 60;  // frames per second = numerator / denominator
   std::uint64_t rateDenominator = 1;
@@ -65,6 +65,7 @@ class VideoCapture {
   int audioPipe_ = -1;
   std::uint64_t frames_ = 0;
   std::vector<std::int16_t> samples_;  // one frame's audio
+  std::vector<std::uint32_t> padded_;  // a smaller frame centred in the video
 };
 
 }  // namespace host

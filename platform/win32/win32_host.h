@@ -33,6 +33,10 @@ const DWORD* TimelineOrigin();  // null until set
 // reached the origin's value plus msAfterOrigin. Nothing fires before SetTimelineOrigin.
 void ScheduleKeyPress(DWORD msAfterOrigin, WPARAM virtualKey);
 
+// Windows get, in place of the client area asked for, the largest one of its shape that fits
+// width x height (a 640 x 480 window in 1920 x 1080 gets 1440 x 1080); 0, 0: as asked.
+void SetClientAreaLimit(int width, int height);
+
 // The program's resources (compiled from its resource script), registered by the host before the
 // entry runs; DialogBoxParamA finds its template (RT_DIALOG) and pictures (RT_BITMAP) here by id.
 // The bytes are not copied: they must outlive every dialog.

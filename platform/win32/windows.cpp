@@ -1,5 +1,6 @@
 // Window classes, windows, focus, cursor and message boxes: the Win32 side of every window is kept
 // here; the backend only mirrors it natively.
+#include <cstdint>
 #include <cstdio>
 #include <map>
 #include <memory>
@@ -33,6 +34,27 @@ WindowTable& Table() {
   return table;
 }
 
+struct ClientLimit {
+  int width = 0, height = 0;  // 0: none
+};
+ClientLimit& Limit() {
+  static ClientLimit limit;
+  return limit;
+}
+
+// The largest client area of the asked one's shape that fits the limit, in whole pixels.
+void FitIntoClientLimit(int& width, int& height) {
+  const ClientLimit& limit = Limit();
+  if (limit.width <= 0 || width <= 0 || height <= 0) return;
+  if (std::int64_t(limit.width) * height <= std::int64_t(limit.height) * width) {
+    height = int(std::int64_t(limit.width) * height / width);
+    width = limit.width;
+  } else {
+    width = int(std::int64_t(limit.height) * width / height);
+    height = limit.height;
+  }
+}
+
 void DestroyWindowAndNotify(HWND window) {
   HWND__* w = win32::detail::LiveWindow(window);
   if (!w) return;
@@ -45,6 +67,12 @@ void DestroyWindowAndNotify(HWND window) {
 }
 
 }  // namespace
+
+namespace win32 {
+
+void SetClientAreaLimit(int width, int height) { Limit() = ClientLimit{width, height}; }
+
+}  // namespace win32
 
 namespace win32::detail {
 
@@ -107,6 +135,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   window->exStyle = exStyle;
   window->clientWidth = width == CW_USEDEFAULT ? kDefaultClientWidth : (width > 0 ? width : 0);
   window->clientHeight = height == CW_USEDEFAULT ? kDefaultClientHeight : (height > 0 ? height : 0);
+  FitIntoClientLimit(window->clientWidth, window->clientHeight);
   HWND handle = window.get();
   Table().windows.push_back(std::move(window));
 

@@ -4,6 +4,7 @@
 #   which the music starts and then the soundtrack from its first sample; the last frame the first
 #   at or past 147139 ms; a second capture decodes to the same frames.
 # - MP4: H.264 in yuv420p and AAC.
+# - --size 480x270: the 4:3 picture, 360x270, rendered at that size between black bars 60 wide.
 # - Failures: no ffmpeg, a folder that cannot hold the file, a container we do not write: one line,
 #   exit code 2, no file.
 # Skipped (exit code 77) without ffmpeg.
@@ -18,14 +19,14 @@ cd "$work"
 printf 'part10\n' >part.txt
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-run() { code=0; env PATH="$path" "$vornhold" --headless --mode 320x240x32 "$@" >out 2>err || code=$?; }
+run() { code=0; env PATH="$path" "$vornhold" --headless "$@" >out 2>err || code=$?; }
 path=$PATH
 # The index of the first stereo sample that is not silent in an audio stream.
 onset() {
   ffmpeg -v error -i "$1" -map 0:a -t 5 -f s16le - 2>/dev/null | od -An -v -td2 -w4 | awk '$1 || $2 { print NR - 1; exit }'
 }
 
-run --capture a.mkv --trace trace.txt
+run --mode 320x240x32 --capture a.mkv --trace trace.txt
 [ "$code" = 1 ] || fail "capture ended with exit code $code: $(cat err)"
 frames=$(grep -c '^Present' trace.txt)
 loading=$(grep -c '^Present .* t=-$' trace.txt)
@@ -39,13 +40,21 @@ last=$(sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt | tail -n 2 | tr '\n'
 read -r before end <<<"$last"
 [ "$before" -lt 147139 ] && [ "$end" -ge 147139 ] || fail "the capture ends at $before, $end ms"
 
-run --capture b.mkv
+run --mode 320x240x32 --capture b.mkv
 cmp -s <(ffmpeg -v error -i a.mkv -map 0:v -f framemd5 -) <(ffmpeg -v error -i b.mkv -map 0:v -f framemd5 -) ||
   fail "two captures decode to different frames"
 
-run --capture c.mp4 --escape-at 1000
+run --mode 320x240x32 --capture c.mp4 --escape-at 1000
 [ "$(ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 c.mp4 | tr '\n' ' ')" = "h264,yuv420p aac " ] ||
   fail "the MP4 holds $(ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 c.mp4 | tr '\n' ' ')"
+
+run --capture g.mkv --escape-at 500 --size 480x270 --frames shots --frames-every 100000
+row=$(ffmpeg -v error -sseof -0.05 -i g.mkv -frames:v 1 -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1 -w1440 | sed -n 11p)
+read -r -a px <<<"$row"
+[ "$(ffprobe -v error -show_entries stream=width,height -of csv=p=0 g.mkv)" = "480,270" ] &&
+  [ "$(od -An -tu1 -j16 -N8 shots/frame_000000.png | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }')" = "360x270" ] &&
+  [ "$(printf '%s' "${px[@]:0:180}" | tr -d 0)" = "" ] && [ "${px[180]}${px[181]}${px[182]}" != 000 ] ||
+  fail "--size 480x270: not a 360x270 picture between black bars"
 
 # what, options, the line expected
 check_refused() {
@@ -57,6 +66,7 @@ check_refused() {
 path=/nonexistent check_refused "no ffmpeg" "ffmpeg is not installed" --capture d.mkv
 check_refused "no folder" "cannot write part.txt/e.mkv" --capture part.txt/e.mkv
 check_refused "container" "must end in .mp4" --capture f.avi
+check_refused "size in full screen" "cannot go with --mode or --fullscreen" --capture f.mkv --size 480x270 --fullscreen
 ls -A | grep -E '^\.|^[def]\.' && fail "files left behind: $(ls -A | grep -E '^\.|^[def]\.' | tr '\n' ' ')"
 [ "$failures" = 0 ] && echo "captures hold every frame and the soundtrack in sync"
 exit "$((failures > 0))"

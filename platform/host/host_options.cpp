@@ -83,6 +83,11 @@ const char* HostUsage() {
          "  --frames DIR         write presented frames as DIR/frame_NNNNNN.png\n"
          "  --escape-at MS       press Escape MS milliseconds after the music starts\n"
          "  --cancel             answer the dialog with Cancel: nothing plays, exit code 1\n"
+         "The window:\n"
+         "  --display N          the monitor to play on (0 is the first)\n"
+         "  --scale sharp|smooth  frames scaled to the window or screen smoothly (default), or\n"
+         "                       sharp: nearest pixels, whole multiples where they fit\n"
+         "  --no-vsync           present without waiting for the display's refresh\n"
          "Others:\n"
          "  --dialog             show the dialog in any case, set up as the show sets it up\n"
          "  --frames-every N     with --frames, only every N-th frame (default 1)\n"
@@ -120,6 +125,22 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       o.windowed = false;
     } else if (arg == "--silent") {
       o.silent = true;
+    } else if (arg == "--no-vsync") {
+      o.vsync = false;
+    } else if (arg == "--scale") {
+      if (!needValue("--scale")) return std::nullopt;
+      if (value != "sharp" && value != "smooth") {
+        error = "bad --scale '" + value + "': expected sharp or smooth";
+        return std::nullopt;
+      }
+      o.sharp = value == "sharp";
+    } else if (arg == "--display") {
+      if (!needValue("--display")) return std::nullopt;
+      if (!ParseInt(value, 0, 63, n)) {
+        error = "bad --display '" + value + "': expected a monitor number from 0";
+        return std::nullopt;
+      }
+      o.display = int(n);
     } else if (arg == "--dialog") {
       o.dialog = true;
     } else if (arg == "--cancel") {

@@ -35,6 +35,10 @@ struct HostOptions {
   long escapeAtMs = -1;         // < 0: no scripted Escape
   std::string traceFile;
   bool stats = false;  // print frame counts and rates at the end
+  // The live window
+  bool sharp = false;  // --scale sharp
+  int display = 0;     // --display N
+  bool vsync = true;   // --no-vsync turns it off
 };
 
 // Whether the options choose something the setup dialog asks for (mode, window, sound, device).

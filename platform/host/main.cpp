@@ -152,9 +152,12 @@ int main(int argc, char** argv) {
     headless->SetDesktopMode({options.width, options.height, options.bitsPerPixel, 60});
     win32::SetWindowBackend(std::move(headless));
   } else {
-    auto sdl = std::make_unique<win32::SdlWindowBackend>();
-    if (!sdl->Open(error))
+    auto sdl = std::make_unique<win32::SdlWindowBackend>(
+        win32::SdlPresentation{options.sharp, options.display, options.vsync});
+    if (!sdl->Open(error)) {
+      if (error.rfind("no monitor", 0) == 0) return Fail(error, kExitUsage);
       return Fail("no display (" + error + "); use --headless to run without a window");
+    }
     win32::SetWindowBackend(std::move(sdl));
   }
 

@@ -78,9 +78,21 @@ SDL_Rect FitRect(int imageWidth, int imageHeight, int outWidth, int outHeight) {
   return SDL_Rect{(outWidth - w) / 2, (outHeight - h) / 2, w, h};
 }
 
+// Sharp scaling: the largest whole multiple of the image that fits, centred; where not even one
+// fits, the largest rectangle of its shape.
+SDL_Rect WholeMultipleRect(int imageWidth, int imageHeight, int outWidth, int outHeight) {
+  if (imageWidth <= 0 || imageHeight <= 0) return SDL_Rect{0, 0, outWidth, outHeight};
+  const int k = std::min(outWidth / imageWidth, outHeight / imageHeight);
+  if (k < 1) return FitRect(imageWidth, imageHeight, outWidth, outHeight);
+  return SDL_Rect{(outWidth - k * imageWidth) / 2, (outHeight - k * imageHeight) / 2, k * imageWidth,
+                  k * imageHeight};
+}
+
 }  // namespace
 
 SdlWindowBackend::SdlWindowBackend() = default;
+
+SdlWindowBackend::SdlWindowBackend(const SdlPresentation& presentation) : presentation_(presentation) {}
 
 SdlWindowBackend::~SdlWindowBackend() {
   windows_.clear();
@@ -105,6 +117,12 @@ bool SdlWindowBackend::Open(std::string& error) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return false;
   }
+  if (presentation_.display < 0 || presentation_.display >= SDL_GetNumVideoDisplays()) {
+    error = "no monitor " + std::to_string(presentation_.display) + ": the display has " +
+            std::to_string(SDL_GetNumVideoDisplays()) + " (0 to " + std::to_string(SDL_GetNumVideoDisplays() - 1) + ")";
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return false;
+  }
   open_ = true;
   return true;
 }
@@ -118,14 +136,15 @@ void SdlWindowBackend::CreateNativeWindow(HWND window, const char* title, int cl
                                           int clientHeight) {
   if (!open_) return;
   auto native = std::make_unique<NativeWindow>();
-  native->window = SDL_CreateWindow(title, SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                                    std::max(clientWidth, 1), std::max(clientHeight, 1),
-                                    SDL_WINDOW_HIDDEN);
+  // Resizable: a larger window shows the frame larger, in its own shape.
+  const int place = int(SDL_WINDOWPOS_CENTERED_DISPLAY(presentation_.display));
+  native->window = SDL_CreateWindow(title, place, place, std::max(clientWidth, 1), std::max(clientHeight, 1),
+                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
   if (!native->window) {
     std::fprintf(stderr, "warning: no native window: %s\n", SDL_GetError());
     return;
   }
-  native->renderer = SDL_CreateRenderer(native->window, -1, 0);
+  native->renderer = SDL_CreateRenderer(native->window, -1, presentation_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
   if (!native->renderer) {
     native->renderer = SDL_CreateRenderer(native->window, -1, SDL_RENDERER_SOFTWARE);
   }
@@ -239,7 +258,7 @@ std::vector<ScreenMode> SdlWindowBackend::DisplayModes() const {
 
 ScreenMode SdlWindowBackend::DesktopMode() const {
   SDL_DisplayMode mode{};
-  if (!open_ || SDL_GetDesktopDisplayMode(0, &mode) != 0) return ScreenMode{1024, 768, 32, 60};
+  if (!open_ || SDL_GetDesktopDisplayMode(presentation_.display, &mode) != 0) return ScreenMode{1024, 768, 32, 60};
   const int bits = SDL_BYTESPERPIXEL(mode.format) == 4
                        ? 32
                        : static_cast<int>(SDL_BITSPERPIXEL(mode.format));
@@ -258,14 +277,14 @@ void SdlWindowBackend::ShowFrame(HWND window, const platform::FrameImage& image)
     native->textureWidth = native->texture ? image.width : 0;
     native->textureHeight = native->texture ? image.height : 0;
     if (!native->texture) return;
+    SDL_SetTextureScaleMode(native->texture, presentation_.sharp ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
   }
   SDL_UpdateTexture(native->texture, nullptr, image.xrgb.data(), image.width * 4);
   int outWidth = 0;
   int outHeight = 0;
   SDL_GetRendererOutputSize(native->renderer, &outWidth, &outHeight);
-  const SDL_Rect target = native->fullscreen
-                              ? FitRect(image.width, image.height, outWidth, outHeight)
-                              : SDL_Rect{0, 0, outWidth, outHeight};
+  const SDL_Rect target = presentation_.sharp ? WholeMultipleRect(image.width, image.height, outWidth, outHeight)
+                                              : FitRect(image.width, image.height, outWidth, outHeight);
   SDL_SetRenderDrawColor(native->renderer, 0, 0, 0, 255);
   SDL_RenderClear(native->renderer);
   SDL_RenderCopy(native->renderer, native->texture, nullptr, &target);
@@ -312,7 +331,10 @@ bool SdlWindowBackend::RunDialog(DialogState& dialog) {
   const int width = DialogWindowWidth(dialog);
   const int height = DialogWindowHeight(dialog);
   NativeWindow native;
-  native.window = SDL_CreateWindow(dialog.title.c_str(), dialog.position.x, dialog.position.y, std::max(width, 1),
+  SDL_Rect monitor{};  // the dialog's position is on its monitor
+  SDL_GetDisplayBounds(presentation_.display, &monitor);
+  native.window = SDL_CreateWindow(dialog.title.c_str(), monitor.x + dialog.position.x, monitor.y + dialog.position.y,
+                                   std::max(width, 1),
                                    std::max(height, 1), SDL_WINDOW_BORDERLESS);
   if (native.window) native.renderer = SDL_CreateRenderer(native.window, -1, 0);
   if (native.window && !native.renderer) {

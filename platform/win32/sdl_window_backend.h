@@ -1,7 +1,8 @@
 // The SDL2 window backend: one real window per Win32 window.
 //
-// Windowed, a frame is drawn at the client size; in desktop full screen it is scaled to fit with
-// its own shape kept, black borders around it. Because full screen never changes the display's
+// A frame fills the window, or the screen in desktop full screen, in its own shape, black borders
+// around it: smoothly scaled, or sharp in whole multiples (SdlPresentation); windows can be
+// resized. Because full screen never changes the display's
 // mode, every standard mode can be offered: DisplayModes() is the standard list at the desktop's
 // refresh rate. Keys become virtual-key events; a close request (window close button, or the end
 // of the session / Ctrl-C) arrives as Escape.
@@ -20,14 +21,23 @@
 
 namespace win32 {
 
+// How frames reach the screen.
+struct SdlPresentation {
+  bool sharp = false;  // nearest-pixel scaling, in whole multiples where they fit; else smooth
+  int display = 0;     // the monitor windows open on, and full screen fills
+  bool vsync = true;   // Present waits for the display's refresh where the driver offers it
+};
+
 class SdlWindowBackend final : public WindowBackend {
  public:
   SdlWindowBackend();
+  explicit SdlWindowBackend(const SdlPresentation& presentation);
   ~SdlWindowBackend() override;
   SdlWindowBackend(const SdlWindowBackend&) = delete;
   SdlWindowBackend& operator=(const SdlWindowBackend&) = delete;
 
-  // Starts SDL's video. False with a one-line reason when there is no display.
+  // Starts SDL's video. False with a one-line reason when there is no display, or no monitor of
+  // the presentation's number.
   bool Open(std::string& error);
 
   void CreateNativeWindow(HWND window, const char* title, int clientWidth,
@@ -49,6 +59,7 @@ class SdlWindowBackend final : public WindowBackend {
   struct NativeWindow;
   NativeWindow* Find(HWND window);
 
+  SdlPresentation presentation_;
   bool open_ = false;
   std::map<HWND, std::unique_ptr<NativeWindow>> windows_;
 };

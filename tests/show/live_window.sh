@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# The live window on an X display (Xvfb): a 320x240 show in a window resized to 800x400 keeps its
+# shape. Smooth scaling fills the height (533x400 at x 133), sharp scaling shows it in whole
+# multiples (here once: 320x240 at 240, 80); beside it the window is black. A monitor that does not
+# exist is refused with one line. Read back with ffmpeg's X11 grabber. Skipped (exit code 77)
+# without Xvfb, xdotool or ffmpeg.
+#   live_window.sh VORNHOLD DATA_DIR
+set -euo pipefail
+for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done
+vornhold=$(realpath "$1")
+work=$(mktemp -d)
+ln -s "$(realpath "$2")/lab.ac" "$work/lab.ac"
+printf 'part01\n' >"$work/part.txt"
+cd "$work"
+Xvfb -displayfd 3 -screen 0 1024x768x24 3>display 2>/dev/null &
+xvfb=$!
+trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+for _ in $(seq 50); do [ -s display ] && break; sleep 0.1; done
+export DISPLAY=":$(cat display)"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+# The colour of window pixels "x,y ..." once the show is past its loading picture, as r,g,b.
+look() {
+  local scale=$1
+  shift
+  timeout 30 "$vornhold" --windowed --mode 320x240x32 --silent --scale "$scale" --escape-at 6000 2>/dev/null &
+  local show=$! window
+  window=$(timeout 10 xdotool search --sync --onlyvisible --classname vornhold | head -n 1)
+  xdotool windowsize "$window" 800 400 windowmove "$window" 0 0
+  sleep 4  # the corridor, with its bars, is on
+  ffmpeg -v error -f x11grab -video_size 800x400 -i "$DISPLAY+0,0" -frames:v 1 -f rawvideo -pix_fmt rgb24 - >grab
+  wait "$show" || true
+  for point in "$@"; do
+    IFS=, read -r x y <<<"$point"
+    od -An -tu1 -j $(((y * 800 + x) * 3)) -N3 grab | awk '{ printf "%s,%s,%s ", $1, $2, $3 }'
+  done
+}
+black="0,0,0"
+read -r -a smooth <<<"$(look smooth 100,40 200,40)"
+[ "${smooth[0]}" = "$black" ] && [ "${smooth[1]}" != "$black" ] ||
+  fail "smooth: beside the picture ${smooth[0]}, its top bar ${smooth[1]}"
+read -r -a sharp <<<"$(look sharp 200,40 400,90)"
+[ "${sharp[0]}" = "$black" ] && [ "${sharp[1]}" != "$black" ] ||
+  fail "sharp: beside the picture ${sharp[0]}, its top bar ${sharp[1]}"
+
+code=0
+"$vornhold" --display 3 --silent >out 2>err || code=$?
+[ "$code" = 2 ] && grep -q "no monitor 3" err && [ "$(wc -l <err)" = 1 ] || fail "--display 3: exit $code, said: $(cat err)"
+[ "$failures" = 0 ] && echo "the window keeps the show's shape, smooth or sharp"
+exit "$((failures > 0))"

@@ -7,12 +7,7 @@
 #   bench/capture.sh
 set -euo pipefail
 source "$(dirname "$0")/show_build.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
-cd "$work"
-printf 'part%02d\n' 1 2 3 4 5 6 7 8 9 10 >part.txt
+enter_show_folder
 for mode in 640x480x32 1280x960x32; do
   "$build/demo/vornhold" --headless --mode "$mode" --capture show.mp4 2>err >/dev/null || true
   summary=$(grep 'captured' err || cat err)

@@ -6,12 +6,7 @@
 #   bench/show.sh
 set -euo pipefail
 source "$(dirname "$0")/show_build.sh"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
-cd "$work"
-printf 'part%02d\n' 1 2 3 4 5 6 7 8 9 10 >part.txt
+enter_show_folder
 for mode in 640x480x32 1280x960x32; do
   echo "whole show, $mode, fixed step 60, until 153000 ms:"
   "$build/demo/vornhold" --headless --silent --fixed-step 60 --mode "$mode" --escape-at 153000 --stats |

@@ -20,21 +20,28 @@ export DISPLAY=":$(cat display)"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
-# The colour of window pixels "x,y ..." once the show is past its loading picture, as r,g,b.
+# The colour of window pixels "x,y ..." as r,g,b, once the last point is no longer black (the show
+# is past its loading picture and shows its bars), trying for a few seconds.
 look() {
-  local scale=$1
+  local scale=$1 colours=
   shift
-  timeout 30 "$vornhold" --windowed --mode 320x240x32 --silent --scale "$scale" --escape-at 6000 2>/dev/null &
+  timeout 40 "$vornhold" --windowed --mode 320x240x32 --silent --scale "$scale" --escape-at 12000 2>/dev/null &
   local show=$! window
   window=$(timeout 10 xdotool search --sync --onlyvisible --classname vornhold | head -n 1)
   xdotool windowsize "$window" 800 400 windowmove "$window" 0 0
-  sleep 4  # the corridor, with its bars, is on
-  ffmpeg -v error -f x11grab -video_size 800x400 -i "$DISPLAY+0,0" -frames:v 1 -f rawvideo -pix_fmt rgb24 - >grab
-  wait "$show" || true
-  for point in "$@"; do
-    IFS=, read -r x y <<<"$point"
-    od -An -tu1 -j $(((y * 800 + x) * 3)) -N3 grab | awk '{ printf "%s,%s,%s ", $1, $2, $3 }'
+  for _ in 1 2 3 4; do
+    sleep 2
+    ffmpeg -v error -f x11grab -video_size 800x400 -i "$DISPLAY+0,0" -frames:v 1 -f rawvideo -pix_fmt rgb24 - >grab
+    colours=
+    for point in "$@"; do
+      IFS=, read -r x y <<<"$point"
+      colours+=$(od -An -tu1 -j $(((y * 800 + x) * 3)) -N3 grab | awk '{ printf "%s,%s,%s ", $1, $2, $3 }')
+    done
+    [[ "$colours" == *"0,0,0 " ]] || break
   done
+  kill "$show" 2>/dev/null || true
+  wait "$show" 2>/dev/null || true
+  echo "$colours"
 }
 black="0,0,0"
 read -r -a smooth <<<"$(look smooth 100,40 200,40)"

@@ -8,6 +8,8 @@
 
 #include <jpeglib.h>
 
+#include "tools/showdata/pictures/indexed_bmp.h"
+
 namespace pictures {
 namespace {
 
@@ -18,10 +20,6 @@ std::uint8_t Level(float v) {
 void PutLe16(std::vector<std::uint8_t>& out, unsigned v) {
   out.push_back(static_cast<std::uint8_t>(v & 0xFF));
   out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
-}
-void PutLe32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-  PutLe16(out, v & 0xFFFF);
-  PutLe16(out, v >> 16);
 }
 
 // Over black: the premultiplied colour is the visible one.
@@ -42,22 +40,7 @@ std::vector<std::uint8_t> EncodeBmp24(const Canvas& canvas) {
   const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(h);
   std::vector<std::uint8_t> out;
   out.reserve(54 + pixelBytes);
-  out.push_back('B');
-  out.push_back('M');
-  PutLe32(out, 54 + pixelBytes);
-  PutLe32(out, 0);
-  PutLe32(out, 54);
-  PutLe32(out, 40);
-  PutLe32(out, static_cast<std::uint32_t>(w));
-  PutLe32(out, static_cast<std::uint32_t>(h));
-  PutLe16(out, 1);
-  PutLe16(out, 24);
-  PutLe32(out, 0);  // BI_RGB
-  PutLe32(out, pixelBytes);
-  PutLe32(out, 2835);  // 72 dpi
-  PutLe32(out, 2835);
-  PutLe32(out, 0);
-  PutLe32(out, 0);
+  AppendBmpHeaders(out, static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24, 0);
   for (int y = h - 1; y >= 0; --y) {
     for (int x = 0; x < w; ++x) {
       const Rgba8 p = Opaque(canvas.at(x, y));

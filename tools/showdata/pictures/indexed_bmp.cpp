@@ -124,25 +124,8 @@ IndexedImage Quantise(const Canvas& canvas) {
 std::vector<std::uint8_t> EncodeBmp8(const IndexedImage& image) {
   const std::uint32_t w = image.width, h = image.height;
   const std::uint32_t stride = (w + 3) & ~3u;
-  const std::uint32_t colours = static_cast<std::uint32_t>(image.palette.size());
-  const std::uint32_t bitsAt = 14 + 40 + 4 * colours;
   std::vector<std::uint8_t> out;
-  out.push_back('B');
-  out.push_back('M');
-  PutLe32(out, bitsAt + stride * h);
-  PutLe32(out, 0);
-  PutLe32(out, bitsAt);
-  PutLe32(out, 40);
-  PutLe32(out, w);
-  PutLe32(out, h);  // positive: rows bottom up
-  PutLe16(out, 1);
-  PutLe16(out, 8);
-  PutLe32(out, 0);  // BI_RGB
-  PutLe32(out, stride * h);
-  PutLe32(out, 2835);  // 72 dpi
-  PutLe32(out, 2835);
-  PutLe32(out, colours);
-  PutLe32(out, 0);  // all colours important
+  AppendBmpHeaders(out, w, h, 8, static_cast<std::uint32_t>(image.palette.size()));
   for (std::uint32_t c : image.palette) {
     out.push_back(static_cast<std::uint8_t>(c));
     out.push_back(static_cast<std::uint8_t>(c >> 8));
@@ -154,6 +137,28 @@ std::vector<std::uint8_t> EncodeBmp8(const IndexedImage& image) {
     out.resize(out.size() + (stride - w), 0);
   }
   return out;
+}
+
+void AppendBmpHeaders(std::vector<std::uint8_t>& out, std::uint32_t width, std::uint32_t height,
+                      unsigned bitsPerPixel, std::uint32_t paletteColours) {
+  const std::uint32_t stride = (width * bitsPerPixel / 8 + 3) & ~3u;
+  const std::uint32_t bitsAt = 14 + 40 + 4 * paletteColours;
+  out.push_back('B');
+  out.push_back('M');
+  PutLe32(out, bitsAt + stride * height);
+  PutLe32(out, 0);
+  PutLe32(out, bitsAt);
+  PutLe32(out, 40);
+  PutLe32(out, width);
+  PutLe32(out, height);  // positive: rows bottom up
+  PutLe16(out, 1);
+  PutLe16(out, bitsPerPixel);
+  PutLe32(out, 0);  // BI_RGB
+  PutLe32(out, stride * height);
+  PutLe32(out, 2835);  // 72 dpi
+  PutLe32(out, 2835);
+  PutLe32(out, paletteColours);
+  PutLe32(out, 0);  // all colours important
 }
 
 }  // namespace pictures

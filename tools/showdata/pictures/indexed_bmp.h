@@ -25,4 +25,9 @@ struct IndexedImage {
 IndexedImage Quantise(const Canvas& canvas);
 std::vector<std::uint8_t> EncodeBmp8(const IndexedImage& image);
 
+// A BMP file's two headers (BITMAPFILEHEADER, 40-byte BITMAPINFOHEADER, BI_RGB, 72 dpi) for
+// bottom-up rows padded to 4 bytes, with `paletteColours` palette entries following them.
+void AppendBmpHeaders(std::vector<std::uint8_t>& out, std::uint32_t width, std::uint32_t height,
+                      unsigned bitsPerPixel, std::uint32_t paletteColours);
+
 }  // namespace pictures

@@ -8,9 +8,9 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "demo/demo.h"
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/host/dialog_answer.h"
 #include "platform/host/host_options.h"
@@ -35,14 +35,11 @@ int Fail(const std::string& message, int code = kExitFailure) {
   return code;
 }
 
-// Whether "part.txt" asks for the secret page, whose loop has no end ("secret" on a line of its own).
+// Whether "part.txt" asks for the secret page, whose loop has no end: read by the show's own rule.
 bool PartFileAsksForSecret() {
-  std::ifstream in("part.txt");
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line == "secret") return true;
-  }
-  return false;
+  DemoFlags flags{};
+  ApplyPartKeywords("part.txt", flags);
+  return flags.secret != 0;
 }
 
 // The capture's progress on a terminal, in place: frames, show time, speed, time left.
@@ -207,14 +204,15 @@ int main(int argc, char** argv) {
     stats.Frame(origin != nullptr, t);
     if (origin && musicFrame < 0) musicFrame = long(frame), musicTick = tick;
     if (capturing && image) {
-      host::CaptureSettings settings{options.captureFile,
-                                     options.sizeWidth > 0 ? options.sizeWidth : image->width,
-                                     options.sizeWidth > 0 ? options.sizeHeight : image->height,
-                                     options.rateNumerator,
-                                     options.rateDenominator,
-                                     options.silent ? "" : "lab.mp3"};
+      // The video's size is the first frame's, or --size.
+      const auto start = [&](std::string& why) {
+        return capture.Start({options.captureFile, options.sizeWidth > 0 ? options.sizeWidth : image->width,
+                              options.sizeWidth > 0 ? options.sizeHeight : image->height, options.rateNumerator,
+                              options.rateDenominator, options.silent ? "" : "lab.mp3"},
+                             why);
+      };
       std::string why;
-      if ((capture.frames() == 0 && !capture.Start(settings, why)) || !capture.Frame(*image, musicFrame, why)) {
+      if ((capture.frames() == 0 && !start(why)) || !capture.Frame(*image, musicFrame, why)) {
         std::fprintf(stderr, "vornhold: %s\n", why.c_str());
         capture.Abandon();
         std::exit(kExitUsage);

@@ -23,7 +23,7 @@
 #include "engine/dx_engine.h"
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/host/png_writer.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "platform/win32/win32.h"
 
 namespace {

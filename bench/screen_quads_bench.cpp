@@ -11,7 +11,7 @@
 #include "bench/bench_screen.h"
 #include "engine/dx_engine.h"
 #include "platform/host/png_writer.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "platform/win32/win32.h"
 
 namespace {

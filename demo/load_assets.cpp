@@ -18,7 +18,7 @@
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 #include "engine/frame_timer.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/trace/trace.h"
 
 namespace {
 
@@ -141,13 +141,13 @@ void Demo::LoadAssets() {
   // Named by catalogue position for the trace: mesh<i>, room<i>.
   meshes = new MeshObject[g_meshCount];
   for (int i = 0; i < g_meshCount; ++i) {
-    platform::SetTraceName(&meshes[i], ("mesh" + std::to_string(i)).c_str());
+    trace::SetName(&meshes[i], "mesh" + std::to_string(i));
     LoadMesh(meshes[i], g_meshEntries[i], archiveName);
   }
   // Loaded whatever the keywords say.
   roomMeshes = new MeshObject[g_roomMeshCount];
   for (int i = 0; i < g_roomMeshCount; ++i) {
-    platform::SetTraceName(&roomMeshes[i], ("room" + std::to_string(i)).c_str());
+    trace::SetName(&roomMeshes[i], "room" + std::to_string(i));
     LoadMesh(roomMeshes[i], g_roomMeshEntries[i], archiveName);
   }
 

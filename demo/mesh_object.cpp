@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/host_glue/present_hub.h"
+#include "platform/trace/trace.h"
 
 MeshObject::MeshObject()
     : mesh(nullptr),
@@ -48,12 +48,8 @@ void MeshObject::Load(const void* data, DWORD size, IDirect3DDevice8* device) {
 }
 
 void MeshObject::Draw(IDirect3DDevice8* device) {
-  const char* name = platform::TraceName(this);
-  const D3DXMATRIX& w = world;
-  platform::TraceLine("Draw %s %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g", *name ? name : "mesh?", w._11,
-                      w._12, w._13, w._14, w._21, w._22, w._23, w._24, w._31, w._32, w._33, w._34, w._41, w._42,
-                      w._43, w._44);
-  const platform::TraceQuiet quiet;
+  const char* name = trace::NameOf(this);
+  const trace::Operation operation(__func__, *name ? name : "mesh?", trace::Floats{&world.m[0][0], 16});
   if (useView) {
     D3DXMATRIX view;
     D3DXMatrixLookAtLH(&view, &eye, &at, &up);

@@ -1,7 +1,7 @@
 #include "engine/dx_engine.h"
 
 #include "Win32Platform/Window/qv_core.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/trace/trace.h"
 
 DxEngine* g_pDxEngine = nullptr;
 
@@ -125,8 +125,7 @@ int DxEngine::CreateDevice(QvCore* core, BYTE windowed) {
 }
 
 void DxEngine::SetProjection(float fov, float aspectRatio, float nearPlane, float farPlane) {
-  platform::TraceLine("SetProjection %g %g %g %g", fov, aspectRatio, nearPlane, farPlane);
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, fov, aspectRatio, nearPlane, farPlane);
   D3DXMatrixPerspectiveFovLH(&projection, fov, aspectRatio, nearPlane, farPlane);
   device->SetTransform(D3DTS_PROJECTION, &projection);
   aspect = aspectRatio;
@@ -135,15 +134,13 @@ void DxEngine::SetProjection(float fov, float aspectRatio, float nearPlane, floa
 }
 
 void DxEngine::SetFov(float fov) {
-  platform::TraceLine("SetFov %g", fov);
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, fov);
   D3DXMatrixPerspectiveFovLH(&projection, fov, aspect, zNear, zFar);
   device->SetTransform(D3DTS_PROJECTION, &projection);
 }
 
 void DxEngine::LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float targetY, float targetZ) {
-  platform::TraceLine("LookAt %g %g %g %g %g %g", eyeX, eyeY, eyeZ, targetX, targetY, targetZ);
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, eyeX, eyeY, eyeZ, targetX, targetY, targetZ);
   const D3DXVECTOR3 eye(eyeX, eyeY, eyeZ);
   const D3DXVECTOR3 target(targetX, targetY, targetZ);
   const D3DXVECTOR3 up(0.0f, 1.0f, 0.0f);
@@ -152,26 +149,22 @@ void DxEngine::LookAt(float eyeX, float eyeY, float eyeZ, float targetX, float t
 }
 
 void DxEngine::ApplyView() {
-  platform::TraceLine("ApplyView");
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__);
   device->SetTransform(D3DTS_VIEW, &view);
 }
 
 void DxEngine::BeginScene() {
-  platform::TraceLine("BeginScene");
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__);
   device->BeginScene();
 }
 
 void DxEngine::EndScene() {
-  platform::TraceLine("EndScene");
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__);
   device->EndScene();
 }
 
 void DxEngine::Clear() {
-  platform::TraceLine("Clear");
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__);
   device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0x00000000, 1.0f, 0);
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/dx_engine.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/trace/trace.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ int g_texturesCreated = 0;
 
 std::string TextureName(const IDirect3DTexture8* texture) {
   if (!texture) return "null";
-  const char* name = platform::TraceName(texture);
+  const char* name = trace::NameOf(texture);
   return *name ? name : "tex?";
 }
 
@@ -30,51 +30,43 @@ DWORD Bool(BYTE on) { return on ? 1 : 0; }
 }  // namespace
 
 void DxEngine::SetLighting(BYTE on) {
-  platform::TraceLine("SetLighting %u", Bool(on));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, Bool(on));
   device->SetRenderState(D3DRS_LIGHTING, Bool(on));
 }
 
 void DxEngine::SetZBuffer(BYTE on) {
-  platform::TraceLine("SetZBuffer %u", Bool(on));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, Bool(on));
   device->SetRenderState(D3DRS_ZENABLE, on ? D3DZB_USEW : D3DZB_FALSE);
 }
 
 void DxEngine::SetZWrite(BYTE on) {
-  platform::TraceLine("SetZWrite %u", Bool(on));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, Bool(on));
   device->SetRenderState(D3DRS_ZWRITEENABLE, Bool(on));
 }
 
 void DxEngine::SetCullMode(DWORD cullMode) {
-  platform::TraceLine("SetCullMode %u", unsigned(cullMode));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, unsigned(cullMode));
   device->SetRenderState(D3DRS_CULLMODE, cullMode);
 }
 
 void DxEngine::SetAlphaBlend(BYTE on) {
-  platform::TraceLine("SetAlphaBlend %u", Bool(on));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, Bool(on));
   device->SetRenderState(D3DRS_ALPHABLENDENABLE, Bool(on));
 }
 
 void DxEngine::SetShadeMode(DWORD shadeMode) {
-  platform::TraceLine("SetShadeMode %u", unsigned(shadeMode));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, unsigned(shadeMode));
   device->SetRenderState(D3DRS_SHADEMODE, shadeMode);
 }
 
 void DxEngine::SetTexGen(BYTE on) {
-  platform::TraceLine("SetTexGen %u", Bool(on));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, Bool(on));
   device->SetRenderState(D3DRS_NORMALIZENORMALS, Bool(on));
   device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, on ? D3DTSS_TCI_CAMERASPACEPOSITION : 0);
 }
 
 void DxEngine::SetBlendMode(int mode) {
-  platform::TraceLine("SetBlendMode %d", mode);
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, mode);
   switch (mode) {
     case BlendAlpha:
       device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
@@ -97,8 +89,7 @@ void DxEngine::SetBlendMode(int mode) {
 }
 
 void DxEngine::Set2DMode(BYTE on) {
-  platform::TraceLine("Set2DMode %u", Bool(on));
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, Bool(on));
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
   if (on) {
@@ -114,24 +105,22 @@ void DxEngine::Set2DMode(BYTE on) {
 }
 
 IDirect3DTexture8** DxEngine::CreateTextureFromMemory(const void* data, UINT size) {
-  const platform::TraceQuiet quiet;
   lastTexture = nullptr;
-  D3DXCreateTextureFromFileInMemory(device, data, size, &lastTexture);
-  if (lastTexture) platform::SetTraceName(lastTexture, ("tex" + std::to_string(g_texturesCreated++)).c_str());
-  platform::TraceLine("CreateTextureFromMemory %u %s", unsigned(size), TextureName(lastTexture).c_str());
+  D3DXCreateTextureFromFileInMemory(device, data, size, &lastTexture);  // makes no traced device call
+  // The line comes after the call, as it names the texture the call made.
+  if (lastTexture) trace::SetName(lastTexture, "tex" + std::to_string(g_texturesCreated++));
+  trace::Write(__func__, unsigned(size), TextureName(lastTexture));
   return &lastTexture;
 }
 
 void DxEngine::DrawScreenQuad(float x, float y, float w, float h, IDirect3DTexture8* texture) {
-  platform::TraceLine("DrawScreenQuad %g %g %g %g %s", x, y, w, h, TextureName(texture).c_str());
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, x, y, w, h, TextureName(texture));
   DrawQuad(x, y, w, h, texture, 0xFFFFFFFF);
 }
 
 void DxEngine::DrawScreenQuadAlpha(float x, float y, float w, float h, IDirect3DTexture8* texture,
                                    float alpha) {
-  platform::TraceLine("DrawScreenQuadAlpha %g %g %g %g %s %g", x, y, w, h, TextureName(texture).c_str(), alpha);
-  const platform::TraceQuiet quiet;
+  const trace::Operation operation(__func__, x, y, w, h, TextureName(texture), alpha);
   // alpha x 255 truncated toward zero: 0.5 gives 127.
   const DWORD a = DWORD(int(alpha * 255.0f)) & 0xFF;
   DrawQuad(x, y, w, h, texture, (a << 24) | 0x00FFFFFF);

@@ -1,6 +1,6 @@
 // Trace lines for the device calls a scene makes itself (render and stage states, transforms,
 // textures, lights, materials). Calls made inside an engine or mesh operation are not written:
-// see platform::TraceQuiet.
+// see trace::Operation.
 #pragma once
 
 #include "platform/d3d8/d3d8.h"

@@ -1,7 +1,7 @@
 // The null device: takes every call and draws nothing; Present hands the host a null frame so that
 // the clock and the trace still advance once per frame.
 #include "platform/d3d8/device_backend.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 
 namespace d3d8 {
 namespace {

@@ -2,21 +2,21 @@
 // clock, device, scripted input, frame sinks, trace) and into the viewer's answer to the setup
 // dialog, unless the viewer answers it; then runs the system's entry as the operating system would
 // and returns its exit code (1, or -1 seen as 255).
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "demo/demo.h"
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/host/dialog_answer.h"
+#include "platform/host/frame_sinks.h"
 #include "platform/host/host_options.h"
-#include "platform/host/png_writer.h"
-#include "platform/host/video_capture.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
+#include "platform/trace/trace.h"
 #include "platform/win32/sdl_window_backend.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/win32_host.h"
@@ -41,40 +41,6 @@ bool PartFileAsksForSecret() {
   ApplyPartKeywords("part.txt", flags);
   return flags.secret != 0;
 }
-
-// The capture's progress on a terminal, in place: frames, show time, speed, time left.
-class CaptureProgress {
- public:
-  using Clock = std::chrono::steady_clock;
-  explicit CaptureProgress(double fps) : fps_(fps), terminal_(isatty(2)) {}
-
-  // `leftMs`: timeline milliseconds still to render, or < 0 when not known yet.
-  void Frame(std::uint64_t frames, long leftMs) {
-    const Clock::time_point now = Clock::now();
-    if (!terminal_ || now - shown_ < std::chrono::milliseconds(250)) return;
-    shown_ = now;
-    const double speed = Speed(frames);
-    std::fprintf(stderr, "\rvornhold: capturing: %llu frames, %.1f s of video, %.2fx real time",
-                 (unsigned long long)frames, frames / fps_, speed);
-    if (leftMs >= 0 && speed > 0) std::fprintf(stderr, ", about %.0f s left", leftMs / 1000.0 / speed);
-    std::fprintf(stderr, "   ");
-    printed_ = true;
-  }
-  void Done(std::uint64_t frames, const std::string& file) {
-    if (printed_) std::fputc('\n', stderr);
-    std::fprintf(stderr, "vornhold: captured %llu frames (%.1f s) to %s in %.1f s, %.2fx real time\n",
-                 (unsigned long long)frames, frames / fps_, file.c_str(), Seconds(), Speed(frames));
-  }
-
- private:
-  double Seconds() const { return std::chrono::duration<double>(Clock::now() - start_).count(); }
-  double Speed(std::uint64_t frames) const { return Seconds() > 0 ? frames / fps_ / Seconds() : 0; }
-
-  double fps_;
-  bool terminal_;
-  bool printed_ = false;
-  Clock::time_point start_ = Clock::now(), shown_;
-};
 
 // Wall-clock figures of a run: the frames before the timeline starts are the loading screen's,
 // and the longest pause between two of them is the loading itself (the fades are frames).
@@ -176,24 +142,29 @@ int main(int argc, char** argv) {
   if (!options.traceFile.empty()) {
     std::FILE* trace = std::fopen(options.traceFile.c_str(), "w");
     if (!trace) return Fail("cannot write trace file " + options.traceFile);
-    platform::TraceOpen(trace);
+    trace::Open(trace);
+  }
+  std::vector<std::unique_ptr<host::FrameSink>> sinks;
+  if (capturing) {
+    sinks.push_back(std::make_unique<host::VideoSink>(
+        host::CaptureSettings{options.captureFile, options.sizeWidth, options.sizeHeight, options.rateNumerator,
+                              options.rateDenominator, options.silent ? "" : "lab.mp3"}));
   }
   if (!options.framesDirectory.empty()) {
     std::error_code ec;
     std::filesystem::create_directories(options.framesDirectory, ec);
     if (ec) return Fail("cannot make frame folder " + options.framesDirectory + ": " + ec.message());
+    sinks.push_back(std::make_unique<host::PngSink>(options.framesDirectory, options.framesEvery));
   }
+  sinks.push_back(std::make_unique<host::WindowSink>());
   if (!std::filesystem::exists("part.txt"))
     std::fprintf(stderr, "vornhold: no part.txt in the current directory: no part will play\n");
 
   unsigned long frame = 0;
-  bool frameWriteFailed = false;
   RunStats stats;
-  // The capture: the music starts with the first frame on the timeline, at `musicTick`; without
-  // --escape-at the show ends with the first frame at or past 147139 ms on its timeline.
+  // The music starts with the first frame on the timeline, at `musicTick`. A capture without
+  // --escape-at ends with the first frame at or past 147139 ms on the timeline.
   constexpr long kCaptureEndMs = 147139;
-  host::VideoCapture capture;
-  CaptureProgress progress(options.fixedStepFps);
   long musicFrame = -1;
   DWORD musicTick = 0;
   bool endScheduled = false;
@@ -203,41 +174,18 @@ int main(int argc, char** argv) {
     const long t = origin ? static_cast<long>(static_cast<std::int32_t>(tick - *origin)) : 0;
     stats.Frame(origin != nullptr, t);
     if (origin && musicFrame < 0) musicFrame = long(frame), musicTick = tick;
-    if (capturing && image) {
-      // The video's size is the first frame's, or --size.
-      const auto start = [&](std::string& why) {
-        return capture.Start({options.captureFile, options.sizeWidth > 0 ? options.sizeWidth : image->width,
-                              options.sizeWidth > 0 ? options.sizeHeight : image->height, options.rateNumerator,
-                              options.rateDenominator, options.silent ? "" : "lab.mp3"},
-                             why);
-      };
+    trace::Write("Present", "frame=" + std::to_string(frame), "tick=" + std::to_string(tick),
+                 origin ? "t=" + std::to_string(t) : std::string("t=-"));
+
+    host::PresentedFrame presented{window, image, frame, musicFrame, -1};
+    if (origin && options.escapeAtMs >= 0) presented.remainingMs = std::max(0L, long(musicTick + DWORD(options.escapeAtMs) - tick));
+    else if (origin && capturing) presented.remainingMs = std::max(0L, kCaptureEndMs - t);
+    for (const auto& sink : sinks) {
       std::string why;
-      if ((capture.frames() == 0 && !start(why)) || !capture.Frame(*image, musicFrame, why)) {
-        std::fprintf(stderr, "vornhold: %s\n", why.c_str());
-        capture.Abandon();
-        std::exit(kExitUsage);
-      }
-      const long endMs =
-          options.escapeAtMs >= 0 ? long(musicTick + DWORD(options.escapeAtMs) - tick) : kCaptureEndMs - t;
-      progress.Frame(capture.frames(), origin ? std::max(0L, endMs) : -1);
+      if (sink->Take(presented, why)) continue;
+      for (const auto& s : sinks) s->Abandon();
+      std::exit(Fail(why, kExitUsage));
     }
-    if (platform::TraceEnabled()) {
-      if (origin)
-        platform::TraceLine("Present frame=%lu tick=%lu t=%ld", frame, static_cast<unsigned long>(tick), t);
-      else
-        platform::TraceLine("Present frame=%lu tick=%lu t=-", frame, static_cast<unsigned long>(tick));
-    }
-    if (image && !options.framesDirectory.empty() && frame % unsigned(options.framesEvery) == 0 &&
-        !frameWriteFailed) {
-      char name[32];
-      std::snprintf(name, sizeof name, "frame_%06lu.png", frame);
-      std::string pngError;
-      if (!host::WritePng((std::filesystem::path(options.framesDirectory) / name).string(), *image, pngError)) {
-        std::fprintf(stderr, "vornhold: %s\n", pngError.c_str());
-        frameWriteFailed = true;
-      }
-    }
-    if (image) win32::GetWindowBackend().ShowFrame(window, *image);
     ++frame;
     win32::AdvanceClockOneFrame();  // nothing on the real clock
     if (capturing && options.escapeAtMs < 0 && origin && !endScheduled &&
@@ -248,13 +196,11 @@ int main(int argc, char** argv) {
   });
 
   const int result = WinMain(nullptr, nullptr, nullptr, 1);
-  platform::TraceOpen(nullptr);
-  if (capture.frames() > 0) {
+  trace::Open(nullptr);
+  for (const auto& sink : sinks) {
     std::string why;
-    if (!capture.Finish(why)) return Fail(why, kExitUsage);
-    progress.Done(capture.frames(), options.captureFile);
+    if (!sink->Finish(why)) return Fail(why, kExitUsage);
   }
   if (options.stats) stats.Print();
-  if (frameWriteFailed) return kExitFailure;
   return result;
 }

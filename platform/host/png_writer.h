@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 
 namespace host {
 

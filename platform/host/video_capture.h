@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 
 namespace host {
 
@@ -54,6 +54,7 @@ class VideoCapture {
  private:
   bool WriteStreams(const std::uint8_t* video, std::size_t videoBytes, const std::uint8_t* audio,
                     std::size_t audioBytes, std::string& error);
+  bool FfmpegGaveUp();
   std::string FfmpegSays() const;
 
   CaptureSettings settings_;

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/win32.h"
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/d3dx8/d3dx8.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "platform/win32/win32.h"
 #include "support/headless_device.h"
 #include "support/two_material_mesh.h"

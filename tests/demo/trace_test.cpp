@@ -9,7 +9,7 @@
 
 #include "demo/mesh_object.h"
 #include "demo/scene_light.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/trace/trace.h"
 #include "support/headless_device.h"
 #include "support/two_material_mesh.h"
 
@@ -22,10 +22,10 @@ class Trace : public testing::Test {
     ASSERT_NE(file_, nullptr);
     int fd = dup(fileno(file_));
     readBack_ = fdopen(fd, "r");
-    platform::TraceOpen(file_);  // the trace owns and closes it
+    trace::Open(file_);  // the trace owns and closes it
   }
   void TearDown() override {
-    platform::TraceOpen(nullptr);
+    trace::Open(nullptr);
     std::fclose(readBack_);
   }
   std::vector<std::string> Lines() {
@@ -51,7 +51,7 @@ TEST_F(Trace, MeshDrawIsOneLineWithItsNameAndWorldRowByRow) {
   const std::string x = testsupport::kTwoMaterialMesh;
   MeshObject object;
   object.Load(x.data(), DWORD(x.size()), device_);
-  platform::SetTraceName(&object, "room12");
+  trace::SetName(&object, "room12");
   object.Scale(2, 3, 4);
   object.Translate(1, -2, 0.5f);
   device_->BeginScene();
@@ -75,19 +75,20 @@ TEST_F(Trace, LightChangesAndDirectDeviceCallsAppearUnderTheirOwnNames) {
   light.Disable();
   device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   {
-    const platform::TraceQuiet quiet;  // as inside an engine operation
+    const trace::Operation operation("Fade", 0.5f, -2, "tex3");  // its device calls are its line
     device_->SetRenderState(D3DRS_LIGHTING, FALSE);
     light.Enable();
   }
   device_->SetTexture(0, nullptr);
   const std::vector<std::string> lines = Lines();
   const std::string index = std::to_string(light.index);
-  ASSERT_EQ(lines.size(), 5u);
+  ASSERT_EQ(lines.size(), 6u);
   EXPECT_EQ(lines[0], "SetLight " + index + " 1 1 0.5 0.25 1 0 0 0 0 0 0 0 0 0 2 -3 0 0 0 50 0 1 0 0 0 0");
   EXPECT_EQ(lines[1], "LightEnable " + index + " 1");
   EXPECT_EQ(lines[2], "LightEnable " + index + " 0");
   EXPECT_EQ(lines[3], "SetRenderState 22 1");
-  EXPECT_EQ(lines[4], "SetTexture 0 null");
+  EXPECT_EQ(lines[4], "Fade 0.5 -2 tex3");
+  EXPECT_EQ(lines[5], "SetTexture 0 null");
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/host_glue/present_hub.h"
+#include "platform/trace/trace.h"
 #include "support/scene_harness.h"
 
 namespace {
@@ -75,8 +75,8 @@ TEST_F(LoadAssetsTest, ReadsTheCatalogueInOrderBehindAFadingPicture) {
   // catalogue position; lights on consecutive device indices.
   for (int i = 0; i < g_meshCount; ++i) EXPECT_EQ(demo.meshes[i].materialCount, 1u) << i;
   for (int i = 0; i < g_roomMeshCount; ++i) EXPECT_NE(demo.roomMeshes[i].mesh, nullptr) << i;
-  EXPECT_STREQ(platform::TraceName(&demo.meshes[19]), "mesh19");
-  EXPECT_STREQ(platform::TraceName(&demo.roomMeshes[31]), "room31");
+  EXPECT_STREQ(trace::NameOf(&demo.meshes[19]), "mesh19");
+  EXPECT_STREQ(trace::NameOf(&demo.roomMeshes[31]), "room31");
   for (int i = 1; i < 4; ++i) EXPECT_EQ(demo.lights[i]->index, demo.lights[0]->index + i);
   EXPECT_EQ(std::memcmp(demo.txt2Map, testsupport::CatalogueEntries()[70 + 86 + 120 + 181].data.data(), 65536), 0);
 }

@@ -11,7 +11,8 @@
 
 #include "Win32Platform/Window/qv_core.h"
 #include "engine/dx_engine.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
+#include "platform/trace/trace.h"
 #include "platform/win32/window_backend.h"
 #include "engine/test_window.h"
 
@@ -218,7 +219,7 @@ TEST(ScreenQuads, OperationsTraceOneLineEachAndHideTheirDeviceCalls) {
   Screen s(64, 48);
   std::FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
-  platform::TraceOpen(file);
+  trace::Open(file);
   s.engine.SetBlendMode(BlendAlpha);
   s.engine.Set2DMode(1);
   s.engine.DrawScreenQuadAlpha(0, 224, 512, 256, nullptr, 0.5f);
@@ -227,7 +228,7 @@ TEST(ScreenQuads, OperationsTraceOneLineEachAndHideTheirDeviceCalls) {
   std::rewind(file);
   std::string text;
   for (int c; (c = std::fgetc(file)) != EOF;) text += char(c);
-  platform::TraceOpen(nullptr);
+  trace::Open(nullptr);
   EXPECT_EQ(text,
             "SetBlendMode 1\n"
             "Set2DMode 1\n"

@@ -6,7 +6,7 @@
 
 #include "Win32Platform/Window/qv_core.h"
 #include "engine/dx_engine.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "platform/win32/window_backend.h"
 #include "engine/test_window.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "platform/win32/window_backend.h"
 
 namespace d3d8_test {

@@ -13,7 +13,7 @@
 
 #include "demo/mesh_object.h"
 #include "platform/host/png_writer.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "support/headless_device.h"
 #include "tools/showdata/data_entry.h"
 #include "tools/showdata/meshes/room_layout.h"

@@ -43,7 +43,8 @@
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 #include "platform/d3d8/d3d8_host.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
+#include "platform/trace/trace.h"
 #include "platform/win32/crt.h"
 #include "platform/win32/win32_host.h"
 #include "support/catalogue_archive.h"
@@ -461,14 +462,14 @@ class SceneHarness : public testing::Test {
 
   void NameTextures() {
     textureIndex_.clear();
-    for (int i = 0; i < g_textureCount; ++i) textureIndex_[platform::TraceName(demo_->textures[i])] = i;
+    for (int i = 0; i < g_textureCount; ++i) textureIndex_[trace::NameOf(demo_->textures[i])] = i;
   }
 
   // A new trace file and an empty frame record, with the Present handler recording.
   void BeginRecording() {
     trace_ = std::tmpfile();
     traceRead_ = 0;
-    platform::TraceOpen(trace_);
+    trace::Open(trace_);
     platform::SetPresentHandler([this](HWND__*, const platform::FrameImage* image) { Record(image); });
     frames_.clear();
     timelineStarted_ = false;
@@ -478,7 +479,7 @@ class SceneHarness : public testing::Test {
   // null-device show's.
   void EndShow() {
     platform::SetPresentHandler(nullptr);
-    platform::TraceOpen(nullptr);
+    trace::Open(nullptr);
     trace_ = nullptr;
     if (g_pDxEngine && g_pDxEngine != KeptShow().engine) {
       g_pDxEngine->Shutdown();

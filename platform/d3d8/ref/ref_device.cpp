@@ -1,7 +1,7 @@
 #include "platform/d3d8/ref/ref_device.h"
 
 #include "platform/d3d8/ref/ref_unimplemented.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 
 namespace d3d8 {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 
 namespace d3d8::ref {
 

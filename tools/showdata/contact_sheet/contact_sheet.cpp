@@ -28,7 +28,7 @@
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/xfile_mesh.h"
 #include "platform/host/png_writer.h"
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
 #include "tools/showdata/contact_sheet/label_font.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/host_glue/present_hub.h"
+#include "platform/present/present.h"
 
 namespace showdata {
 

@@ -162,7 +162,12 @@ bool VideoCapture::WriteStreams(const std::uint8_t* video, std::size_t videoByte
                                 std::size_t audioBytes, std::string& error) {
   while (videoBytes > 0 || audioBytes > 0) {
     pollfd fds[2] = {{videoBytes ? videoPipe_ : -1, POLLOUT, 0}, {audioBytes ? audioPipe_ : -1, POLLOUT, 0}};
-    if (::poll(fds, 2, -1) < 0 && errno != EINTR) break;
+    const int ready = ::poll(fds, 2, 250);
+    if (ready < 0 && errno != EINTR) break;
+    if (ready == 0 && FfmpegGaveUp()) {
+      error = "ffmpeg could not write " + settings_.path + FfmpegSays();
+      return false;
+    }
     for (int i = 0; i < 2; ++i) {
       if (!fds[i].revents) continue;
       const std::uint8_t*& data = i == 0 ? video : audio;
@@ -206,13 +211,25 @@ void VideoCapture::Abandon() {
   if (audioPipe_ >= 0) ::close(audioPipe_);
   videoPipe_ = audioPipe_ = -1;
   if (ffmpeg_ > 0) {
-    ::kill(ffmpeg_, SIGTERM);
+    ::kill(ffmpeg_, SIGKILL);  // its output is thrown away; a stuck ffmpeg ignores a first SIGTERM
     ::waitpid(ffmpeg_, nullptr, 0);
     ffmpeg_ = -1;
   }
   std::error_code ec;
   if (!partial_.empty()) std::filesystem::remove(partial_, ec);
   if (!log_.empty()) std::filesystem::remove(log_, ec);
+}
+
+// Whether ffmpeg has stopped for good while we wait to write. An ffmpeg whose output failed (a full
+// disk, say) may stay alive without reading its inputs any more; at our log level, whatever it has
+// said is an error, and the raw inputs give it nothing else to complain of.
+bool VideoCapture::FfmpegGaveUp() {
+  if (::waitpid(ffmpeg_, nullptr, WNOHANG) == ffmpeg_) {
+    ffmpeg_ = -1;
+    return true;
+  }
+  std::error_code ec;
+  return std::filesystem::file_size(log_, ec) > 0 && !ec;
 }
 
 // ffmpeg's last line, as ": ..." (it says why, e.g. "No space left on device").

@@ -5,8 +5,8 @@
 #   at or past 147139 ms; a second capture decodes to the same frames.
 # - MP4: H.264 in yuv420p and AAC.
 # - --size 480x270: the 4:3 picture, 360x270, rendered at that size between black bars 60 wide.
-# - Failures: no ffmpeg, a folder that cannot hold the file, a container we do not write: one line,
-#   exit code 2, no file.
+# - Failures: no ffmpeg, a folder that cannot hold the file, a container we do not write, a full
+#   disk: one line, exit code 2, no file.
 # Skipped (exit code 77) without ffmpeg.
 #   capture.sh VORNHOLD DATA_DIR
 set -euo pipefail
@@ -67,6 +67,15 @@ path=/nonexistent check_refused "no ffmpeg" "ffmpeg is not installed" --capture 
 check_refused "no folder" "cannot write part.txt/e.mkv" --capture part.txt/e.mkv
 check_refused "container" "must end in .mp4" --capture f.avi
 check_refused "size in full screen" "cannot go with --mode or --fullscreen" --capture f.mkv --size 480x270 --fullscreen
-ls -A | grep -E '^\.|^[def]\.' && fail "files left behind: $(ls -A | grep -E '^\.|^[def]\.' | tr '\n' ' ')"
+# A full disk, as a limit on the file's size: ffmpeg's writes fail part-way through the show, and
+# it may then stay alive without reading its inputs.
+for file in h.mkv h.mp4; do
+  code=0
+  (trap '' XFSZ; ulimit -f 64; exec "$vornhold" --headless --mode 320x240x32 --capture $file --escape-at 3000) \
+    >out 2>err || code=$?
+  [ "$code" = 2 ] && grep -q "File too large" err && [ "$(wc -l <err)" = 1 ] ||
+    fail "$file on a full disk: exit code $code, said: $(cat err)"
+done
+ls -A | grep -E '^\.|^[defh]\.' && fail "files left behind: $(ls -A | grep -E '^\.|^[defh]\.' | tr '\n' ' ')"
 [ "$failures" = 0 ] && echo "captures hold every frame and the soundtrack in sync"
 exit "$((failures > 0))"

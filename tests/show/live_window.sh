@@ -2,7 +2,8 @@
 # The live window on an X display (Xvfb): a 320x240 show in a window resized to 800x400 keeps its
 # shape. Smooth scaling fills the height (533x400 at x 133), sharp scaling shows it in whole
 # multiples (here once: 320x240 at 240, 80); beside it the window is black. A monitor that does not
-# exist is refused with one line. Read back with ffmpeg's X11 grabber. Skipped (exit code 77)
+# exist is refused with one line; a show whose window is unmapped and mapped, or loses the focus
+# and gets it back, goes on drawing. Read back with ffmpeg's X11 grabber. Skipped (exit code 77)
 # without Xvfb, xdotool or ffmpeg.
 #   live_window.sh VORNHOLD DATA_DIR
 set -euo pipefail
@@ -50,6 +51,32 @@ read -r -a smooth <<<"$(look smooth 100,40 200,40)"
 read -r -a sharp <<<"$(look sharp 200,40 400,90)"
 [ "${sharp[0]}" = "$black" ] && [ "${sharp[1]}" != "$black" ] ||
   fail "sharp: beside the picture ${sharp[0]}, its top bar ${sharp[1]}"
+
+# Away and back: the window unmapped (minimised) and mapped again, the focus given to another
+# window and taken back. The show neither stops nor hangs: it draws on throughout and ends on its
+# own Escape at 6000 ms.
+timeout 40 "$vornhold" --windowed --mode 320x240x32 --silent --escape-at 6000 --trace trace.txt >/dev/null 2>&1 &
+show=$!
+window=$(timeout 10 xdotool search --sync --onlyvisible --classname vornhold | head -n 1)
+sleep 1
+xdotool windowunmap "$window"
+sleep 1.5
+xdotool windowmap "$window"
+timeout 20 "$vornhold" --windowed --mode 320x240x32 --silent --escape-at 2000 >/dev/null 2>&1 &
+other=
+for _ in $(seq 50); do
+  other=$(xdotool search --onlyvisible --classname vornhold | grep -vx "$window" | head -n 1) && break
+  sleep 0.2
+done
+xdotool windowfocus "$other"
+sleep 1
+xdotool windowfocus "$window"
+code=0
+wait "$show" || code=$?
+gap=$(awk '/^Present .* t=[0-9]/ { split($3, a, "="); if (seen && a[2] - last > gap) gap = a[2] - last; last = a[2]; seen = 1 }
+  END { print gap + 0 }' trace.txt)
+[ "$code" = 1 ] && [ "$(sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt | tail -n 1)" -ge 6000 ] && [ "$gap" -lt 500 ] ||
+  fail "away and back: exit code $code, longest pause between frames $gap ms"
 
 code=0
 "$vornhold" --display 3 --silent >out 2>err || code=$?

@@ -136,7 +136,9 @@ void SdlWindowBackend::CreateNativeWindow(HWND window, const char* title, int cl
                                           int clientHeight) {
   if (!open_) return;
   auto native = std::make_unique<NativeWindow>();
-  // Resizable: a larger window shows the frame larger, in its own shape.
+  // Resizable: a larger window shows the frame larger, in its own shape. SDL puts the window on the
+  // monitor whose bounds hold its centre: right for monitors side by side on one desktop, while X
+  // screens of their own all start at (0, 0) and the first of them gets it.
   const int place = int(SDL_WINDOWPOS_CENTERED_DISPLAY(presentation_.display));
   native->window = SDL_CreateWindow(title, place, place, std::max(clientWidth, 1), std::max(clientHeight, 1),
                                     SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The live window on an X display (Xvfb): a 320x240 show in a window resized to 800x400 keeps its
 # shape. Smooth scaling fills the height (533x400 at x 133), sharp scaling shows it in whole
-# multiples (here once: 320x240 at 240, 80); beside it the window is black. A monitor that does not
-# exist is refused with one line; a show whose window is unmapped and mapped, or loses the focus
+# multiples (here once: 320x240 at 240, 80); beside it the window is black. Of two monitors the
+# second can be picked, and a third that does not exist is refused with one line; a show whose window is unmapped and mapped, or loses the focus
 # and gets it back, goes on drawing. Read back with ffmpeg's X11 grabber. Skipped (exit code 77)
 # without Xvfb, xdotool or ffmpeg.
 #   live_window.sh VORNHOLD DATA_DIR
@@ -13,7 +13,7 @@ work=$(mktemp -d)
 ln -s "$(realpath "$2")/lab.ac" "$work/lab.ac"
 printf 'part01\n' >"$work/part.txt"
 cd "$work"
-Xvfb -displayfd 3 -screen 0 1024x768x24 3>display 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -screen 1 800x600x24 3>display 2>/dev/null &
 xvfb=$!
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 for _ in $(seq 50); do [ -s display ] && break; sleep 0.1; done
@@ -78,8 +78,13 @@ gap=$(awk '/^Present .* t=[0-9]/ { split($3, a, "="); if (seen && a[2] - last > 
 [ "$code" = 1 ] && [ "$(sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt | tail -n 1)" -ge 6000 ] && [ "$gap" -lt 500 ] ||
   fail "away and back: exit code $code, longest pause between frames $gap ms"
 
+# Two monitors (two X screens): the second is there to be picked; a third is refused.
 code=0
-"$vornhold" --display 3 --silent >out 2>err || code=$?
-[ "$code" = 2 ] && grep -q "no monitor 3" err && [ "$(wc -l <err)" = 1 ] || fail "--display 3: exit $code, said: $(cat err)"
+timeout 40 "$vornhold" --windowed --mode 320x240x32 --display 1 --silent --escape-at 500 >out 2>err || code=$?
+[ "$code" = 1 ] && [ ! -s err ] || fail "--display 1: exit $code, said: $(cat err)"
+code=0
+"$vornhold" --display 2 --silent >out 2>err || code=$?
+[ "$code" = 2 ] && grep -q "no monitor 2: the display has 2" err && [ "$(wc -l <err)" = 1 ] ||
+  fail "--display 2: exit $code, said: $(cat err)"
 [ "$failures" = 0 ] && echo "the window keeps the show's shape, smooth or sharp"
 exit "$((failures > 0))"

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Frames per second of each scene on the software device (headless, fixed step, silent), at
-# 640x480 and 1280x960, and the loading pause (LoadAssets without its fades), from a Release build
-# that makes the show's data. A measurement, not a test.
+# Frames per second of each scene on the software device (headless, fixed step, silent) at
+# 640x480, 1280x960 and 1440x1080 (--size: the 4:3 picture of a full-HD screen), each against its
+# goal (200, 60 and 60 frames/s) as a ratio, and the loading pause (LoadAssets without its fades),
+# from a Release build that makes the show's data. A measurement, not a test.
 #   bench/scenes.sh [PART...]     PART: 1..10 (default: all)
 set -euo pipefail
 source "$(dirname "$0")/show_build.sh"
@@ -19,11 +20,18 @@ ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
 cd "$work"
 for part in "${parts[@]}"; do
   printf 'part%02d\n' "$part" >part.txt
-  for mode in 640x480x32 1280x960x32; do
-    out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 --mode "$mode" \
+  for size in "640x480 --mode 640x480x32 200" "1280x960 --mode 1280x960x32 60" "1440x1080 --size 1440x1080 60"; do
+    read -r name option value goal <<<"$size"
+    out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 "$option" "$value" \
       --escape-at "$((ends[part - 1] - starts[part - 1]))" --stats || true)
-    rate=$(sed -n 's/.*show \([0-9]*\) frames in .*: \(.*\) frames\/s/\1 frames, \2 frames\/s/p' <<<"$out")
+    frames=$(sed -n 's/.*show \([0-9]*\) frames in .*/\1/p' <<<"$out")
+    rate=$(sed -n 's/.*show [0-9]* frames in .*: \(.*\) frames\/s/\1/p' <<<"$out")
     pause=$(sed -n 's/.*longest pause \(.*\) s/\1/p' <<<"$out")
-    printf 'part%02d %-12s %-32s loading %s s\n' "$part" "$mode" "${rate:-no frames}" "$pause"
+    if [ -n "$rate" ]; then
+      printf 'part%02d %-10s %5s frames, %7.1f frames/s, %4.2fx the goal of %3s   loading %s s\n' "$part" "$name" \
+        "$frames" "$rate" "$(awk -v r="$rate" -v g="$goal" 'BEGIN { print r / g }')" "$goal" "$pause"
+    else
+      printf 'part%02d %-10s no frames\n' "$part" "$name"
+    fi
   done
 done

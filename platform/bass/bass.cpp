@@ -12,6 +12,7 @@
 
 #include "platform/bass/bass.h"
 #include "platform/bass/bass_host.h"
+#include "platform/bass/mp3_check.h"
 #include "platform/bass/mp3_decoder.h"
 #include "platform/bass/sdl_output.h"
 #include "platform/bass/stream_mixer.h"
@@ -107,6 +108,16 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
   if (mem || offset != 0 || length != 0 || (flags & ~DWORD{BASS_MP3_SETPOS}) != 0)
     return Fail(BASS_ERROR_NOTAVAIL);
 
+  // libmpg123 would play the frames of a damaged file it can find and say nothing: one line says
+  // what is wrong, and no stream is made.
+  if (file == nullptr) return Fail(BASS_ERROR_FILEOPEN);
+  std::string why;
+  const bass::Mp3Check check = bass::CheckMp3File(static_cast<const char*>(file), &why);
+  if (check != bass::Mp3Check::kWhole) {
+    std::fprintf(stderr, "vornhold: warning: %s %s; playing without music\n", static_cast<const char*>(file),
+                 bass::DescribeMp3Check(check, why).c_str());
+    return Fail(check == bass::Mp3Check::kUnreadable ? BASS_ERROR_FILEOPEN : BASS_ERROR_FILEFORM);
+  }
   auto decoder = std::make_unique<bass::Mp3Decoder>();
   switch (decoder->Open(static_cast<const char*>(file), rate)) {
     case bass::Mp3Decoder::OpenResult::kOk:

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "demo/demo.h"
+#include "platform/bass/mp3_check.h"
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/host/dialog_answer.h"
 #include "platform/host/frame_sinks.h"
@@ -133,6 +134,12 @@ int main(int argc, char** argv) {
   const bool capturing = !options.captureFile.empty();
   if (capturing && options.escapeAtMs < 0 && PartFileAsksForSecret())
     return Fail("capturing the secret page needs --escape-at: the page has no end", kExitUsage);
+  if (capturing && !options.silent) {  // a video without its soundtrack is not what was asked for
+    std::string why;
+    const bass::Mp3Check soundtrack = bass::CheckMp3File("lab.mp3", &why);
+    if (soundtrack != bass::Mp3Check::kWhole)
+      return Fail("cannot capture: lab.mp3 " + bass::DescribeMp3Check(soundtrack, why), kExitUsage);
+  }
 
   if (options.fixedStepFps > 0) win32::UseFixedStepClock(options.fixedStepFps);
   win32::SetClientAreaLimit(options.sizeWidth, options.sizeHeight);

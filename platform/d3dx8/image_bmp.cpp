@@ -1,10 +1,11 @@
 // BMP and DIB decoding: BITMAPCOREHEADER (12 bytes), BITMAPINFOHEADER (40) and its V2/V3 (52/56),
 // V4 (108) and V5 (124) extensions; 1, 4 and 8-bit palettes, 16, 24 and 32-bit pixels, BI_RGB
-// and BI_BITFIELDS (masks of any contiguous width, narrow channels widened by bit replication).
-// RLE-compressed and embedded JPEG/PNG bitmaps are refused.
+// and BI_BITFIELDS (masks of any contiguous width, narrow channels widened by bit replication),
+// BI_RLE8 and BI_RLE4 as image editors save them. Embedded JPEG/PNG bitmaps are refused.
 //
 // Alpha: a 32-bit or bit-field image keeps its alpha only when some pixel has a non-zero alpha,
 // as D3DX does (many writers leave the fourth byte zero); otherwise the image is opaque.
+#include <algorithm>
 #include <bit>
 
 #include "platform/d3dx8/image_bits.h"
@@ -14,6 +15,8 @@ namespace d3dx {
 namespace {
 
 constexpr uint32_t kBiRgb = 0;
+constexpr uint32_t kBiRle8 = 1;
+constexpr uint32_t kBiRle4 = 2;
 constexpr uint32_t kBiBitfields = 3;
 constexpr uint32_t kBiAlphaBitfields = 6;
 constexpr size_t kFileHeaderSize = 14;
@@ -84,6 +87,9 @@ HRESULT ReadHeader(const uint8_t* d, size_t size, size_t base, BmpHeader* h) {
       if (headerSize >= 56) h->masks[3] = ReadLe32(d + base + 52);
       h->hasMasks = true;
       if (headerSize == 40) h->paletteOffset = 4 * count;
+    } else if (h->compression == kBiRle8 || h->compression == kBiRle4) {
+      // Run-length bitmaps are stored bottom-up, at the depth their runs are made of.
+      if (h->topDown || h->bitCount != (h->compression == kBiRle8 ? 8u : 4u)) return D3DXERR_INVALIDDATA;
     } else if (h->compression != kBiRgb) {
       return D3DXERR_INVALIDDATA;
     }
@@ -108,11 +114,9 @@ HRESULT ReadHeader(const uint8_t* d, size_t size, size_t base, BmpHeader* h) {
   return D3D_OK;
 }
 
-HRESULT DecodePalettised(const uint8_t* d, size_t size, const BmpHeader& h, size_t stride,
-                         DecodedImage* out) {
+bool ReadPalette(const uint8_t* d, size_t size, const BmpHeader& h, uint32_t (&palette)[256]) {
   const size_t paletteBytes = h.paletteCount * h.paletteEntrySize;
-  if (h.paletteOffset + paletteBytes > size) return D3DXERR_INVALIDDATA;
-  uint32_t palette[256];
+  if (h.paletteOffset + paletteBytes > size) return false;
   for (size_t i = 0; i < 256; ++i) {
     // Indices past the palette read as opaque black.
     palette[i] = 0xFF000000u;
@@ -121,6 +125,13 @@ HRESULT DecodePalettised(const uint8_t* d, size_t size, const BmpHeader& h, size
       palette[i] = PackArgb(255, e[2], e[1], e[0]);
     }
   }
+  return true;
+}
+
+HRESULT DecodePalettised(const uint8_t* d, size_t size, const BmpHeader& h, size_t stride,
+                         DecodedImage* out) {
+  uint32_t palette[256];
+  if (!ReadPalette(d, size, h, palette)) return D3DXERR_INVALIDDATA;
   const unsigned bpp = h.bitCount;
   const unsigned perByte = 8 / bpp;
   const unsigned indexMask = (1u << bpp) - 1;
@@ -132,6 +143,47 @@ HRESULT DecodePalettised(const uint8_t* d, size_t size, const BmpHeader& h, size
       const uint8_t byte = row[x / perByte];
       const unsigned shift = 8 - bpp * (x % perByte + 1);
       dest[x] = palette[(byte >> shift) & indexMask];
+    }
+  }
+  out->fileFormat = D3DFMT_P8;
+  return D3D_OK;
+}
+
+// BI_RLE8 / BI_RLE4, from the bottom row up: a count and a value draw that many pixels (RLE4: the
+// value's two nibbles in turn, high first); 0 0 ends a row, 0 1 the bitmap, 0 2 dx dy moves right
+// and up; 0 n (n >= 3) is followed by n literal pixels, padded to a whole number of 16-bit words.
+// Pixels the runs never reach (skipped by a move, or past an early end) take palette index 0, as in
+// a bitmap that starts zeroed; runs past a row's end are cut there, and a stream that stops without
+// its end marker leaves the rest unreached. Nothing is read past the file.
+HRESULT DecodeRunLength(const uint8_t* d, size_t size, const BmpHeader& h, DecodedImage* out) {
+  uint32_t palette[256];
+  if (!ReadPalette(d, size, h, palette)) return D3DXERR_INVALIDDATA;
+  const bool nibbles = h.compression == kBiRle4;
+  std::fill(out->argb.begin(), out->argb.end(), palette[0]);
+  int x = 0, y = 0;  // y counts rows from the bottom
+  auto put = [&](unsigned index) {
+    if (x < h.width && y < h.height) out->argb[static_cast<size_t>(h.height - 1 - y) * h.width + x] = palette[index];
+    ++x;
+  };
+  size_t at = h.pixelOffset;
+  while (at + 2 <= size && y < h.height) {
+    const unsigned count = d[at], value = d[at + 1];
+    at += 2;
+    if (count > 0) {
+      for (unsigned i = 0; i < count; ++i) put(nibbles ? (i % 2 ? value & 15 : value >> 4) : value);
+    } else if (value == 0) {
+      x = 0, ++y;
+    } else if (value == 1) {
+      break;
+    } else if (value == 2) {
+      if (at + 2 > size) break;
+      x += d[at], y += d[at + 1];
+      at += 2;
+    } else {
+      const size_t bytes = nibbles ? (value + 1) / 2 : value;
+      if (at + bytes > size) break;
+      for (unsigned i = 0; i < value; ++i) put(nibbles ? (d[at + i / 2] >> (i % 2 ? 0 : 4)) & 15 : d[at + i]);
+      at += (bytes + 1) & ~size_t{1};
     }
   }
   out->fileFormat = D3DFMT_P8;
@@ -198,14 +250,21 @@ HRESULT DecodeBitmap(const uint8_t* d, size_t size, size_t base, DecodedImage* o
     h.pixelOffset = h.paletteOffset + (h.bitCount <= 8 ? h.paletteCount * h.paletteEntrySize : 0);
   }
   const size_t stride = ((static_cast<size_t>(h.width) * h.bitCount + 31) / 32) * 4;
-  // Every row, padding included, must be there before we allocate for them.
-  if (h.pixelOffset > size || (size - h.pixelOffset) / stride < static_cast<size_t>(h.height)) {
+  const bool runLength = h.compression == kBiRle8 || h.compression == kBiRle4;
+  // Every row, padding included, must be there before we allocate for them. Two bytes of runs make
+  // at most 255 pixels: a run-length bitmap much larger than its bytes can make is refused too
+  // (moves and an early end could reach further, but editors do not write bitmaps that way).
+  if (h.pixelOffset > size) return D3DXERR_INVALIDDATA;
+  const size_t have = size - h.pixelOffset;
+  const size_t pixels = static_cast<size_t>(h.width) * static_cast<size_t>(h.height);
+  if (runLength ? have < 2 || pixels > 128 * have + 65536 : have / stride < static_cast<size_t>(h.height)) {
     return D3DXERR_INVALIDDATA;
   }
   out->width = h.width;
   out->height = h.height;
   out->hasAlpha = false;
   out->argb.assign(static_cast<size_t>(h.width) * h.height, 0);
+  if (runLength) return DecodeRunLength(d, size, h, out);
   if (h.bitCount <= 8) return DecodePalettised(d, size, h, stride, out);
   return DecodeDirect(d, h, stride, out);
 }

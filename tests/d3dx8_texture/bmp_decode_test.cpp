@@ -123,5 +123,43 @@ TEST(BmpDecode, V4AndV5HeadersCarryTheirMasksIncludingAlpha) {
   EXPECT_EQ(image.argb, (std::vector<uint32_t>{0xFFB600FF, 0xFF00FF00}));
 }
 
+// Runs, literal runs (padded to 16 bits), a row end, a move past unreached pixels, runs cut at the
+// row's end and a stream that stops without its end marker, as indices into an 8-colour palette.
+TEST(BmpDecode, RunLengthBitmapsDrawTheirRunsFromTheBottomRowUp) {
+  const std::vector<uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF,
+                                         0x123456, 0xABCDEF, 0x808080, 0xFFFFFF};
+  const struct {
+    const char* what;
+    unsigned bitCount;
+    int height;
+    Bytes stream;
+    std::vector<int> top_down;  // the expected indices, top row first
+  } cases[] = {
+      {"RLE8", 8, 3,
+       {3, 1, 0, 3, 2, 3, 4, 0, 0, 0, 0, 2, 2, 1, 2, 5, 0, 1},  // the 4 falls past the row's end
+       {0, 0, 5, 5, 0, /**/ 0, 0, 0, 0, 0, /**/ 1, 1, 1, 2, 3}},
+      {"RLE4", 4, 2, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 2, 0x67, 0, 1}, {3, 4, 5, 6, 7, /**/ 1, 2, 1, 2, 1}},
+      {"RLE8 without its end", 8, 2, {2, 7, 0, 0, 1, 6}, {6, 0, 0, 0, 0, /**/ 7, 7, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    BmpSpec spec;
+    spec.width = 5;
+    spec.height = c.height;
+    spec.bitCount = c.bitCount;
+    spec.compression = c.bitCount == 8 ? 1 : 2;
+    spec.palette = palette;
+    const d3dx::DecodedImage image = Decode(MakeBmp(spec, {c.stream}));
+    ASSERT_EQ(image.argb.size(), c.top_down.size()) << c.what;
+    for (size_t i = 0; i < c.top_down.size(); ++i)
+      EXPECT_EQ(image.argb[i], 0xFF000000u | palette[c.top_down[i]]) << c.what << ", pixel " << i;
+    EXPECT_EQ(image.fileFormat, D3DFMT_P8) << c.what;
+
+    spec.height = -c.height;  // run-length bitmaps are bottom-up only
+    d3dx::DecodedImage refused;
+    const Bytes file = MakeBmp(spec, {c.stream});
+    EXPECT_EQ(d3dx::DecodeImage(file.data(), file.size(), &refused), D3DXERR_INVALIDDATA) << c.what;
+  }
+}
+
 }  // namespace
 }  // namespace image_test

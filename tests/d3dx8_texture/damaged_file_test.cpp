@@ -88,7 +88,7 @@ TEST(DamagedImage, ImpossibleHeaderFieldsAreRefused) {
   EXPECT_EQ(Decode(patched(bmp, 28, {7, 0})), D3DXERR_INVALIDDATA) << "7 bits per pixel";
   EXPECT_EQ(Decode(patched(bmp, 26, {0, 0})), D3DXERR_INVALIDDATA) << "no planes";
   EXPECT_EQ(Decode(patched(bmp, 18, {0, 0, 0, 0})), D3DXERR_INVALIDDATA) << "zero width";
-  EXPECT_EQ(Decode(patched(bmp, 30, {1, 0, 0, 0})), D3DXERR_INVALIDDATA) << "RLE8";
+  EXPECT_EQ(Decode(patched(bmp, 30, {2, 0, 0, 0})), D3DXERR_INVALIDDATA) << "RLE4 of 8-bit pixels";
   EXPECT_EQ(Decode(patched(bmp, 46, {0, 1, 0, 1})), D3DXERR_INVALIDDATA) << "65792 colours";
   EXPECT_EQ(Decode(patched(bmp, 10, {0xF0, 0xFF, 0xFF, 0x7F})), D3DXERR_INVALIDDATA)
       << "pixels past the end";

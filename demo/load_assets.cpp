@@ -3,8 +3,8 @@
 //
 // Entries are read in catalogue order (demo/asset_catalogue.h). The show cannot play with a hole
 // in its data, so a missing entry, a picture or mesh that does not decode, a video frame shorter
-// than 2800 bytes or a short map ends the program with one line on stderr naming the entry and the
-// archive, and exit code 2.
+// than 2800 bytes, a short map or memory running out for an entry ends the program with one line
+// on stderr naming the entry and the archive, and exit code 2.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -40,8 +40,11 @@ constexpr int kExitBadData = 2;
 // The entry's bytes (malloc'ed, the caller frees them); stops the show when it is missing.
 unsigned char* Extract(const char* entry, const char* archive, unsigned int* size) {
   unsigned char* data = nullptr;
-  if (!ArchiveExtract(&data, size, entry, archive, "") || !data)
+  errno = 0;  // the reader's buffer allocation leaves ENOMEM when memory, not the archive, failed
+  if (!ArchiveExtract(&data, size, entry, archive, "") || !data) {
+    if (errno == ENOMEM) StopLoading(std::string("out of memory reading ") + entry + " from " + archive);
     StopLoading(std::string("cannot read ") + entry + " from " + archive);
+  }
   return data;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -94,9 +95,25 @@ class RunStats {
   Clock::time_point firstFrame_, lastLoadingFrame_, firstShowFrame_, lastShowFrame_;
 };
 
+// Memory running out anywhere (the show, its libraries, a rasterizer thread): one line and exit code
+// 2, nothing half-written left. A reserve freed first gives the sinks room to clean up.
+std::vector<std::unique_ptr<host::FrameSink>>* g_sinks = nullptr;
+char* g_reserve = nullptr;
+
+void OutOfMemory() {
+  delete[] g_reserve;
+  g_reserve = nullptr;
+  std::fputs("vornhold: out of memory\n", stderr);
+  if (g_sinks)
+    for (const auto& sink : *g_sinks) sink->Abandon();
+  std::_Exit(kExitUsage);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  std::set_new_handler(OutOfMemory);
+  g_reserve = new char[1 << 20];
   std::string error;
   const auto parsed = host::ParseHostOptions(argc, argv, error);
   if (!parsed) {
@@ -152,6 +169,7 @@ int main(int argc, char** argv) {
     trace::Open(trace);
   }
   std::vector<std::unique_ptr<host::FrameSink>> sinks;
+  g_sinks = &sinks;
   if (capturing) {
     sinks.push_back(std::make_unique<host::VideoSink>(
         host::CaptureSettings{options.captureFile, options.sizeWidth, options.sizeHeight, options.rateNumerator,

@@ -5,7 +5,8 @@
 # - "lab.ac" cut short, with a flipped byte, another archive's bytes, enciphered, or a folder: one
 #   line naming the archive (and the entry it could not read), exit code 2;
 # - "part.txt" of random bytes, huge, without a final newline, with NUL bytes or CR-LF endings:
-#   read as lines of keywords, nothing said, the part plays where a line names it.
+#   read as lines of keywords, nothing said, the part plays where a line names it;
+# - too little memory, anywhere in loading: one line, exit code 2.
 #   bad_files.sh VORNHOLD DATA_DIR RARPACK
 set -euo pipefail
 vornhold=$(realpath "$1")
@@ -90,5 +91,23 @@ for case in "random:no" "huge:yes" "unended:yes" "nul:no" "crlf:yes"; do
   [ "$code" = 1 ] && [ ! -s err ] && [ "$played" = "$plays" ] && { [ "$timed" -gt 100 ] || [ "$timed" = 0 ]; } ||
     fail "part.txt $name: exit code $code, $timed frames (plays: $plays), said: $(cat err)"
 done
+# Memory: address-space limits across what loading needs (about 55 to 70 MB here, the software
+# device at 1280x960). Each run plays, or ends with one line and exit code 2; runs whose libraries
+# cannot even be mapped (exit code 127, before the program starts) are passed over.
+reset
+ran_out=0 played=0
+for limit in $(seq 24000 4000 84000); do
+  code=0
+  (ulimit -v "$limit"; exec "$vornhold" --headless --silent --fixed-step 50 --mode 1280x960x32 --escape-at 500) \
+    >out 2>err || code=$?
+  if [ "$code" = 1 ] && [ ! -s err ]; then
+    played=$((played + 1))
+  elif [ "$code" = 2 ] && one_line "out of memory"; then
+    ran_out=$((ran_out + 1))
+  elif [ "$code" != 127 ]; then
+    fail "within $limit KiB: exit code $code, said: $(head -c 300 err)"
+  fi
+done
+[ "$ran_out" -gt 0 ] && [ "$played" -gt 0 ] || fail "memory limits: $ran_out runs ran out, $played played"
 [ "$failures" = 0 ] && echo "damaged data files are said in one line, odd ones read as lines"
 exit "$((failures > 0))"

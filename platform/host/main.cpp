@@ -2,6 +2,8 @@
 // clock, device, scripted input, frame sinks, trace) and into the viewer's answer to the setup
 // dialog, unless the viewer answers it; then runs the system's entry as the operating system would
 // and returns its exit code (1, or -1 seen as 255).
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -68,6 +70,12 @@ class RunStats {
     }
     lastShowFrame_ = now;
     ++showFrames_;
+    if (timelineMs >= nextMinuteMs_) {  // for long runs: memory that grows shows here
+      std::printf("vornhold: %ld min on the timeline, %lu frames, %.1f MiB resident\n", timelineMs / 60000,
+                  showFrames_, ResidentMiB());
+      std::fflush(stdout);
+      nextMinuteMs_ = (timelineMs / 60000 + 1) * 60000;
+    }
   }
 
   void Print() const {
@@ -87,11 +95,19 @@ class RunStats {
 
  private:
   static double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+  static double ResidentMiB() {
+    long pages = 0, resident = 0;
+    std::FILE* statm = std::fopen("/proc/self/statm", "r");
+    if (statm && std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+    if (statm) std::fclose(statm);
+    return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+  }
 
   unsigned long loadingFrames_ = 0, showFrames_ = 0;
   double longestLoadingPause_ = 0;
   double slowestFrame_ = 0;  // s
   long slowestFrameAt_ = 0;  // timeline ms
+  long nextMinuteMs_ = 60000;
   Clock::time_point firstFrame_, lastLoadingFrame_, firstShowFrame_, lastShowFrame_;
 };
 
@@ -197,7 +213,7 @@ int main(int argc, char** argv) {
     const DWORD tick = GetTickCount();
     const DWORD* origin = win32::TimelineOrigin();
     const long t = origin ? static_cast<long>(static_cast<std::int32_t>(tick - *origin)) : 0;
-    stats.Frame(origin != nullptr, t);
+    if (options.stats) stats.Frame(origin != nullptr, t);
     if (origin && musicFrame < 0) musicFrame = long(frame), musicTick = tick;
     trace::Write("Present", "frame=" + std::to_string(frame), "tick=" + std::to_string(tick),
                  origin ? "t=" + std::to_string(t) : std::string("t=-"));

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "support/archive_builder.h"
 #include "support/catalogue_archive.h"
 
 namespace {
@@ -142,6 +143,23 @@ TEST_F(ShowRun, BadOptionsAndModesFailWithOneLine) {
   run = Play("part01\n", "--bogus");
   EXPECT_EQ(run.exitCode, 2);
   EXPECT_NE(run.errors.find("unknown option '--bogus'"), std::string::npos);
+}
+
+// A first entry that declares 3 GiB in a few bytes is refused before anything is allocated for it:
+// the show stops with the one line of a damaged archive, not of memory running out.
+TEST_F(ShowRun, AnEntryDeclaringAHugeSizeStopsTheShowWithOneLine) {
+  testsupport::FileBlock huge;
+  huge.name = "data\\graphics\\lataus.bmp";
+  huge.content = huge.data = testsupport::Bytes(64, 7);
+  huge.unpackedSize = 3LL << 30;
+  const testsupport::ArchiveBuilder archive = testsupport::ArchiveBuilder().File(huge);
+  std::ofstream(dir_ / "lab.ac", std::ios::binary)
+      .write(reinterpret_cast<const char*>(archive.bytes().data()), std::streamsize(archive.bytes().size()));
+  const ShowResult run = Play("part01\n", "--escape-at 100");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.errors.find("vornhold: cannot read data\\graphics\\lataus.bmp from lab.ac\n"), std::string::npos)
+      << run.errors;
+  EXPECT_EQ(run.errors.find("memory"), std::string::npos) << run.errors;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ set -euo pipefail
 for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done
 vornhold=$(realpath "$1")
 work=$(mktemp -d)
-ln -s "$(realpath "$2")/lab.ac" "$work/lab.ac"
+ln -s "$(realpath "$2")/lab.ac" "$(realpath "$2")/lab.mp3" "$work/"
 printf 'part01\n' >"$work/part.txt"
 cd "$work"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -screen 1 800x600x24 3>display 2>/dev/null &

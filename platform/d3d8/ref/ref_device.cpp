@@ -20,8 +20,8 @@ void RefBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR 
 }
 
 void RefBackend::Present(HWND window) {
-  const platform::FrameImage image = ToFrameImage(backBuffer_);
-  platform::DeliverPresent(window, &image);
+  ToFrameImage(backBuffer_, presented_);
+  platform::DeliverPresent(window, &presented_);
 }
 
 void RefBackend::Draw(const DrawRequest& request) {

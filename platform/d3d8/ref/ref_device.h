@@ -24,6 +24,7 @@ class RefBackend final : public DeviceBackend {
 
  private:
   ColorSurface backBuffer_;
+  platform::FrameImage presented_;  // the last frame handed over at Present
   std::optional<DepthSurface> depthBuffer_;
   Pipeline pipeline_;
 };

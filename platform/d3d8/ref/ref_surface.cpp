@@ -127,27 +127,27 @@ void FillDepth(DepthSurface& surface, const D3DRECT& rect, float z) {
   }
 }
 
-platform::FrameImage ToFrameImage(const ColorSurface& surface) {
-  platform::FrameImage image;
+void ToFrameImage(const ColorSurface& surface, platform::FrameImage& image) {
   image.width = static_cast<int>(surface.width);
   image.height = static_cast<int>(surface.height);
-  image.xrgb.resize(static_cast<std::size_t>(surface.width) * surface.height);
-  std::size_t i = 0;
+  image.xrgb.resize(static_cast<std::size_t>(surface.width) * surface.height);  // kept from frame to frame
+  std::uint32_t* out = image.xrgb.data();
   if (surface.format == D3DFMT_X8R8G8B8 || surface.format == D3DFMT_A8R8G8B8) {
-    // Already 0xAARRGGBB words: copy each row and drop the top byte.
+    // Already 0xAARRGGBB words: each row's words without their top byte.
     for (UINT y = 0; y < surface.height; ++y) {
-      std::memcpy(image.xrgb.data() + i, surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch,
-                  static_cast<std::size_t>(surface.width) * 4);
-      for (UINT x = 0; x < surface.width; ++x) image.xrgb[i++] &= 0x00FFFFFFu;
+      const std::uint8_t* row = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch;
+      for (UINT x = 0; x < surface.width; ++x) {
+        std::uint32_t word;
+        std::memcpy(&word, row + 4 * static_cast<std::size_t>(x), 4);
+        *out++ = word & 0x00FFFFFFu;
+      }
     }
-    return image;
+    return;
   }
   for (UINT y = 0; y < surface.height; ++y) {
-    for (UINT x = 0; x < surface.width; ++x) {
-      image.xrgb[i++] = TexelToColor(surface.format, ReadPixel(surface, x, y)) & 0x00FFFFFFu;
-    }
+    for (UINT x = 0; x < surface.width; ++x)
+      *out++ = TexelToColor(surface.format, ReadPixel(surface, x, y)) & 0x00FFFFFFu;
   }
-  return image;
 }
 
 }  // namespace d3d8::ref

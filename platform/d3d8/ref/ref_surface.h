@@ -50,7 +50,8 @@ std::uint16_t DepthFromZ(float z);
 void FillColor(ColorSurface& surface, const D3DRECT& rect, D3DCOLOR color);
 void FillDepth(DepthSurface& surface, const D3DRECT& rect, float z);
 
-// The surface as 0x00RRGGBB pixels, top row first.
-platform::FrameImage ToFrameImage(const ColorSurface& surface);
+// The surface as 0x00RRGGBB pixels, top row first, into `image`, whose buffer is reused: a device
+// presenting at 60 frames/s does not allocate and clear a new one for every frame.
+void ToFrameImage(const ColorSurface& surface, platform::FrameImage& image);
 
 }  // namespace d3d8::ref

@@ -18,12 +18,15 @@ soak() {
   "$build/demo/vornhold" --headless --silent --fixed-step 60 --device "$device" --mode 640x480x32 \
     --escape-at "$((minutes * 60000))" --stats | tee log || true
   awk -v minutes="$minutes" '
-    / min on the timeline/ { mib = $(NF - 2); if (!first) first = mib; if (mib < low || !low) low = mib; if (mib > high) high = mib; last = mib }
+    / min on the timeline/ {
+      mib = $(NF - 2); if (!first) first = mib; if (mib < low || !low) low = mib; if (mib > high) high = mib; last = mib
+    }
     / show [0-9]* frames in / { frames = $3 }
     END {
-      printf "resident memory: %.1f MiB at the first minute, %.1f at the last, %.1f to %.1f throughout (moved %+.1f MiB)\n",
-        first, last, low, high, last - first
-      printf "frames presented on the timeline: %d for %d expected (%d min at 60 frames/s)\n", frames, minutes * 3600 + 1, minutes
+      printf "resident memory: %.1f MiB at the first minute, %.1f at the last", first, last
+      printf ", %.1f to %.1f throughout (moved %+.1f MiB)\n", low, high, last - first
+      printf "frames presented on the timeline: %d for %d expected", frames, minutes * 3600 + 1
+      printf " (%d min at 60 frames/s)\n", minutes
     }' log
 }
 soak null "$null_minutes"

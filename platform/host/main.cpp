@@ -219,8 +219,10 @@ int main(int argc, char** argv) {
                  origin ? "t=" + std::to_string(t) : std::string("t=-"));
 
     host::PresentedFrame presented{window, image, frame, musicFrame, -1};
-    if (origin && options.escapeAtMs >= 0) presented.remainingMs = std::max(0L, long(musicTick + DWORD(options.escapeAtMs) - tick));
-    else if (origin && capturing) presented.remainingMs = std::max(0L, kCaptureEndMs - t);
+    if (origin && options.escapeAtMs >= 0)
+      presented.remainingMs = std::max(0L, long(musicTick + DWORD(options.escapeAtMs) - tick));
+    else if (origin && capturing)
+      presented.remainingMs = std::max(0L, kCaptureEndMs - t);
     for (const auto& sink : sinks) {
       std::string why;
       if (sink->Take(presented, why)) continue;

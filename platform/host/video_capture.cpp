@@ -137,7 +137,8 @@ bool VideoCapture::Frame(const platform::FrameImage& image, long musicStartFrame
     const int left = (settings_.width - image.width) / 2, top = (settings_.height - image.height) / 2;
     for (int y = 0; y < image.height; ++y) {
       const std::size_t to = std::size_t(top + y) * std::size_t(settings_.width) + std::size_t(left);
-      std::copy_n(pixels + std::size_t(y) * std::size_t(image.width), image.width, padded_.begin() + std::ptrdiff_t(to));
+      std::copy_n(pixels + std::size_t(y) * std::size_t(image.width), image.width,
+                  padded_.begin() + std::ptrdiff_t(to));
     }
     pixels = padded_.data();
   }

@@ -45,7 +45,8 @@ for case in "missing:cannot be read (No such file or directory)" "empty:is empty
     cut) head -c 3000001 "$data/lab.mp3" >lab.mp3 ;;
   esac
   play
-  [ "$code" = 1 ] && one_line "warning: lab.mp3 $line" && grep -q "playing without music$" err && [ "$timed" -gt 100 ] ||
+  [ "$code" = 1 ] && one_line "warning: lab.mp3 $line" && grep -q "playing without music$" err &&
+    [ "$timed" -gt 100 ] ||
     fail "lab.mp3 $name: exit code $code, $timed frames, said: $(cat err)"
   code=0
   "$vornhold" --headless --escape-at 500 --capture show.mkv >out 2>err || code=$?

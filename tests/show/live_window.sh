@@ -2,9 +2,9 @@
 # The live window on an X display (Xvfb): a 320x240 show in a window resized to 800x400 keeps its
 # shape. Smooth scaling fills the height (533x400 at x 133), sharp scaling shows it in whole
 # multiples (here once: 320x240 at 240, 80); beside it the window is black. Of two monitors the
-# second can be picked, and a third that does not exist is refused with one line; a show whose window is unmapped and mapped, or loses the focus
-# and gets it back, goes on drawing. Read back with ffmpeg's X11 grabber. Skipped (exit code 77)
-# without Xvfb, xdotool or ffmpeg.
+# second can be picked, and a third that does not exist is refused with one line; a show whose
+# window is unmapped and mapped, or loses the focus and gets it back, goes on drawing. Read back
+# with ffmpeg's X11 grabber. Skipped (exit code 77) without Xvfb, xdotool or ffmpeg.
 #   live_window.sh VORNHOLD DATA_DIR
 set -euo pipefail
 for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done
@@ -73,9 +73,10 @@ sleep 1
 xdotool windowfocus "$window"
 code=0
 wait "$show" || code=$?
-gap=$(awk '/^Present .* t=[0-9]/ { split($3, a, "="); if (seen && a[2] - last > gap) gap = a[2] - last; last = a[2]; seen = 1 }
-  END { print gap + 0 }' trace.txt)
-[ "$code" = 1 ] && [ "$(sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt | tail -n 1)" -ge 6000 ] && [ "$gap" -lt 500 ] ||
+gap=$(awk '/^Present .* t=[0-9]/ { split($3, a, "="); if (seen && a[2] - last > gap) gap = a[2] - last
+  last = a[2]; seen = 1 } END { print gap + 0 }' trace.txt)
+end=$(sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt | tail -n 1)
+[ "$code" = 1 ] && [ "$end" -ge 6000 ] && [ "$gap" -lt 500 ] ||
   fail "away and back: exit code $code, longest pause between frames $gap ms"
 
 # Two monitors (two X screens): the second is there to be picked; a third is refused.

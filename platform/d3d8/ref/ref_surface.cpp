@@ -1,5 +1,7 @@
 #include "platform/d3d8/ref/ref_surface.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -133,14 +135,16 @@ void ToFrameImage(const ColorSurface& surface, platform::FrameImage& image) {
   image.xrgb.resize(static_cast<std::size_t>(surface.width) * surface.height);  // kept from frame to frame
   std::uint32_t* out = image.xrgb.data();
   if (surface.format == D3DFMT_X8R8G8B8 || surface.format == D3DFMT_A8R8G8B8) {
-    // Already 0xAARRGGBB words: each row's words without their top byte.
-    for (UINT y = 0; y < surface.height; ++y) {
-      const std::uint8_t* row = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch;
-      for (UINT x = 0; x < surface.width; ++x) {
-        std::uint32_t word;
-        std::memcpy(&word, row + 4 * static_cast<std::size_t>(x), 4);
-        *out++ = word & 0x00FFFFFFu;
+    // Already 0xAARRGGBB words: copy each row and drop the top byte.
+    for (UINT y = 0; y < surface.height; ++y, out += surface.width) {
+      std::memcpy(out, surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch,
+                  static_cast<std::size_t>(surface.width) * 4);
+      UINT x = 0;
+      for (const __m128i mask = _mm_set1_epi32(0x00FFFFFF); x + 4 <= surface.width; x += 4) {
+        auto* four = reinterpret_cast<__m128i*>(out + x);
+        _mm_storeu_si128(four, _mm_and_si128(_mm_loadu_si128(four), mask));
       }
+      for (; x < surface.width; ++x) out[x] &= 0x00FFFFFFu;
     }
     return;
   }

@@ -106,9 +106,9 @@ void DrawBatch(const PixelSetup& setup, TriangleBatch& batch);
 // larger extent), starting at the first centre at or after a and stopping before b; the other
 // coordinate is the line's, rounded to the nearest pixel. With lastPixel the pixel nearest b is
 // drawn as well, so that a closed outline has no gaps. This follows Direct3D's diamond-exit rule
-// for axis-aligned and diagonal lines between pixel centres. Colour and texture coordinates interpolate perspective-correctly,
-// depth linearly; the pixel stage is the triangles'. A zero-length line with lastPixel draws one
-// pixel (D3DFILL_POINT).
+// for axis-aligned and diagonal lines between pixel centres. Colour and texture coordinates
+// interpolate perspective-correctly, depth linearly; the pixel stage is the triangles'. A
+// zero-length line with lastPixel draws one pixel (D3DFILL_POINT).
 void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b,
               bool lastPixel);
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/d3d8/ref/ref_raster_kinds.h"
 #include "platform/d3d8/ref/ref_rasterizer.h"
 #include "platform/d3d8/texture.h"
 
@@ -82,10 +83,7 @@ struct TargetRow {
   }
 };
 
-// Stage and blend set-ups common enough to get their own loops. Each computes exactly what the
-// general CombineStage / Blend compute for that set-up, with the choices made once per triangle.
-enum StageKind { kStageGeneral, kStageModulateTextureAlpha, kStageModulateBoth, kStageDiffuse };
-enum BlendKind { kBlendGeneral, kBlendNone, kBlendAlpha, kBlendAdditive };
+// The set-up's kinds of stage and blend.
 
 inline StageKind ClassifyStage(const PixelSetup& setup) {
   const StageSetup& st = setup.stage;

@@ -11,15 +11,14 @@
 // 1 / interpolated rhw instead); colour and texture coordinates perspective-correctly through
 // rhw = 1/w (affinely when all three rhw are equal).
 //
-// Speed without changing a pixel: common stage and blend set-ups run in their own loops; flat
-// white textured triangles without depth (screen quads, additive glows) blend four pixels at once
-// (SRCALPHA with INVSRCALPHA or ONE); untextured, unblended triangles on 32-bit targets (lit
-// meshes) shade four pixels at once, depth test (none or LESSEQUAL) and write included, one
-// division serving depth and colour when w-buffering with a w scale of 1; colours convert four
-// channels at once; large triangles split their rows with one helper thread, and a draw's
+// Speed without changing a pixel: common stage and blend set-ups run in their own loops; on
+// 32-bit targets those set-ups shade 8 pixels at once with AVX2 or 4 with SSE2 (ref_lane_rows.h),
+// textured, blended, alpha- and depth-tested alike, and flat white textured triangles without
+// depth (screen quads, additive glows) blend four pixels at once in a packed loop; the widest path
+// the processor has is chosen at run time, and VORNHOLD_RASTER_PATH=scalar|sse2|avx2 forces one
+// (ref_raster_path.h). Large triangles split their rows with one helper thread, and a draw's
 // triangles can be collected in a batch whose rows the caller and the helper share (even and odd
-// rows). Each path computes exactly the values of the
-// general one; the tests compare them.
+// rows). Each path computes exactly the values of the one-pixel loop; the tests compare them.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +28,7 @@
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3d8/ref/ref_helper_thread.h"
 #include "platform/d3d8/ref/ref_pixel.h"
+#include "platform/d3d8/ref/ref_raster_path.h"
 #include "platform/d3d8/ref/ref_surface.h"
 
 namespace d3d8::ref {
@@ -74,6 +74,8 @@ struct PixelSetup {
   int left = 0, top = 0, right = 0, bottom = 0;
   // Large triangles split their rows with this thread; null draws everything on the caller.
   HelperThread* helper = nullptr;
+  // The row loops to draw with; a path the processor lacks draws with the best it has.
+  RasterPath path = DefaultRasterPath();
 };
 
 // Triangles set up but not yet drawn, kept for DrawBatch; reused from draw to draw.

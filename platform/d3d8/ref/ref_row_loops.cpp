@@ -1,17 +1,62 @@
-// The row loops: for each row of a triangle, the run of pixels inside it shaded one pixel at a
-// time, with the draw's stage and blend set-up fixed at compile time for the common ones; rows of
-// the set-ups that have a packed loop go there instead.
+// The row loops: for each row of a triangle, the run of pixels inside it shaded one pixel at a time,
+// with the draw's stage and blend set-up fixed at compile time for the common ones; or, on 32-bit
+// targets with a lane path, several pixels at a time (ref_lane_rows.h), screen-quad rows in their
+// packed loop (ref_packed_rows.h). The choice is made once per draw.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <type_traits>
 
+#include "platform/d3d8/ref/ref_lane_rows.h"
 #include "platform/d3d8/ref/ref_packed_rows.h"
+#include "platform/d3d8/ref/ref_raster_path.h"
 #include "platform/d3d8/ref/ref_raster_shade.h"
 #include "platform/d3d8/ref/ref_raster_triangle.h"
 
 namespace d3d8::ref::raster {
 namespace {
+
+// Four colour channels along a row, value(x) = (base + dx * x) * w, each through ToChannel: the
+// same float operations as one channel at a time, four lanes at once.
+struct ColorRow {
+#if defined(__SSE2__)
+  ColorRow(float r, float g, float b, float a, float rdx, float gdx, float bdx, float adx)
+      : base(_mm_setr_ps(r, g, b, a)), dx(_mm_setr_ps(rdx, gdx, bdx, adx)) {}
+  Rgba At(float x, float w) const {
+    Rgba out;
+    static_assert(sizeof(Rgba) == 16);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(&out), Channels(x, w));
+    return out;
+  }
+  // ToColor(At(x, w)).
+  D3DCOLOR ColorAt(float x, float w) const {
+    const __m128i bgra = _mm_shuffle_epi32(Channels(x, w), _MM_SHUFFLE(3, 0, 1, 2));
+    const __m128i words = _mm_packs_epi32(bgra, bgra);
+    return static_cast<D3DCOLOR>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+  }
+
+ private:
+  __m128 base, dx;
+  __m128i Channels(float x, float w) const {
+    const __m128 value = _mm_mul_ps(_mm_add_ps(base, _mm_mul_ps(dx, _mm_set1_ps(x))), _mm_set1_ps(w));
+    const __m128 positive = _mm_cmpgt_ps(value, _mm_setzero_ps());  // false for NaN
+    const __m128 top = _mm_cmpge_ps(value, _mm_set1_ps(255.0f));
+    __m128i channel = _mm_cvttps_epi32(_mm_add_ps(value, _mm_set1_ps(0.5f)));
+    channel = _mm_and_si128(channel, _mm_castps_si128(positive));
+    return _mm_or_si128(_mm_and_si128(_mm_castps_si128(top), _mm_set1_epi32(255)),
+                        _mm_andnot_si128(_mm_castps_si128(top), channel));
+  }
+#else
+  float base[4], dx[4];
+  ColorRow(float r, float g, float b, float a, float rdx, float gdx, float bdx, float adx)
+      : base{r, g, b, a}, dx{rdx, gdx, bdx, adx} {}
+  Rgba At(float x, float w) const {
+    return {ToChannel((base[0] + dx[0] * x) * w), ToChannel((base[1] + dx[1] * x) * w),
+            ToChannel((base[2] + dx[2] * x) * w), ToChannel((base[3] + dx[3] * x) * w)};
+  }
+  D3DCOLOR ColorAt(float x, float w) const { return ToColor(At(x, w)); }
+#endif
+};
 
 // Shades rows firstRow, firstRow + rowStep, ... up to lastRow.
 template <bool kWords, int kStage, int kBlend>
@@ -20,38 +65,11 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
   // and would make the compiler reload every field at every pixel.
   const PixelSetup setup = shared;
   const bool needDepth = setup.depthTest || setup.depthWrite;
-  // Screen quads: textured, white, one alpha, no depth, no perspective. Their rows take the
-  // packed loop, which computes the same values as the general one.
-  const bool packedRows = !needDepth && !setup.alphaTest && !t.perspective && t.flatColor &&
-                          t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
   ColorSurface& surface = *setup.target;
   const bool keepAlpha = surface.format == D3DFMT_A8R8G8B8;
   const std::uint32_t constantBits = ToColor(t.constant);
-#if defined(__SSE2__)
-  // Diffuse-only, unblended rows with the usual depth test (or none) shade four pixels at a time.
-  // They may read and rewrite (unchanged) pixels past the run up to fourLimit.
-  [[maybe_unused]] bool fourAtOnce = false;
-  [[maybe_unused]] DiffuseFours fours;
-  [[maybe_unused]] const int fourLimit = static_cast<int>(
-      std::min(surface.width, setup.depth ? setup.depth->width : surface.width));
-  if constexpr (kWords && kStage == kStageDiffuse && kBlend == kBlendNone) {
-    fourAtOnce = !setup.depthTest || setup.depthFunc == D3DCMP_LESSEQUAL;
-    if (fourAtOnce) fours = MakeDiffuseFours(setup, t, constantBits, keepAlpha);
-  }
-#endif
   ForEachRun(t, firstRow, lastRow, rowStep, [&](int y, int lo, int hi) {
     const float fy = static_cast<float>(y);
-#if defined(__SSE2__)
-    if constexpr (kWords && kStage == kStageDiffuse && kBlend == kBlendNone) {
-      if (fourAtOnce) {
-        DiffuseRun(fours, t, fy, surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch,
-                   fours.depth ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
-                               : nullptr,
-                   lo, hi, fourLimit);
-        return;
-      }
-    }
-#endif
     // Row bases: value(x) = base + dx * x for each plane.
     const float zRow = t.z.base + t.z.dy * fy, wRow = t.w.base + t.w.dy * fy;
     const float rRow = t.r.base + t.r.dy * fy, gRow = t.g.base + t.g.dy * fy;
@@ -62,18 +80,6 @@ void DrawRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRo
     std::uint16_t* depthRow =
         setup.depth ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
                     : nullptr;
-    if constexpr (kWords && (kBlend == kBlendAlpha || kBlend == kBlendAdditive) &&
-                  (kStage == kStageModulateTextureAlpha || kStage == kStageModulateBoth)) {
-      if (packedRows) {
-        // texel alpha * 255 rounds back to the texel alpha: an opaque vertex changes nothing.
-        if (kStage == kStageModulateTextureAlpha || t.constant.a == 255) {
-          PackedRow<kStageModulateTextureAlpha, kBlend>(setup, t, target.row, lo, hi, uRow, vRow);
-        } else {
-          PackedRow<kStageModulateBoth, kBlend>(setup, t, target.row, lo, hi, uRow, vRow);
-        }
-        return;
-      }
-    }
     const ColorRow diffuseRow(rRow, gRow, bRow, aRow, t.r.dx, t.g.dx, t.b.dx, t.a.dx);
     const ColorRow specularRow(t.sr.base + t.sr.dy * fy, t.sg.base + t.sg.dy * fy,
                                t.sb.base + t.sb.dy * fy, 0.0f, t.sr.dx, t.sg.dx, t.sb.dx, 0.0f);
@@ -138,11 +144,116 @@ RowsFunction SelectStage(const PixelSetup& setup) {
   }
 }
 
+// The path asked for, or the best there is when the processor lacks it.
+RasterPath UsablePath(RasterPath path) { return RasterPathAvailable(path) ? path : BestRasterPath(); }
+
+// Rows of a 32-bit target through the lane loop for the set-up; screen-quad rows through their
+// packed loop.
+template <int kStage, int kBlend>
+void DrawLaneRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRow, int rowStep) {
+  const PixelSetup setup = shared;  // a private copy, as in DrawRows
+  const LaneRunFunction lanes = UsablePath(setup.path) == RasterPath::kAvx2
+                                    ? Avx2LaneRun(static_cast<StageKind>(kStage), static_cast<BlendKind>(kBlend))
+                                    : Sse2LaneRun(static_cast<StageKind>(kStage), static_cast<BlendKind>(kBlend));
+  ColorSurface& surface = *setup.target;
+  LaneDraw d;
+  d.texels = setup.texels;
+  d.texWidth = setup.texWidth;
+  d.texHeight = setup.texHeight;
+  d.clampU = setup.clampU;
+  d.clampV = setup.clampV;
+  d.depthTest = setup.depthTest;
+  d.depthWrite = setup.depthWrite;
+  d.depthFunc = setup.depthFunc;
+  d.wBuffer = setup.wBuffer;
+  d.wScale = setup.wScale;
+  d.wNear = setup.wNear;
+  d.wInvRange = setup.wInvRange;
+  d.alphaTest = setup.alphaTest;
+  d.alphaFunc = setup.alphaFunc;
+  d.alphaRef = static_cast<int>(setup.alphaRef);
+  d.keepAlpha = surface.format == D3DFMT_A8R8G8B8;
+  d.limit = static_cast<int>(setup.depth ? std::min(surface.width, setup.depth->width) : surface.width);
+  d.perspective = t.perspective;
+  d.flat = t.flatColor;
+  d.constant[0] = t.constant.r;
+  d.constant[1] = t.constant.g;
+  d.constant[2] = t.constant.b;
+  d.constant[3] = t.constant.a;
+  d.zdx = t.z.dx;
+  d.wdx = t.w.dx;
+  d.rdx = t.r.dx;
+  d.gdx = t.g.dx;
+  d.bdx = t.b.dx;
+  d.adx = t.a.dx;
+  d.udx = t.u.dx;
+  d.vdx = t.v.dx;
+  // Screen quads: textured, white, one alpha, no depth, no perspective.
+  const bool packedRows = (kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse &&
+                          !setup.depthTest && !setup.depthWrite && !setup.alphaTest && !t.perspective &&
+                          t.flatColor && t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
+  ForEachRun(t, firstRow, lastRow, rowStep, [&](int y, int lo, int hi) {
+    const float fy = static_cast<float>(y);
+    LaneRun run;
+    run.pixels = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch;
+    run.depths = setup.depth && (setup.depthTest || setup.depthWrite)
+                     ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
+                     : nullptr;
+    // Row bases: value(x) = base + dx * x for each plane, as the one-pixel loop has them.
+    run.z = t.z.base + t.z.dy * fy;
+    run.w = t.w.base + t.w.dy * fy;
+    run.r = t.r.base + t.r.dy * fy;
+    run.g = t.g.base + t.g.dy * fy;
+    run.b = t.b.base + t.b.dy * fy;
+    run.a = t.a.base + t.a.dy * fy;
+    run.u = t.u.base + t.u.dy * fy;
+    run.v = t.v.base + t.v.dy * fy;
+    run.lo = lo;
+    run.hi = hi;
+    if constexpr ((kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse) {
+      if (packedRows) {
+        // texel alpha * 255 rounds back to the texel alpha: an opaque vertex changes nothing.
+        if (kStage == kStageModulateTextureAlpha || t.constant.a == 255) {
+          PackedRow<kStageModulateTextureAlpha, kBlend>(setup, t, run.pixels, lo, hi, run.u, run.v);
+        } else {
+          PackedRow<kStageModulateBoth, kBlend>(setup, t, run.pixels, lo, hi, run.u, run.v);
+        }
+        return;
+      }
+    }
+    lanes(d, run);
+  });
+}
+
+template <int kStage>
+RowsFunction SelectLaneBlend(BlendKind blend) {
+  switch (blend) {
+    case kBlendNone: return DrawLaneRows<kStage, kBlendNone>;
+    case kBlendAlpha: return DrawLaneRows<kStage, kBlendAlpha>;
+    case kBlendAdditive: return DrawLaneRows<kStage, kBlendAdditive>;
+    default: return nullptr;
+  }
+}
+
+// The lane rows for the set-up; null where the lanes do not take it.
+RowsFunction SelectLaneRows(const PixelSetup& setup) {
+  const BlendKind blend = ClassifyBlend(setup);
+  switch (ClassifyStage(setup)) {
+    case kStageModulateTextureAlpha: return SelectLaneBlend<kStageModulateTextureAlpha>(blend);
+    case kStageModulateBoth: return SelectLaneBlend<kStageModulateBoth>(blend);
+    case kStageDiffuse: return SelectLaneBlend<kStageDiffuse>(blend);
+    default: return nullptr;
+  }
+}
+
 }  // namespace
 
 RowsFunction SelectRows(const PixelSetup& setup) {
-  return BytesPerPixel(setup.target->format) == 4 ? SelectStage<true>(setup)
-                                                  : SelectStage<false>(setup);
+  if (BytesPerPixel(setup.target->format) != 4) return SelectStage<false>(setup);
+  if (UsablePath(setup.path) != RasterPath::kScalar) {
+    if (const RowsFunction lanes = SelectLaneRows(setup)) return lanes;
+  }
+  return SelectStage<true>(setup);
 }
 
 }  // namespace d3d8::ref::raster

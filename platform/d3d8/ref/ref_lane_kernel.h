@@ -1,0 +1,296 @@
+// The lane row loop, written once over a set of lane operations `V` (V::kCount pixels at a time)
+// and compiled by each lane file with its own instructions: ref_lanes_sse2.cpp, ref_lanes_avx2.cpp.
+// Included by those files only; everything here has internal linkage, so that no function compiled
+// for AVX2 can stand in for one that another file calls on a processor without it.
+//
+// Every lane computes what the one-pixel loop (ref_row_loops.cpp, ref_raster_shade.h) computes for
+// its pixel, operation for operation: the same float additions, multiplications and divisions in
+// the same order, the same comparisons before each conversion, the same integer rounding. Channel
+// values sit in 32-bit lanes, one channel per vector; products of two 8-bit values are formed with
+// 16-bit multiplies, exact because they stay below 65536.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/ref/ref_lane_rows.h"
+
+namespace d3d8::ref::raster {
+namespace {
+
+// Compare(func, value, reference) of ref_pixel.h, for lanes holding values in 0 .. 65535.
+template <class V>
+[[gnu::always_inline]] inline typename V::I CompareLanes(std::uint32_t func, typename V::I value,
+                                                         typename V::I reference) {
+  switch (func) {
+    case D3DCMP_NEVER:
+      return V::Zero();
+    case D3DCMP_LESS:
+      return V::Greater(reference, value);
+    case D3DCMP_EQUAL:
+      return V::Equal(value, reference);
+    case D3DCMP_LESSEQUAL:
+      return V::Not(V::Greater(value, reference));
+    case D3DCMP_GREATER:
+      return V::Greater(value, reference);
+    case D3DCMP_NOTEQUAL:
+      return V::Not(V::Equal(value, reference));
+    case D3DCMP_GREATEREQUAL:
+      return V::Not(V::Greater(reference, value));
+    default:
+      return V::Ones();
+  }
+}
+
+// ToChannel: NaN and values up to 0 give 0, 255 and above 255, others round half up.
+template <class V>
+[[gnu::always_inline]] inline typename V::I ToChannelLanes(typename V::F value) {
+  const auto positive = V::GreaterF(value, V::SplatF(0.0f));  // false for NaN
+  const auto top = V::GreaterEqualF(value, V::SplatF(255.0f));
+  const auto channel = V::And(V::Truncate(V::AddF(value, V::SplatF(0.5f))), positive);
+  return V::Select(top, V::Splat(255), channel);
+}
+
+// ToDepth: z in [0, 1] to a 16-bit fraction.
+template <class V>
+[[gnu::always_inline]] inline typename V::I ToDepthLanes(typename V::F z) {
+  const auto positive = V::GreaterF(z, V::SplatF(0.0f));
+  const auto top = V::GreaterEqualF(z, V::SplatF(1.0f));
+  const auto depth = V::And(V::Truncate(V::AddF(V::MulF(z, V::SplatF(65535.0f)), V::SplatF(0.5f))), positive);
+  return V::Select(top, V::Splat(65535), depth);
+}
+
+// TexelIndex: floor(coord * size), texel 0 for NaN and far-off values, then clamped or wrapped.
+template <class V>
+[[gnu::always_inline]] inline typename V::I TexelIndexLanes(typename V::F coord, int size, bool clamp) {
+  using I = typename V::I;
+  const auto scaled = V::MulF(coord, V::SplatF(static_cast<float>(size)));
+  const I truncated = V::Truncate(scaled);
+  // One less where truncation went up (negative non-integers): the mask is -1 there.
+  I index = V::Add(truncated, V::GreaterF(V::ToFloat(truncated), scaled));
+  index = V::And(index, V::And(V::GreaterF(scaled, V::SplatF(-2.0e9f)), V::LessF(scaled, V::SplatF(2.0e9f))));
+  const I top = V::Splat(size - 1);
+  if (clamp) {
+    index = V::Select(V::Greater(V::Zero(), index), V::Zero(), index);
+    return V::Select(V::Greater(index, top), top, index);
+  }
+  if ((size & (size - 1)) == 0) return V::And(index, top);
+  alignas(32) std::int32_t lanes[V::kCount];
+  V::StoreInts(lanes, index);
+  for (std::int32_t& lane : lanes) {
+    lane %= size;
+    if (lane < 0) lane += size;
+  }
+  return V::LoadInts(lanes);
+}
+
+// round(x / 255) for the x = a * b (+ c * d) of two 8-bit channels, below 65536: (x + 127) / 255.
+template <class V>
+[[gnu::always_inline]] inline typename V::I Div255Lanes(typename V::I x) {
+  const auto t = V::Add(x, V::Splat(128));
+  return V::template ShiftRight<8>(V::Add(t, V::template ShiftRight<8>(t)));
+}
+
+// Mul8: round(a * b / 255).
+template <class V>
+[[gnu::always_inline]] inline typename V::I Mul8Lanes(typename V::I a, typename V::I b) {
+  return Div255Lanes<V>(V::Mul16(a, b));
+}
+
+// One 8-bit channel of packed colours.
+template <class V, int kShift>
+[[gnu::always_inline]] inline typename V::I Channel(typename V::I color) {
+  return V::And(V::template ShiftRight<kShift>(color), V::Splat(255));
+}
+
+// The row values, broadcast once per run.
+template <class V>
+struct LaneRowValues {
+  typename V::F z, w, r, g, b, a, u, v;
+  typename V::F zdx, wdx, rdx, gdx, bdx, adx, udx, vdx;
+};
+
+// Pixels x .. x + kCount - 1 of a run ending at `hi`, at `pixels` and `depths`: lanes past `hi`,
+// failing the depth test or failing the alpha test keep the pixel and depth they had.
+template <class V, int kStage, int kBlend>
+[[gnu::always_inline]] inline void ShadeLanes(const LaneDraw& d, const LaneRowValues<V>& row, int x, int hi,
+                                             std::uint8_t* pixels, std::uint16_t* depths) {
+  using F = typename V::F;
+  using I = typename V::I;
+  const I xs = V::Add(V::Splat(x), V::Iota());
+  const F fx = V::ToFloat(xs);
+  I active = V::Greater(V::Splat(hi + 1), xs);
+  F reciprocal = V::SplatF(1.0f);  // 1 / (wRow + w.dx * x), once computed
+  bool haveReciprocal = false;
+  I depth = V::Zero(), oldDepth = V::Zero();
+  if (d.depthTest || d.depthWrite) {
+    F z;
+    if (d.wBuffer) {
+      const F den = V::AddF(row.w, V::MulF(row.wdx, fx));
+      F q;
+      if (d.wScale == 1.0f) {  // wScale / den is 1 / den: one division serves depth and colour
+        reciprocal = V::DivF(V::SplatF(1.0f), den);
+        haveReciprocal = true;
+        q = reciprocal;
+      } else {
+        q = V::DivF(V::SplatF(d.wScale), den);
+      }
+      z = V::MulF(V::SubF(q, V::SplatF(d.wNear)), V::SplatF(d.wInvRange));
+    } else {
+      z = V::AddF(row.z, V::MulF(row.zdx, fx));
+    }
+    depth = ToDepthLanes<V>(z);
+    oldDepth = V::LoadDepths(depths);
+    if (d.depthTest) {
+      active = V::And(active, CompareLanes<V>(d.depthFunc, depth, oldDepth));
+      if (!V::Any(active)) return;
+    }
+  }
+  if (d.perspective && !haveReciprocal) {
+    reciprocal = V::DivF(V::SplatF(1.0f), V::AddF(row.w, V::MulF(row.wdx, fx)));
+  }
+  // A channel or coordinate along the row; without perspective the one-pixel loop multiplies by
+  // 1.0, which changes nothing.
+  const auto along = [&](F base, F dx) {
+    const F value = V::AddF(base, V::MulF(dx, fx));
+    return d.perspective ? V::MulF(value, reciprocal) : value;
+  };
+  constexpr bool kDiffuseAlpha = kStage != kStageModulateTextureAlpha;
+  I dr, dg, db, da = V::Zero();
+  if (d.flat) {
+    dr = V::Splat(d.constant[0]);
+    dg = V::Splat(d.constant[1]);
+    db = V::Splat(d.constant[2]);
+    if (kDiffuseAlpha) da = V::Splat(d.constant[3]);
+  } else {
+    dr = ToChannelLanes<V>(along(row.r, row.rdx));
+    dg = ToChannelLanes<V>(along(row.g, row.gdx));
+    db = ToChannelLanes<V>(along(row.b, row.bdx));
+    if (kDiffuseAlpha) da = ToChannelLanes<V>(along(row.a, row.adx));
+  }
+  I r, g, b, a;
+  if constexpr (kStage == kStageDiffuse) {
+    r = dr;
+    g = dg;
+    b = db;
+    a = da;
+  } else {
+    const I tx = TexelIndexLanes<V>(along(row.u, row.udx), d.texWidth, d.clampU);
+    const I ty = TexelIndexLanes<V>(along(row.v, row.vdx), d.texHeight, d.clampV);
+    const I texel = V::GatherTexels(d.texels, tx, ty, d.texWidth);
+    r = Mul8Lanes<V>(Channel<V, 16>(texel), dr);
+    g = Mul8Lanes<V>(Channel<V, 8>(texel), dg);
+    b = Mul8Lanes<V>(Channel<V, 0>(texel), db);
+    a = V::template ShiftRight<24>(texel);
+    if constexpr (kStage == kStageModulateBoth) a = Mul8Lanes<V>(a, da);
+  }
+  if (d.alphaTest) {
+    active = V::And(active, CompareLanes<V>(d.alphaFunc, a, V::Splat(d.alphaRef)));
+    if (!V::Any(active)) return;
+  }
+  const I oldColor = V::Load(pixels);
+  if constexpr (kBlend != kBlendNone) {
+    const I dst = d.keepAlpha ? oldColor : V::Or(oldColor, V::Splat(static_cast<int>(0xFF000000u)));
+    const I dstR = Channel<V, 16>(dst), dstG = Channel<V, 8>(dst), dstB = Channel<V, 0>(dst);
+    const I dstA = V::template ShiftRight<24>(dst);
+    if constexpr (kBlend == kBlendAlpha) {
+      // s * a + d * (255 - a) stays at or below 255 * 255: no saturation needed.
+      const I inverse = V::Sub(V::Splat(255), a);
+      const auto mix = [&](I s, I t) { return Div255Lanes<V>(V::Add(V::Mul16(s, a), V::Mul16(t, inverse))); };
+      r = mix(r, dstR);
+      g = mix(g, dstG);
+      b = mix(b, dstB);
+      a = mix(a, dstA);
+    } else {
+      // (s * a + d * 255 + 127) / 255 is d + round(s * a / 255): d * 255 divides exactly.
+      const I full = V::Splat(255);
+      const auto add = [&](I s, I t) {
+        const I sum = V::Add(t, Mul8Lanes<V>(s, a));
+        return V::Select(V::Greater(sum, full), full, sum);
+      };
+      r = add(r, dstR);
+      g = add(g, dstG);
+      b = add(b, dstB);
+      a = add(a, dstA);
+    }
+  }
+  I bits = V::Or(V::Or(V::template ShiftLeft<24>(a), V::template ShiftLeft<16>(r)),
+                 V::Or(V::template ShiftLeft<8>(g), b));
+  if (!d.keepAlpha) bits = V::And(bits, V::Splat(0x00FFFFFF));
+  V::Store(pixels, V::Select(active, bits, oldColor));
+  if (d.depthWrite) V::StoreDepths(depths, V::Select(active, depth, oldDepth));
+}
+
+// The run lo .. hi of one row. Whole groups read and rewrite (unchanged) pixels past the run up to
+// d.limit; the last pixels before it go through a copy.
+template <class V, int kStage, int kBlend>
+void RunLanes(const LaneDraw& d, const LaneRun& run) {
+  constexpr int kCount = V::kCount;
+  LaneRowValues<V> row;
+  row.z = V::SplatF(run.z);
+  row.w = V::SplatF(run.w);
+  row.r = V::SplatF(run.r);
+  row.g = V::SplatF(run.g);
+  row.b = V::SplatF(run.b);
+  row.a = V::SplatF(run.a);
+  row.u = V::SplatF(run.u);
+  row.v = V::SplatF(run.v);
+  row.zdx = V::SplatF(d.zdx);
+  row.wdx = V::SplatF(d.wdx);
+  row.rdx = V::SplatF(d.rdx);
+  row.gdx = V::SplatF(d.gdx);
+  row.bdx = V::SplatF(d.bdx);
+  row.adx = V::SplatF(d.adx);
+  row.udx = V::SplatF(d.udx);
+  row.vdx = V::SplatF(d.vdx);
+  int x = run.lo;
+  for (; x <= run.hi && x + kCount <= d.limit; x += kCount) {
+    ShadeLanes<V, kStage, kBlend>(d, row, x, run.hi, run.pixels + 4 * static_cast<std::ptrdiff_t>(x),
+                                  run.depths ? run.depths + x : nullptr);
+  }
+  for (; x <= run.hi; x += kCount) {
+    const int count = run.hi - x + 1 < kCount ? run.hi - x + 1 : kCount;
+    alignas(32) std::uint8_t pixels[4 * kCount] = {};
+    alignas(32) std::uint16_t depths[kCount] = {};
+    std::uint8_t* rowPixels = run.pixels + 4 * static_cast<std::ptrdiff_t>(x);
+    std::memcpy(pixels, rowPixels, 4 * static_cast<std::size_t>(count));
+    if (run.depths) std::memcpy(depths, run.depths + x, 2 * static_cast<std::size_t>(count));
+    ShadeLanes<V, kStage, kBlend>(d, row, x, run.hi, pixels, run.depths ? depths : nullptr);
+    std::memcpy(rowPixels, pixels, 4 * static_cast<std::size_t>(count));
+    if (run.depths) std::memcpy(run.depths + x, depths, 2 * static_cast<std::size_t>(count));
+  }
+}
+
+// The loops for the kinds the lanes take.
+template <class V>
+LaneRunFunction SelectLaneRun(StageKind stage, BlendKind blend) {
+  const auto forBlend = [blend](auto stageConstant) -> LaneRunFunction {
+    constexpr int kStage = decltype(stageConstant)::value;
+    switch (blend) {
+      case kBlendNone:
+        return RunLanes<V, kStage, kBlendNone>;
+      case kBlendAlpha:
+        return RunLanes<V, kStage, kBlendAlpha>;
+      case kBlendAdditive:
+        return RunLanes<V, kStage, kBlendAdditive>;
+      default:
+        return nullptr;
+    }
+  };
+  switch (stage) {
+    case kStageModulateTextureAlpha:
+      return forBlend(std::integral_constant<int, kStageModulateTextureAlpha>{});
+    case kStageModulateBoth:
+      return forBlend(std::integral_constant<int, kStageModulateBoth>{});
+    case kStageDiffuse:
+      return forBlend(std::integral_constant<int, kStageDiffuse>{});
+    default:
+      return nullptr;
+  }
+}
+
+}  // namespace
+}  // namespace d3d8::ref::raster

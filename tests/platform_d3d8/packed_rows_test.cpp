@@ -1,6 +1,6 @@
 // Flat white, affine, textured triangles without depth blend in a packed loop (four pixels at a
-// time) for SRCALPHA with INVSRCALPHA or ONE. An alpha test that passes everything sends the same
-// triangle through the general per-pixel loop; both must leave identical pixels.
+// time) for SRCALPHA with INVSRCALPHA or ONE. Drawn one pixel at a time (RasterPath::kScalar), the
+// same triangle goes through the general per-pixel loop; both must leave identical pixels.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -53,8 +53,7 @@ std::vector<std::uint8_t> Draw(const Case& c, bool general) {
   setup.srcBlend = D3DBLEND_SRCALPHA;
   setup.destBlend = c.destBlend;
   setup.stage.alphaOp = D3DTOP_MODULATE;
-  setup.alphaTest = general;
-  setup.alphaFunc = D3DCMP_ALWAYS;
+  if (general) setup.path = RasterPath::kScalar;
   setup.texels = texels.data();
   setup.texWidth = c.texWidth;
   setup.texHeight = c.texHeight;

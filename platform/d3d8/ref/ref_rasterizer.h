@@ -94,6 +94,11 @@ class TriangleBatch {
   friend void DrawBatch(const PixelSetup&, TriangleBatch&);
 };
 
+// The path the rows of triangles drawn under the set-up take: the set-up's own (or the best the
+// processor has, when it lacks that one) where the lanes take the set-up's target, stage and blend,
+// otherwise one pixel at a time.
+RasterPath PathFor(const PixelSetup& setup);
+
 // Draws the triangle whatever its winding (culling happens before). With a batch the triangle is
 // only set up and added to it.
 void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,

@@ -257,3 +257,12 @@ RowsFunction SelectRows(const PixelSetup& setup) {
 }
 
 }  // namespace d3d8::ref::raster
+
+namespace d3d8::ref {
+
+RasterPath PathFor(const PixelSetup& setup) {
+  if (BytesPerPixel(setup.target->format) != 4 || !raster::SelectLaneRows(setup)) return RasterPath::kScalar;
+  return raster::UsablePath(setup.path);
+}
+
+}  // namespace d3d8::ref

@@ -55,7 +55,8 @@ struct Random {
   }
 };
 
-PixelSetup MakeSetup(const Case& c, ColorSurface& target, DepthSurface& depth, const std::vector<std::uint32_t>& texels) {
+PixelSetup MakeSetup(const Case& c, ColorSurface& target, DepthSurface& depth,
+                     const std::vector<std::uint32_t>& texels) {
   PixelSetup setup;
   setup.target = &target;
   setup.right = kWidth;
@@ -226,7 +227,8 @@ TEST(RasterPathChoice, HonoursWhatTheProcessorHas) {
   };
   for (const Row& row : rows) {
     std::string message;
-    EXPECT_EQ(ChooseRasterPath(row.requested, row.best, &message), row.chosen) << (row.requested ? row.requested : "unset");
+    EXPECT_EQ(ChooseRasterPath(row.requested, row.best, &message), row.chosen)
+        << (row.requested ? row.requested : "unset");
     EXPECT_EQ(!message.empty(), row.message) << message;
   }
 }

@@ -26,6 +26,7 @@ class RefBackend final : public DeviceBackend {
   ColorSurface backBuffer_;
   std::optional<DepthSurface> depthBuffer_;
   Pipeline pipeline_;
+  HelperThread helper_;  // shares clears and draws when RasterizerHelperInUse()
 };
 
 }  // namespace d3d8::ref

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <mutex>
 #include <thread>
+#include <type_traits>
 
 namespace d3d8::ref {
 
@@ -27,6 +28,12 @@ class HelperThread {
   // Runs job(context, 1) on the helper and job(context, 0) on the caller; returns when both are
   // done. The helper starts at the first call. Calls come from one thread at a time.
   void RunPair(Job job, void* context);
+
+  // The same for a callable taking the part (0 on the caller, 1 on the helper).
+  template <typename Part>
+  void RunPair(Part&& part) {
+    RunPair([](void* context, int which) { (*static_cast<std::remove_reference_t<Part>*>(context))(which); }, &part);
+  }
 
  private:
   void Loop();

@@ -1,7 +1,10 @@
 // Lines (wireframe and point fill): one pixel per pixel centre along the major axis, each through
-// the one-pixel stage of the triangles.
+// the one-pixel stage of the triangles; a draw's lines drawn together share their rows with the
+// helper thread.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "platform/d3d8/ref/ref_raster_shade.h"
 #include "platform/d3d8/ref/ref_rasterizer.h"
@@ -50,10 +53,8 @@ void LinePixel(const PixelSetup& setup, const ScreenVertex& a, const ScreenVerte
 // Nearest integer, halves rounding up.
 inline int RoundPixel(float value) { return static_cast<int>(std::floor(value + 0.5f)); }
 
-}  // namespace
-
-void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b,
-              bool lastPixel) {
+// The line's pixels in rows of parity `part` (0 even, 1 odd), or in every row with -1.
+void DrawLineRows(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, bool lastPixel, int part) {
   for (const ScreenVertex* v : {&a, &b}) {
     if (!(std::fabs(v->x) < 1.0e6f && std::fabs(v->y) < 1.0e6f)) return;
   }
@@ -64,6 +65,7 @@ void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex
   const float length = end - start;
   const auto plot = [&](int major, float t) {
     const int minor = RoundPixel(minorStart + minorLength * t);
+    if (part >= 0 && ((xMajor ? minor : major) & 1) != part) return;
     if (xMajor) {
       LinePixel(setup, a, b, major, minor, t);
     } else {
@@ -88,6 +90,31 @@ void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex
     const int endMajor = RoundPixel(end);
     if (!any || endMajor != lastMajor) plot(endMajor, 1.0f);
   }
+}
+
+// Outlines of many lines share their rows with the helper thread from this many pixels on.
+constexpr float kSplitLinePixels = 4096;
+
+}  // namespace
+
+void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, bool lastPixel) {
+  DrawLineRows(setup, a, b, lastPixel, -1);
+}
+
+void DrawLines(const PixelSetup& setup, const std::vector<Line>& lines) {
+  float pixels = 0;  // about one per pixel centre along the major axis
+  for (const Line& line : lines) {
+    pixels += std::max(std::fabs(line.b.x - line.a.x), std::fabs(line.b.y - line.a.y)) + 1.0f;
+  }
+  if (!setup.helper || !(pixels >= kSplitLinePixels)) {
+    for (const Line& line : lines) DrawLineRows(setup, line.a, line.b, line.lastPixel, -1);
+    return;
+  }
+  // Even rows on the caller, odd rows on the helper: each pixel is drawn by one thread, and there
+  // in the lines' order.
+  setup.helper->RunPair([&](int part) {
+    for (const Line& line : lines) DrawLineRows(setup, line.a, line.b, line.lastPixel, part);
+  });
 }
 
 }  // namespace d3d8::ref

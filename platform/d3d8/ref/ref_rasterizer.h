@@ -119,4 +119,13 @@ void DrawBatch(const PixelSetup& setup, TriangleBatch& batch);
 void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b,
               bool lastPixel);
 
+struct Line {
+  ScreenVertex a, b;
+  bool lastPixel;
+};
+
+// Draws the lines in order, as DrawLine each. When they cover many pixels and the set-up has a
+// helper thread, the caller draws their pixels in even rows and the helper those in odd rows.
+void DrawLines(const PixelSetup& setup, const std::vector<Line>& lines);
+
 }  // namespace d3d8::ref

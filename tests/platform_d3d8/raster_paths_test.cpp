@@ -28,6 +28,7 @@ struct Case {
   int texWidth, texHeight;
   bool perspective;  // triangles with unequal rhw
   bool flat;         // one colour per triangle
+  bool white;        // and that colour white (texels pass unchanged), alpha opaque or not
 };
 
 std::string Describe(const Case& c) {
@@ -35,7 +36,7 @@ std::string Describe(const Case& c) {
          " blend " + std::to_string(static_cast<int>(c.blend)) + " depth " +
          std::to_string(static_cast<int>(c.depth)) + (c.alphaTest ? " alpha test" : "") +
          (c.clamp ? " clamp " : " wrap ") + std::to_string(c.texWidth) + "x" + std::to_string(c.texHeight) +
-         (c.perspective ? " perspective" : " affine") + (c.flat ? " flat" : " gouraud");
+         (c.perspective ? " perspective" : " affine") + (c.white ? " white" : c.flat ? " flat" : " gouraud");
 }
 
 // Not a multiple of 8 wide, so that runs end at the right edge in every lane position.
@@ -132,7 +133,9 @@ Frame Draw(const Case& c, RasterPath path) {
            c.perspective ? random.Next(0.2f, 1.0f) : 0.5f, random.Next(-20, 275), random.Next(0, 255),
            random.Next(0, 255), random.Next(0, 260), random.Next(-1.5f, 2.5f), random.Next(-1.5f, 2.5f)};
     }
-    if (c.flat) {
+    if (c.white) v[0].r = v[0].g = v[0].b = 255.0f;
+    if (c.white && k % 2 == 0) v[0].a = 255.0f;
+    if (c.flat || c.white) {
       for (ScreenVertex* p : {&v[1], &v[2]}) {
         p->r = v[0].r;
         p->g = v[0].g;
@@ -159,7 +162,7 @@ std::vector<Case> AllCases() {
                             Depth::kNotEqualScaledW, Depth::kWriteOnly}) {
           const int sizes[][2] = {{16, 16}, {8, 32}, {12, 10}, {1, 1}};
           cases.push_back({format, stage, blend, depth, n % 3 == 1, n % 2 == 0, sizes[n % 4][0], sizes[n % 4][1],
-                           n % 5 != 0, n % 7 == 3});
+                           n % 5 != 0, n % 7 == 3, n % 7 == 5});
           ++n;
         }
       }

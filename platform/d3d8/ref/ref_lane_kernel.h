@@ -115,9 +115,10 @@ struct LaneRowValues {
 
 // Pixels x .. x + kCount - 1 of a run ending at `hi`, at `pixels` and `depths`: lanes past `hi`,
 // failing the depth test or failing the alpha test keep the pixel and depth they had.
+// `white`: the colour is flat white, which leaves texels unchanged.
 template <class V, int kStage, int kBlend>
-[[gnu::always_inline]] inline void ShadeLanes(const LaneDraw& d, const LaneRowValues<V>& row, int x, int hi,
-                                             std::uint8_t* pixels, std::uint16_t* depths) {
+[[gnu::always_inline]] inline void ShadeLanes(const LaneDraw& d, const LaneRowValues<V>& row, bool white, int x,
+                                              int hi, std::uint8_t* pixels, std::uint16_t* depths) {
   using F = typename V::F;
   using I = typename V::I;
   const I xs = V::Add(V::Splat(x), V::Iota());
@@ -181,11 +182,19 @@ template <class V, int kStage, int kBlend>
     const I tx = TexelIndexLanes<V>(along(row.u, row.udx), d.texWidth, d.clampU);
     const I ty = TexelIndexLanes<V>(along(row.v, row.vdx), d.texHeight, d.clampV);
     const I texel = V::GatherTexels(d.texels, tx, ty, d.texWidth);
-    r = Mul8Lanes<V>(Channel<V, 16>(texel), dr);
-    g = Mul8Lanes<V>(Channel<V, 8>(texel), dg);
-    b = Mul8Lanes<V>(Channel<V, 0>(texel), db);
     a = V::template ShiftRight<24>(texel);
-    if constexpr (kStage == kStageModulateBoth) a = Mul8Lanes<V>(a, da);
+    if (white) {  // texel x 255 rounds back to the texel
+      r = Channel<V, 16>(texel);
+      g = Channel<V, 8>(texel);
+      b = Channel<V, 0>(texel);
+    } else {
+      r = Mul8Lanes<V>(Channel<V, 16>(texel), dr);
+      g = Mul8Lanes<V>(Channel<V, 8>(texel), dg);
+      b = Mul8Lanes<V>(Channel<V, 0>(texel), db);
+    }
+    if constexpr (kStage == kStageModulateBoth) {
+      if (!white || d.constant[3] != 255) a = Mul8Lanes<V>(a, da);
+    }
   }
   if (d.alphaTest) {
     active = V::And(active, CompareLanes<V>(d.alphaFunc, a, V::Splat(d.alphaRef)));
@@ -246,9 +255,10 @@ void RunLanes(const LaneDraw& d, const LaneRun& run) {
   row.adx = V::SplatF(d.adx);
   row.udx = V::SplatF(d.udx);
   row.vdx = V::SplatF(d.vdx);
+  const bool white = d.flat && d.constant[0] == 255 && d.constant[1] == 255 && d.constant[2] == 255;
   int x = run.lo;
   for (; x <= run.hi && x + kCount <= d.limit; x += kCount) {
-    ShadeLanes<V, kStage, kBlend>(d, row, x, run.hi, run.pixels + 4 * static_cast<std::ptrdiff_t>(x),
+    ShadeLanes<V, kStage, kBlend>(d, row, white, x, run.hi, run.pixels + 4 * static_cast<std::ptrdiff_t>(x),
                                   run.depths ? run.depths + x : nullptr);
   }
   for (; x <= run.hi; x += kCount) {
@@ -258,7 +268,7 @@ void RunLanes(const LaneDraw& d, const LaneRun& run) {
     std::uint8_t* rowPixels = run.pixels + 4 * static_cast<std::ptrdiff_t>(x);
     std::memcpy(pixels, rowPixels, 4 * static_cast<std::size_t>(count));
     if (run.depths) std::memcpy(depths, run.depths + x, 2 * static_cast<std::size_t>(count));
-    ShadeLanes<V, kStage, kBlend>(d, row, x, run.hi, pixels, run.depths ? depths : nullptr);
+    ShadeLanes<V, kStage, kBlend>(d, row, white, x, run.hi, pixels, run.depths ? depths : nullptr);
     std::memcpy(rowPixels, pixels, 4 * static_cast<std::size_t>(count));
     if (run.depths) std::memcpy(run.depths + x, depths, 2 * static_cast<std::size_t>(count));
   }

@@ -188,8 +188,9 @@ void DrawLaneRows(const PixelSetup& shared, const Spans& t, int firstRow, int la
   d.adx = t.a.dx;
   d.udx = t.u.dx;
   d.vdx = t.v.dx;
-  // Screen quads: textured, white, one alpha, no depth, no perspective.
-  const bool packedRows = (kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse &&
+  // Screen quads: textured, white, one alpha, no depth, no perspective. Four pixels at a time in
+  // the packed loop beat four lanes, but not eight.
+  const bool packedRows = UsablePath(setup.path) == RasterPath::kSse2 && (kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse &&
                           !setup.depthTest && !setup.depthWrite && !setup.alphaTest && !t.perspective &&
                           t.flatColor && t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
   ForEachRun(t, firstRow, lastRow, rowStep, [&](int y, int lo, int hi) {

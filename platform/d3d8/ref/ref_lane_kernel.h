@@ -17,6 +17,7 @@
 
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3d8/ref/ref_lane_rows.h"
+#include "platform/d3d8/ref/ref_raster_triangle.h"
 
 namespace d3d8::ref::raster {
 namespace {
@@ -106,7 +107,7 @@ template <class V, int kShift>
   return V::And(V::template ShiftRight<kShift>(color), V::Splat(255));
 }
 
-// The row values, broadcast once per run.
+// The row values, broadcast: the steps once per triangle, the values at pixel 0 once per row.
 template <class V>
 struct LaneRowValues {
   typename V::F z, w, r, g, b, a, u, v;
@@ -117,8 +118,9 @@ struct LaneRowValues {
 // failing the depth test or failing the alpha test keep the pixel and depth they had.
 // `white`: the colour is flat white, which leaves texels unchanged.
 template <class V, int kStage, int kBlend>
-[[gnu::always_inline]] inline void ShadeLanes(const LaneDraw& d, const LaneRowValues<V>& row, bool white, int x,
-                                              int hi, std::uint8_t* pixels, std::uint16_t* depths) {
+[[gnu::always_inline]] inline void ShadeLanes(const LaneDraw& d, const Spans& t, const LaneRowValues<V>& row,
+                                              bool white, int x, int hi, std::uint8_t* pixels,
+                                              std::uint16_t* depths) {
   using F = typename V::F;
   using I = typename V::I;
   const I xs = V::Add(V::Splat(x), V::Iota());
@@ -150,22 +152,22 @@ template <class V, int kStage, int kBlend>
       if (!V::Any(active)) return;
     }
   }
-  if (d.perspective && !haveReciprocal) {
+  if (t.perspective && !haveReciprocal) {
     reciprocal = V::DivF(V::SplatF(1.0f), V::AddF(row.w, V::MulF(row.wdx, fx)));
   }
   // A channel or coordinate along the row; without perspective the one-pixel loop multiplies by
   // 1.0, which changes nothing.
   const auto along = [&](F base, F dx) {
     const F value = V::AddF(base, V::MulF(dx, fx));
-    return d.perspective ? V::MulF(value, reciprocal) : value;
+    return t.perspective ? V::MulF(value, reciprocal) : value;
   };
   constexpr bool kDiffuseAlpha = kStage != kStageModulateTextureAlpha;
   I dr, dg, db, da = V::Zero();
-  if (d.flat) {
-    dr = V::Splat(d.constant[0]);
-    dg = V::Splat(d.constant[1]);
-    db = V::Splat(d.constant[2]);
-    if (kDiffuseAlpha) da = V::Splat(d.constant[3]);
+  if (t.flatColor) {
+    dr = V::Splat(t.constant.r);
+    dg = V::Splat(t.constant.g);
+    db = V::Splat(t.constant.b);
+    if (kDiffuseAlpha) da = V::Splat(t.constant.a);
   } else {
     dr = ToChannelLanes<V>(along(row.r, row.rdx));
     dg = ToChannelLanes<V>(along(row.g, row.gdx));
@@ -193,7 +195,7 @@ template <class V, int kStage, int kBlend>
       b = Mul8Lanes<V>(Channel<V, 0>(texel), db);
     }
     if constexpr (kStage == kStageModulateBoth) {
-      if (!white || d.constant[3] != 255) a = Mul8Lanes<V>(a, da);
+      if (!white || t.constant.a != 255) a = Mul8Lanes<V>(a, da);
     }
   }
   if (d.alphaTest) {
@@ -202,13 +204,14 @@ template <class V, int kStage, int kBlend>
   }
   const I oldColor = V::Load(pixels);
   if constexpr (kBlend != kBlendNone) {
-    const I dst = d.keepAlpha ? oldColor : V::Or(oldColor, V::Splat(static_cast<int>(0xFF000000u)));
-    const I dstR = Channel<V, 16>(dst), dstG = Channel<V, 8>(dst), dstB = Channel<V, 0>(dst);
-    const I dstA = V::template ShiftRight<24>(dst);
+    const I target = d.keepAlpha ? oldColor : V::Or(oldColor, V::Splat(static_cast<int>(0xFF000000u)));
+    const I dstR = Channel<V, 16>(target), dstG = Channel<V, 8>(target), dstB = Channel<V, 0>(target);
+    const I dstA = V::template ShiftRight<24>(target);
     if constexpr (kBlend == kBlendAlpha) {
       // s * a + d * (255 - a) stays at or below 255 * 255: no saturation needed.
       const I inverse = V::Sub(V::Splat(255), a);
-      const auto mix = [&](I s, I t) { return Div255Lanes<V>(V::Add(V::Mul16(s, a), V::Mul16(t, inverse))); };
+      // a changes last: the other channels blend with the source alpha.
+      const auto mix = [&](I src, I dst) { return Div255Lanes<V>(V::Add(V::Mul16(src, a), V::Mul16(dst, inverse))); };
       r = mix(r, dstR);
       g = mix(g, dstG);
       b = mix(b, dstB);
@@ -216,8 +219,8 @@ template <class V, int kStage, int kBlend>
     } else {
       // (s * a + d * 255 + 127) / 255 is d + round(s * a / 255): d * 255 divides exactly.
       const I full = V::Splat(255);
-      const auto add = [&](I s, I t) {
-        const I sum = V::Add(t, Mul8Lanes<V>(s, a));
+      const auto add = [&](I src, I dst) {
+        const I sum = V::Add(dst, Mul8Lanes<V>(src, a));
         return V::Select(V::Greater(sum, full), full, sum);
       };
       r = add(r, dstR);
@@ -236,56 +239,69 @@ template <class V, int kStage, int kBlend>
 // The run lo .. hi of one row. Whole groups read and rewrite (unchanged) pixels past the run up to
 // d.limit; the last pixels before it go through a copy.
 template <class V, int kStage, int kBlend>
-void RunLanes(const LaneDraw& d, const LaneRun& run) {
+[[gnu::always_inline]] inline void RunLanes(const LaneDraw& d, const Spans& t, const LaneRowValues<V>& row,
+                                            bool white, int lo, int hi, std::uint8_t* rowPixels,
+                                            std::uint16_t* rowDepths) {
   constexpr int kCount = V::kCount;
-  LaneRowValues<V> row;
-  row.z = V::SplatF(run.z);
-  row.w = V::SplatF(run.w);
-  row.r = V::SplatF(run.r);
-  row.g = V::SplatF(run.g);
-  row.b = V::SplatF(run.b);
-  row.a = V::SplatF(run.a);
-  row.u = V::SplatF(run.u);
-  row.v = V::SplatF(run.v);
-  row.zdx = V::SplatF(d.zdx);
-  row.wdx = V::SplatF(d.wdx);
-  row.rdx = V::SplatF(d.rdx);
-  row.gdx = V::SplatF(d.gdx);
-  row.bdx = V::SplatF(d.bdx);
-  row.adx = V::SplatF(d.adx);
-  row.udx = V::SplatF(d.udx);
-  row.vdx = V::SplatF(d.vdx);
-  const bool white = d.flat && d.constant[0] == 255 && d.constant[1] == 255 && d.constant[2] == 255;
-  int x = run.lo;
-  for (; x <= run.hi && x + kCount <= d.limit; x += kCount) {
-    ShadeLanes<V, kStage, kBlend>(d, row, white, x, run.hi, run.pixels + 4 * static_cast<std::ptrdiff_t>(x),
-                                  run.depths ? run.depths + x : nullptr);
+  int x = lo;
+  for (; x <= hi && x + kCount <= d.limit; x += kCount) {
+    ShadeLanes<V, kStage, kBlend>(d, t, row, white, x, hi, rowPixels + 4 * static_cast<std::ptrdiff_t>(x),
+                                  rowDepths ? rowDepths + x : nullptr);
   }
-  for (; x <= run.hi; x += kCount) {
-    const int count = run.hi - x + 1 < kCount ? run.hi - x + 1 : kCount;
+  for (; x <= hi; x += kCount) {
+    const int count = hi - x + 1 < kCount ? hi - x + 1 : kCount;
     alignas(32) std::uint8_t pixels[4 * kCount] = {};
     alignas(32) std::uint16_t depths[kCount] = {};
-    std::uint8_t* rowPixels = run.pixels + 4 * static_cast<std::ptrdiff_t>(x);
-    std::memcpy(pixels, rowPixels, 4 * static_cast<std::size_t>(count));
-    if (run.depths) std::memcpy(depths, run.depths + x, 2 * static_cast<std::size_t>(count));
-    ShadeLanes<V, kStage, kBlend>(d, row, white, x, run.hi, pixels, run.depths ? depths : nullptr);
-    std::memcpy(rowPixels, pixels, 4 * static_cast<std::size_t>(count));
-    if (run.depths) std::memcpy(run.depths + x, depths, 2 * static_cast<std::size_t>(count));
+    std::uint8_t* at = rowPixels + 4 * static_cast<std::ptrdiff_t>(x);
+    std::memcpy(pixels, at, 4 * static_cast<std::size_t>(count));
+    if (rowDepths) std::memcpy(depths, rowDepths + x, 2 * static_cast<std::size_t>(count));
+    ShadeLanes<V, kStage, kBlend>(d, t, row, white, x, hi, pixels, rowDepths ? depths : nullptr);
+    std::memcpy(at, pixels, 4 * static_cast<std::size_t>(count));
+    if (rowDepths) std::memcpy(rowDepths + x, depths, 2 * static_cast<std::size_t>(count));
   }
+}
+
+// Rows firstRow, firstRow + rowStep, ... up to lastRow of the triangle, each row's values at pixel
+// 0 computed as the one-pixel loop computes them.
+template <class V, int kStage, int kBlend>
+void ShadeTriangleLanes(const LaneDraw& d, const Spans& t, int firstRow, int lastRow, int rowStep) {
+  LaneRowValues<V> row;
+  row.zdx = V::SplatF(t.z.dx);
+  row.wdx = V::SplatF(t.w.dx);
+  row.rdx = V::SplatF(t.r.dx);
+  row.gdx = V::SplatF(t.g.dx);
+  row.bdx = V::SplatF(t.b.dx);
+  row.adx = V::SplatF(t.a.dx);
+  row.udx = V::SplatF(t.u.dx);
+  row.vdx = V::SplatF(t.v.dx);
+  const bool white = t.flatColor && t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
+  ForEachRun(t, firstRow, lastRow, rowStep, [&](int y, int lo, int hi) {
+    const float fy = static_cast<float>(y);
+    row.z = V::SplatF(t.z.base + t.z.dy * fy);
+    row.w = V::SplatF(t.w.base + t.w.dy * fy);
+    row.r = V::SplatF(t.r.base + t.r.dy * fy);
+    row.g = V::SplatF(t.g.base + t.g.dy * fy);
+    row.b = V::SplatF(t.b.base + t.b.dy * fy);
+    row.a = V::SplatF(t.a.base + t.a.dy * fy);
+    row.u = V::SplatF(t.u.base + t.u.dy * fy);
+    row.v = V::SplatF(t.v.base + t.v.dy * fy);
+    std::uint16_t* depths = d.depths ? d.depths + static_cast<std::size_t>(y) * d.depthPitch : nullptr;
+    RunLanes<V, kStage, kBlend>(d, t, row, white, lo, hi, d.pixels + static_cast<std::size_t>(y) * d.pitch, depths);
+  });
 }
 
 // The loops for the kinds the lanes take.
 template <class V>
-LaneRunFunction SelectLaneRun(StageKind stage, BlendKind blend) {
-  const auto forBlend = [blend](auto stageConstant) -> LaneRunFunction {
+LaneRowsFunction SelectLaneRows(StageKind stage, BlendKind blend) {
+  const auto forBlend = [blend](auto stageConstant) -> LaneRowsFunction {
     constexpr int kStage = decltype(stageConstant)::value;
     switch (blend) {
       case kBlendNone:
-        return RunLanes<V, kStage, kBlendNone>;
+        return ShadeTriangleLanes<V, kStage, kBlendNone>;
       case kBlendAlpha:
-        return RunLanes<V, kStage, kBlendAlpha>;
+        return ShadeTriangleLanes<V, kStage, kBlendAlpha>;
       case kBlendAdditive:
-        return RunLanes<V, kStage, kBlendAdditive>;
+        return ShadeTriangleLanes<V, kStage, kBlendAdditive>;
       default:
         return nullptr;
     }

@@ -1,5 +1,5 @@
-// The lane row loops' interface: a run of one row of a triangle on a 32-bit target, shaded several
-// pixels at a time (4 lanes with SSE2, 8 with AVX2), for the set-ups the show draws most: stage 0
+// The lane row loops' interface: the rows of a triangle on a 32-bit target, each row's run shaded
+// several pixels at a time (4 lanes with SSE2, 8 with AVX2), for the set-ups the show draws most: stage 0
 // passing the diffuse colour or modulating a texture by it (texture alpha, or texture alpha times
 // diffuse alpha), no blending, SRCALPHA / INVSRCALPHA or SRCALPHA / ONE; with or without a texture
 // clamped or wrapped, an alpha test, a depth test of any function, a depth write, z or w buffering,
@@ -10,18 +10,26 @@
 // pixels are those of the one-pixel loop, bit for bit.
 //
 // The AVX2 loops are compiled for a processor the rest of the program may not assume and are only
-// called once the processor has been checked, so what they read is plain values: they call nothing
-// they share with other files.
+// called once the processor has been checked, so what they read is plain values and the triangle
+// record; of the code they share with other files (the row walk) every function is always inlined,
+// so no copy compiled for AVX2 can stand in for another file's (the test RasterAvx2FileStandsAlone
+// checks the object file).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/d3d8/ref/ref_raster_kinds.h"
+#include "platform/d3d8/ref/ref_raster_triangle.h"
 
 namespace d3d8::ref::raster {
 
-// A triangle's values under the draw's set-up, fixed for all its rows.
+// The draw's set-up as the lane loops read it.
 struct LaneDraw {
+  std::uint8_t* pixels = nullptr;  // the target's first row
+  std::size_t pitch = 0;           // bytes from one row to the next
+  std::uint16_t* depths = nullptr;  // the depth buffer's first row; null without depth test or write
+  std::size_t depthPitch = 0;       // depth values from one row to the next
   const std::uint32_t* texels = nullptr;  // A8R8G8B8; null for the diffuse stage
   int texWidth = 0, texHeight = 0;        // texels
   bool clampU = false, clampV = false;    // otherwise wrap
@@ -36,24 +44,13 @@ struct LaneDraw {
   // A row may be read and rewritten unchanged up to this pixel (exclusive): the narrower of the
   // target and the depth buffer.
   int limit = 0;
-  bool perspective = false;  // colour and texture coordinates divide by interpolated rhw
-  bool flat = false;         // `constant` is the colour of every pixel
-  int constant[4] = {};      // r, g, b, a; 0..255
-  float zdx = 0, wdx = 0, rdx = 0, gdx = 0, bdx = 0, adx = 0, udx = 0, vdx = 0;  // per pixel
 };
 
-// One row's run lo .. hi and the attribute values at pixel 0 of the row.
-struct LaneRun {
-  std::uint8_t* pixels = nullptr;   // the row's first pixel
-  std::uint16_t* depths = nullptr;  // the row's first depth; null without depth test or write
-  float z = 0, w = 0, r = 0, g = 0, b = 0, a = 0, u = 0, v = 0;
-  int lo = 0, hi = 0;
-};
-
-using LaneRunFunction = void (*)(const LaneDraw&, const LaneRun&);
+// Draws rows firstRow, firstRow + rowStep, ... up to lastRow of the triangle.
+using LaneRowsFunction = void (*)(const LaneDraw&, const Spans&, int firstRow, int lastRow, int rowStep);
 
 // The loop for a kind of stage and blend; null for the general kinds, which the lanes do not take.
-LaneRunFunction Sse2LaneRun(StageKind stage, BlendKind blend);
-LaneRunFunction Avx2LaneRun(StageKind stage, BlendKind blend);
+LaneRowsFunction Sse2LaneRows(StageKind stage, BlendKind blend);
+LaneRowsFunction Avx2LaneRows(StageKind stage, BlendKind blend);
 
 }  // namespace d3d8::ref::raster

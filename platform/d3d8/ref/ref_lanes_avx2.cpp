@@ -69,6 +69,6 @@ struct Avx2Lanes {
 
 }  // namespace
 
-LaneRunFunction Avx2LaneRun(StageKind stage, BlendKind blend) { return SelectLaneRun<Avx2Lanes>(stage, blend); }
+LaneRowsFunction Avx2LaneRows(StageKind stage, BlendKind blend) { return SelectLaneRows<Avx2Lanes>(stage, blend); }
 
 }  // namespace d3d8::ref::raster

@@ -3,7 +3,7 @@
 
 namespace d3d8::ref::raster {
 
-LaneRunFunction Sse2LaneRun(StageKind, BlendKind) { return nullptr; }
-LaneRunFunction Avx2LaneRun(StageKind, BlendKind) { return nullptr; }
+LaneRowsFunction Sse2LaneRows(StageKind, BlendKind) { return nullptr; }
+LaneRowsFunction Avx2LaneRows(StageKind, BlendKind) { return nullptr; }
 
 }  // namespace d3d8::ref::raster

@@ -71,6 +71,6 @@ struct Sse2Lanes {
 
 }  // namespace
 
-LaneRunFunction Sse2LaneRun(StageKind stage, BlendKind blend) { return SelectLaneRun<Sse2Lanes>(stage, blend); }
+LaneRowsFunction Sse2LaneRows(StageKind stage, BlendKind blend) { return SelectLaneRows<Sse2Lanes>(stage, blend); }
 
 }  // namespace d3d8::ref::raster

@@ -1,9 +1,12 @@
 // A triangle as the rasterizer keeps it between set-up and drawing: pixel bounds, exact integer edge
 // functions and attribute planes; the walk over its rows, which finds each row's run of pixels from
 // the edges alone; and the row loop chosen for a draw's set-up.
+//
+// The lane loops compiled for AVX2 walk rows with this code too, so its functions are always
+// inlined and call nothing else: no out-of-line copy exists that the linker could share between a
+// file compiled for AVX2 and one that is not.
 #pragma once
 
-#include <algorithm>
 #include <cstdint>
 
 #include "platform/d3d8/ref/ref_pixel.h"
@@ -25,7 +28,7 @@ struct Plane {
 // bias is 0 on top and left edges, 1 elsewhere: E >= 0 means inside.
 struct Edge {
   std::int64_t a = 0, b = 0, c = 0;
-  std::int64_t At(std::int64_t x, std::int64_t y) const { return a * x + b * y + c; }
+  [[gnu::always_inline]] std::int64_t At(std::int64_t x, std::int64_t y) const { return a * x + b * y + c; }
 };
 
 // The triangle after set-up: pixel bounds, edges and attribute planes.
@@ -40,7 +43,7 @@ struct Spans {
 };
 
 // n / d for n >= 0, d > 0; in 32 bits when both fit, a much faster division than 64 bits.
-inline std::int64_t Quotient(std::int64_t n, std::int64_t d) {
+[[gnu::always_inline]] inline std::int64_t Quotient(std::int64_t n, std::int64_t d) {
   if (((n | d) >> 32) == 0) return static_cast<std::uint32_t>(n) / static_cast<std::uint32_t>(d);
   return n / d;
 }
@@ -62,11 +65,19 @@ template <typename Run>
                      down2 = edges[2].b * kStep * rowStep;
   for (int y = firstRow; y <= lastRow; y += rowStep, e0 += down0, e1 += down1, e2 += down2) {
     int lo = t.minX, hi = t.maxX;
-    const auto clip = [&](std::int64_t e, std::int64_t step) {
+    const auto clip = [&](std::int64_t e, std::int64_t step) [[gnu::always_inline]] {
       if (step > 0) {
-        if (e < 0) lo = static_cast<int>(std::max<std::int64_t>(lo, t.minX + Quotient(-e + step - 1, step)));
+        if (e < 0) {
+          const std::int64_t first = t.minX + Quotient(-e + step - 1, step);
+          if (first > lo) lo = static_cast<int>(first);
+        }
       } else if (step < 0) {
-        hi = e < 0 ? lo - 1 : static_cast<int>(std::min<std::int64_t>(hi, t.minX + Quotient(e, -step)));
+        if (e < 0) {
+          hi = lo - 1;
+        } else {
+          const std::int64_t last = t.minX + Quotient(e, -step);
+          if (last < hi) hi = static_cast<int>(last);
+        }
       } else if (e < 0) {
         hi = lo - 1;
       }

@@ -147,16 +147,42 @@ RowsFunction SelectStage(const PixelSetup& setup) {
 // The path asked for, or the best there is when the processor lacks it.
 RasterPath UsablePath(RasterPath path) { return RasterPathAvailable(path) ? path : BestRasterPath(); }
 
-// Rows of a 32-bit target through the lane loop for the set-up; screen-quad rows through their
-// packed loop.
+// Rows of a 32-bit target through the lane loop for the set-up; on the SSE2 path, screen-quad rows
+// through their packed loop.
 template <int kStage, int kBlend>
-void DrawLaneRows(const PixelSetup& shared, const Spans& t, int firstRow, int lastRow, int rowStep) {
-  const PixelSetup setup = shared;  // a private copy, as in DrawRows
-  const LaneRunFunction lanes = UsablePath(setup.path) == RasterPath::kAvx2
-                                    ? Avx2LaneRun(static_cast<StageKind>(kStage), static_cast<BlendKind>(kBlend))
-                                    : Sse2LaneRun(static_cast<StageKind>(kStage), static_cast<BlendKind>(kBlend));
+void DrawLaneRows(const PixelSetup& setup, const Spans& t, int firstRow, int lastRow, int rowStep) {
+  constexpr auto kStageKind = static_cast<StageKind>(kStage);
+  constexpr auto kBlendKind = static_cast<BlendKind>(kBlend);
+  const RasterPath path = UsablePath(setup.path);
+  // Screen quads: textured, white, one alpha, no depth, no perspective. Four pixels at a time in
+  // the packed loop beat four lanes, but not eight.
+  if constexpr ((kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse) {
+    if (path == RasterPath::kSse2 && !setup.depthTest && !setup.depthWrite && !setup.alphaTest && !t.perspective &&
+        t.flatColor && t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255) {
+      const PixelSetup copy = setup;  // a private copy, as in DrawRows
+      ColorSurface& surface = *copy.target;
+      ForEachRun(t, firstRow, lastRow, rowStep, [&](int y, int lo, int hi) {
+        const float fy = static_cast<float>(y);
+        std::uint8_t* row = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch;
+        const float uRow = t.u.base + t.u.dy * fy, vRow = t.v.base + t.v.dy * fy;
+        // texel alpha * 255 rounds back to the texel alpha: an opaque vertex changes nothing.
+        if (kStage == kStageModulateTextureAlpha || t.constant.a == 255) {
+          PackedRow<kStageModulateTextureAlpha, kBlend>(copy, t, row, lo, hi, uRow, vRow);
+        } else {
+          PackedRow<kStageModulateBoth, kBlend>(copy, t, row, lo, hi, uRow, vRow);
+        }
+      });
+      return;
+    }
+  }
   ColorSurface& surface = *setup.target;
   LaneDraw d;
+  d.pixels = surface.bytes.data();
+  d.pitch = surface.pitch;
+  if (setup.depth && (setup.depthTest || setup.depthWrite)) {
+    d.depths = setup.depth->values.data();
+    d.depthPitch = setup.depth->width;
+  }
   d.texels = setup.texels;
   d.texWidth = setup.texWidth;
   d.texHeight = setup.texHeight;
@@ -174,56 +200,9 @@ void DrawLaneRows(const PixelSetup& shared, const Spans& t, int firstRow, int la
   d.alphaRef = static_cast<int>(setup.alphaRef);
   d.keepAlpha = surface.format == D3DFMT_A8R8G8B8;
   d.limit = static_cast<int>(setup.depth ? std::min(surface.width, setup.depth->width) : surface.width);
-  d.perspective = t.perspective;
-  d.flat = t.flatColor;
-  d.constant[0] = t.constant.r;
-  d.constant[1] = t.constant.g;
-  d.constant[2] = t.constant.b;
-  d.constant[3] = t.constant.a;
-  d.zdx = t.z.dx;
-  d.wdx = t.w.dx;
-  d.rdx = t.r.dx;
-  d.gdx = t.g.dx;
-  d.bdx = t.b.dx;
-  d.adx = t.a.dx;
-  d.udx = t.u.dx;
-  d.vdx = t.v.dx;
-  // Screen quads: textured, white, one alpha, no depth, no perspective. Four pixels at a time in
-  // the packed loop beat four lanes, but not eight.
-  const bool packedRows = UsablePath(setup.path) == RasterPath::kSse2 && (kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse &&
-                          !setup.depthTest && !setup.depthWrite && !setup.alphaTest && !t.perspective &&
-                          t.flatColor && t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255;
-  ForEachRun(t, firstRow, lastRow, rowStep, [&](int y, int lo, int hi) {
-    const float fy = static_cast<float>(y);
-    LaneRun run;
-    run.pixels = surface.bytes.data() + static_cast<std::size_t>(y) * surface.pitch;
-    run.depths = setup.depth && (setup.depthTest || setup.depthWrite)
-                     ? setup.depth->values.data() + static_cast<std::size_t>(y) * setup.depth->width
-                     : nullptr;
-    // Row bases: value(x) = base + dx * x for each plane, as the one-pixel loop has them.
-    run.z = t.z.base + t.z.dy * fy;
-    run.w = t.w.base + t.w.dy * fy;
-    run.r = t.r.base + t.r.dy * fy;
-    run.g = t.g.base + t.g.dy * fy;
-    run.b = t.b.base + t.b.dy * fy;
-    run.a = t.a.base + t.a.dy * fy;
-    run.u = t.u.base + t.u.dy * fy;
-    run.v = t.v.base + t.v.dy * fy;
-    run.lo = lo;
-    run.hi = hi;
-    if constexpr ((kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse) {
-      if (packedRows) {
-        // texel alpha * 255 rounds back to the texel alpha: an opaque vertex changes nothing.
-        if (kStage == kStageModulateTextureAlpha || t.constant.a == 255) {
-          PackedRow<kStageModulateTextureAlpha, kBlend>(setup, t, run.pixels, lo, hi, run.u, run.v);
-        } else {
-          PackedRow<kStageModulateBoth, kBlend>(setup, t, run.pixels, lo, hi, run.u, run.v);
-        }
-        return;
-      }
-    }
-    lanes(d, run);
-  });
+  const LaneRowsFunction lanes =
+      path == RasterPath::kAvx2 ? Avx2LaneRows(kStageKind, kBlendKind) : Sse2LaneRows(kStageKind, kBlendKind);
+  lanes(d, t, firstRow, lastRow, rowStep);
 }
 
 template <int kStage>

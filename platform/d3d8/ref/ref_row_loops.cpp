@@ -149,15 +149,15 @@ RasterPath UsablePath(RasterPath path) { return RasterPathAvailable(path) ? path
 
 // Rows of a 32-bit target through the lane loop for the set-up; on the SSE2 path, screen-quad rows
 // through their packed loop.
-template <int kStage, int kBlend>
+// kPath: the usable path, fixed once per draw (triangles come by the thousand).
+template <int kStage, int kBlend, RasterPath kPath>
 void DrawLaneRows(const PixelSetup& setup, const Spans& t, int firstRow, int lastRow, int rowStep) {
   constexpr auto kStageKind = static_cast<StageKind>(kStage);
   constexpr auto kBlendKind = static_cast<BlendKind>(kBlend);
-  const RasterPath path = UsablePath(setup.path);
   // Screen quads: textured, white, one alpha, no depth, no perspective. Four pixels at a time in
   // the packed loop beat four lanes, but not eight.
   if constexpr ((kBlend == kBlendAlpha || kBlend == kBlendAdditive) && kStage != kStageDiffuse) {
-    if (path == RasterPath::kSse2 && !setup.depthTest && !setup.depthWrite && !setup.alphaTest && !t.perspective &&
+    if (kPath == RasterPath::kSse2 && !setup.depthTest && !setup.depthWrite && !setup.alphaTest && !t.perspective &&
         t.flatColor && t.constant.r == 255 && t.constant.g == 255 && t.constant.b == 255) {
       const PixelSetup copy = setup;  // a private copy, as in DrawRows
       ColorSurface& surface = *copy.target;
@@ -200,28 +200,37 @@ void DrawLaneRows(const PixelSetup& setup, const Spans& t, int firstRow, int las
   d.alphaRef = static_cast<int>(setup.alphaRef);
   d.keepAlpha = surface.format == D3DFMT_A8R8G8B8;
   d.limit = static_cast<int>(setup.depth ? std::min(surface.width, setup.depth->width) : surface.width);
-  const LaneRowsFunction lanes =
-      path == RasterPath::kAvx2 ? Avx2LaneRows(kStageKind, kBlendKind) : Sse2LaneRows(kStageKind, kBlendKind);
+  static const LaneRowsFunction lanes =
+      kPath == RasterPath::kAvx2 ? Avx2LaneRows(kStageKind, kBlendKind) : Sse2LaneRows(kStageKind, kBlendKind);
   lanes(d, t, firstRow, lastRow, rowStep);
 }
 
-template <int kStage>
+template <int kStage, RasterPath kPath>
 RowsFunction SelectLaneBlend(BlendKind blend) {
   switch (blend) {
-    case kBlendNone: return DrawLaneRows<kStage, kBlendNone>;
-    case kBlendAlpha: return DrawLaneRows<kStage, kBlendAlpha>;
-    case kBlendAdditive: return DrawLaneRows<kStage, kBlendAdditive>;
+    case kBlendNone: return DrawLaneRows<kStage, kBlendNone, kPath>;
+    case kBlendAlpha: return DrawLaneRows<kStage, kBlendAlpha, kPath>;
+    case kBlendAdditive: return DrawLaneRows<kStage, kBlendAdditive, kPath>;
+    default: return nullptr;
+  }
+}
+
+template <RasterPath kPath>
+RowsFunction SelectLaneStage(const PixelSetup& setup) {
+  const BlendKind blend = ClassifyBlend(setup);
+  switch (ClassifyStage(setup)) {
+    case kStageModulateTextureAlpha: return SelectLaneBlend<kStageModulateTextureAlpha, kPath>(blend);
+    case kStageModulateBoth: return SelectLaneBlend<kStageModulateBoth, kPath>(blend);
+    case kStageDiffuse: return SelectLaneBlend<kStageDiffuse, kPath>(blend);
     default: return nullptr;
   }
 }
 
 // The lane rows for the set-up; null where the lanes do not take it.
 RowsFunction SelectLaneRows(const PixelSetup& setup) {
-  const BlendKind blend = ClassifyBlend(setup);
-  switch (ClassifyStage(setup)) {
-    case kStageModulateTextureAlpha: return SelectLaneBlend<kStageModulateTextureAlpha>(blend);
-    case kStageModulateBoth: return SelectLaneBlend<kStageModulateBoth>(blend);
-    case kStageDiffuse: return SelectLaneBlend<kStageDiffuse>(blend);
+  switch (UsablePath(setup.path)) {
+    case RasterPath::kAvx2: return SelectLaneStage<RasterPath::kAvx2>(setup);
+    case RasterPath::kSse2: return SelectLaneStage<RasterPath::kSse2>(setup);
     default: return nullptr;
   }
 }
@@ -230,9 +239,7 @@ RowsFunction SelectLaneRows(const PixelSetup& setup) {
 
 RowsFunction SelectRows(const PixelSetup& setup) {
   if (BytesPerPixel(setup.target->format) != 4) return SelectStage<false>(setup);
-  if (UsablePath(setup.path) != RasterPath::kScalar) {
-    if (const RowsFunction lanes = SelectLaneRows(setup)) return lanes;
-  }
+  if (const RowsFunction lanes = SelectLaneRows(setup)) return lanes;
   return SelectStage<true>(setup);
 }
 

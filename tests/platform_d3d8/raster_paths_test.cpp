@@ -133,6 +133,13 @@ Frame Draw(const Case& c, RasterPath path) {
            c.perspective ? random.Next(0.2f, 1.0f) : 0.5f, random.Next(-20, 275), random.Next(0, 255),
            random.Next(0, 255), random.Next(0, 260), random.Next(-1.5f, 2.5f), random.Next(-1.5f, 2.5f)};
     }
+    // Values far beyond every range, where conversions to integers overflow: colours, depth, w.
+    if (k == 9 || k == 22) {
+      v[0].r = 5.0e9f;
+      v[0].g = -5.0e9f;
+      v[0].z = 4.0e4f;
+      if (c.perspective) v[1].rhw = 1.0e-30f;
+    }
     if (c.white) v[0].r = v[0].g = v[0].b = 255.0f;
     if (c.white && k % 2 == 0) v[0].a = 255.0f;
     if (c.flat || c.white) {
@@ -179,7 +186,7 @@ TEST_P(RasterPaths, DrawTheSamePixelsAsOnePixelAtATime) {
   for (const Case& c : AllCases()) {
     const Frame reference = Draw(c, RasterPath::kScalar);
     // A case that drew nothing would compare equal on every path.
-    EXPECT_GT(reference.changedBytes, kWidth * kHeight / 8) << Describe(c);
+    EXPECT_GT(reference.changedBytes, kWidth * kHeight / 16) << Describe(c);
     const Frame lanes = Draw(c, path);
     ASSERT_EQ(lanes.colors.size(), reference.colors.size());
     std::size_t firstDifference = reference.colors.size();

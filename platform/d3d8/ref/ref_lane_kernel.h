@@ -47,21 +47,30 @@ template <class V>
 }
 
 // ToChannel: NaN and values up to 0 give 0, 255 and above 255, others round half up.
+// With an unsigned minimum (V::kMinUnsigned) the top is a minimum: from 254.5 up truncation gives at
+// least 255, and values past 2^31 (infinity included) convert to 0x80000000, above it unsigned.
 template <class V>
 [[gnu::always_inline]] inline typename V::I ToChannelLanes(typename V::F value) {
   const auto positive = V::GreaterF(value, V::SplatF(0.0f));  // false for NaN
-  const auto top = V::GreaterEqualF(value, V::SplatF(255.0f));
   const auto channel = V::And(V::Truncate(V::AddF(value, V::SplatF(0.5f))), positive);
-  return V::Select(top, V::Splat(255), channel);
+  if constexpr (V::kMinUnsigned) {
+    return V::MinUnsigned(channel, V::Splat(255));
+  } else {
+    return V::Select(V::GreaterEqualF(value, V::SplatF(255.0f)), V::Splat(255), channel);
+  }
 }
 
 // ToDepth: z in [0, 1] to a 16-bit fraction.
+// The top as in ToChannelLanes: below 1, z * 65535 + 0.5 truncates to at most 65535.
 template <class V>
 [[gnu::always_inline]] inline typename V::I ToDepthLanes(typename V::F z) {
   const auto positive = V::GreaterF(z, V::SplatF(0.0f));
-  const auto top = V::GreaterEqualF(z, V::SplatF(1.0f));
   const auto depth = V::And(V::Truncate(V::AddF(V::MulF(z, V::SplatF(65535.0f)), V::SplatF(0.5f))), positive);
-  return V::Select(top, V::Splat(65535), depth);
+  if constexpr (V::kMinUnsigned) {
+    return V::MinUnsigned(depth, V::Splat(65535));
+  } else {
+    return V::Select(V::GreaterEqualF(z, V::SplatF(1.0f)), V::Splat(65535), depth);
+  }
 }
 
 // TexelIndex: floor(coord * size), texel 0 for NaN and far-off values, then clamped or wrapped.
@@ -221,7 +230,11 @@ template <class V, int kStage, int kBlend>
       const I full = V::Splat(255);
       const auto add = [&](I src, I dst) {
         const I sum = V::Add(dst, Mul8Lanes<V>(src, a));
-        return V::Select(V::Greater(sum, full), full, sum);
+        if constexpr (V::kMinUnsigned) {
+          return V::MinUnsigned(sum, full);
+        } else {
+          return V::Select(V::Greater(sum, full), full, sum);
+        }
       };
       r = add(r, dstR);
       g = add(g, dstG);

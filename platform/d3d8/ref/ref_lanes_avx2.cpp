@@ -12,6 +12,7 @@ namespace {
 
 struct Avx2Lanes {
   static constexpr int kCount = 8;
+  static constexpr bool kMinUnsigned = true;
   using F = __m256;
   using I = __m256i;
 
@@ -38,6 +39,7 @@ struct Avx2Lanes {
   static I Not(I a) { return _mm256_xor_si256(a, Ones()); }
   static I Select(I mask, I a, I b) { return _mm256_blendv_epi8(b, a, mask); }
   static I Greater(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
+  static I MinUnsigned(I a, I b) { return _mm256_min_epu32(a, b); }
   static I Equal(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
   template <int kBits>
   static I ShiftRight(I a) { return _mm256_srli_epi32(a, kBits); }

@@ -11,6 +11,7 @@ namespace {
 
 struct Sse2Lanes {
   static constexpr int kCount = 4;
+  static constexpr bool kMinUnsigned = false;  // SSE2 has no 32-bit minimum
   using F = __m128;
   using I = __m128i;
 

@@ -17,8 +17,9 @@
 // depth (screen quads, additive glows) blend four pixels at once in a packed loop; the widest path
 // the processor has is chosen at run time, and VORNHOLD_RASTER_PATH=scalar|sse2|avx2 forces one
 // (ref_raster_path.h). Large triangles split their rows with one helper thread, and a draw's
-// triangles can be collected in a batch whose rows the caller and the helper share (even and odd
-// rows). Each path computes exactly the values of the one-pixel loop; the tests compare them.
+// triangles, or its lines, can be drawn together with the caller and the helper sharing their rows
+// (even and odd rows, so every pixel is drawn by one thread in the primitives' order). Each path
+// computes exactly the values of the one-pixel loop; the tests compare them.
 #pragma once
 
 #include <cstdint>

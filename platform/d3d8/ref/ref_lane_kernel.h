@@ -212,38 +212,14 @@ template <class V, int kStage, int kBlend>
     if (!V::Any(active)) return;
   }
   const I oldColor = V::Load(pixels);
-  if constexpr (kBlend != kBlendNone) {
-    const I target = d.keepAlpha ? oldColor : V::Or(oldColor, V::Splat(static_cast<int>(0xFF000000u)));
-    const I dstR = Channel<V, 16>(target), dstG = Channel<V, 8>(target), dstB = Channel<V, 0>(target);
-    const I dstA = V::template ShiftRight<24>(target);
-    if constexpr (kBlend == kBlendAlpha) {
-      // s * a + d * (255 - a) stays at or below 255 * 255: no saturation needed.
-      const I inverse = V::Sub(V::Splat(255), a);
-      // a changes last: the other channels blend with the source alpha.
-      const auto mix = [&](I src, I dst) { return Div255Lanes<V>(V::Add(V::Mul16(src, a), V::Mul16(dst, inverse))); };
-      r = mix(r, dstR);
-      g = mix(g, dstG);
-      b = mix(b, dstB);
-      a = mix(a, dstA);
-    } else {
-      // (s * a + d * 255 + 127) / 255 is d + round(s * a / 255): d * 255 divides exactly.
-      const I full = V::Splat(255);
-      const auto add = [&](I src, I dst) {
-        const I sum = V::Add(dst, Mul8Lanes<V>(src, a));
-        if constexpr (V::kMinUnsigned) {
-          return V::MinUnsigned(sum, full);
-        } else {
-          return V::Select(V::Greater(sum, full), full, sum);
-        }
-      };
-      r = add(r, dstR);
-      g = add(g, dstG);
-      b = add(b, dstB);
-      a = add(a, dstA);
-    }
-  }
   I bits = V::Or(V::Or(V::template ShiftLeft<24>(a), V::template ShiftLeft<16>(r)),
                  V::Or(V::template ShiftLeft<8>(g), b));
+  if constexpr (kBlend != kBlendNone) {
+    // Blended with all four channels of each pixel side by side in 16-bit lanes (V::BlendAlpha,
+    // V::BlendAdditive), as BlendChannel rounds them.
+    const I target = d.keepAlpha ? oldColor : V::Or(oldColor, V::Splat(static_cast<int>(0xFF000000u)));
+    bits = kBlend == kBlendAlpha ? V::BlendAlpha(bits, target) : V::BlendAdditive(bits, target);
+  }
   if (!d.keepAlpha) bits = V::And(bits, V::Splat(0x00FFFFFF));
   V::Store(pixels, V::Select(active, bits, oldColor));
   if (d.depthWrite) V::StoreDepths(depths, V::Select(active, depth, oldDepth));

@@ -62,6 +62,37 @@ struct Avx2Lanes {
     const __m128i packed = _mm_packus_epi32(_mm256_castsi256_si128(value), _mm256_extracti128_si256(value, 1));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(depths), packed);
   }
+  // SRCALPHA / INVSRCALPHA of packed colours: per channel round((s * a + d * (255 - a)) / 255), where
+  // the sum plus 128 and the rounding step stay below 65536 in 16-bit lanes.
+  static I BlendAlpha(I s, I d) {
+    const __m256i zero = _mm256_setzero_si256(), full = _mm256_set1_epi16(255), half = _mm256_set1_epi16(128);
+    const auto pair = [&](__m256i s16, __m256i d16) {
+      // Each pixel's alpha (its fourth 16-bit lane) into all four of its lanes.
+      __m256i alpha = _mm256_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3));
+      alpha = _mm256_shufflehi_epi16(alpha, _MM_SHUFFLE(3, 3, 3, 3));
+      __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(s16, alpha),
+                                   _mm256_mullo_epi16(d16, _mm256_sub_epi16(full, alpha)));
+      t = _mm256_add_epi16(t, half);
+      return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+    };
+    // Unpacking and packing both work within 128-bit halves, so the pixels keep their places.
+    return _mm256_packus_epi16(pair(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero)),
+                               pair(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero)));
+  }
+  // SRCALPHA / ONE: per channel d + round(s * a / 255), saturated; (s * a + d * 255 + 127) / 255
+  // is that, d * 255 dividing exactly.
+  static I BlendAdditive(I s, I d) {
+    const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128);
+    const auto scale = [&](__m256i s16) {
+      __m256i alpha = _mm256_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3));
+      alpha = _mm256_shufflehi_epi16(alpha, _MM_SHUFFLE(3, 3, 3, 3));
+      const __m256i t = _mm256_add_epi16(_mm256_mullo_epi16(s16, alpha), half);
+      return _mm256_srli_epi16(_mm256_add_epi16(t, _mm256_srli_epi16(t, 8)), 8);
+    };
+    const __m256i scaled =
+        _mm256_packus_epi16(scale(_mm256_unpacklo_epi8(s, zero)), scale(_mm256_unpackhi_epi8(s, zero)));
+    return _mm256_adds_epu8(d, scaled);
+  }
   // Texture sizes stay far below 2^15 x 2^16 texels, so ty * width + tx fits a lane.
   static I GatherTexels(const std::uint32_t* texels, I tx, I ty, int width) {
     const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(ty, _mm256_set1_epi32(width)), tx);

@@ -59,6 +59,33 @@ struct Sse2Lanes {
     const __m128i packed = _mm_xor_si128(_mm_packs_epi32(biased, biased), _mm_set1_epi16(-32768));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(depths), packed);
   }
+  // SRCALPHA / INVSRCALPHA of packed colours: per channel round((s * a + d * (255 - a)) / 255), where
+  // the sum plus 128 and the rounding step stay below 65536 in 16-bit lanes.
+  static I BlendAlpha(I s, I d) {
+    const __m128i zero = _mm_setzero_si128(), full = _mm_set1_epi16(255), half = _mm_set1_epi16(128);
+    const auto pair = [&](__m128i s16, __m128i d16) {
+      // Each pixel's alpha (its fourth 16-bit lane) into all four of its lanes.
+      __m128i alpha = _mm_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3));
+      alpha = _mm_shufflehi_epi16(alpha, _MM_SHUFFLE(3, 3, 3, 3));
+      __m128i t = _mm_add_epi16(_mm_mullo_epi16(s16, alpha), _mm_mullo_epi16(d16, _mm_sub_epi16(full, alpha)));
+      t = _mm_add_epi16(t, half);
+      return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    };
+    return _mm_packus_epi16(pair(_mm_unpacklo_epi8(s, zero), _mm_unpacklo_epi8(d, zero)),
+                            pair(_mm_unpackhi_epi8(s, zero), _mm_unpackhi_epi8(d, zero)));
+  }
+  // SRCALPHA / ONE: per channel d + round(s * a / 255), saturated; (s * a + d * 255 + 127) / 255
+  // is that, d * 255 dividing exactly.
+  static I BlendAdditive(I s, I d) {
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    const auto scale = [&](__m128i s16) {
+      __m128i alpha = _mm_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3));
+      alpha = _mm_shufflehi_epi16(alpha, _MM_SHUFFLE(3, 3, 3, 3));
+      const __m128i t = _mm_add_epi16(_mm_mullo_epi16(s16, alpha), half);
+      return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    };
+    return _mm_adds_epu8(d, _mm_packus_epi16(scale(_mm_unpacklo_epi8(s, zero)), scale(_mm_unpackhi_epi8(s, zero))));
+  }
   static I GatherTexels(const std::uint32_t* texels, I tx, I ty, int width) {
     alignas(16) std::int32_t x[4], y[4];
     StoreInts(x, tx);

@@ -12,7 +12,7 @@ namespace d3d8 {
 void UseNullDevice(bool on);
 bool NullDeviceInUse();
 
-// The software device shares the rows of large triangles with one helper thread (on by default).
+// The software device shares the rows of large clears and draws with one helper thread (on by default).
 // The frames are the same either way; off is for comparing that and for profiling.
 void UseRasterizerHelper(bool on);
 bool RasterizerHelperInUse();

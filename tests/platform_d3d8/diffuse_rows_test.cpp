@@ -1,4 +1,4 @@
-// Untextured, unblended triangles on a 32-bit target (lit meshes) take a loop that shades four
+// Untextured, unblended triangles on a 32-bit target (lit meshes) take a loop that shades several
 // pixels at a time. An alpha test that passes everything sends the same triangles through the
 // general per-pixel loop; both must leave identical pixels and identical depth values.
 #include <cstdint>

@@ -6,8 +6,9 @@ namespace {
 using FastPathTest = D3D8Test;
 
 // Screen quads (textured, white, blended SRCALPHA / INVSRCALPHA, no depth) take a packed loop.
-// Turning on an alpha test that passes everything sends the same quad through the general loop;
-// both must leave identical pixels, for every pair of texel and destination.
+// Turning on an alpha test that passes everything sends the same quad through another loop (the
+// lanes, or one pixel at a time without them); both must leave identical pixels, for every pair of
+// texel and destination.
 TEST_F(FastPathTest, PackedScreenQuadsMatchTheGeneralPath) {
   for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
     IDirect3DDevice8* device = MakeDevice(64, 64, format, false);

@@ -1,6 +1,7 @@
 // Flat white, affine, textured triangles without depth blend in a packed loop (four pixels at a
-// time) for SRCALPHA with INVSRCALPHA or ONE. An alpha test that passes everything sends the same
-// triangle through the general per-pixel loop; both must leave identical pixels.
+// time) on the SSE2 path for SRCALPHA with INVSRCALPHA or ONE. Drawn one pixel at a time
+// (RasterPath::kScalar), the same triangle goes through the general per-pixel loop; both must leave
+// identical pixels.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -53,8 +54,7 @@ std::vector<std::uint8_t> Draw(const Case& c, bool general) {
   setup.srcBlend = D3DBLEND_SRCALPHA;
   setup.destBlend = c.destBlend;
   setup.stage.alphaOp = D3DTOP_MODULATE;
-  setup.alphaTest = general;
-  setup.alphaFunc = D3DCMP_ALWAYS;
+  setup.path = general ? RasterPath::kScalar : RasterPath::kSse2;
   setup.texels = texels.data();
   setup.texWidth = c.texWidth;
   setup.texHeight = c.texHeight;
@@ -78,6 +78,7 @@ std::vector<std::uint8_t> Draw(const Case& c, bool general) {
 }
 
 TEST(PackedRows, AdditiveAndAlphaBlendsMatchTheGeneralLoop) {
+  if (!RasterPathAvailable(RasterPath::kSse2)) GTEST_SKIP() << "this processor has no sse2";
   for (DWORD destBlend : {DWORD{D3DBLEND_ONE}, DWORD{D3DBLEND_INVSRCALPHA}}) {
     for (D3DFORMAT format : {D3DFMT_X8R8G8B8, D3DFMT_A8R8G8B8}) {
       for (const auto& [width, height, clamp] :

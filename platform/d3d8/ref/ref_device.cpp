@@ -1,5 +1,7 @@
+// The software device: the back buffer, the depth buffer, clears, presents and draws.
 #include "platform/d3d8/ref/ref_device.h"
 
+#include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/ref/ref_unimplemented.h"
 #include "platform/present/present.h"
 
@@ -12,10 +14,29 @@ RefBackend::RefBackend(UINT width, UINT height, D3DFORMAT format, bool depth)
   if (depth) depthBuffer_ = MakeDepthSurface(width, height);
 }
 
+namespace {
+
+// Rectangles of at least this many pixels are cleared in two halves of rows, one by the helper.
+constexpr std::int64_t kSplitClearPixels = 65536;
+
+}  // namespace
+
 void RefBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) {
+  DepthSurface* depth = (flags & D3DCLEAR_ZBUFFER) ? DepthBuffer() : nullptr;
   for (const D3DRECT& rect : rects) {
-    if (flags & D3DCLEAR_TARGET) FillColor(backBuffer_, rect, color);
-    if ((flags & D3DCLEAR_ZBUFFER) && depthBuffer_) FillDepth(*depthBuffer_, rect, z);
+    const auto fill = [&](const D3DRECT& part) {
+      if (flags & D3DCLEAR_TARGET) FillColor(backBuffer_, part, color);
+      if (depth) FillDepth(*depth, part, z);
+    };
+    const std::int64_t pixels = static_cast<std::int64_t>(rect.x2 - rect.x1) * (rect.y2 - rect.y1);
+    if (!RasterizerHelperInUse() || pixels < kSplitClearPixels) {
+      fill(rect);
+      continue;
+    }
+    const LONG middle = rect.y1 + (rect.y2 - rect.y1) / 2;
+    helper_.RunPair([&](int part) {
+      fill(part == 0 ? D3DRECT{rect.x1, rect.y1, rect.x2, middle} : D3DRECT{rect.x1, middle, rect.x2, rect.y2});
+    });
   }
 }
 
@@ -25,7 +46,7 @@ void RefBackend::Present(HWND window) {
 }
 
 void RefBackend::Draw(const DrawRequest& request) {
-  pipeline_.Draw(request, backBuffer_, DepthBuffer());
+  pipeline_.Draw(request, backBuffer_, DepthBuffer(), RasterizerHelperInUse() ? &helper_ : nullptr);
 }
 
 void RefBackend::NoteRenderState(DWORD id, DWORD value) { ref::NoteRenderState(id, value); }

@@ -27,6 +27,7 @@ class RefBackend final : public DeviceBackend {
   platform::FrameImage presented_;  // the last frame handed over at Present
   std::optional<DepthSurface> depthBuffer_;
   Pipeline pipeline_;
+  HelperThread helper_;  // shares clears and draws when RasterizerHelperInUse()
 };
 
 }  // namespace d3d8::ref

@@ -4,8 +4,6 @@
 // [SECTION] Primitive assembly
 #include "platform/d3d8/ref/ref_pipeline.h"
 
-#include "platform/d3d8/d3d8_host.h"
-
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -423,6 +421,15 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const TriangleMode& mod
   for (int i = 1; i + 1 < count; ++i) DrawTriangle(setup, screen[0], screen[i], screen[i + 1], batching_);
 }
 
+// A line of an outline: drawn now, or kept to be drawn with the draw's other lines.
+void Pipeline::Outline(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, bool lastPixel) {
+  if (collectingLines_) {
+    collectingLines_->push_back({a, b, lastPixel});
+  } else {
+    DrawLine(setup, a, b, lastPixel);
+  }
+}
+
 // A culled-in triangle as its three edges (each clipped as a line) or its three vertices.
 void Pipeline::DrawOutline(const PixelSetup& setup, const TriangleMode& mode, const ClipVertex& a,
                            const ClipVertex& b, const ClipVertex& c) {
@@ -432,29 +439,29 @@ void Pipeline::DrawOutline(const PixelSetup& setup, const TriangleMode& mode, co
     const ClipVertex& to = *corners[(i + 1) % 3];
     if (mode.fillMode == D3DFILL_POINT) {
       if (transformed_) {
-        DrawLine(setup, Unprojected(from), Unprojected(from), true);
+        Outline(setup, Unprojected(from), Unprojected(from), true);
       } else if (InsideVolume(from)) {
         const ScreenVertex s = ToScreen(from, *mode.viewport);
-        DrawLine(setup, s, s, true);
+        Outline(setup, s, s, true);
       }
       continue;
     }
     if (transformed_) {
-      DrawLine(setup, Unprojected(from), Unprojected(to), mode.lastPixel);
+      Outline(setup, Unprojected(from), Unprojected(to), mode.lastPixel);
       continue;
     }
     ClipVertex p, q;
     if (!ClipSegment(from, to, p, q)) continue;
-    DrawLine(setup, ToScreen(p, *mode.viewport), ToScreen(q, *mode.viewport), mode.lastPixel);
+    Outline(setup, ToScreen(p, *mode.viewport), ToScreen(q, *mode.viewport), mode.lastPixel);
   }
 }
 
 // ---- [SECTION] Primitive assembly ---------------------------------------------------------------
 
-void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth) {
+void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth, HelperThread* helper) {
   const DeviceState& state = *request.state;
   PixelSetup setup = ResolvePixelSetup(state, target, depth);
-  setup.helper = RasterizerHelperInUse() ? &helper_ : nullptr;
+  setup.helper = helper;
   TransformVertices(request);
   TriangleMode mode;
   mode.viewport = &state.viewport;
@@ -462,8 +469,10 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   mode.fillMode = state.renderStates[D3DRS_FILLMODE];
   mode.flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   mode.lastPixel = state.renderStates[D3DRS_LASTPIXEL] != FALSE;
-  // Solid triangles are set up first and drawn together, their rows shared with the helper.
+  // Solid triangles are set up first and drawn together, their rows shared with the helper; so are
+  // the lines of outlines.
   batching_ = setup.helper && mode.fillMode == D3DFILL_SOLID ? &batch_ : nullptr;
+  collectingLines_ = setup.helper && mode.fillMode != D3DFILL_SOLID ? &lines_ : nullptr;
   // The vertex index at position k of the primitive order.
   const auto at = [&](UINT k) -> std::size_t {
     if (!request.indices) return k;
@@ -495,6 +504,10 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
     }
   }
   if (batching_) DrawBatch(setup, batch_);
+  if (collectingLines_) {
+    DrawLines(setup, lines_);
+    lines_.clear();
+  }
 }
 
 // Triangles whose three vertices lie inside the view volume use the vertices' screen positions

@@ -51,7 +51,8 @@ struct TriangleMode {
 
 class Pipeline {
  public:
-  void Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth);
+  // With a helper thread, the draw's triangles or lines are drawn together, their rows shared.
+  void Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth, HelperThread* helper);
 
  private:
   void TransformVertices(const DrawRequest& request);
@@ -62,6 +63,7 @@ class Pipeline {
                         ClipVertex b, ClipVertex c);
   void DrawOutline(const PixelSetup& setup, const TriangleMode& mode, const ClipVertex& a,
                    const ClipVertex& b, const ClipVertex& c);
+  void Outline(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, bool lastPixel);
 
   std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
   // Per vertex when not pre-transformed: bit k set when outside plane k of the view volume, and
@@ -73,7 +75,8 @@ class Pipeline {
   std::vector<LitColor> litColors_;  // one per vertex of a lit draw, reused
   TriangleBatch batch_;
   TriangleBatch* batching_ = nullptr;  // &batch_ while a draw collects its triangles
-  HelperThread helper_;
+  std::vector<Line> lines_;
+  std::vector<Line>* collectingLines_ = nullptr;  // &lines_ while a draw collects its lines
 };
 
 }  // namespace d3d8::ref

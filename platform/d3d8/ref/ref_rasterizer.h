@@ -11,15 +11,15 @@
 // 1 / interpolated rhw instead); colour and texture coordinates perspective-correctly through
 // rhw = 1/w (affinely when all three rhw are equal).
 //
-// Speed without changing a pixel: common stage and blend set-ups run in their own loops; flat
-// white textured triangles without depth (screen quads, additive glows) blend four pixels at once
-// (SRCALPHA with INVSRCALPHA or ONE); untextured, unblended triangles on 32-bit targets (lit
-// meshes) shade four pixels at once, depth test (none or LESSEQUAL) and write included, one
-// division serving depth and colour when w-buffering with a w scale of 1; colours convert four
-// channels at once; large triangles split their rows with one helper thread, and a draw's
-// triangles can be collected in a batch whose rows the caller and the helper share (even and odd
-// rows). Each path computes exactly the values of the
-// general one; the tests compare them.
+// Speed without changing a pixel: common stage and blend set-ups run in their own loops; on
+// 32-bit targets those set-ups shade 8 pixels at once with AVX2 or 4 with SSE2 (ref_lane_rows.h),
+// textured, blended, alpha- and depth-tested alike, and flat white textured triangles without
+// depth (screen quads, additive glows) blend four pixels at once in a packed loop; the widest path
+// the processor has is chosen at run time, and VORNHOLD_RASTER_PATH=scalar|sse2|avx2 forces one
+// (ref_raster_path.h). Large triangles split their rows with one helper thread, and a draw's
+// triangles, or its lines, can be drawn together with the caller and the helper sharing their rows
+// (even and odd rows, so every pixel is drawn by one thread in the primitives' order). Each path
+// computes exactly the values of the one-pixel loop; the tests compare them.
 #pragma once
 
 #include <cstdint>
@@ -29,6 +29,7 @@
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3d8/ref/ref_helper_thread.h"
 #include "platform/d3d8/ref/ref_pixel.h"
+#include "platform/d3d8/ref/ref_raster_path.h"
 #include "platform/d3d8/ref/ref_surface.h"
 
 namespace d3d8::ref {
@@ -74,6 +75,8 @@ struct PixelSetup {
   int left = 0, top = 0, right = 0, bottom = 0;
   // Large triangles split their rows with this thread; null draws everything on the caller.
   HelperThread* helper = nullptr;
+  // The row loops to draw with; a path the processor lacks draws with the best it has.
+  RasterPath path = DefaultRasterPath();
 };
 
 // Triangles set up but not yet drawn, kept for DrawBatch; reused from draw to draw.
@@ -92,6 +95,11 @@ class TriangleBatch {
   friend void DrawBatch(const PixelSetup&, TriangleBatch&);
 };
 
+// The path the rows of triangles drawn under the set-up take: the set-up's own (or the best the
+// processor has, when it lacks that one) where the lanes take the set-up's target, stage and blend,
+// otherwise one pixel at a time.
+RasterPath PathFor(const PixelSetup& setup);
+
 // Draws the triangle whatever its winding (culling happens before). With a batch the triangle is
 // only set up and added to it.
 void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
@@ -106,10 +114,19 @@ void DrawBatch(const PixelSetup& setup, TriangleBatch& batch);
 // larger extent), starting at the first centre at or after a and stopping before b; the other
 // coordinate is the line's, rounded to the nearest pixel. With lastPixel the pixel nearest b is
 // drawn as well, so that a closed outline has no gaps. This follows Direct3D's diamond-exit rule
-// for axis-aligned and diagonal lines between pixel centres. Colour and texture coordinates interpolate perspective-correctly,
-// depth linearly; the pixel stage is the triangles'. A zero-length line with lastPixel draws one
-// pixel (D3DFILL_POINT).
+// for axis-aligned and diagonal lines between pixel centres. Colour and texture coordinates
+// interpolate perspective-correctly, depth linearly; the pixel stage is the triangles'. A
+// zero-length line with lastPixel draws one pixel (D3DFILL_POINT).
 void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b,
               bool lastPixel);
+
+struct Line {
+  ScreenVertex a, b;
+  bool lastPixel;
+};
+
+// Draws the lines in order, as DrawLine each. When they cover many pixels and the set-up has a
+// helper thread, the caller draws their pixels in even rows and the helper those in odd rows.
+void DrawLines(const PixelSetup& setup, const std::vector<Line>& lines);
 
 }  // namespace d3d8::ref

@@ -63,8 +63,8 @@ def archive_seeds(out, rarpack):
     try:
         files = sample_files(work)
         archives = {}
-        for i, opts in enumerate([["-m0"], [], ["-s"], ["-mm"], ["-s", "-mm"], ["-mm-"], ["-ppassword"],
-                                  ["-m0", "-ppassword"], ["-s", "-ppassword"]]):
+        for i, opts in enumerate([["-m0"], [], ["-s"], ["-mm"], ["-s", "-mm"], ["-mm-"], ["-ppw"],
+                                  ["-m0", "-ppw"], ["-s", "-ppw"]]):
             name = "seed%d.rar" % i
             subprocess.run([rarpack, "a"] + opts + [name] + files, cwd=work, check=True, stdout=subprocess.DEVNULL)
             with open(os.path.join(work, name), "rb") as f:
@@ -73,7 +73,7 @@ def archive_seeds(out, rarpack):
 
         # The cipher target takes plain packed data with a small header (archive_cipher_fuzz.cpp).
         for opts, data in archives.items():
-            if "-ppassword" in opts:
+            if "-ppw" in opts:
                 continue
             entries = rar_entries(data)
             solid = "-s" in opts

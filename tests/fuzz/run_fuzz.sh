@@ -36,7 +36,8 @@ targets=("$@")
 build=build-fuzz
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -Wno-dev -DVORNHOLD_FUZZ=ON -DVORNHOLD_TESTS=OFF \
   -DVORNHOLD_BENCH=OFF -DVORNHOLD_DATA=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined" >/dev/null
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fsanitize-coverage-ignorelist=$root/tests/fuzz/coverage_ignore.txt" \
+  >/dev/null
 nice -n 19 ninja -C "$build" -j2 "${targets[@]}"
 
 # Largest input per target: enough for the formats' structures, small enough to stay fast.
@@ -48,10 +49,15 @@ max_len() {
   esac
 }
 
-# The parsers that read files by name write them below TMPDIR; the debug log of the archive reader
-# is written only when ./temp exists, so the runs start in a folder without one.
+# The parsers that read files by name write them below TMPDIR: a memory file system when there is
+# one (creating files on the disk here costs milliseconds). The debug log of the archive reader is
+# written only when ./temp exists, so the runs start in a folder without one.
 mkdir -p "$build/run" "$build/logs"
-export TMPDIR="$root/$build/run"
+if [ -d /dev/shm ] && [ -w /dev/shm ]; then
+  export TMPDIR=/dev/shm
+else
+  export TMPDIR="$root/$build/run"
+fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 status=0

@@ -38,7 +38,7 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -Wno-dev -DVORNHOLD_FUZZ=ON
   -DVORNHOLD_BENCH=OFF -DVORNHOLD_DATA=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fsanitize-coverage-ignorelist=$root/tests/fuzz/coverage_ignore.txt" \
   >/dev/null
-nice -n 19 ninja -C "$build" -j2 "${targets[@]}"
+nice -n 19 ninja -C "$build" -j2 "${targets[@]}" >/dev/null
 
 # Largest input per target: enough for the formats' structures, small enough to stay fast.
 max_len() {
@@ -89,7 +89,7 @@ for target in "${targets[@]}"; do
     status=1
     echo "   failed: see $log and $crashes/"
   fi
-  grep -E '^#[0-9]+ +(DONE|INITED)' "$log" | tail -2 | sed 's/^/   /' || true
+  grep -E '^#[0-9]+[[:space:]]+(DONE|INITED)' "$log" | tail -2 | sed 's/^/   /' || true
   grep -E '^stat::(number_of_executed_units|average_exec_per_sec|peak_rss_mb)' "$log" | sed 's/^/   /' || true
 done
 exit $status

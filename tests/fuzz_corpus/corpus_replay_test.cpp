@@ -62,7 +62,7 @@ TEST_P(CorpusReplay, EveryInputRunsAndIsAccepted) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay, testing::ValuesIn(kTargets),
-                         [](const testing::TestParamInfo<Target>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<Target>& param) { return std::string(param.param.name); });
 
 TEST(CorpusReplay, EveryCorpusFolderHasATarget) {
   for (const fs::directory_entry& e : fs::directory_iterator(kCorpus)) {

@@ -7,9 +7,9 @@
 //   byte 0      bit 0: stored (else normal compression); bit 1: a solid archive of two entries,
 //               the second (requested) continuing the first; bit 2: the data area is not padded to
 //               whole cipher blocks (as in a damaged archive)
-//   bytes 1-3   unpacked size of the requested entry (at most 256 KiB is used)
+//   bytes 1-3   unpacked size of the requested entry (at most 64 KiB is used)
 //   bytes 4-7   its CRC-32
-//   bytes 8-11  two entries only: the first entry's unpacked size (at most 256 KiB), then the
+//   bytes 8-11  two entries only: the first entry's unpacked size (at most 64 KiB), then the
 //               share of the remaining bytes (0..255 of 256) that is the first entry's data
 //   the rest    packed data
 #include <algorithm>
@@ -29,7 +29,7 @@ namespace {
 
 // Short: the key schedule costs in proportion to the password's length, once per entry.
 constexpr char kPassword[] = "pw";
-constexpr std::uint32_t kSizeMask = 0x3FFFF;
+constexpr std::uint32_t kSizeMask = 0xFFFF;  // 64 KiB at most per entry: fast, yet many tables and matches
 
 void Put16(std::vector<std::uint8_t>& out, std::uint32_t v) {
   out.push_back(std::uint8_t(v));

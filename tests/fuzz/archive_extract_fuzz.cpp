@@ -21,7 +21,7 @@
 namespace vornhold::fuzz {
 namespace {
 
-constexpr std::uint32_t kMaxEntryBytes = 512u << 10;
+constexpr std::uint32_t kMaxEntryBytes = 64u << 10;
 constexpr std::uint32_t kReaderLimit = 256u << 20;  // what the reader refuses by itself
 
 std::uint32_t Le16(const std::uint8_t* p) { return p[0] | p[1] << 8; }

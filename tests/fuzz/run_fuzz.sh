@@ -3,12 +3,14 @@
 #
 #   tests/fuzz/run_fuzz.sh [SECONDS] [TARGET...]   every target (or those named) for SECONDS each
 #                                                  (default 300)
-#   tests/fuzz/run_fuzz.sh merge [TARGET...]       minimises the committed corpus of the targets
-#                                                  together with what the runs found (-merge=1)
+#   tests/fuzz/run_fuzz.sh merge [TARGET...]       replaces the committed corpus of the targets by
+#                                                  the fewest inputs, of it and of what the runs
+#                                                  found, that reach every edge they reach (-merge=1)
 #
 # Targets (tests/fuzz/targets.cmake): archive_extract_fuzz, archive_cipher_fuzz, unpack20_fuzz,
 # image_decode_fuzz, xfile_parse_fuzz, part_keywords_fuzz, mp3_stream_fuzz, rc_script_fuzz.
-# Each starts from its committed corpus tests/fuzz/corpus/<target>/ (read only) and its dictionary
+# Each starts from its committed corpus tests/fuzz/corpus/<target>/ (read only; inputs that once
+# broke a parser are kept there as regression-*, the corpus replay test runs them) and its dictionary
 # tests/fuzz/<target>.dict. Working corpora go to build-fuzz/corpus/<target>/, crashes to
 # build-fuzz/crashes/<target>/, logs to build-fuzz/logs/. One fuzzer process at a time, niced.
 set -euo pipefail
@@ -73,8 +75,11 @@ for target in "${targets[@]}"; do
     fresh="$root/$build/merged/$target"
     rm -rf "$fresh"
     mkdir -p "$fresh"
-    (cd "$build/run" && nice -n 19 "$program" "${common[@]}" -merge=1 "$fresh" "$committed" "$corpus") \
+    # Edges only, not hit counts: a committed corpus that reaches every edge stays small.
+    (cd "$build/run" && nice -n 19 "$program" "${common[@]}" -use_counters=0 -merge=1 "$fresh" "$committed" "$corpus") \
       >"$build/logs/$target.merge.log" 2>&1
+    # Inputs that once broke a parser stay whatever their edges: they are named regression-*.
+    find "$committed" -maxdepth 1 -name 'regression-*' -exec cp {} "$fresh/" \;
     rm -rf "$committed"
     mv "$fresh" "$committed"
     echo "$target: $(ls "$committed" | wc -l) files, $(du -sk "$committed" | cut -f1) KiB"

@@ -36,10 +36,9 @@ targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 
 build=build-fuzz
+flags="-fsanitize=fuzzer-no-link,address,undefined -fsanitize-coverage-ignorelist=$root/tests/fuzz/coverage_ignore.txt"
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -Wno-dev -DVORNHOLD_FUZZ=ON -DVORNHOLD_TESTS=OFF \
-  -DVORNHOLD_BENCH=OFF -DVORNHOLD_DATA=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fsanitize-coverage-ignorelist=$root/tests/fuzz/coverage_ignore.txt" \
-  >/dev/null
+  -DVORNHOLD_BENCH=OFF -DVORNHOLD_DATA=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS="$flags" >/dev/null
 nice -n 19 ninja -C "$build" -j2 "${targets[@]}" >/dev/null
 
 # Largest input per target: enough for the formats' structures, small enough to stay fast.

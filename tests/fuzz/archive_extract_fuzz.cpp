@@ -21,6 +21,8 @@
 namespace vornhold::fuzz {
 namespace {
 
+// Inputs over it are rejected (-1) and never join a corpus; after lowering it, start the working
+// corpus (build-fuzz/corpus/archive_extract_fuzz) afresh, or a merge brings the rejected back.
 constexpr std::uint32_t kMaxEntryBytes = 64u << 10;
 constexpr std::uint32_t kReaderLimit = 256u << 20;  // what the reader refuses by itself
 

@@ -35,6 +35,13 @@ std::string WriteScratchFile(const char* name, const std::uint8_t* data, std::si
   return path;
 }
 
+namespace {
+std::size_t g_accepted = 0;
+}  // namespace
+
+void NoteAccepted() { ++g_accepted; }
+std::size_t AcceptedCount() { return g_accepted; }
+
 void Require(bool holds, const char* what) {
   if (holds) return;
   std::fprintf(stderr, "fuzz target: broken promise: %s\n", what);

@@ -24,4 +24,10 @@ std::string WriteScratchFile(const char* name, const std::uint8_t* data, std::si
 // its callers rely on. The abort is what both hosts detect.
 void Require(bool holds, const char* what);
 
+// Counts the inputs the code under test accepted (a file extracted, an image or mesh read, ...),
+// so that the corpus replay test can tell that a target's corpus still reaches past the first
+// checks. One count for the process; the replay test reads it around each target.
+void NoteAccepted();
+std::size_t AcceptedCount();
+
 }  // namespace vornhold::fuzz

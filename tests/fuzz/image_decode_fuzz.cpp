@@ -19,6 +19,7 @@ void CheckDecode(HRESULT result, const d3dx::DecodedImage& image) {
               image.height <= d3dx::kMaxImageSide,
           "a decoded image has a size within the limit");
   Require(image.argb.size() == static_cast<size_t>(image.width) * image.height, "a decoded image has all its pixels");
+  NoteAccepted();
 }
 
 }  // namespace

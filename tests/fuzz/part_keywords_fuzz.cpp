@@ -44,6 +44,7 @@ int PartKeywordsFuzz(const std::uint8_t* data, std::size_t size) {
                   {"secret", flags.secret}, {"room", flags.room},     {"jelly", flags.jelly}};
   for (const auto& e : expected) {
     Require(e.flag == (HasLine(text, e.keyword) ? 1 : 0), "a flag is set exactly when its keyword is a line");
+    if (e.flag) NoteAccepted();
   }
   return 0;
 }

@@ -39,6 +39,7 @@ int RcScriptFuzz(const std::uint8_t* data, std::size_t size) {
       Require(!r.bytes.empty(), "a compiled resource has bytes");
     }
     Require(!rccompile::GenerateSource(compiled, "script.rc").empty(), "a compiled script gives a source");
+    if (!compiled.empty()) NoteAccepted();
   } catch (const rccompile::ScriptError&) {
     // A mistake in the script, reported as the compiler reports it.
   }

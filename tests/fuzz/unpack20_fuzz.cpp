@@ -39,6 +39,7 @@ void DecodeEntry(Unpack20& unpack, const std::uint8_t* data, std::size_t size, s
   MemoryInput input(data, size);
   unpack.UnpackEntry(input, output, continuesSolid);
   Require(output.delivered <= unpacked, "the decoder delivers at most the unpacked size");
+  if (unpacked > 0 && output.delivered == unpacked) NoteAccepted();
 }
 
 }  // namespace

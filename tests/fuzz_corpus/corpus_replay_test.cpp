@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_support.h"
 #include "fuzz_targets.h"
 
 namespace {
@@ -43,7 +44,7 @@ std::vector<std::uint8_t> ReadFile(const fs::path& path) {
 
 class CorpusReplay : public testing::TestWithParam<Target> {};
 
-TEST_P(CorpusReplay, EveryInputRunsAndIsAccepted) {
+TEST_P(CorpusReplay, EveryInputRunsAndSomeAreAccepted) {
   const Target& target = GetParam();
   const fs::path folder = kCorpus / target.name;
   ASSERT_TRUE(fs::is_directory(folder)) << folder;
@@ -53,12 +54,16 @@ TEST_P(CorpusReplay, EveryInputRunsAndIsAccepted) {
   }
   std::sort(files.begin(), files.end());
   EXPECT_FALSE(files.empty()) << "no seed in " << folder;
+  const std::size_t acceptedBefore = vornhold::fuzz::AcceptedCount();
   for (const fs::path& file : files) {
     SCOPED_TRACE(file.string());
     const std::vector<std::uint8_t> input = ReadFile(file);
     // The targets reject (-1) only inputs too slow to keep; the corpus holds none of those.
     EXPECT_EQ(0, target.entry(input.data(), input.size()));
   }
+  // A harness that wraps its input wrongly, or a corpus that no longer fits the parser, would
+  // still run cleanly while testing only the first checks.
+  EXPECT_GT(vornhold::fuzz::AcceptedCount(), acceptedBefore) << "no input of the corpus is accepted by the parser";
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, CorpusReplay, testing::ValuesIn(kTargets),

@@ -56,6 +56,20 @@ int ArchiveReader::Fail(const char* message, const char* sourceFile, unsigned so
   return 0;
 }
 
+// The window is made when the first packed entry is decoded: stored entries, and archives that
+// fail before any decoding, never need it. Nothing has touched the stream before, so a fresh
+// decoder on a zeroed window is the state a solid stream starts from.
+bool ArchiveReader::AllocateWindow() {
+  // Zeroed, so that a damaged entry claiming to continue a solid stream reads defined bytes.
+  window_.reset(new (std::nothrow) std::uint8_t[kWindowSize]());
+  if (!window_) {
+    FAIL("Can't allocate memory for decompression!");
+    return false;
+  }
+  unpack_ = std::make_unique<Unpack20>(window_.get(), true);
+  return true;
+}
+
 void ArchiveReader::ReleaseWindow() {
   unpack_.reset();
   window_.reset();
@@ -72,11 +86,6 @@ int ArchiveReader::ScanAndExtract() {
     file_.Close();
     return 0;
   }
-  // Zeroed, so that a damaged entry claiming to continue a solid stream reads defined bytes.
-  window_.reset(new (std::nothrow) std::uint8_t[kWindowSize]());
-  if (!window_) return FAIL("Can't allocate memory for decompression!");
-  unpack_ = std::make_unique<Unpack20>(window_.get(), true);
-
   file_.Seek(file_.Tell() + (main_.size - kMainHeaderSize));
   for (;;) {
     if (NextFileBlock() <= 0) return FAIL("Couldn't read next filename from archive (I/O error).");
@@ -149,6 +158,7 @@ bool ArchiveReader::ExtractCurrentEntry() {
       FAIL("Unpacked size over 256 MiB refused!");
       return false;
     }
+    if (!window_ && !AllocateWindow()) return false;
     unpack_->UnpackEntry(*this, output_, (block_.flags & kFileSolid) != 0);
   }
 

@@ -3,7 +3,7 @@
 //
 // One ArchiveReader serves one ArchiveExtract call and holds everything that call needs: the open
 // file, the names, the password (wiped when the reader ends), the current headers, the 1 MiB
-// window and the decoder, so nothing of one call can leak into the next.
+// window and the decoder (made at the first packed entry), so nothing of one call can leak into the next.
 #pragma once
 
 #include <cstdint>
@@ -72,6 +72,7 @@ class ArchiveReader final : public PackedInput {
   bool ExtractCurrentEntry();
   bool RefuseEntrySize();
   int Fail(const char* message, const char* sourceFile, unsigned sourceLine);
+  bool AllocateWindow();
   void ReleaseWindow();
 
   std::string entryName_;

@@ -272,11 +272,13 @@ HRESULT DecodeBitmap(const uint8_t* d, size_t size, size_t base, DecodedImage* o
 }  // namespace
 
 HRESULT DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out) {
-  if (size >= 2 && data[0] == 'B' && data[1] == 'M') {
-    if (size < kFileHeaderSize) return D3DXERR_INVALIDDATA;
-    return DecodeBitmap(data, size, kFileHeaderSize, out);
-  }
-  return DecodeBitmap(data, size, 0, out);
+  const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
+  if (fileHeader && size < kFileHeaderSize) return D3DXERR_INVALIDDATA;
+  const HRESULT hr = DecodeBitmap(data, size, fileHeader ? kFileHeaderSize : 0, out);
+  // The pixels are allocated before the palette and the runs are read: a failure found there
+  // must not leave a half-made image behind, as the other decoders do not.
+  if (FAILED(hr)) *out = DecodedImage{};
+  return hr;
 }
 
 bool LooksLikeDib(const uint8_t* data, size_t size) {

@@ -425,7 +425,9 @@ class Builder {
         materialBase += static_cast<DWORD>(part.materials.size());
       }
     }
-    if (!anyMaterials) out->materials.push_back(DefaultMaterial());
+    // Also when every material list declares no material (its mesh then has no faces): a mesh
+    // always has one.
+    if (out->materials.empty()) out->materials.push_back(DefaultMaterial());
 
     // The faces are sorted by attribute within each mesh and the ids grow from mesh to mesh, so
     // each id forms one run.

@@ -93,6 +93,9 @@ TEST(DamagedImage, ImpossibleHeaderFieldsAreRefused) {
   EXPECT_EQ(Decode(patched(bmp, 10, {0xF0, 0xFF, 0xFF, 0x7F})), D3DXERR_INVALIDDATA)
       << "pixels past the end";
   EXPECT_EQ(Decode(patched(bmp, 14, {41, 0, 0, 0})), D3DXERR_INVALIDDATA) << "unknown header size";
+  // No colour count: 256 palette entries, more than the file holds; found only once the pixels
+  // are allocated, and Decode checks that they are gone again.
+  EXPECT_EQ(Decode(patched(bmp, 46, {0, 0, 0, 0})), D3DXERR_INVALIDDATA) << "palette past the end";
   // Absurd sizes in a tiny file are refused before any allocation for them.
   EXPECT_EQ(Decode(patched(bmp, 18, {0xFF, 0x3F, 0, 0})), D3DXERR_INVALIDDATA);
   EXPECT_EQ(Decode(patched(bmp, 18, {0xFF, 0xFF, 0xFF, 0x7F})), D3DXERR_INVALIDDATA);

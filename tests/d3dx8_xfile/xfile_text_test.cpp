@@ -172,6 +172,23 @@ TEST(XFileText, MeshesMergeWithVertexAndMaterialOffsets) {
   EXPECT_EQ(mesh.attributeTable[1].vertexCount, 3u);
 }
 
+// A material list of no materials fits only a mesh without faces; whatever the lists declare, a
+// mesh that reads has a material for every attribute id, at least one.
+TEST(XFileText, EmptyMaterialListsStillGiveOneMaterial) {
+  const char* const kBodies[] = {
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 0;; MeshMaterialList { 0; 0;; } }",
+      "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 0;; MeshMaterialList { 0; 0;; } }\n"
+      "Mesh { 3; 0;0;1;, 1;0;1;, 0;1;1;; 0;; MeshMaterialList { 0; 0;; } }",
+  };
+  for (const char* body : kBodies) {
+    XMeshData mesh;
+    ASSERT_EQ(ParseText(body, &mesh), D3D_OK) << body;
+    EXPECT_EQ(mesh.FaceCount(), 0u) << body;
+    ASSERT_EQ(mesh.materials.size(), 1u) << body;
+    EXPECT_EQ(mesh.materials[0].material.Diffuse.r, 0.5f) << "the default grey";
+  }
+}
+
 TEST(XFileText, DamagedOrInconsistentDataIsRejected) {
   const char* const kBad[] = {
       "",                                                              // no mesh at all

@@ -1,4 +1,4 @@
-// libFuzzer target: the RAR 2.0 decoder alone, on arbitrary packed bytes, many times faster than
+// Fuzz target: the RAR 2.0 decoder alone, on arbitrary packed bytes, many times faster than
 // going through archive files. The first four bytes give two entry sizes; the rest is split into
 // two entries, the second continuing the first's solid stream, so that state carried from entry
 // to entry (window, tables, audio model, work area) is reached too.
@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "archive/unpack20.h"
+#include "fuzz_support.h"
+#include "fuzz_targets.h"
 
+namespace vornhold::fuzz {
 namespace {
 
 class MemoryInput final : public PackedInput {
@@ -35,12 +38,13 @@ void DecodeEntry(Unpack20& unpack, const std::uint8_t* data, std::size_t size, s
   UnpackOutput output{out.data(), unpacked, 0};
   MemoryInput input(data, size);
   unpack.UnpackEntry(input, output, continuesSolid);
-  if (output.delivered > unpacked) std::abort();
+  Require(output.delivered <= unpacked, "the decoder delivers at most the unpacked size");
+  if (unpacked > 0 && output.delivered == unpacked) NoteAccepted();
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+int Unpack20Fuzz(const std::uint8_t* data, std::size_t size) {
   if (size < 4) return 0;
   static const std::unique_ptr<std::uint8_t[]> window(new std::uint8_t[rar20::kWindowSize]());
   Unpack20 unpack(window.get());
@@ -54,3 +58,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   DecodeEntry(unpack, data + split, size - split, second, true);
   return 0;
 }
+
+}  // namespace vornhold::fuzz

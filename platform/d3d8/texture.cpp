@@ -126,11 +126,14 @@ HRESULT Texture::UnlockRect(UINT Level) {
   return D3D_OK;
 }
 
-const std::vector<std::uint32_t>& Texture::Texels(UINT index) const {
+std::shared_ptr<const std::vector<std::uint32_t>> Texture::Texels(UINT index) const {
   const MipLevel& level = levels_[index];
   if (level.texelsStale) {
     const UINT size = TexelBytes(format_);
-    level.texels.resize(static_cast<std::size_t>(level.width) * level.height);
+    // The pointers are copied and dropped only on the thread that calls this, so the count is exact.
+    if (!level.texels || level.texels.use_count() > 1) level.texels = std::make_shared<std::vector<std::uint32_t>>();
+    std::vector<std::uint32_t>& texels = *level.texels;
+    texels.resize(static_cast<std::size_t>(level.width) * level.height);
     std::size_t i = 0;
     for (UINT y = 0; y < level.height; ++y) {
       const std::uint8_t* p = level.bytes.data() + static_cast<std::size_t>(y) * level.pitch;
@@ -138,7 +141,7 @@ const std::vector<std::uint32_t>& Texture::Texels(UINT index) const {
         const std::uint32_t bits = size == 4 ? (p[0] | p[1] << 8 | p[2] << 16 |
                                                 static_cast<std::uint32_t>(p[3]) << 24)
                                              : (p[0] | p[1] << 8);
-        level.texels[i++] = TexelToColor(format_, bits);
+        texels[i++] = TexelToColor(format_, bits);
       }
     }
     level.texelsStale = false;

@@ -4,10 +4,13 @@
 // Every pool lives in system memory; usage and lock flags are accepted and change nothing. Formats:
 // A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4, laid out little-endian as Direct3D
 // lays them out (rows `Pitch` bytes apart, tightly packed). For drawing, a level is also kept as
-// 0xAARRGGBB texels (formats without alpha read as opaque), rebuilt after the level was unlocked.
+// 0xAARRGGBB texels (formats without alpha read as opaque), rebuilt after the level was unlocked:
+// in new memory when a draw still holds the old texels, so that a draw queued on another thread
+// reads the texture as it was when the draw was made.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
@@ -34,8 +37,9 @@ class Texture final : public IDirect3DTexture8 {
                    DWORD Flags) override;
   HRESULT UnlockRect(UINT Level) override;
 
-  // Texels of a level as 0xAARRGGBB, row-major, top row first (width x height of that level).
-  const std::vector<std::uint32_t>& Texels(UINT level) const;
+  // Texels of a level as 0xAARRGGBB, row-major, top row first (width x height of that level);
+  // they stay as they are for as long as the pointer is held. Called from one thread.
+  std::shared_ptr<const std::vector<std::uint32_t>> Texels(UINT level) const;
   UINT Width(UINT level) const { return levels_[level].width; }
   UINT Height(UINT level) const { return levels_[level].height; }
   D3DFORMAT Format() const { return format_; }
@@ -48,7 +52,7 @@ class Texture final : public IDirect3DTexture8 {
     std::vector<std::uint8_t> bytes;
     bool locked = false;
     mutable bool texelsStale = true;
-    mutable std::vector<std::uint32_t> texels;
+    mutable std::shared_ptr<std::vector<std::uint32_t>> texels;
   };
 
   ~Texture() override = default;

@@ -22,7 +22,8 @@ constexpr std::int64_t kSplitClearPixels = 65536;
 }  // namespace
 
 void RefBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) {
-  DepthSurface* depth = (flags & D3DCLEAR_ZBUFFER) ? DepthBuffer() : nullptr;
+  Finish();
+  DepthSurface* depth = (flags & D3DCLEAR_ZBUFFER) ? Depth() : nullptr;
   for (const D3DRECT& rect : rects) {
     const auto fill = [&](const D3DRECT& part) {
       if (flags & D3DCLEAR_TARGET) FillColor(backBuffer_, part, color);
@@ -41,12 +42,15 @@ void RefBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR 
 }
 
 void RefBackend::Present(HWND window) {
+  Finish();
   ToFrameImage(backBuffer_, presented_);
   platform::DeliverPresent(window, &presented_);
 }
 
 void RefBackend::Draw(const DrawRequest& request) {
-  pipeline_.Draw(request, backBuffer_, DepthBuffer(), RasterizerHelperInUse() ? &helper_ : nullptr);
+  const bool shared = RasterizerHelperInUse();
+  if (!shared) Finish();
+  pipeline_.Draw(request, backBuffer_, Depth(), shared ? &helper_ : nullptr);
 }
 
 void RefBackend::NoteRenderState(DWORD id, DWORD value) { ref::NoteRenderState(id, value); }

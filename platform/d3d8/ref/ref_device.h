@@ -19,15 +19,31 @@ class RefBackend final : public DeviceBackend {
   void NoteRenderState(DWORD id, DWORD value) override;
   void NoteStageState(DWORD stage, DWORD id, DWORD value) override;
 
-  ColorSurface& BackBuffer() { return backBuffer_; }
-  DepthSurface* DepthBuffer() { return depthBuffer_ ? &*depthBuffer_ : nullptr; }
+  // The surfaces with every draw made so far drawn.
+  ColorSurface& BackBuffer() {
+    Finish();
+    return backBuffer_;
+  }
+  DepthSurface* DepthBuffer() {
+    Finish();
+    return Depth();
+  }
 
  private:
+  // Waits until every draw made so far is drawn.
+  void Finish() {
+    pipeline_.Flush();
+    helper_.Finish();
+  }
+  DepthSurface* Depth() { return depthBuffer_ ? &*depthBuffer_ : nullptr; }
+
   ColorSurface backBuffer_;
   platform::FrameImage presented_;  // the last frame handed over at Present
   std::optional<DepthSurface> depthBuffer_;
+  // Shares clears and draws, and draws small draws while the pipeline goes on, when
+  // RasterizerHelperInUse(). Declared before the pipeline, whose batches wait for it.
+  HelperThread helper_;
   Pipeline pipeline_;
-  HelperThread helper_;  // shares clears and draws when RasterizerHelperInUse()
 };
 
 }  // namespace d3d8::ref

@@ -1,5 +1,5 @@
-// The rasterizer's helper thread: jobs handed over through counters, with a short spin before
-// either side sleeps.
+// The rasterizer's helper thread: jobs queued in a ring and handed over through counters, with a
+// short spin before either side sleeps.
 #include "platform/d3d8/ref/ref_helper_thread.h"
 
 #include <chrono>
@@ -25,37 +25,46 @@ inline void Pause() {
 
 HelperThread::~HelperThread() {
   if (!thread_.joinable()) return;
-  quit_.store(true);
-  posted_.fetch_add(1);
-  Notify(helperAsleep_, helperWake_);
+  Hand(Task{});
   thread_.join();
 }
 
 void HelperThread::RunPair(Job job, void* context) {
-  if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
-  job_ = job;
-  context_ = context;
-  // The increment publishes job_ and context_ to the helper.
-  const std::uint64_t ticket = posted_.fetch_add(1) + 1;
-  Notify(helperAsleep_, helperWake_);
+  Finish();
+  const std::uint64_t ticket = Hand(Task{job, context});
   job(context, 0);
-  WaitFor(finished_, ticket, callerAsleep_, callerWake_);
+  WaitFor(ticket);
+}
+
+std::uint64_t HelperThread::Post(Job job, void* context) { return Hand(Task{job, context}); }
+
+void HelperThread::WaitFor(std::uint64_t ticket) { WaitFor(finished_, ticket, callerAsleep_, callerWake_); }
+
+std::uint64_t HelperThread::Hand(Task task) {
+  if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+  const std::uint64_t index = posted_.load();
+  if (index >= kQueue) WaitFor(finished_, index - kQueue + 1, callerAsleep_, callerWake_);  // room
+  tasks_[index % kQueue] = task;
+  // The store publishes the task to the helper.
+  posted_.store(index + 1);
+  Notify(helperAsleep_, helperWake_);
+  return index + 1;
 }
 
 void HelperThread::Loop() {
-  std::uint64_t seen = 0;
-  for (;;) {
-    WaitFor(posted_, seen + 1, helperAsleep_, helperWake_);
-    ++seen;
-    if (quit_.load()) return;
-    job_(context_, 1);
-    finished_.store(seen);
+  for (std::uint64_t done = 0;; ++done) {
+    WaitFor(posted_, done + 1, helperAsleep_, helperWake_);
+    const Task task = tasks_[done % kQueue];
+    if (!task.job) return;
+    task.job(task.context, 1);
+    finished_.store(done + 1);
     Notify(callerAsleep_, callerWake_);
   }
 }
 
 void HelperThread::WaitFor(const std::atomic<std::uint64_t>& counter, std::uint64_t value, std::atomic<bool>& asleep,
                            std::condition_variable& wake) {
+  if (counter.load() >= value) return;
   const auto until = std::chrono::steady_clock::now() + kSpin;
   for (int i = 0; counter.load() < value; ++i) {
     Pause();

@@ -98,6 +98,7 @@ constexpr float kSplitLinePixels = 4096;
 }  // namespace
 
 void DrawLine(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, bool lastPixel) {
+  if (setup.helper) setup.helper->Finish();
   DrawLineRows(setup, a, b, lastPixel, -1);
 }
 
@@ -107,6 +108,7 @@ void DrawLines(const PixelSetup& setup, const std::vector<Line>& lines) {
     pixels += std::max(std::fabs(line.b.x - line.a.x), std::fabs(line.b.y - line.a.y)) + 1.0f;
   }
   if (!setup.helper || !(pixels >= kSplitLinePixels)) {
+    if (setup.helper) setup.helper->Finish();
     for (const Line& line : lines) DrawLineRows(setup, line.a, line.b, line.lastPixel, -1);
     return;
   }

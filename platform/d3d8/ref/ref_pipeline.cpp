@@ -8,6 +8,8 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "platform/d3d8/device_state.h"
 #include "platform/d3d8/fvf.h"
@@ -51,7 +53,9 @@ StageSetup ResolveStage(const DeviceState& state, bool textured) {
   return stage;
 }
 
-PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, DepthSurface* depth) {
+// texels: keeps the texture's texels as they are while the set-up points to them.
+PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, DepthSurface* depth,
+                             std::shared_ptr<const std::vector<std::uint32_t>>& texels) {
   const auto& rs = state.renderStates;
   PixelSetup setup;
   setup.target = &target;
@@ -94,7 +98,8 @@ PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, Dep
 
   const Texture* texture = state.textures[0];
   if (texture) {
-    setup.texels = texture->Texels(0).data();  // MIPFILTER NONE: only the top level is sampled
+    texels = texture->Texels(0);  // MIPFILTER NONE: only the top level is sampled
+    setup.texels = texels->data();
     setup.texWidth = static_cast<int>(texture->Width(0));
     setup.texHeight = static_cast<int>(texture->Height(0));
     setup.clampU = state.stages[0][D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP;
@@ -418,7 +423,16 @@ void Pipeline::DrawClipTriangle(const PixelSetup& setup, const TriangleMode& mod
     DrawOutline(setup, mode, a, b, c);
     return;
   }
-  for (int i = 1; i + 1 < count; ++i) DrawTriangle(setup, screen[0], screen[i], screen[i + 1], batching_);
+  for (int i = 1; i + 1 < count; ++i) Triangle(setup, screen[0], screen[i], screen[i + 1]);
+}
+
+// A solid triangle: queued with the draw's others, or drawn now.
+void Pipeline::Triangle(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c) {
+  if (batching_) {
+    queue_.Add(setup, a, b, c);
+  } else {
+    DrawTriangle(setup, a, b, c);
+  }
 }
 
 // A line of an outline: drawn now, or kept to be drawn with the draw's other lines.
@@ -460,7 +474,8 @@ void Pipeline::DrawOutline(const PixelSetup& setup, const TriangleMode& mode, co
 
 void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth, HelperThread* helper) {
   const DeviceState& state = *request.state;
-  PixelSetup setup = ResolvePixelSetup(state, target, depth);
+  std::shared_ptr<const std::vector<std::uint32_t>> texels;
+  PixelSetup setup = ResolvePixelSetup(state, target, depth, texels);
   setup.helper = helper;
   TransformVertices(request);
   TriangleMode mode;
@@ -469,10 +484,13 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
   mode.fillMode = state.renderStates[D3DRS_FILLMODE];
   mode.flat = state.renderStates[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
   mode.lastPixel = state.renderStates[D3DRS_LASTPIXEL] != FALSE;
-  // Solid triangles are set up first and drawn together, their rows shared with the helper; so are
-  // the lines of outlines.
-  batching_ = setup.helper && mode.fillMode == D3DFILL_SOLID ? &batch_ : nullptr;
+  // Solid triangles are set up first and drawn together: a few pixels' worth by the helper while
+  // this thread goes on with the next draws (in a batch of their own, waited for when its turn
+  // comes again), many with their rows shared with the helper; so are the lines of outlines.
+  batching_ = setup.helper && mode.fillMode == D3DFILL_SOLID;
+  if (batching_) queue_.BeginDraw(setup.helper);
   collectingLines_ = setup.helper && mode.fillMode != D3DFILL_SOLID ? &lines_ : nullptr;
+  if (!batching_) queue_.Flush();  // drawn here, after what is queued
   // The vertex index at position k of the primitive order.
   const auto at = [&](UINT k) -> std::size_t {
     if (!request.indices) return k;
@@ -503,7 +521,7 @@ void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurfa
         break;
     }
   }
-  if (batching_) DrawBatch(setup, batch_);
+  if (batching_) queue_.EndDraw(setup, std::move(texels));
   if (collectingLines_) {
     DrawLines(setup, lines_);
     lines_.clear();
@@ -532,7 +550,7 @@ void Pipeline::DrawVertexTriangle(const PixelSetup& setup, const TriangleMode& m
     }
   }
   if (Culled(mode.cullMode, SignedArea(screen, 3))) return;
-  DrawTriangle(setup, screen[0], screen[1], screen[2], batching_);
+  Triangle(setup, screen[0], screen[1], screen[2]);
 }
 
 }  // namespace d3d8::ref

@@ -51,8 +51,12 @@ struct TriangleMode {
 
 class Pipeline {
  public:
-  // With a helper thread, the draw's triangles or lines are drawn together, their rows shared.
+  // With a helper thread, the draw's triangles or lines are drawn together, their rows shared, or
+  // a small draw's triangles queued for the helper, to be drawn after this returns (DrawQueue).
+  // The helper must outlive the pipeline.
   void Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth, HelperThread* helper);
+  // Hands the queued draws to the helper; then helper->Finish() waits for them.
+  void Flush() { queue_.Flush(); }
 
  private:
   void TransformVertices(const DrawRequest& request);
@@ -63,6 +67,7 @@ class Pipeline {
                         ClipVertex b, ClipVertex c);
   void DrawOutline(const PixelSetup& setup, const TriangleMode& mode, const ClipVertex& a,
                    const ClipVertex& b, const ClipVertex& c);
+  void Triangle(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c);
   void Outline(const PixelSetup& setup, const ScreenVertex& a, const ScreenVertex& b, bool lastPixel);
 
   std::vector<ClipVertex> clipVertices_;     // one per vertex of the draw, reused
@@ -73,8 +78,8 @@ class Pipeline {
   bool transformed_ = false;
   Lighting lighting_;
   std::vector<LitColor> litColors_;  // one per vertex of a lit draw, reused
-  TriangleBatch batch_;
-  TriangleBatch* batching_ = nullptr;  // &batch_ while a draw collects its triangles
+  DrawQueue queue_;
+  bool batching_ = false;  // the draw's triangles go to the queue
   std::vector<Line> lines_;
   std::vector<Line>* collectingLines_ = nullptr;  // &lines_ while a draw collects its lines
 };

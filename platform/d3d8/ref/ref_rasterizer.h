@@ -18,10 +18,14 @@
 // the processor has is chosen at run time, and VORNHOLD_RASTER_PATH=scalar|sse2|avx2 forces one
 // (ref_raster_path.h). Large triangles split their rows with one helper thread, and a draw's
 // triangles, or its lines, can be drawn together with the caller and the helper sharing their rows
-// (even and odd rows, so every pixel is drawn by one thread in the primitives' order). Each path
-// computes exactly the values of the one-pixel loop; the tests compare them.
+// (even and odd rows, so every pixel is drawn by one thread in the primitives' order); a draw of
+// few pixels is handed whole to the helper, which draws such draws in order while the caller sets
+// up the next ones. Each path computes exactly the values of the one-pixel loop; the tests
+// compare them.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -73,7 +77,8 @@ struct PixelSetup {
   bool clampV = false;
   // The pixels that may be drawn: the viewport, [left, right) x [top, bottom).
   int left = 0, top = 0, right = 0, bottom = 0;
-  // Large triangles split their rows with this thread; null draws everything on the caller.
+  // Large triangles split their rows with this thread, which also draws posted batches; null
+  // draws everything on the caller.
   HelperThread* helper = nullptr;
   // The row loops to draw with; a path the processor lacks draws with the best it has.
   RasterPath path = DefaultRasterPath();
@@ -93,6 +98,7 @@ class TriangleBatch {
   friend void DrawTriangle(const PixelSetup&, const ScreenVertex&, const ScreenVertex&,
                            const ScreenVertex&, TriangleBatch*);
   friend void DrawBatch(const PixelSetup&, TriangleBatch&);
+  friend class DrawQueue;
 };
 
 // The path the rows of triangles drawn under the set-up take: the set-up's own (or the best the
@@ -107,8 +113,46 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
 
 // Draws the batch's triangles in the order they were added, with the set-up they were added
 // under, and empties it. When the batch is large and the set-up has a helper thread, the caller
-// draws the even rows of every triangle and the helper the odd rows.
+// draws the even rows of every triangle and the helper the odd rows. Either way the jobs posted
+// to the helper before are drawn first, and so are the draws the batch holds for a DrawQueue.
 void DrawBatch(const PixelSetup& setup, TriangleBatch& batch);
+
+// Draws for the helper thread to draw while the caller goes on with the next ones. After a draw's
+// triangles have been added, EndDraw queues a draw of few pixels, keeping a
+// copy of its set-up and keepAlive (what the set-up points to that the caller might free, such as
+// texels), and draws a large one at once, rows shared, after everything queued before. Queued
+// draws are posted to the helper in batches, which the helper draws in order; a batch is reused
+// once the helper has drawn it. Before the caller draws anything else or reads the target,
+// Flush() and then helper->Finish(); DrawTriangle, DrawBatch, DrawLine and DrawLines finish the
+// posted jobs themselves.
+class DrawQueue {
+ public:
+  DrawQueue();
+  DrawQueue(const DrawQueue&) = delete;
+  DrawQueue& operator=(const DrawQueue&) = delete;
+  // Waits for the helper to have drawn every posted batch; the helper must outlive the queue.
+  ~DrawQueue();
+
+  // A draw: BeginDraw, its triangles (Add), EndDraw. While the helper keeps up, the draw's
+  // triangles are set up by the helper too; otherwise here.
+  void BeginDraw(HelperThread* helper);
+  void Add(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2);
+  void EndDraw(const PixelSetup& setup, std::shared_ptr<const void> keepAlive);
+  // Posts the queued draws.
+  void Flush();
+
+ private:
+  // A batch is posted once it holds this many triangles or bounding-box pixels.
+  static constexpr std::size_t kPostTriangles = 256;
+  static constexpr std::int64_t kPostPixels = 16384;
+
+  TriangleBatch& Current() { return batches_[next_]; }
+
+  std::array<TriangleBatch, 16> batches_;
+  std::size_t next_ = 0;
+  HelperThread* helper_ = nullptr;
+  bool raw_ = false;  // the draw's triangles are kept as they come
+};
 
 // Draws a line from a to b, one pixel per pixel centre along the major axis (the axis of the
 // larger extent), starting at the first centre at or after a and stopping before b; the other

@@ -1,6 +1,7 @@
 // Triangle set-up: vertices snapped to the sub-pixel grid, exact edge functions, attribute planes
 // and pixel bounds; then the triangle drawn at once (a large one split with the helper thread) or
-// kept in a batch whose rows the caller and the helper share.
+// kept in a batch, whose rows the caller and the helper share or which the helper draws alone
+// while the caller goes on.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -87,6 +88,7 @@ std::int64_t BoundingPixels(const Spans& t) {
 void DrawSpans(const PixelSetup& setup, const Spans& t) {
   const RowsFunction rows = SelectRows(setup);
   if (!setup.helper || BoundingPixels(t) < kSplitPixels) {
+    if (setup.helper) setup.helper->Finish();
     rows(setup, t, t.minY, t.maxY, 1);
     return;
   }
@@ -118,27 +120,94 @@ inline std::int64_t RoundHalfAway(float value) {
   return whole;
 }
 
+// Sets the triangle up into `result`; false when it has no pixel to draw.
+bool SetUpTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
+                   Spans& result);
+
 }  // namespace
 
 struct TriangleBatch::Storage {
+  // A draw queued for the helper: its set-up (without the helper), and the end of its triangles,
+  // which begin where the draw of the same kind before ends: set up, or, when `raw`, to be set up
+  // by the helper.
+  struct QueuedDraw {
+    PixelSetup setup;
+    RowsFunction rows;
+    std::shared_ptr<const void> keepAlive;  // what the set-up points to
+    std::size_t end;
+    bool raw;
+  };
+  struct RawTriangle {
+    ScreenVertex v[3];
+  };
+
   std::vector<Spans> triangles;
-  std::int64_t pixels = 0;  // bounding-box pixels of all
+  std::vector<RawTriangle> raw;
+  // The draw being collected: its first triangles and its bounding-box pixels (estimated for raw
+  // triangles).
+  std::size_t drawStart = 0, rawStart = 0;
+  std::int64_t pixels = 0;
+  std::vector<QueuedDraw> draws;  // queued before it
+  std::int64_t queuedPixels = 0;
+  HelperThread* helper = nullptr;  // once posted: the helper drawing the queued draws
+  std::uint64_t ticket = 0;
+
+  // Waits for the helper to have drawn a posted batch and empties it.
+  void Reclaim() {
+    if (!helper) return;
+    helper->WaitFor(ticket);
+    helper = nullptr;
+    draws.clear();
+    triangles.clear();
+    raw.clear();
+    drawStart = rawStart = 0;
+    pixels = queuedPixels = 0;
+  }
+
+  // Hands the queued draws to the helper.
+  void Post(HelperThread& thread) {
+    helper = &thread;
+    ticket = thread.Post(
+        [](void* context, int) {
+          const auto& s = *static_cast<const Storage*>(context);
+          std::size_t first = 0, firstRaw = 0;
+          for (const QueuedDraw& draw : s.draws) {
+            if (draw.raw) {
+              for (std::size_t i = firstRaw; i < draw.end; ++i) {
+                const ScreenVertex* v = s.raw[i].v;
+                Spans t;
+                if (SetUpTriangle(draw.setup, v[0], v[1], v[2], t)) draw.rows(draw.setup, t, t.minY, t.maxY, 1);
+              }
+              firstRaw = draw.end;
+            } else {
+              for (std::size_t i = first; i < draw.end; ++i) {
+                const Spans& t = s.triangles[i];
+                draw.rows(draw.setup, t, t.minY, t.maxY, 1);
+              }
+              first = draw.end;
+            }
+          }
+        },
+        this);
+  }
 };
 
 TriangleBatch::TriangleBatch() : storage_(std::make_unique<Storage>()) {}
-TriangleBatch::~TriangleBatch() = default;
+TriangleBatch::~TriangleBatch() { storage_->Reclaim(); }
 
-void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
-                  const ScreenVertex& v2, TriangleBatch* batch) {
+namespace {
+
+bool SetUpTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2,
+                   Spans& result) {
   const ScreenVertex* v[3] = {&v0, &v1, &v2};
   std::int64_t sx[3], sy[3];
   for (int i = 0; i < 3; ++i) {
-    if (!(std::fabs(v[i]->x) < 1.0e6f && std::fabs(v[i]->y) < 1.0e6f)) return;
+    if (!(std::fabs(v[i]->x) < 1.0e6f && std::fabs(v[i]->y) < 1.0e6f)) return false;
     sx[i] = RoundHalfAway(v[i]->x * kSubScale);
     sy[i] = RoundHalfAway(v[i]->y * kSubScale);
   }
   std::int64_t area = (sx[1] - sx[0]) * (sy[2] - sy[0]) - (sx[2] - sx[0]) * (sy[1] - sy[0]);
-  if (area == 0) return;
+  if (area == 0) return false;
   if (area < 0) {  // wind it so that the interior lies where the edge functions are positive
     std::swap(v[1], v[2]);
     std::swap(sx[1], sx[2]);
@@ -156,7 +225,7 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
   const int maxX = std::min(setup.right - 1, floorPixel(std::max({sx[0], sx[1], sx[2]})));
   const int minY = std::max(setup.top, ceilPixel(std::min({sy[0], sy[1], sy[2]})));
   const int maxY = std::min(setup.bottom - 1, floorPixel(std::max({sy[0], sy[1], sy[2]})));
-  if (minX > maxX || minY > maxY) return;
+  if (minX > maxX || minY > maxY) return false;
 
   // Attribute planes over the snapped positions.
   float px[3], py[3];
@@ -214,43 +283,131 @@ void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenV
     sbPlane = out[2];
   }
 
-  const Spans spans{minX, maxX, minY, maxY, {edges[0], edges[1], edges[2]}, perspective, flatColor,
-                    constant, zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane,
-                    srPlane, sgPlane, sbPlane};
+  result = Spans{minX, maxX, minY, maxY, {edges[0], edges[1], edges[2]}, perspective, flatColor,
+                 constant, zPlane, wPlane, rPlane, gPlane, bPlane, aPlane, uPlane, vPlane,
+                 srPlane, sgPlane, sbPlane};
+  return true;
+}
+
+}  // namespace
+
+void DrawTriangle(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1,
+                  const ScreenVertex& v2, TriangleBatch* batch) {
   if (batch) {
-    batch->storage_->triangles.push_back(spans);
-    batch->storage_->pixels += BoundingPixels(spans);
-  } else {
-    DrawSpans(setup, spans);
+    TriangleBatch::Storage& storage = *batch->storage_;
+    storage.Reclaim();
+    Spans& spans = storage.triangles.emplace_back();
+    if (SetUpTriangle(setup, v0, v1, v2, spans)) {
+      storage.pixels += BoundingPixels(spans);
+    } else {
+      storage.triangles.pop_back();
+    }
+    return;
   }
+  Spans spans;
+  if (SetUpTriangle(setup, v0, v1, v2, spans)) DrawSpans(setup, spans);
 }
 
 void DrawBatch(const PixelSetup& setup, TriangleBatch& batch) {
   TriangleBatch::Storage& storage = *batch.storage_;
-  if (storage.triangles.empty()) return;
-  const RowsFunction rows = SelectRows(setup);
-  if (!setup.helper || storage.pixels < kSplitPixels) {
-    for (const Spans& t : storage.triangles) rows(setup, t, t.minY, t.maxY, 1);
-  } else {
-    // Even rows on the caller, odd rows on the helper: each pixel is drawn by one thread, and
-    // there in the triangles' order.
-    struct Shared {
-      RowsFunction rows;
-      const PixelSetup* setup;
-      const std::vector<Spans>* triangles;
-    } shared{rows, &setup, &storage.triangles};
-    setup.helper->RunPair(
-        [](void* context, int part) {
-          const auto& c = *static_cast<const Shared*>(context);
-          for (const Spans& t : *c.triangles) {
-            const int first = t.minY + ((t.minY & 1) != part ? 1 : 0);
-            c.rows(*c.setup, t, first, t.maxY, 2);
-          }
-        },
-        &shared);
+  if (!storage.draws.empty() && !storage.helper) storage.Post(*setup.helper);  // queued only with a helper
+  const std::size_t first = storage.drawStart, end = storage.triangles.size();
+  if (first < end) {
+    const RowsFunction rows = SelectRows(setup);
+    if (!setup.helper || storage.pixels < kSplitPixels) {
+      if (setup.helper) setup.helper->Finish();
+      for (std::size_t i = first; i < end; ++i) {
+        const Spans& t = storage.triangles[i];
+        rows(setup, t, t.minY, t.maxY, 1);
+      }
+    } else {
+      // Even rows on the caller, odd rows on the helper: each pixel is drawn by one thread, and
+      // there in the triangles' order.
+      struct Shared {
+        RowsFunction rows;
+        const PixelSetup* setup;
+        const Spans* first;
+        const Spans* end;
+      } shared{rows, &setup, storage.triangles.data() + first, storage.triangles.data() + end};
+      setup.helper->RunPair(
+          [](void* context, int part) {
+            const auto& c = *static_cast<const Shared*>(context);
+            for (const Spans* t = c.first; t != c.end; ++t) {
+              const int firstRow = t->minY + ((t->minY & 1) != part ? 1 : 0);
+              c.rows(*c.setup, *t, firstRow, t->maxY, 2);
+            }
+          },
+          &shared);
+    }
   }
-  storage.triangles.clear();
+  // Either way every posted job has finished.
+  if (storage.helper) {
+    storage.Reclaim();
+  } else {
+    storage.triangles.resize(first);
+    storage.pixels = 0;
+  }
+}
+
+DrawQueue::DrawQueue() = default;
+DrawQueue::~DrawQueue() = default;
+
+void DrawQueue::BeginDraw(HelperThread* helper) {
+  // With the helper nearly idle, it sets the draw's triangles up as well.
+  raw_ = helper && helper->Pending() <= 1;
+}
+
+void DrawQueue::Add(const PixelSetup& setup, const ScreenVertex& v0, const ScreenVertex& v1, const ScreenVertex& v2) {
+  if (!raw_) {
+    DrawTriangle(setup, v0, v1, v2, &Current());
+    return;
+  }
+  TriangleBatch::Storage& storage = *Current().storage_;
+  storage.Reclaim();
+  storage.raw.push_back({{v0, v1, v2}});
+  // Bounding-box pixels inside the viewport, about: enough to tell a large draw.
+  const float left = std::max({std::min({v0.x, v1.x, v2.x}), static_cast<float>(setup.left), -1.0e6f});
+  const float right = std::min({std::max({v0.x, v1.x, v2.x}), static_cast<float>(setup.right), 1.0e6f});
+  const float top = std::max({std::min({v0.y, v1.y, v2.y}), static_cast<float>(setup.top), -1.0e6f});
+  const float bottom = std::min({std::max({v0.y, v1.y, v2.y}), static_cast<float>(setup.bottom), 1.0e6f});
+  if (left <= right && top <= bottom) {
+    storage.pixels += static_cast<std::int64_t>(right - left + 1.0f) * static_cast<std::int64_t>(bottom - top + 1.0f);
+  }
+}
+
+void DrawQueue::EndDraw(const PixelSetup& setup, std::shared_ptr<const void> keepAlive) {
+  TriangleBatch::Storage& storage = *Current().storage_;
+  if (!setup.helper || storage.pixels >= kSplitPixels) {
+    if (raw_) {  // set up here, to be drawn at once
+      const std::size_t first = storage.rawStart;
+      raw_ = false;
+      storage.pixels = 0;
+      for (std::size_t i = first; i < storage.raw.size(); ++i) {
+        const ScreenVertex* v = storage.raw[i].v;
+        DrawTriangle(setup, v[0], v[1], v[2], &Current());
+      }
+      storage.raw.resize(first);
+    }
+    DrawBatch(setup, Current());
+    return;
+  }
+  const std::size_t end = raw_ ? storage.raw.size() : storage.triangles.size();
+  if (end == (raw_ ? storage.rawStart : storage.drawStart)) return;
+  helper_ = setup.helper;
+  PixelSetup queued = setup;
+  queued.helper = nullptr;
+  storage.draws.push_back({queued, SelectRows(setup), std::move(keepAlive), end, raw_});
+  (raw_ ? storage.rawStart : storage.drawStart) = end;
+  storage.queuedPixels += storage.pixels;
   storage.pixels = 0;
+  if (storage.triangles.size() + storage.raw.size() >= kPostTriangles || storage.queuedPixels >= kPostPixels) Flush();
+}
+
+void DrawQueue::Flush() {
+  TriangleBatch::Storage& storage = *Current().storage_;
+  if (storage.draws.empty() || storage.helper) return;
+  storage.Post(*helper_);
+  next_ = (next_ + 1) % batches_.size();
 }
 
 }  // namespace d3d8::ref

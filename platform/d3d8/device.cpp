@@ -1,8 +1,11 @@
 #include "platform/d3d8/device.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/device_trace.h"
@@ -98,9 +101,10 @@ HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
   if (!out || !params) return D3DERR_INVALIDCALL;
   *out = nullptr;
   const bool null = NullDeviceInUse() || type == D3DDEVTYPE_NULLREF;
+  const HardwareDevice hardware = HardwareDeviceChoice();
   if (!null) {
-    if (type == D3DDEVTYPE_HAL) return D3DERR_NOTAVAILABLE;  // no hardware device yet
-    if (type != D3DDEVTYPE_REF) return D3DERR_INVALIDCALL;
+    if (type == D3DDEVTYPE_HAL && hardware == HardwareDevice::kNever) return D3DERR_NOTAVAILABLE;
+    if (type != D3DDEVTYPE_REF && type != D3DDEVTYPE_HAL) return D3DERR_INVALIDCALL;
   }
 
   D3DPRESENT_PARAMETERS settled = *params;
@@ -108,10 +112,30 @@ HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
   if (const HRESULT hr = SettleSetup(focusWindow, settled, setup); FAILED(hr)) return hr;
 
   try {
-    std::unique_ptr<DeviceBackend> backend =
-        null ? MakeNullBackend()
-             : MakeRefBackend(setup.width, setup.height, setup.format, setup.depthBuffer);
+    std::unique_ptr<DeviceBackend> backend;
+    std::string description;
+    if (null) {
+      backend = MakeNullBackend();
+      description = "null";
+    } else if (type == D3DDEVTYPE_HAL) {
+      std::string why, renderer;
+      const bool acceptSoftware =
+          hardware == HardwareDevice::kAnyOpenGl || std::getenv("VORNHOLD_LLVMPIPE_IS_HARDWARE") != nullptr;
+      backend = MakeGlBackend(setup.width, setup.height, setup.format, setup.depthBuffer, acceptSoftware, why,
+                              renderer);
+      if (!backend) {
+        if (hardware == HardwareDevice::kAnyOpenGl) {
+          std::fprintf(stderr, "vornhold: no hardware device: %s; using the software device\n", why.c_str());
+        }
+        return D3DERR_NOTAVAILABLE;
+      }
+      description = "OpenGL (" + renderer + ")";
+    } else {
+      backend = MakeRefBackend(setup.width, setup.height, setup.format, setup.depthBuffer);
+      description = "software";
+    }
     *out = new Device(parent, setup, std::move(backend));
+    NoteDeviceInUse(description);
   } catch (const std::bad_alloc&) {
     return D3DERR_OUTOFVIDEOMEMORY;
   }

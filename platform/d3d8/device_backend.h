@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
@@ -50,5 +51,10 @@ class DeviceBackend {
 // depth buffer of the same size.
 std::unique_ptr<DeviceBackend> MakeRefBackend(UINT width, UINT height, D3DFORMAT format, bool depth);
 std::unique_ptr<DeviceBackend> MakeNullBackend();
+// The OpenGL device (gl/): the same surfaces on OpenGL 3.3 core. Null, with the reason in `why`,
+// when OpenGL cannot start or, without acceptSoftware, runs on a software rasterizer; `renderer`
+// gets GL_RENDERER whenever a context started.
+std::unique_ptr<DeviceBackend> MakeGlBackend(UINT width, UINT height, D3DFORMAT format, bool depth,
+                                             bool acceptSoftware, std::string& why, std::string& renderer);
 
 }  // namespace d3d8

@@ -70,6 +70,22 @@ namespace {
 std::atomic<bool> g_rasterizerHelper{true};
 }  // namespace
 
+namespace {
+std::atomic<HardwareDevice> g_hardwareDevice{HardwareDevice::kNever};
+std::string& DeviceDescription() {
+  static std::string description = "none";
+  return description;
+}
+}  // namespace
+
+void UseHardwareDevice(HardwareDevice choice) { g_hardwareDevice = choice; }
+
+HardwareDevice HardwareDeviceChoice() { return g_hardwareDevice; }
+
+std::string DeviceInUse() { return DeviceDescription(); }
+
+void NoteDeviceInUse(const std::string& description) { DeviceDescription() = description; }
+
 void UseRasterizerHelper(bool on) { g_rasterizerHelper = on; }
 
 bool RasterizerHelperInUse() { return g_rasterizerHelper; }

@@ -79,6 +79,7 @@ class RunStats {
   }
 
   void Print() const {
+    std::printf("vornhold: device %s\n", d3d8::DeviceInUse().c_str());
     std::printf("vornhold: loading screen %lu frames, longest pause %.3f s\n", loadingFrames_, longestLoadingPause_);
     if (showFrames_ < 2) {
       std::printf("vornhold: show %lu frames\n", showFrames_);
@@ -177,6 +178,17 @@ int main(int argc, char** argv) {
   if (options.fixedStepFps > 0) win32::UseFixedStepClock(options.fixedStepFps);
   win32::SetClientAreaLimit(options.sizeWidth, options.sizeHeight);
   d3d8::UseNullDevice(options.device == host::Device::kNull);
+  // The system asks for HAL first: --device hal takes any OpenGL 3.3; by default only
+  // hardware-accelerated OpenGL on a display counts, so headless runs and captures keep the
+  // software device; --device ref refuses HAL.
+  if (options.device == host::Device::kHal) {
+    d3d8::UseHardwareDevice(d3d8::HardwareDevice::kAnyOpenGl);
+  } else if (options.device == host::Device::kRef || options.device == host::Device::kNull || options.headless ||
+             capturing) {
+    d3d8::UseHardwareDevice(d3d8::HardwareDevice::kNever);
+  } else {
+    d3d8::UseHardwareDevice(d3d8::HardwareDevice::kAccelerated);
+  }
   if (options.escapeAtMs >= 0) win32::ScheduleKeyPress(DWORD(options.escapeAtMs), VK_ESCAPE);
 
   if (!options.traceFile.empty()) {

@@ -2,7 +2,8 @@
 # Sourced, not run. Quiet when everything is already there.
 
 VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils libmpg123-dev libsdl2-dev lame libmp3lame-dev libfreetype-dev fonts-dejavu-core xvfb xdotool ffmpeg
-                   libpng-dev libjpeg62-turbo-dev pkg-config zlib1g-dev)
+                   libpng-dev libjpeg62-turbo-dev pkg-config zlib1g-dev
+                   libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri)
 
 vornhold_install_packages() {
   local missing=()

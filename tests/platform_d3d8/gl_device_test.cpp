@@ -1,0 +1,384 @@
+// The OpenGL device against the software device: each case draws the same things on both (a
+// 64 x 48 back buffer with depth) and the presented frames must agree pixel for pixel, within a
+// tolerance per channel where the case says why the software device's rounding is its own.
+// Skipped, with the reason, where OpenGL 3.3 cannot start.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "draw_test_support.h"
+#include "platform/d3d8/d3d8_host.h"
+#include "platform/d3dx8/d3dx8.h"
+
+namespace d3d8_test {
+namespace {
+
+constexpr int kWidth = 64;
+constexpr int kHeight = 48;
+
+struct Case {
+  const char* name;
+  int tolerance;  // per channel
+  const char* why;  // why the tolerance is not 0
+  std::function<void(IDirect3DDevice8*)> draw;
+};
+
+// D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE.
+struct LitVertex {
+  float x, y, z;
+  float nx, ny, nz;
+  D3DCOLOR color;
+};
+constexpr DWORD kLitFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE;
+
+// Texels that differ in every channel from their neighbours, with alpha rising along the row.
+std::vector<D3DCOLOR> Checker(UINT width, UINT height) {
+  std::vector<D3DCOLOR> texels;
+  for (UINT y = 0; y < height; ++y) {
+    for (UINT x = 0; x < width; ++x) {
+      const UINT alpha = (x * 255) / (width - 1);
+      const UINT r = (x * 70 + y * 20) & 255, g = (y * 90 + 30) & 255, b = ((x ^ y) * 50 + 10) & 255;
+      texels.push_back(D3DCOLOR_ARGB(alpha, r, g, b));
+    }
+  }
+  return texels;
+}
+
+// A rectangle whose colours run left to right from `left` to `right`, texture 0..1 across.
+std::vector<RhwVertex> Gradient(float x0, float y0, float x1, float y1, D3DCOLOR left, D3DCOLOR right,
+                                float z = 0.5f) {
+  return {{x0, y0, z, 1, left, 0, 0}, {x1, y0, z, 1, right, 1, 0}, {x1, y1, z, 1, right, 1, 1},
+          {x0, y0, z, 1, left, 0, 0}, {x1, y1, z, 1, right, 1, 1}, {x0, y1, z, 1, left, 0, 1}};
+}
+
+void DrawTexturedRect(IDirect3DDevice8* device, const std::vector<RhwVertex>& rect, UINT size) {
+  IDirect3DTexture8* texture = MakeTexture(device, size, size, Checker(size, size));
+  device->SetTexture(0, texture);
+  DrawVertices(device, D3DPT_TRIANGLELIST, 2, rect, kRhwFvf);
+  device->SetTexture(0, nullptr);
+  texture->Release();
+}
+
+// A grid of `cells` x `cells` quads on the sphere's front half, as a triangle list.
+std::vector<LitVertex> Sphere(int cells) {
+  std::vector<LitVertex> corners;
+  const auto at = [&](int i, int j) {
+    const float theta = 3.14159265f * static_cast<float>(i) / static_cast<float>(cells);  // around
+    const float phi = 3.14159265f * (static_cast<float>(j) / static_cast<float>(cells) - 0.5f);  // up
+    const float x = std::cos(phi) * std::cos(theta), y = std::sin(phi), z = -std::cos(phi) * std::sin(theta);
+    const D3DCOLOR color = D3DCOLOR_ARGB(255, 200 - 10 * i, 120 + 8 * j, 90);
+    return LitVertex{x, y, z, x, y, z, color};
+  };
+  for (int i = 0; i < cells; ++i) {
+    for (int j = 0; j < cells; ++j) {  // clockwise as seen from -z
+      corners.push_back(at(i, j));
+      corners.push_back(at(i, j + 1));
+      corners.push_back(at(i + 1, j + 1));
+      corners.push_back(at(i, j));
+      corners.push_back(at(i + 1, j + 1));
+      corners.push_back(at(i + 1, j));
+    }
+  }
+  return corners;
+}
+
+void DrawLitSphere(IDirect3DDevice8* device, DWORD shadeMode) {
+  D3DXMATRIX world, view, projection;
+  D3DXMatrixRotationY(&world, 0.3f);
+  const D3DXVECTOR3 eye(0.2f, 0.4f, -3.0f), target(0, 0, 0), up(0, 1, 0);
+  D3DXMatrixLookAtLH(&view, &eye, &target, &up);
+  D3DXMatrixPerspectiveFovLH(&projection, 0.9f, 4.0f / 3.0f, 0.5f, 10.0f);
+  device->SetTransform(D3DTS_WORLD, &world);
+  device->SetTransform(D3DTS_VIEW, &view);
+  device->SetTransform(D3DTS_PROJECTION, &projection);
+  D3DMATERIAL8 material{};
+  material.Diffuse = {0.9f, 0.8f, 0.7f, 1.0f};
+  material.Ambient = {0.2f, 0.25f, 0.3f, 1.0f};
+  material.Specular = {1, 1, 1, 1};
+  material.Power = 12;
+  device->SetMaterial(&material);
+  D3DLIGHT8 sun{};
+  sun.Type = D3DLIGHT_DIRECTIONAL;
+  sun.Diffuse = {1.0f, 0.9f, 0.8f, 1};
+  sun.Specular = {0.6f, 0.6f, 0.6f, 1};
+  sun.Direction = {0.5f, -0.6f, 0.7f};
+  D3DLIGHT8 lamp{};
+  lamp.Type = D3DLIGHT_POINT;
+  lamp.Diffuse = {0.2f, 0.4f, 1.0f, 1};
+  lamp.Position = {-1.5f, 0.5f, -1.5f};
+  lamp.Range = 8;
+  lamp.Attenuation1 = 0.4f;
+  device->SetLight(0, &sun);
+  device->SetLight(1, &lamp);
+  device->LightEnable(0, TRUE);
+  device->LightEnable(1, TRUE);
+  device->SetRenderState(D3DRS_LIGHTING, TRUE);
+  device->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 40, 40, 40));
+  device->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+  device->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR1);
+  device->SetRenderState(D3DRS_SHADEMODE, shadeMode);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+  DrawVertices(device, D3DPT_TRIANGLELIST, 2 * 8 * 8, Sphere(8), kLitFvf);
+}
+
+std::vector<Case> Cases() {
+  std::vector<Case> cases;
+  cases.push_back({"clear rectangles and depth", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF204060, 1.0f, 0);
+                     const D3DRECT rects[] = {{3, 4, 20, 30}, {50, 0, 64, 48}, {10, 40, 11, 41}};
+                     d->Clear(3, rects, D3DCLEAR_TARGET, 0x00C08010, 1.0f, 0);
+                     const D3DRECT nearer = {0, 20, 64, 30};
+                     d->Clear(1, &nearer, D3DCLEAR_ZBUFFER, 0, 0.25f, 0);
+                     // Drawn at depth 0.5: hidden where the depth was cleared to 0.25.
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, RhwRect(8, 8, 56, 40, 0xFF30D040), kRhwFvf);
+                   }});
+  cases.push_back({"textured quad, modulate, wrap and clamp", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     // Texel centres fall between pixel centres: u runs 0..1 over 31.5 pixels.
+                     DrawTexturedRect(d, Gradient(-0.25f, -0.25f, 31.25f, 23.25f, 0xFFFFFFFF, 0xFF80C0FF), 8);
+                     std::vector<RhwVertex> tiled = Gradient(32.3f, 0.3f, 63.6f, 23.6f, 0xFFFFFFFF, 0xFFFFFFFF);
+                     for (RhwVertex& v : tiled) v.u = v.u * 2.6f - 0.8f, v.v = v.v * 3.1f - 1.05f;
+                     DrawTexturedRect(d, tiled, 4);
+                     d->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+                     d->SetTextureStageState(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+                     for (RhwVertex& v : tiled) v.y += 24.0f;
+                     DrawTexturedRect(d, tiled, 4);
+                   }});
+  cases.push_back({"stage operations and arguments", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF101010, 1.0f, 0);
+                     d->SetRenderState(D3DRS_TEXTUREFACTOR, 0x80406080);
+                     const DWORD ops[] = {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE, D3DTOP_MODULATE2X,
+                                          D3DTOP_ADD, D3DTOP_SUBTRACT, D3DTOP_MODULATE4X, D3DTOP_DISABLE};
+                     const DWORD args[] = {D3DTA_TEXTURE, D3DTA_DIFFUSE, D3DTA_TFACTOR,
+                                           D3DTA_TEXTURE | D3DTA_COMPLEMENT, D3DTA_DIFFUSE | D3DTA_ALPHAREPLICATE};
+                     for (int i = 0; i < 8; ++i) {
+                       d->SetTextureStageState(0, D3DTSS_COLOROP, ops[i]);
+                       d->SetTextureStageState(0, D3DTSS_COLORARG1, args[i % 5]);
+                       d->SetTextureStageState(0, D3DTSS_COLORARG2, args[(i + 2) % 5]);
+                       d->SetTextureStageState(0, D3DTSS_ALPHAOP, ops[(i + 3) % 7]);
+                       const float x = static_cast<float>(8 * i) - 0.25f;
+                       DrawTexturedRect(d, Gradient(x, -0.25f, x + 8, 47.75f, 0x40FF8020, 0xC02080FF), 4);
+                     }
+                     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);  // no texture bound: diffuse
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(20, 20, 44, 28, 0xFF0000FF, 0xFFFF0000),
+                                  kRhwFvf);
+                   }});
+  cases.push_back({"blend factors", 2,
+                   "llvmpipe rounds src * sf and dst * df to 8 bits each before adding them (up to 1 "
+                   "each); the software device rounds (src * sf + dst * df) / 255 once",
+                   [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(0, 0, 64, 48, 0xFF2040F0, 0xFFF0A010),
+                                  kRhwFvf);
+                     d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+                     const DWORD pairs[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                                               {D3DBLEND_ONE, D3DBLEND_ONE}, {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},
+                                               {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO}, {D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE},
+                                               {D3DBLEND_BOTHSRCALPHA, D3DBLEND_ZERO},
+                                               {D3DBLEND_INVSRCALPHA, D3DBLEND_INVSRCCOLOR}};
+                     for (int i = 0; i < 8; ++i) {
+                       d->SetRenderState(D3DRS_SRCBLEND, pairs[i][0]);
+                       d->SetRenderState(D3DRS_DESTBLEND, pairs[i][1]);
+                       const float y = static_cast<float>(6 * i);
+                       DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(0, y, 64, y + 6, 0x10FF8040, 0xF040C0FF),
+                                    kRhwFvf);
+                     }
+                   }});
+  cases.push_back({"alpha test", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF303030, 1.0f, 0);
+                     d->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+                     d->SetRenderState(D3DRS_ALPHAREF, 0x80);
+                     const DWORD funcs[] = {D3DCMP_GREATER, D3DCMP_LESSEQUAL, D3DCMP_EQUAL, D3DCMP_NOTEQUAL};
+                     for (int i = 0; i < 4; ++i) {
+                       d->SetRenderState(D3DRS_ALPHAFUNC, funcs[i]);
+                       const float y = static_cast<float>(12 * i);
+                       // Diffuse alpha runs 0..255 across 64 pixels, so 0x80 itself is met.
+                       DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(-0.5f, y, 63.5f, y + 12, 0x00FFC080, 0xFF80C0FF),
+                                    kRhwFvf);
+                     }
+                   }});
+  cases.push_back({"depth test and writes", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, RhwRect(4, 4, 40, 40, 0xFFFF0000, 0.5f), kRhwFvf);
+                     // Nearer at the left, farther at the right: crosses the first one.
+                     std::vector<RhwVertex> slope = RhwRect(20, 10, 60, 30, 0xFF00FF00, 0.2f);
+                     for (RhwVertex& v : slope) v.z = v.x < 30 ? 0.2f : 0.8f;
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, slope, kRhwFvf);
+                     d->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, RhwRect(10, 20, 50, 44, 0xFF0000FF, 0.4f), kRhwFvf);
+                     d->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+                     d->SetRenderState(D3DRS_ZFUNC, D3DCMP_GREATER);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, RhwRect(0, 0, 64, 16, 0xFFFFFF00, 0.6f), kRhwFvf);
+                   }});
+  cases.push_back({"top-left fill rule and culling", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+                     d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);  // pixels drawn twice show up
+                     d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+                     d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+                     // Edges through pixel centres: rectangles side by side, and a fan around a centre.
+                     for (int i = 0; i < 4; ++i) {
+                       const float x = static_cast<float>(2 + 7 * i);
+                       DrawVertices(d, D3DPT_TRIANGLELIST, 2, RhwRect(x, 2, x + 7, 9, 0xFF404040), kRhwFvf);
+                     }
+                     std::vector<RhwVertex> fan = {{40, 24, 0.5f, 1, 0xFF606060, 0, 0}};
+                     for (int k = 0; k <= 8; ++k) {
+                       const float angle = 6.2831853f * static_cast<float>(k) / 8.0f;
+                       fan.push_back({40 + std::round(16 * std::cos(angle)), 24 + std::round(16 * std::sin(angle)),
+                                      0.5f, 1, 0xFF606060, 0, 0});
+                     }
+                     DrawVertices(d, D3DPT_TRIANGLEFAN, 8, fan, kRhwFvf);
+                     // Anticlockwise on screen: culled by the default D3DCULL_CCW, drawn with D3DCULL_NONE.
+                     std::vector<RhwVertex> back = {{2, 20, 0.5f, 1, 0xFFFF0000, 0, 0}, {2, 40, 0.5f, 1, 0xFFFF0000, 0, 0},
+                                                    {20, 40, 0.5f, 1, 0xFFFF0000, 0, 0}};
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 1, back, kRhwFvf);
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+                     for (RhwVertex& v : back) v.x += 2, v.color = 0xFF0000FF;
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 1, back, kRhwFvf);
+                   }});
+  cases.push_back({"flat shading takes the first vertex", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+                     d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
+                     std::vector<RhwVertex> strip;
+                     for (int i = 0; i < 8; ++i) {
+                       const float x = static_cast<float>(8 * (i / 2)) + 0.5f;
+                       const float y = i % 2 ? 22.5f : 2.5f;
+                       strip.push_back({x, y, 0.5f, 1, D3DCOLOR_ARGB(255, 30 * i, 255 - 30 * i, 90), 0, 0});
+                     }
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+                     DrawVertices(d, D3DPT_TRIANGLESTRIP, 6, strip, kRhwFvf);
+                     std::vector<RhwVertex> fan = {{48, 36, 0.5f, 1, 0xFFFFFFFF, 0, 0}};
+                     for (int k = 0; k < 6; ++k) {
+                       const float angle = 6.2831853f * static_cast<float>(k) / 5.0f;
+                       fan.push_back({48 + 11.3f * std::cos(angle), 36 + 11.3f * std::sin(angle), 0.5f, 1,
+                                      D3DCOLOR_ARGB(255, 40 * k, 200, 250 - 40 * k), 0, 0});
+                     }
+                     DrawVertices(d, D3DPT_TRIANGLEFAN, 5, fan, kRhwFvf);
+                   }});
+  cases.push_back({"lit sphere, Gouraud", 1,
+                   "colours interpolated across a triangle round to the nearest 8-bit value from "
+                   "slightly different floats",
+                   [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     DrawLitSphere(d, D3DSHADE_GOURAUD);
+                   }});
+  cases.push_back({"lit sphere, flat", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     DrawLitSphere(d, D3DSHADE_FLAT);
+                   }});
+  return cases;
+}
+
+// With VORNHOLD_GL_TEST_DUMP=DIR, the two frames of a case that fails are written there as PPM.
+void Dump(const char* name, const char* device, const platform::FrameImage& image) {
+  const char* dir = std::getenv("VORNHOLD_GL_TEST_DUMP");
+  if (!dir) return;
+  std::string file = std::string(dir) + "/" + name + "." + device + ".ppm";
+  std::replace(file.begin() + static_cast<long>(std::string(dir).size()) + 1, file.end(), ' ', '_');
+  std::FILE* out = std::fopen(file.c_str(), "wb");
+  if (!out) return;
+  std::fprintf(out, "P6 %d %d 255\n", image.width, image.height);
+  for (const std::uint32_t pixel : image.xrgb) {
+    const unsigned char rgb[3] = {static_cast<unsigned char>(pixel >> 16), static_cast<unsigned char>(pixel >> 8),
+                                  static_cast<unsigned char>(pixel)};
+    std::fwrite(rgb, 1, 3, out);
+  }
+  std::fclose(out);
+}
+
+class GlDeviceTest : public D3D8Test {
+ protected:
+  void TearDown() override {
+    d3d8::UseHardwareDevice(d3d8::HardwareDevice::kNever);
+    D3D8Test::TearDown();
+  }
+
+  // Draws the case on a fresh device and returns the presented frame.
+  platform::FrameImage Render(D3DDEVTYPE type, const Case& c) {
+    D3DPRESENT_PARAMETERS pp = WindowedParameters(D3DFMT_X8R8G8B8);
+    IDirect3DDevice8* device = nullptr;
+    const HRESULT hr = d3d_->CreateDevice(0, type, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                          &pp, &device);
+    EXPECT_EQ(hr, D3D_OK);
+    if (!device) return {};
+    deliveries_.clear();
+    c.draw(device);
+    device->Present(nullptr, nullptr, nullptr, nullptr);
+    device->Release();
+    if (deliveries_.size() != 1 || !deliveries_[0].image) return {};
+    return *deliveries_[0].image;
+  }
+};
+
+TEST_F(GlDeviceTest, FramesMatchTheSoftwareDevice) {
+  d3d8::UseHardwareDevice(d3d8::HardwareDevice::kAnyOpenGl);
+  IDirect3DDevice8* probe = nullptr;
+  D3DPRESENT_PARAMETERS pp = WindowedParameters(D3DFMT_X8R8G8B8);
+  if (FAILED(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                &pp, &probe))) {
+    GTEST_SKIP() << "no OpenGL 3.3 here (the line above says why)";
+  }
+  EXPECT_EQ(d3d8::DeviceInUse().rfind("OpenGL (", 0), 0u) << d3d8::DeviceInUse();
+  probe->Release();
+
+  for (const Case& c : Cases()) {
+    SCOPED_TRACE(c.name);
+    const platform::FrameImage soft = Render(D3DDEVTYPE_REF, c);
+    const platform::FrameImage hard = Render(D3DDEVTYPE_HAL, c);
+    ASSERT_EQ(soft.width, kWidth);
+    ASSERT_EQ(hard.width, kWidth);
+    ASSERT_EQ(hard.height, kHeight);
+    int worst = 0, beyond = 0, firstX = -1, firstY = -1;
+    D3DCOLOR softAt = 0, hardAt = 0;
+    for (int y = 0; y < kHeight; ++y) {
+      for (int x = 0; x < kWidth; ++x) {
+        const std::uint32_t s = soft.xrgb[y * kWidth + x], h = hard.xrgb[y * kWidth + x];
+        int difference = 0;
+        for (int shift : {0, 8, 16}) {
+          difference = std::max(difference, std::abs(static_cast<int>((s >> shift) & 255) -
+                                                     static_cast<int>((h >> shift) & 255)));
+        }
+        worst = std::max(worst, difference);
+        if (difference > c.tolerance && beyond++ == 0) firstX = x, firstY = y, softAt = s, hardAt = h;
+      }
+    }
+    if (beyond > 0) Dump(c.name, "software", soft), Dump(c.name, "opengl", hard);
+    EXPECT_EQ(beyond, 0) << beyond << " pixels differ by more than " << c.tolerance << " (worst " << worst
+                         << "); the first at (" << firstX << ", " << firstY << "): software " << std::hex << softAt
+                         << ", OpenGL " << hardAt;
+  }
+}
+
+// HAL by default needs hardware-accelerated OpenGL: llvmpipe is refused quietly, so the system's
+// own fallback takes the software device.
+TEST_F(GlDeviceTest, DefaultChoiceRefusesSoftwareOpenGl) {
+  if (std::getenv("VORNHOLD_LLVMPIPE_IS_HARDWARE")) GTEST_SKIP() << "llvmpipe counts as hardware in this run";
+  d3d8::UseHardwareDevice(d3d8::HardwareDevice::kAnyOpenGl);
+  IDirect3DDevice8* device = nullptr;
+  D3DPRESENT_PARAMETERS pp = WindowedParameters(D3DFMT_X8R8G8B8);
+  if (FAILED(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                &pp, &device))) {
+    GTEST_SKIP() << "no OpenGL 3.3 here";
+  }
+  const std::string renderer = d3d8::DeviceInUse();
+  device->Release();
+  device = nullptr;
+  if (renderer.find("llvmpipe") == std::string::npos) GTEST_SKIP() << "OpenGL here is " << renderer;
+  d3d8::UseHardwareDevice(d3d8::HardwareDevice::kAccelerated);
+  pp = WindowedParameters(D3DFMT_X8R8G8B8);
+  EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                               &pp, &device),
+            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(device, nullptr);
+  d3d8::UseHardwareDevice(d3d8::HardwareDevice::kNever);
+  pp = WindowedParameters(D3DFMT_X8R8G8B8);
+  EXPECT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                               &pp, &device),
+            D3DERR_NOTAVAILABLE);
+}
+
+}  // namespace
+}  // namespace d3d8_test

@@ -110,8 +110,13 @@ std::string FragmentShaderSource(const ProgramKey& key) {
       "  if (v >= 255.0) return 255;\n"
       "  return int(v + 0.5);\n"
       "}\n"
+      // A coordinate within 1/1024 of a texel edge is taken as on it: a quad drawn texel for pixel
+      // puts every pixel centre on an edge, which the software device reaches exactly and OpenGL's
+      // interpolation misses by a few ulps (a whole texel row off after the floor).
       "int TexelIndex(float coord, int size, int clampIt) {\n"
       "  float scaled = coord * float(size);\n"
+      "  float edge = floor(scaled + 0.5);\n"
+      "  if (abs(scaled - edge) < 1.0 / 1024.0) scaled = edge;\n"
       "  int index = 0;\n"
       "  if (scaled > -2.0e9 && scaled < 2.0e9) {\n"
       "    index = int(scaled);\n"

@@ -112,9 +112,25 @@ GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
   return GL_TRIANGLES;
 }
 
+// D3DZB_USEW as the software device does it: w (eye-space depth, w_clip / _34) spread linearly
+// over WNear = -_43/_33 .. WFar = _43/(1 - _33), as {1/_34, WNear, 1/(WFar - WNear)}. False under a
+// projection that does not allow it (the depth is then z/w, as with D3DZB_TRUE).
+bool WBufferRange(const D3DMATRIX& p, float (&out)[3]) {
+  if (!(p._34 != 0.0f && p._44 == 0.0f && p._33 != 0.0f && p._33 != 1.0f)) return false;
+  const float scale = 1.0f / p._34;
+  const float nearW = -p._43 / p._33;
+  const float farW = (p._43 * scale) / (1.0f - p._33 * scale);
+  if (!(std::isfinite(nearW) && std::isfinite(farW) && nearW < farW)) return false;
+  out[0] = scale;
+  out[1] = nearW;
+  out[2] = 1.0f / (farW - nearW);
+  return true;
+}
+
 struct Program {
   GLuint name = 0;
-  GLint matrix = -1, halfPixel = -1, texture = -1, textureSize = -1, clamp = -1, factor = -1, alphaRef = -1;
+  GLint matrix = -1, halfPixel = -1, texture = -1, textureSize = -1, clamp = -1, factor = -1, alphaRef = -1,
+        wDepth = -1;
 };
 
 struct CachedTexture {
@@ -304,6 +320,7 @@ const Program& GlBackend::ProgramFor(const ProgramKey& key) {
   program.clamp = f.GetUniformLocation(program.name, "uClamp");
   program.factor = f.GetUniformLocation(program.name, "uFactor");
   program.alphaRef = f.GetUniformLocation(program.name, "uAlphaRef");
+  program.wDepth = f.GetUniformLocation(program.name, "uWDepth");
   return programs_.emplace(key, program).first->second;
 }
 
@@ -418,7 +435,9 @@ void GlBackend::Draw(const DrawRequest& request) {
     f.DepthRange(vp.MinZ, vp.MaxZ);
   }
 
-  const bool depthOn = depth_ && rs[D3DRS_ZENABLE] != D3DZB_FALSE;  // D3DZB_USEW is compared as z for now
+  const bool depthOn = depth_ && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+  float wDepth[3] = {1, 0, 1};
+  const bool wBuffer = depthOn && rs[D3DRS_ZENABLE] == D3DZB_USEW && WBufferRange(state.projection, wDepth);
   if (depthOn) {
     f.Enable(GL_DEPTH_TEST);
     f.DepthFunc(CompareFunction(rs[D3DRS_ZFUNC]));
@@ -457,6 +476,7 @@ void GlBackend::Draw(const DrawRequest& request) {
   key.specular = rs[D3DRS_SPECULARENABLE] != FALSE;
   key.alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
   key.alphaFunc = rs[D3DRS_ALPHAFUNC];
+  key.wBuffer = wBuffer;
   ResolveStage(state, key.textured, key);
   const Program& program = ProgramFor(key);
   f.UseProgram(program.name);
@@ -469,6 +489,7 @@ void GlBackend::Draw(const DrawRequest& request) {
   f.Uniform4i(program.factor, static_cast<GLint>((factor >> 16) & 255), static_cast<GLint>((factor >> 8) & 255),
               static_cast<GLint>(factor & 255), static_cast<GLint>(factor >> 24));
   f.Uniform1i(program.alphaRef, static_cast<GLint>(rs[D3DRS_ALPHAREF] & 0xFF));
+  if (wBuffer) f.Uniform3f(program.wDepth, wDepth[0], wDepth[1], wDepth[2]);
   if (texture) {
     f.ActiveTexture(GL_TEXTURE0);
     TextureFor(*texture);

@@ -72,6 +72,7 @@
   X(PFNGLUNIFORM1IPROC, Uniform1i)                                         \
   X(PFNGLUNIFORM2IPROC, Uniform2i)                                         \
   X(PFNGLUNIFORM2FPROC, Uniform2f)                                         \
+  X(PFNGLUNIFORM3FPROC, Uniform3f)                                         \
   X(PFNGLUNIFORM4IPROC, Uniform4i)                                         \
   X(PFNGLUNIFORMMATRIX4FVPROC, UniformMatrix4fv)
 

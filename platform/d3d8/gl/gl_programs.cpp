@@ -104,6 +104,7 @@ std::string FragmentShaderSource(const ProgramKey& key) {
       "uniform ivec2 uClamp;\n"
       "uniform ivec4 uFactor;\n"
       "uniform int uAlphaRef;\n"
+      "uniform vec3 uWDepth;\n"  // scale, near, 1 / (far - near)
       "out vec4 fragColor;\n"
       "int ToChannel(float v) {\n"
       "  if (!(v > 0.0)) return 0;\n"
@@ -151,6 +152,7 @@ std::string FragmentShaderSource(const ProgramKey& key) {
     s += "  color.rgb = min(ivec3(255), color.rgb + ivec3(ToChannel(vSpecular.r), ToChannel(vSpecular.g),"
          " ToChannel(vSpecular.b)));\n";
   }
+  if (key.wBuffer) s += "  gl_FragDepth = clamp((uWDepth.x / gl_FragCoord.w - uWDepth.y) * uWDepth.z, 0.0, 1.0);\n";
   if (key.alphaTest) s += "  if (!(" + AlphaComparison(key.alphaFunc) + ")) discard;\n";
   s += "  fragColor = vec4(color) / 255.0;\n"
        "}\n";

@@ -12,7 +12,9 @@
 // The fragment shader repeats the software device's pixel arithmetic on integer channels: the
 // interpolated colour rounded to 0..255, point sampling floor(coord * size) wrapped or clamped,
 // stage 0's operations with products rounded to nearest, the specular colour added, then the alpha
-// test, so that the colour handed to blending is the one the software device blends.
+// test, so that the colour handed to blending is the one the software device blends. Under
+// w-buffering the fragment's depth is (w * scale - near) / (far - near) with w = 1 / rhw, the value
+// the software device stores in its 16-bit depth buffer.
 #pragma once
 
 #include <string>
@@ -28,12 +30,13 @@ struct ProgramKey {
   bool textured = false;
   bool specular = false;   // D3DRS_SPECULARENABLE
   bool alphaTest = false;
+  bool wBuffer = false;    // D3DZB_USEW under a projection that allows it: depth from w
   DWORD alphaFunc = D3DCMP_ALWAYS;
   DWORD colorOp = D3DTOP_DISABLE, colorArg1 = 0, colorArg2 = 0;
   DWORD alphaOp = D3DTOP_DISABLE, alphaArg1 = 0, alphaArg2 = 0;
 
   auto Tied() const {
-    return std::tie(flat, textured, specular, alphaTest, alphaFunc, colorOp, colorArg1, colorArg2, alphaOp,
+    return std::tie(flat, textured, specular, alphaTest, wBuffer, alphaFunc, colorOp, colorArg1, colorArg2, alphaOp,
                     alphaArg1, alphaArg2);
   }
   bool operator<(const ProgramKey& other) const { return Tied() < other.Tied(); }

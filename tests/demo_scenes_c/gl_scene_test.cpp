@@ -54,7 +54,8 @@ double Psnr(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t
 void Dump(int slot, long t, const char* device, const std::vector<std::uint32_t>& pixels) {
   const char* dir = std::getenv("VORNHOLD_GL_TEST_DUMP");
   if (!dir) return;
-  const std::string file = std::string(dir) + "/slot" + std::to_string(slot) + "_" + std::to_string(t) + "." + device + ".ppm";
+  const std::string file =
+      std::string(dir) + "/slot" + std::to_string(slot) + "_" + std::to_string(t) + "." + device + ".ppm";
   std::FILE* out = std::fopen(file.c_str(), "wb");
   if (!out) return;
   std::fprintf(out, "P6 %d %d 255\n", kWidth, kHeight);
@@ -77,8 +78,7 @@ class GlSceneTest : public SceneHarness {
   std::vector<Frame> Render(int slot, bool hardware) {
     d3d8::UseHardwareDevice(hardware ? d3d8::HardwareDevice::kAnyOpenGl : d3d8::HardwareDevice::kNever);
     UseClock(0.5);
-    char part[16];
-    std::snprintf(part, sizeof part, "part%02d\n", slot + 1);
+    const std::string part = (slot + 1 < 10 ? "part0" : "part") + std::to_string(slot + 1) + "\n";
     WinSrand(7);  // the same random sequence for both devices
     StartShow(part, slot, true);
     Play(slot, 0, 4);
@@ -102,7 +102,10 @@ TEST_F(GlSceneTest, ScenesMatchTheSoftwareDevice) {
       ASSERT_EQ(soft[i].pixels.size(), static_cast<std::size_t>(kWidth * kHeight));
       ASSERT_EQ(hard[i].pixels.size(), soft[i].pixels.size());
       const double psnr = Psnr(soft[i].pixels, hard[i].pixels);
-      if (psnr < scene.floorDb) Dump(scene.slot, soft[i].t, "software", soft[i].pixels), Dump(scene.slot, soft[i].t, "opengl", hard[i].pixels);
+      if (psnr < scene.floorDb) {
+        Dump(scene.slot, soft[i].t, "software", soft[i].pixels);
+        Dump(scene.slot, soft[i].t, "opengl", hard[i].pixels);
+      }
       EXPECT_GE(psnr, scene.floorDb) << "at t = " << soft[i].t << " ms; " << scene.why;
     }
   }

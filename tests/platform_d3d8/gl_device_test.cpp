@@ -175,9 +175,12 @@ std::vector<Case> Cases() {
                      DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(0, 0, 64, 48, 0xFF2040F0, 0xFFF0A010),
                                   kRhwFvf);
                      d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-                     const DWORD pairs[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA}, {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
-                                               {D3DBLEND_ONE, D3DBLEND_ONE}, {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},
-                                               {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO}, {D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE},
+                     const DWORD pairs[][2] = {{D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA},
+                                               {D3DBLEND_SRCALPHA, D3DBLEND_ONE},
+                                               {D3DBLEND_ONE, D3DBLEND_ONE},
+                                               {D3DBLEND_ZERO, D3DBLEND_SRCCOLOR},
+                                               {D3DBLEND_DESTCOLOR, D3DBLEND_ZERO},
+                                               {D3DBLEND_INVDESTCOLOR, D3DBLEND_ONE},
                                                {D3DBLEND_BOTHSRCALPHA, D3DBLEND_ZERO},
                                                {D3DBLEND_INVSRCALPHA, D3DBLEND_INVSRCCOLOR}};
                      for (int i = 0; i < 8; ++i) {
@@ -232,7 +235,8 @@ std::vector<Case> Cases() {
                      }
                      DrawVertices(d, D3DPT_TRIANGLEFAN, 8, fan, kRhwFvf);
                      // Anticlockwise on screen: culled by the default D3DCULL_CCW, drawn with D3DCULL_NONE.
-                     std::vector<RhwVertex> back = {{2, 20, 0.5f, 1, 0xFFFF0000, 0, 0}, {2, 40, 0.5f, 1, 0xFFFF0000, 0, 0},
+                     std::vector<RhwVertex> back = {{2, 20, 0.5f, 1, 0xFFFF0000, 0, 0},
+                                                    {2, 40, 0.5f, 1, 0xFFFF0000, 0, 0},
                                                     {20, 40, 0.5f, 1, 0xFFFF0000, 0, 0}};
                      DrawVertices(d, D3DPT_TRIANGLELIST, 1, back, kRhwFvf);
                      d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

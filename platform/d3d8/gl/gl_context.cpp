@@ -5,10 +5,17 @@
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
+#include <cstdio>
 #include <cstring>
 
 namespace d3d8::gl {
 namespace {
+
+std::string EglError() {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(eglGetError()));
+  return text;
+}
 
 // One display for the whole run: Mesa's surfaceless platform when offered (no X or Wayland
 // needed), else the default display. Initialised once and never terminated, so that devices can
@@ -33,7 +40,7 @@ EGLDisplay SharedDisplay(std::string& why) {
   if (candidate == EGL_NO_DISPLAY) {
     failure = "EGL has no display";
   } else if (!eglInitialize(candidate, nullptr, nullptr)) {
-    failure = "EGL did not initialise (error 0x" + std::to_string(eglGetError()) + ")";
+    failure = "EGL did not initialise (error " + EglError() + ")";
   } else {
     display = candidate;
   }
@@ -67,7 +74,7 @@ std::unique_ptr<Context> Context::Create(std::string& why) {
                                       EGL_NONE};
   EGLContext context = eglCreateContext(display, config, EGL_NO_CONTEXT, contextAttributes);
   if (context == EGL_NO_CONTEXT) {
-    why = "no OpenGL 3.3 core context (EGL error 0x" + std::to_string(eglGetError()) + ")";
+    why = "no OpenGL 3.3 core context (EGL error " + EglError() + ")";
     return nullptr;
   }
   std::unique_ptr<Context> made(new Context);

@@ -13,6 +13,8 @@
 // Textures are uploaded when first drawn and again whenever their texels changed.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <memory>

@@ -81,7 +81,7 @@ std::unique_ptr<Context> Context::Create(std::string& why) {
   made->display_ = display;
   made->context_ = context;
   if (!eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, context)) {
-    why = "the OpenGL context cannot be made current";
+    why = "the OpenGL context cannot be made current (EGL error " + EglError() + ")";
     return nullptr;  // the destructor releases the context
   }
   Functions& f = made->functions_;

@@ -108,6 +108,8 @@ TEST(RcCompile, BadScriptEndsInOneLineAndExitCodeTwoWithoutOutput) {
       {"5 BITMAP \"pipe\"\n", 1, "cannot read bitmap '{dir}/pipe': not a regular file"},
       {"5 BITMAP \"huge.bmp\"\n", 1, "cannot read bitmap '{dir}/huge.bmp': larger than 16 MiB"},
       {"// includes itself\n#include \"bad.rc\"\n", 2, "includes nest too deeply"},
+      {"1 DIALOGEX " + std::string(300, '(') + "1" + std::string(300, ')') + ", 0, 10, 10\nBEGIN\nEND\n", 1,
+       "expression nests more than 256 deep"},
       {DoublingMacros(40), 42, "macro 'A40' expands to too many tokens (the script's macros make 65536 at most)"},
       {"7 BITMAP \"a.bmp\"\n7 BITMAP \"b.bmp\"\n", 2, "bitmap 7 is defined twice"},
       {"7 BITMAP \"bad.rc\"\n", 1, "'{dir}/bad.rc' is not a BMP file with a BITMAPINFOHEADER"},

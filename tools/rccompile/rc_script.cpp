@@ -434,11 +434,20 @@ class Parser {
   std::int64_t Primary() {
     const Token t = in_.Next();
     if (t.kind == TokenKind::kNumber) return t.number;
-    if (IsPunct(t, "-")) return -Primary();
-    if (IsPunct(t, "~")) return ~Primary();
-    if (IsPunct(t, "(")) {
-      const std::int64_t v = Expression();
-      Expect(")", "')'");
+    if (IsPunct(t, "-") || IsPunct(t, "~") || IsPunct(t, "(")) {
+      // Each level recurses here: a few thousand '(' (or a macro making them) must end in an
+      // error, not overflow the stack.
+      if (++depth_ > kMaxExpressionDepth) {
+        throw ScriptError(t.place, "expression nests more than " + std::to_string(kMaxExpressionDepth) + " deep");
+      }
+      std::int64_t v;
+      if (t.text == "(") {
+        v = Expression();
+        Expect(")", "')'");
+      } else {
+        v = t.text == "-" ? -Primary() : ~Primary();
+      }
+      --depth_;
       return v;
     }
     if (t.kind == TokenKind::kName) {
@@ -654,7 +663,10 @@ class Parser {
     return NameOrOrdinal::Name(t.text);
   }
 
+  static constexpr int kMaxExpressionDepth = 256;  // parentheses and unary operators inside each other
+
   TokenStream& in_;
+  int depth_ = 0;
 };
 
 }  // namespace

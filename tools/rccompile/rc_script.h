@@ -31,7 +31,7 @@
 // Limits, each ending in a ScriptError at the statement that passes it: files are read only when
 // they are regular files of at most kMaxInputFileBytes; includes nest 16 deep, and 4096 files or 64
 // MiB are read in all; a macro may lead to 256 more in a row, and macros produce 65536 tokens in
-// the whole script.
+// the whole script; parentheses and unary operators nest 256 deep in an expression.
 #pragma once
 
 #include <cstddef>

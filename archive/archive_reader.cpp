@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <new>
 
 #include "archive/crc32.h"
 #include "archive/debug_log.h"
@@ -60,8 +59,10 @@ int ArchiveReader::Fail(const char* message, const char* sourceFile, unsigned so
 // fail before any decoding, never need it. Nothing has touched the stream before, so a fresh
 // decoder on a zeroed window is the state a solid stream starts from.
 bool ArchiveReader::AllocateWindow() {
-  // Zeroed, so that a damaged entry claiming to continue a solid stream reads defined bytes.
-  window_.reset(new (std::nothrow) std::uint8_t[kWindowSize]());
+  // Zeroed, so that a damaged entry claiming to continue a solid stream reads defined bytes; by
+  // calloc, which has memory fresh from the system zero already and need not write it: an entry
+  // that decodes to a few KiB then touches a few pages of the window, not all 1 MiB.
+  window_.reset(static_cast<std::uint8_t*>(std::calloc(kWindowSize, 1)));
   if (!window_) {
     FAIL("Can't allocate memory for decompression!");
     return false;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -96,7 +97,10 @@ class ArchiveReader final : public PackedInput {
 
   unsigned char* outputBuffer_ = nullptr;  // malloc'ed; owned until released
   UnpackOutput output_;
-  std::unique_ptr<std::uint8_t[]> window_;
+  struct FreeWindow {
+    void operator()(std::uint8_t* window) const { std::free(window); }
+  };
+  std::unique_ptr<std::uint8_t, FreeWindow> window_;  // calloc'ed
   std::unique_ptr<Unpack20> unpack_;
 };
 

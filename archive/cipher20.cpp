@@ -51,12 +51,15 @@ void Rar20Cipher::PrepareCipherKeys(const char* password) {
   if (length) std::memcpy(work, password, length);
 
   subst_ = kInitSubst;
+  // Through a plain pointer: every index below is masked to 0..255, and the checked subscript
+  // would cost as much as the swap in builds that check it.
+  std::uint8_t* const subst = subst_.data();
   for (int j = 0; j < 256; ++j) {
     for (std::size_t i = 0; i < length; i += 2) {
       unsigned y = kCrcTable[(work[i + 1] + j) & 0xFF] & 0xFF;
       unsigned x = kCrcTable[(work[i] - j) & 0xFF] & 0xFF;
       for (unsigned k = 1; x != y; ++k) {
-        std::swap(subst_[x], subst_[(x + i + k) & 0xFF]);
+        std::swap(subst[x], subst[(x + i + k) & 0xFF]);
         x = (x + 1) & 0xFF;
       }
     }
@@ -66,8 +69,9 @@ void Rar20Cipher::PrepareCipherKeys(const char* password) {
 }
 
 std::uint32_t Rar20Cipher::Sub(std::uint32_t t) const {
-  return std::uint32_t(subst_[t & 0xFF]) | std::uint32_t(subst_[(t >> 8) & 0xFF]) << 8 |
-         std::uint32_t(subst_[(t >> 16) & 0xFF]) << 16 | std::uint32_t(subst_[t >> 24]) << 24;
+  const std::uint8_t* const s = subst_.data();  // each index is one byte of t
+  return std::uint32_t(s[t & 0xFF]) | std::uint32_t(s[(t >> 8) & 0xFF]) << 8 |
+         std::uint32_t(s[(t >> 16) & 0xFF]) << 16 | std::uint32_t(s[t >> 24]) << 24;
 }
 
 void Rar20Cipher::Rounds(std::uint8_t block[kBlockSize], bool decipher) {

@@ -92,19 +92,19 @@ void BuildDecodeTable(const std::uint8_t* lengths, DecodeTable& table, int count
 
   // Quick lookup: a code of at most kQuickBits bits is decided by the top kQuickBits of the peek,
   // because every limit[k] with k <= kQuickBits is a multiple of 2^(16 - k) or the 0xFFFF cap.
+  // The limits grow with k, so the peeks b = q << kShift that start a code of length k are one
+  // run of q, limit[k - 1] <= b < limit[k], filled in turn; the q past them start longer codes.
   constexpr int kShift = 16 - DecodeTable::kQuickBits;
-  for (unsigned q = 0; q < (1u << DecodeTable::kQuickBits); ++q) {
-    const unsigned b = q << kShift;
-    int k = 1;
-    while (k <= DecodeTable::kQuickBits && b >= table.limit[k]) ++k;
-    if (k > DecodeTable::kQuickBits) {
-      table.quickLength[q] = 0;
-      continue;
+  unsigned q = 0;
+  for (int k = 1; k <= DecodeTable::kQuickBits; ++k) {
+    const unsigned end = (table.limit[k] + (1u << kShift) - 1) >> kShift;
+    for (; q < end; ++q) {
+      const unsigned j = table.first[k] + (((q << kShift) - table.limit[k - 1]) >> (16 - k));
+      table.quickLength[q] = std::uint8_t(k);
+      table.quickSymbol[q] = table.symbols[j < unsigned(count) ? j : 0];
     }
-    const unsigned j = table.first[k] + ((b - table.limit[k - 1]) >> (16 - k));
-    table.quickLength[q] = std::uint8_t(k);
-    table.quickSymbol[q] = table.symbols[j < unsigned(count) ? j : 0];
   }
+  std::fill(table.quickLength + q, std::end(table.quickLength), std::uint8_t{0});
 }
 
 int Unpack20::DecodeSymbol(const DecodeTable& table) {

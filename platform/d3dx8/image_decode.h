@@ -7,7 +7,8 @@
 //
 // Results: D3D_OK; D3DERR_INVALIDCALL for a null pointer or zero size; D3DXERR_INVALIDDATA for data
 // that is not a supported image or is damaged or truncated. The decoders never read outside the
-// given bytes and refuse sizes the data could not hold before allocating for them.
+// given bytes and refuse, before allocating for them, sizes the data could not make (for the
+// compressed formats, at the densest their encodings reach).
 #pragma once
 
 #include <cstddef>

@@ -35,12 +35,13 @@ void OnMessage(j_common_ptr cinfo, int level) {
 
 void Silent(j_common_ptr) {}
 
-// Every 8x8 block costs at least one bit of entropy-coded data, so a file of `size` bytes cannot
-// describe more than 512 pixels per byte; anything larger is refused before allocating.
-bool PlausibleSize(const jpeg_decompress_struct& cinfo, size_t size) {
+// Every 8x8 block costs at least one bit of entropy-coded data, so the `scanBytes` from the first
+// scan to the end of the file cannot describe more than 512 pixels per byte (the markers, tables
+// and comments before it describe none); anything larger is refused before allocating.
+bool PlausibleSize(const jpeg_decompress_struct& cinfo, size_t scanBytes) {
   const size_t pixels = static_cast<size_t>(cinfo.image_width) * cinfo.image_height;
   return cinfo.image_width > 0 && cinfo.image_height > 0 && cinfo.image_width <= kMaxImageSide &&
-         cinfo.image_height <= kMaxImageSide && pixels <= 512 * size + 4096;
+         cinfo.image_height <= kMaxImageSide && pixels <= 512 * scanBytes + 4096;
 }
 
 struct JpegJob {
@@ -56,7 +57,8 @@ void RunDecode(JpegJob& job, const uint8_t* data, size_t size) {
   jpeg_decompress_struct& cinfo = job.cinfo;
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return;
-  if (!PlausibleSize(cinfo, size)) return;
+  // The header is read up to the first scan's own header: what remains is the scans' data.
+  if (!PlausibleSize(cinfo, cinfo.src->bytes_in_buffer)) return;
   const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
   if (!grey && cinfo.num_components != 3) return;
   cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;

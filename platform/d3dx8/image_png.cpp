@@ -1,11 +1,13 @@
 // PNG decoding through libpng: every colour type and bit depth, tRNS transparency, interlacing.
 // 16-bit channels are scaled to 8 bits with rounding. A file that stops before its IEND chunk
-// counts as damaged.
+// counts as damaged. The rows are decoded straight into the result, whose pixels are then put into
+// 0xAARRGGBB order in place: one image-sized buffer, not two.
 //
 // libpng reports errors by longjmp to the setjmp in DecodePng; the state read after the jump
 // lives on the heap and nothing with a destructor lives in the frames the jump skips.
 #include <algorithm>
 #include <csetjmp>
+#include <cstring>
 #include <memory>
 
 #include <png.h>
@@ -16,8 +18,27 @@
 namespace d3dx {
 namespace {
 
-// Deflate expands at most 1032 times, which bounds what a file can hold.
+// Deflate expands at most 1032 times: the filtered rows cannot be longer than 1032 times the
+// bytes of the IDAT chunks they are inflated from (and a few more, as the first ones may come from
+// literals).
 constexpr size_t kMaxInflateRatio = 1032;
+constexpr size_t kInflateSlack = 1032;
+constexpr size_t kSignatureSize = 8;
+
+// The data bytes of the file's IDAT chunks, from the chunk lengths alone (libpng checks the rest);
+// a chunk that runs past the end counts for what is there.
+size_t IdatBytes(const uint8_t* data, size_t size) {
+  size_t total = 0;
+  for (size_t at = kSignatureSize; at <= size && size - at >= 8;) {
+    const size_t length = (size_t{data[at]} << 24) | (size_t{data[at + 1]} << 16) | (size_t{data[at + 2]} << 8) |
+                          data[at + 3];
+    const size_t body = std::min(length, size - at - 8);
+    if (std::equal(data + at + 4, data + at + 8, "IDAT")) total += body;
+    if (std::equal(data + at + 4, data + at + 8, "IEND") || size - at - 8 - body < 4) break;
+    at += 8 + body + 4;
+  }
+  return total;
+}
 
 struct PngJob {
   png_structp png = nullptr;
@@ -25,7 +46,6 @@ struct PngJob {
   const uint8_t* data = nullptr;
   size_t size = 0;
   size_t pos = 0;
-  std::vector<uint8_t> rgba;
   std::vector<png_bytep> rows;
   DecodedImage* out = nullptr;
   HRESULT result = D3DXERR_INVALIDDATA;
@@ -51,8 +71,9 @@ void RunDecode(PngJob& job) {
   const png_uint_32 height = png_get_image_height(png, info);
   const int colorType = png_get_color_type(png, info);
   const bool transparency = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
+  // Interlacing only adds filter bytes, so this is the least the IDAT chunks must inflate to.
   const size_t rawBytes = static_cast<size_t>(height) * (png_get_rowbytes(png, info) + 1);
-  if (rawBytes > kMaxInflateRatio * job.size) return;
+  if (rawBytes > kMaxInflateRatio * IdatBytes(job.data, job.size) + kInflateSlack) return;
 
   png_set_expand(png);
   png_set_scale_16(png);
@@ -62,19 +83,21 @@ void RunDecode(PngJob& job) {
   png_read_update_info(png, info);
   if (png_get_rowbytes(png, info) != static_cast<size_t>(width) * 4) return;
 
-  job.rgba.resize(static_cast<size_t>(width) * height * 4);
+  DecodedImage& out = *job.out;
+  out.argb.resize(static_cast<size_t>(width) * height);
   job.rows.resize(height);
-  for (png_uint_32 y = 0; y < height; ++y) job.rows[y] = &job.rgba[static_cast<size_t>(y) * width * 4];
+  for (png_uint_32 y = 0; y < height; ++y) {
+    job.rows[y] = reinterpret_cast<png_bytep>(&out.argb[static_cast<size_t>(y) * width]);
+  }
   png_read_image(png, job.rows.data());
   png_read_end(png, nullptr);
 
-  DecodedImage& out = *job.out;
   out.width = static_cast<int>(width);
   out.height = static_cast<int>(height);
-  out.argb.resize(static_cast<size_t>(width) * height);
-  for (size_t i = 0; i < out.argb.size(); ++i) {
-    const uint8_t* p = &job.rgba[i * 4];
-    out.argb[i] = PackArgb(p[3], p[0], p[1], p[2]);
+  for (uint32_t& pixel : out.argb) {
+    uint8_t rgba[4];
+    std::memcpy(rgba, &pixel, 4);
+    pixel = PackArgb(rgba[3], rgba[0], rgba[1], rgba[2]);
   }
   out.hasAlpha = (colorType & PNG_COLOR_MASK_ALPHA) != 0 || transparency;
   switch (colorType) {

@@ -1,6 +1,7 @@
 // The resource compiler on small scripts of its own: the styles each control statement gives,
 // and the one-line error, exit code 2 and absent output of the command for a bad script.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -73,9 +74,18 @@ TEST(RcCompile, ControlStatementsAddTheirOwnStyles) {
   }
 }
 
+// Macros A1..A<steps>, each using the one before it twice, then a use of the last on line `steps` + 2.
+std::string DoublingMacros(int steps) {
+  std::string script = "#define A0 1\n";
+  for (int i = 1; i <= steps; ++i) {
+    script += "#define A" + std::to_string(i) + " A" + std::to_string(i - 1) + " | A" + std::to_string(i - 1) + "\n";
+  }
+  return script + "1 DIALOGEX A" + std::to_string(steps) + ", 0, 10, 10\nBEGIN\nEND\n";
+}
+
 TEST(RcCompile, BadScriptEndsInOneLineAndExitCodeTwoWithoutOutput) {
   struct Case {
-    const char* script;
+    std::string script;
     int line;
     std::string message;  // {dir}: the script's folder
   } const kCases[] = {
@@ -88,11 +98,26 @@ TEST(RcCompile, BadScriptEndsInOneLineAndExitCodeTwoWithoutOutput) {
       {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"open, 1, 0, 0, 5, 5\nEND\n", 3, "string not closed"},
       {"1 DIALOGEX 0, 0, 10, 10\nBEGIN\n  LTEXT \"a\", 1, 0, 0, 5, 5\n", 1, "dialog 1 has no END"},
       {"1 DIALOGEX 0, 0, 40000, 10\nBEGIN\nEND\n", 1, "coordinate 40000 is outside -32768..32767"},
-      {"\n#include \"ids.h\"\n", 2, "cannot open include file '{dir}/ids.h'"},
+      {"\n#include \"ids.h\"\n", 2, "cannot open include file '{dir}/ids.h': No such file or directory"},
+      // Names that are not regular files or are too large are refused without reading them: a FIFO
+      // would wait for a writer forever, /dev/zero would never end.
+      {"#include \"pipe\"\n", 1, "cannot open include file '{dir}/pipe': not a regular file"},
+      {"#include \"/dev/zero\"\n", 1, "cannot open include file '/dev/zero': not a regular file"},
+      {"#include \".\"\n", 1, "cannot open include file '{dir}/.': a folder, not a file"},
+      {"5 BITMAP \"/dev/zero\"\n", 1, "cannot read bitmap '/dev/zero': not a regular file"},
+      {"5 BITMAP \"pipe\"\n", 1, "cannot read bitmap '{dir}/pipe': not a regular file"},
+      {"5 BITMAP \"huge.bmp\"\n", 1, "cannot read bitmap '{dir}/huge.bmp': larger than 16 MiB"},
+      {"// includes itself\n#include \"bad.rc\"\n", 2, "includes nest too deeply"},
+      {"1 DIALOGEX " + std::string(300, '(') + "1" + std::string(300, ')') + ", 0, 10, 10\nBEGIN\nEND\n", 1,
+       "expression nests more than 256 deep"},
+      {DoublingMacros(40), 42, "macro 'A40' expands to too many tokens (the script's macros make 65536 at most)"},
       {"7 BITMAP \"a.bmp\"\n7 BITMAP \"b.bmp\"\n", 2, "bitmap 7 is defined twice"},
       {"7 BITMAP \"bad.rc\"\n", 1, "'{dir}/bad.rc' is not a BMP file with a BITMAPINFOHEADER"},
   };
   Scratch scratch;
+  ASSERT_EQ(mkfifo((scratch.path() / "pipe").c_str(), 0600), 0);
+  scratch.Write("huge.bmp", "BM");
+  fs::resize_file(scratch.path() / "huge.bmp", (std::uintmax_t{16} << 20) + 1);  // sparse: costs no disk
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.script);
     const fs::path script = scratch.Write("bad.rc", c.script);

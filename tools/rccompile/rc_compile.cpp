@@ -1,9 +1,7 @@
 // Compiling a script's resources to bytes, and the C++ source that carries them.
 #include "tools/rccompile/rc_compile.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 #include "tools/common/read_whole_file.h"
@@ -22,8 +20,9 @@ DWORD ReadDword(const std::vector<BYTE>& b, size_t at) {
 std::vector<BYTE> BitmapResource(const ScriptResource& r, const std::string& folder) {
   const std::filesystem::path path = std::filesystem::path(folder) / r.bitmapFile;
   std::vector<BYTE> file;
-  if (!tools::ReadWholeFile(path.string(), file)) {
-    throw ScriptError(r.place, "cannot read bitmap '" + path.string() + "': " + std::strerror(errno));
+  std::string why;
+  if (!tools::ReadWholeFile(path.string(), file, why, kMaxInputFileBytes)) {
+    throw ScriptError(r.place, "cannot read bitmap '" + path.string() + "': " + why);
   }
   const bool isBmp = file.size() >= kFileHeaderSize + kInfoHeaderSize && file[0] == 'B' && file[1] == 'M' &&
                      ReadDword(file, kFileHeaderSize) >= kInfoHeaderSize &&

@@ -181,7 +181,15 @@ class Lexer {
 // ---- [token stream] -----------------------------------------------------------------------------
 
 constexpr int kMaxIncludeDepth = 16;
+// A file included from two places, each of which is included twice, ... is read exponentially
+// often without nesting deeply: the script and everything it includes is bounded as a whole.
+constexpr int kMaxFilesRead = 4096;
+constexpr std::size_t kMaxBytesRead = kMaxInputFileBytes * 4;
 constexpr int kMaxExpansions = 256;  // macros expanded in a row before a token comes out
+// Tokens that macros produce in the whole script. A macro that uses the one before it twice
+// doubles at each step: a few short lines would otherwise expand to billions of tokens. The
+// program's own script makes a few hundred.
+constexpr std::size_t kMaxExpandedTokens = std::size_t{1} << 16;
 
 class TokenStream {
  public:
@@ -205,10 +213,19 @@ class TokenStream {
 
   void Open(const std::string& path, const SourcePlace& from) {
     if (static_cast<int>(files_.size()) >= kMaxIncludeDepth) throw ScriptError(from, "includes nest too deeply");
+    if (++filesRead_ > kMaxFilesRead) {
+      throw ScriptError(from, "more than " + std::to_string(kMaxFilesRead) + " files included in all");
+    }
     std::vector<std::uint8_t> bytes;
-    if (!tools::ReadWholeFile(path, bytes)) {
-      throw ScriptError(from.line ? from : SourcePlace{path, 1},
-                        from.line ? "cannot open include file '" + path + "'" : "cannot read the script");
+    std::string why;
+    if (!tools::ReadWholeFile(path, bytes, why, kMaxInputFileBytes)) {
+      const std::string what = from.line ? "cannot open include file '" + path + "'" : "cannot read the script";
+      throw ScriptError(from.line ? from : SourcePlace{path, 1}, what + ": " + why);
+    }
+    bytesRead_ += bytes.size();
+    if (bytesRead_ > kMaxBytesRead) {
+      throw ScriptError(from, "the script and its includes come to more than " + std::to_string(kMaxBytesRead >> 20) +
+                                  " MiB in all");
     }
     files_.push_back(std::make_unique<Lexer>(path, std::string(bytes.begin(), bytes.end())));
   }
@@ -244,6 +261,12 @@ class TokenStream {
       auto macro = t.kind == TokenKind::kName ? macros_.find(t.text) : macros_.end();
       if (macro == macros_.end() || Expanding(t.text)) return t;
       if (++expanded > kMaxExpansions) throw ScriptError(t.place, "macro '" + t.text + "' expands without end");
+      expandedTokens_ += macro->second.size();
+      if (expandedTokens_ > kMaxExpandedTokens) {
+        const std::string& outermost = expansions_.empty() ? t.text : expansions_.front().name;
+        throw ScriptError(t.place, "macro '" + outermost + "' expands to too many tokens (the script's macros make " +
+                                       std::to_string(kMaxExpandedTokens) + " at most)");
+      }
       Expansion e{t.text, {}};
       for (Token m : macro->second) {
         m.place = t.place;  // errors point at the use
@@ -286,7 +309,10 @@ class TokenStream {
   }
 
   std::vector<std::unique_ptr<Lexer>> files_;
+  int filesRead_ = 0;
+  std::size_t bytesRead_ = 0;
   std::vector<Expansion> expansions_;
+  std::size_t expandedTokens_ = 0;
   std::map<std::string, std::vector<Token>> macros_;
   std::optional<Token> ahead_;
 };
@@ -408,11 +434,20 @@ class Parser {
   std::int64_t Primary() {
     const Token t = in_.Next();
     if (t.kind == TokenKind::kNumber) return t.number;
-    if (IsPunct(t, "-")) return -Primary();
-    if (IsPunct(t, "~")) return ~Primary();
-    if (IsPunct(t, "(")) {
-      const std::int64_t v = Expression();
-      Expect(")", "')'");
+    if (IsPunct(t, "-") || IsPunct(t, "~") || IsPunct(t, "(")) {
+      // Each level recurses here: a few thousand '(' (or a macro making them) must end in an
+      // error, not overflow the stack.
+      if (++depth_ > kMaxExpressionDepth) {
+        throw ScriptError(t.place, "expression nests more than " + std::to_string(kMaxExpressionDepth) + " deep");
+      }
+      std::int64_t v;
+      if (t.text == "(") {
+        v = Expression();
+        Expect(")", "')'");
+      } else {
+        v = t.text == "-" ? -Primary() : ~Primary();
+      }
+      --depth_;
       return v;
     }
     if (t.kind == TokenKind::kName) {
@@ -628,7 +663,10 @@ class Parser {
     return NameOrOrdinal::Name(t.text);
   }
 
+  static constexpr int kMaxExpressionDepth = 256;  // parentheses and unary operators inside each other
+
   TokenStream& in_;
+  int depth_ = 0;
 };
 
 }  // namespace

@@ -27,8 +27,14 @@
 // Win32 style and id names of platform/win32/win32.h and #defined names with |, +, -, ~ and
 // parentheses. Strings are UTF-8 with "" or \" for a quote and \\, \n, \t escapes. Keywords are
 // upper case, as resource editors write them.
+//
+// Limits, each ending in a ScriptError at the statement that passes it: files are read only when
+// they are regular files of at most kMaxInputFileBytes; includes nest 16 deep, and 4096 files or 64
+// MiB are read in all; a macro may lead to 256 more in a row, and macros produce 65536 tokens in
+// the whole script; parentheses and unary operators nest 256 deep in an expression.
 #pragma once
 
+#include <cstddef>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,6 +42,9 @@
 #include "tools/rccompile/dialog_template.h"
 
 namespace rccompile {
+
+// Largest script, included file or bitmap the compiler reads, in bytes.
+constexpr std::size_t kMaxInputFileBytes = std::size_t{16} << 20;
 
 // Where a statement is: the file as it was named and its 1-based line.
 struct SourcePlace {

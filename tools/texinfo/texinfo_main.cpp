@@ -3,7 +3,6 @@
 // bad usage.
 #include <cstdio>
 #include <cstring>
-#include <cerrno>
 #include <string>
 #include <vector>
 
@@ -52,8 +51,9 @@ int main(int argc, char** argv) {
   if (input.empty()) return Usage("no input file");
 
   std::vector<uint8_t> file;
-  if (!tools::ReadWholeFile(input, file)) {
-    std::fprintf(stderr, "texinfo: cannot read %s: %s\n", input.c_str(), std::strerror(errno));
+  std::string why;
+  if (!tools::ReadWholeFile(input, file, why)) {
+    std::fprintf(stderr, "texinfo: cannot read %s: %s\n", input.c_str(), why.c_str());
     return 1;
   }
   d3dx::DecodedImage image;

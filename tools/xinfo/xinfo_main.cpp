@@ -1,7 +1,6 @@
 // xinfo FILE: reads a .x mesh file as D3DXLoadMeshFromXInMemory does and prints one line about
 // the mesh it builds. Exit 0 when the file loads, 1 when it does not (one line on stderr), 2 for
 // bad usage.
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -35,8 +34,9 @@ int main(int argc, char** argv) {
   }
   const std::string path = argv[1];
   std::vector<uint8_t> bytes;
-  if (!tools::ReadWholeFile(path, bytes)) {
-    std::fprintf(stderr, "xinfo: cannot read %s: %s\n", path.c_str(), std::strerror(errno));
+  std::string why;
+  if (!tools::ReadWholeFile(path, bytes, why)) {
+    std::fprintf(stderr, "xinfo: cannot read %s: %s\n", path.c_str(), why.c_str());
     return 1;
   }
   d3dx::XMeshData mesh;

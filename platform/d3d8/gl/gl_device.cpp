@@ -25,6 +25,7 @@
 #include "platform/d3d8/device_backend.h"
 #include "platform/d3d8/device_state.h"
 #include "platform/d3d8/fvf.h"
+#include "platform/d3d8/shared_pipeline.h"
 #include "platform/d3d8/gl/gl_context.h"
 #include "platform/d3d8/gl/gl_programs.h"
 #include "platform/d3d8/ref/ref_lighting.h"
@@ -38,36 +39,6 @@ namespace {
 constexpr int kFloatsPerVertex = 13;  // position 4, diffuse 4, specular 3, texture coordinates 2
 // A texture not drawn for this many frames gives its OpenGL copy back.
 constexpr unsigned long kTextureIdleFrames = 240;
-
-D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {  // as the software device multiplies
-  D3DMATRIX out{};
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) {
-      float sum = 0;
-      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
-      out.m[i][j] = sum;
-    }
-  }
-  return out;
-}
-
-float ReadFloat(const BYTE* p) {
-  float value;
-  std::memcpy(&value, p, 4);
-  return value;
-}
-
-D3DCOLOR ReadColor(const BYTE* p) {
-  D3DCOLOR value;
-  std::memcpy(&value, p, 4);
-  return value;
-}
-
-bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
-  const bool first = op != D3DTOP_SELECTARG2 && (arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-  const bool second = op != D3DTOP_SELECTARG1 && (arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-  return first || second;
-}
 
 // Stage 0 without a texture: a colour operation reading the texture turns the stage off; alpha
 // arguments naming the texture read the diffuse alpha.

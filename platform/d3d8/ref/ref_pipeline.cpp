@@ -13,18 +13,13 @@
 
 #include "platform/d3d8/device_state.h"
 #include "platform/d3d8/fvf.h"
+#include "platform/d3d8/shared_pipeline.h"
 #include "platform/d3d8/texture.h"
 
 namespace d3d8::ref {
 namespace {
 
 // ---- [SECTION] Draw set-up: state into PixelSetup ----------------------------------------------
-
-bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
-  const bool first = op != D3DTOP_SELECTARG2 && (arg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-  const bool second = op != D3DTOP_SELECTARG1 && (arg2 & D3DTA_SELECTMASK) == D3DTA_TEXTURE;
-  return first || second;
-}
 
 // Stage 0 with no texture: a colour operation that reads the texture turns the stage off (the
 // diffuse colour and alpha pass through); an alpha operation alone reading it reads the diffuse
@@ -118,34 +113,10 @@ PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, Dep
 
 // ---- [SECTION] Vertex processing --------------------------------------------------------------
 
-D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
-  D3DMATRIX out{};
-  for (int i = 0; i < 4; ++i) {
-    for (int j = 0; j < 4; ++j) {
-      float sum = 0;
-      for (int k = 0; k < 4; ++k) sum += a.m[i][k] * b.m[k][j];
-      out.m[i][j] = sum;
-    }
-  }
-  return out;
-}
-
 std::array<float, 4> TransformPoint(const float* p, const D3DMATRIX& m) {
   std::array<float, 4> out{};
   for (int j = 0; j < 4; ++j) out[j] = p[0] * m.m[0][j] + p[1] * m.m[1][j] + p[2] * m.m[2][j] + m.m[3][j];
   return out;
-}
-
-float ReadFloat(const BYTE* p) {
-  float value;
-  std::memcpy(&value, p, 4);
-  return value;
-}
-
-D3DCOLOR ReadColor(const BYTE* p) {
-  D3DCOLOR value;
-  std::memcpy(&value, p, 4);
-  return value;
 }
 
 void SetColor(ClipVertex& out, D3DCOLOR color) {

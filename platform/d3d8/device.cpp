@@ -121,8 +121,8 @@ HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
       std::string why, renderer;
       const bool acceptSoftware =
           hardware == HardwareDevice::kAnyOpenGl || std::getenv("VORNHOLD_LLVMPIPE_IS_HARDWARE") != nullptr;
-      backend = MakeGlBackend(setup.width, setup.height, setup.format, setup.depthBuffer, acceptSoftware, why,
-                              renderer);
+      backend = MakeGlBackend(setup.window, setup.width, setup.height, setup.format, setup.depthBuffer,
+                              acceptSoftware, why, renderer);
       if (!backend) {
         if (hardware == HardwareDevice::kAnyOpenGl) {
           std::fprintf(stderr, "vornhold: no hardware device: %s; using the software device\n", why.c_str());

@@ -183,8 +183,8 @@ int main(int argc, char** argv) {
   // software device; --device ref refuses HAL.
   if (options.device == host::Device::kHal) {
     d3d8::UseHardwareDevice(d3d8::HardwareDevice::kAnyOpenGl);
-  } else if (options.device == host::Device::kRef || options.device == host::Device::kNull || options.headless ||
-             capturing) {
+  } else if ((options.deviceGiven && options.device == host::Device::kRef) || options.device == host::Device::kNull ||
+             options.headless || capturing) {
     d3d8::UseHardwareDevice(d3d8::HardwareDevice::kNever);
   } else {
     d3d8::UseHardwareDevice(d3d8::HardwareDevice::kAccelerated);
@@ -209,6 +209,7 @@ int main(int argc, char** argv) {
     if (ec) return Fail("cannot make frame folder " + options.framesDirectory + ": " + ec.message());
     sinks.push_back(std::make_unique<host::PngSink>(options.framesDirectory, options.framesEvery));
   }
+  platform::SetFramePixelsWanted(!sinks.empty());  // files or a video besides the window
   sinks.push_back(std::make_unique<host::WindowSink>());
   if (!std::filesystem::exists("part.txt"))
     std::fprintf(stderr, "vornhold: no part.txt in the current directory: no part will play\n");

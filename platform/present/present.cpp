@@ -11,6 +11,8 @@ PresentHandler& Handler() {
   return handler;
 }
 
+bool g_pixelsWanted = true;
+
 }  // namespace
 
 void SetPresentHandler(PresentHandler handler) { Handler() = std::move(handler); }
@@ -18,5 +20,8 @@ void SetPresentHandler(PresentHandler handler) { Handler() = std::move(handler);
 void DeliverPresent(HWND__* window, const FrameImage* image) {
   if (Handler()) Handler()(window, image);
 }
+
+void SetFramePixelsWanted(bool wanted) { g_pixelsWanted = wanted; }
+bool FramePixelsWanted() { return g_pixelsWanted; }
 
 }  // namespace platform

@@ -19,11 +19,18 @@ struct FrameImage {
   std::vector<std::uint32_t> xrgb;
 };
 
-// window: the device's window; image: null for a device that draws nothing.
+// window: the device's window; image: null for a device that draws nothing, or from one that showed
+// the frame in the window itself while FramePixelsWanted() is false.
 using PresentHandler = std::function<void(HWND__* window, const FrameImage* image)>;
 
 void SetPresentHandler(PresentHandler handler);
 // Called by a device at each Present.
 void DeliverPresent(HWND__* window, const FrameImage* image);
+
+// Whether the host does more with a frame's pixels than show them in the window (PNG files, a
+// video). A device that shows frames in the window itself reads them back from the graphics card
+// only while this is true. True until the host says otherwise.
+void SetFramePixelsWanted(bool wanted);
+bool FramePixelsWanted();
 
 }  // namespace platform

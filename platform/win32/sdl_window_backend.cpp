@@ -23,6 +23,7 @@ struct SdlWindowBackend::NativeWindow {
   int textureWidth = 0;   // pixels
   int textureHeight = 0;  // pixels
   bool fullscreen = false;
+  bool gl = false;  // a device's OpenGL context draws into the window and shows the frames itself
 
   ~NativeWindow() {
     if (texture) SDL_DestroyTexture(texture);
@@ -140,17 +141,97 @@ void SdlWindowBackend::CreateNativeWindow(HWND window, const char* title, int cl
   // monitor whose bounds hold its centre: right for monitors side by side on one desktop, while X
   // screens of their own all start at (0, 0) and the first of them gets it.
   const int place = int(SDL_WINDOWPOS_CENTERED_DISPLAY(presentation_.display));
-  native->window = SDL_CreateWindow(title, place, place, std::max(clientWidth, 1), std::max(clientHeight, 1),
-                                    SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE);
+  // An OpenGL window where the system can have one, so that the hardware device can draw into it.
+  const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+  const int width = std::max(clientWidth, 1), height = std::max(clientHeight, 1);
+  native->window = SDL_CreateWindow(title, place, place, width, height, flags | SDL_WINDOW_OPENGL);
+  if (!native->window) native->window = SDL_CreateWindow(title, place, place, width, height, flags);
   if (!native->window) {
     std::fprintf(stderr, "warning: no native window: %s\n", SDL_GetError());
     return;
   }
-  native->renderer = SDL_CreateRenderer(native->window, -1, presentation_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
-  if (!native->renderer) {
-    native->renderer = SDL_CreateRenderer(native->window, -1, SDL_RENDERER_SOFTWARE);
-  }
+  MakeRenderer(*native);
   windows_[window] = std::move(native);
+}
+
+void SdlWindowBackend::MakeRenderer(NativeWindow& native) const {
+  native.renderer = SDL_CreateRenderer(native.window, -1, presentation_.vsync ? SDL_RENDERER_PRESENTVSYNC : 0);
+  if (!native.renderer) native.renderer = SDL_CreateRenderer(native.window, -1, SDL_RENDERER_SOFTWARE);
+}
+
+// The device's context on a window. It finds the window by its handle each time, so that it does
+// nothing once the window is gone.
+class SdlWindowBackend::GlContext final : public NativeGlContext {
+ public:
+  GlContext(SdlWindowBackend& backend, HWND window, SDL_GLContext context)
+      : backend_(backend), window_(window), context_(context) {}
+  ~GlContext() override {
+    SDL_GL_MakeCurrent(nullptr, nullptr);
+    SDL_GL_DeleteContext(context_);
+    if (NativeWindow* native = backend_.Find(window_)) {  // the renderer shows frames again
+      native->gl = false;
+      backend_.MakeRenderer(*native);
+    }
+  }
+  void MakeCurrent() override {
+    NativeWindow* native = backend_.Find(window_);
+    if (native && (SDL_GL_GetCurrentContext() != context_ || SDL_GL_GetCurrentWindow() != native->window))
+      SDL_GL_MakeCurrent(native->window, context_);
+  }
+  void* ProcAddress(const char* name) override { return SDL_GL_GetProcAddress(name); }
+  void DrawableSize(int& width, int& height) override {
+    width = height = 0;
+    if (NativeWindow* native = backend_.Find(window_)) SDL_GL_GetDrawableSize(native->window, &width, &height);
+  }
+  FramePlacement Place(int frameWidth, int frameHeight) override {
+    int width = 0, height = 0;
+    DrawableSize(width, height);
+    const bool sharp = backend_.presentation_.sharp;
+    const SDL_Rect r = sharp ? WholeMultipleRect(frameWidth, frameHeight, width, height)
+                             : FitRect(frameWidth, frameHeight, width, height);
+    return FramePlacement{r.x, r.y, r.w, r.h, sharp};
+  }
+  void Swap() override {
+    if (NativeWindow* native = backend_.Find(window_)) SDL_GL_SwapWindow(native->window);
+  }
+
+ private:
+  SdlWindowBackend& backend_;
+  HWND window_;
+  SDL_GLContext context_;
+};
+
+std::unique_ptr<NativeGlContext> SdlWindowBackend::CreateGlContext(HWND window, std::string& why) {
+  NativeWindow* native = Find(window);
+  if (!native || !native->window) {
+    why = "the window has no native window";
+    return nullptr;
+  }
+  if (!(SDL_GetWindowFlags(native->window) & SDL_WINDOW_OPENGL)) {
+    why = "the window cannot draw with OpenGL here";
+    return nullptr;
+  }
+  // The renderer keeps a context of its own on the window; it goes while the device's lives.
+  if (native->texture) SDL_DestroyTexture(native->texture);
+  if (native->renderer) SDL_DestroyRenderer(native->renderer);
+  native->texture = nullptr;
+  native->renderer = nullptr;
+  native->textureWidth = native->textureHeight = 0;
+  SDL_GL_ResetAttributes();
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GLContext context = SDL_GL_CreateContext(native->window);
+  SDL_GL_ResetAttributes();
+  if (!context) {
+    why = std::string("no OpenGL 3.3 core context on the window (") + SDL_GetError() + ")";
+    MakeRenderer(*native);
+    return nullptr;
+  }
+  SDL_GL_SetSwapInterval(presentation_.vsync ? 1 : 0);
+  native->gl = true;
+  return std::make_unique<GlContext>(*this, window, context);
 }
 
 void SdlWindowBackend::DestroyNativeWindow(HWND window) { windows_.erase(window); }
@@ -269,7 +350,7 @@ ScreenMode SdlWindowBackend::DesktopMode() const {
 
 void SdlWindowBackend::ShowFrame(HWND window, const platform::FrameImage& image) {
   NativeWindow* native = Find(window);
-  if (!native || !native->renderer || image.width <= 0 || image.height <= 0) return;
+  if (!native || native->gl || !native->renderer || image.width <= 0 || image.height <= 0) return;
   if (image.xrgb.size() < static_cast<size_t>(image.width) * image.height) return;
   if (!native->texture || native->textureWidth != image.width ||
       native->textureHeight != image.height) {

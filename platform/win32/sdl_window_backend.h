@@ -54,10 +54,13 @@ class SdlWindowBackend final : public WindowBackend {
   void ShowFrame(HWND window, const platform::FrameImage& image) override;
   double DisplayScale() const override;
   bool RunDialog(DialogState& dialog) override;
+  std::unique_ptr<NativeGlContext> CreateGlContext(HWND window, std::string& why) override;
 
  private:
   struct NativeWindow;
+  class GlContext;
   NativeWindow* Find(HWND window);
+  void MakeRenderer(NativeWindow& native) const;
 
   SdlPresentation presentation_;
   bool open_ = false;

@@ -33,6 +33,30 @@ struct NativeKeyEvent {
   bool repeat = false;  // auto-repeat of a key that is already down
 };
 
+// Where a frame goes in a window's drawable: a rectangle in pixels from its top-left corner, black
+// around it, and how the frame is scaled into it.
+struct FramePlacement {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool sharp = false;  // nearest-pixel scaling; else smooth
+};
+
+// An OpenGL 3.3 core context whose default framebuffer is a native window, for a device that
+// draws frames on the graphics card and shows them itself. While it exists, ShowFrame does nothing
+// for that window.
+class NativeGlContext {
+ public:
+  virtual ~NativeGlContext() = default;
+  // Makes the context current on the calling thread (cheap when it already is).
+  virtual void MakeCurrent() = 0;
+  virtual void* ProcAddress(const char* name) = 0;
+  // The drawable's size now (it changes with the window), and where a frame of this size goes.
+  virtual void DrawableSize(int& width, int& height) = 0;
+  virtual FramePlacement Place(int frameWidth, int frameHeight) = 0;
+  // Shows the default framebuffer (swaps buffers, waiting for the display's refresh when the
+  // presentation asks for it).
+  virtual void Swap() = 0;
+};
+
 class WindowBackend {
  public:
   virtual ~WindowBackend() = default;
@@ -61,6 +85,12 @@ class WindowBackend {
   // viewer's keys and clicks to DialogKey / DialogClick until dialog.ended. False, without doing
   // anything, when the backend cannot show it (headless).
   virtual bool RunDialog(DialogState& dialog) { return false; }
+  // An OpenGL context drawing into the window. Null with `why` empty when the backend has no
+  // windows to draw into (headless); null with a one-line reason when the window cannot get one.
+  virtual std::unique_ptr<NativeGlContext> CreateGlContext(HWND /*window*/, std::string& why) {
+    why.clear();
+    return nullptr;
+  }
 };
 
 // The active backend (headless until the host sets another).

@@ -84,37 +84,58 @@ std::unique_ptr<Context> Context::Create(std::string& why) {
     why = "the OpenGL context cannot be made current (EGL error " + EglError() + ")";
     return nullptr;  // the destructor releases the context
   }
-  Functions& f = made->functions_;
+  const auto eglProc = [](const char* name, void*) { return reinterpret_cast<void*>(eglGetProcAddress(name)); };
+  if (!made->Load(eglProc, nullptr, why)) return nullptr;
+  return made;
+}
+
+std::unique_ptr<Context> Context::CreateOnWindow(std::unique_ptr<win32::NativeGlContext> window, std::string& why) {
+  std::unique_ptr<Context> made(new Context);
+  made->window_ = std::move(window);
+  made->window_->MakeCurrent();
+  const auto windowProc = [](const char* name, void* closure) {
+    return static_cast<win32::NativeGlContext*>(closure)->ProcAddress(name);
+  };
+  if (!made->Load(windowProc, made->window_.get(), why)) return nullptr;
+  return made;
+}
+
+bool Context::Load(void* (*procAddress)(const char*, void*), void* closure, std::string& why) {
+  Functions& f = functions_;
   std::string missing;
 #define VORNHOLD_GL_LOAD(type, name)                                                  \
-  f.name = reinterpret_cast<type>(eglGetProcAddress("gl" #name));                     \
+  f.name = reinterpret_cast<type>(procAddress("gl" #name, closure));                  \
   if (!f.name && missing.empty()) missing = "gl" #name;
   VORNHOLD_GL_FUNCTIONS(VORNHOLD_GL_LOAD)
 #undef VORNHOLD_GL_LOAD
   if (!missing.empty()) {
     why = "the OpenGL driver lacks " + missing;
-    return nullptr;
+    return false;
   }
   const auto* renderer = reinterpret_cast<const char*>(f.GetString(GL_RENDERER));
-  made->renderer_ = renderer ? renderer : "unknown renderer";
+  renderer_ = renderer ? renderer : "unknown renderer";
   GLint major = 0, minor = 0;
   f.GetIntegerv(GL_MAJOR_VERSION, &major);
   f.GetIntegerv(GL_MINOR_VERSION, &minor);
   if (major * 10 + minor < 33) {
     why = "OpenGL " + std::to_string(major) + "." + std::to_string(minor) + " is older than 3.3";
-    return nullptr;
+    return false;
   }
-  return made;
+  return true;
 }
 
 Context::~Context() {
-  if (!context_) return;
+  if (!context_) return;  // a window's context goes with window_
   if (eglGetCurrentContext() == context_) eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   eglDestroyContext(display_, context_);
 }
 
 void Context::MakeCurrent() {
-  if (eglGetCurrentContext() != context_) eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_);
+  if (window_) {
+    window_->MakeCurrent();
+  } else if (eglGetCurrentContext() != context_) {
+    eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, context_);
+  }
 }
 
 bool Context::software() const {

@@ -31,6 +31,7 @@
 #include "platform/d3d8/ref/ref_lighting.h"
 #include "platform/d3d8/texture.h"
 #include "platform/present/present.h"
+#include "platform/win32/window_backend.h"
 
 namespace d3d8 {
 namespace gl {
@@ -127,6 +128,7 @@ class GlBackend final : public DeviceBackend {
   const Program& ProgramFor(const ProgramKey& key);
   GLuint TextureFor(const Texture& texture);
   void FetchVertices(const DrawRequest& request, const FvfLayout& layout);
+  void ShowInWindow(win32::NativeGlContext& window);
 
   std::unique_ptr<Context> context_;
   UINT width_, height_;
@@ -232,14 +234,19 @@ void GlBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR c
 void GlBackend::Present(HWND window) {
   context_->MakeCurrent();
   const Functions& f = gl();
-  readBack_.resize(static_cast<std::size_t>(width_) * height_);
-  // 0xAARRGGBB words in memory are the bytes B, G, R, A.
-  f.ReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA, GL_UNSIGNED_BYTE,
-               readBack_.data());
-  presented_.width = static_cast<int>(width_);
-  presented_.height = static_cast<int>(height_);
-  presented_.xrgb.resize(readBack_.size());
-  for (std::size_t i = 0; i < readBack_.size(); ++i) presented_.xrgb[i] = readBack_[i] & 0x00FFFFFFu;
+  win32::NativeGlContext* shownIn = context_->window();
+  const bool readBack = !shownIn || platform::FramePixelsWanted();
+  if (readBack) {
+    readBack_.resize(static_cast<std::size_t>(width_) * height_);
+    // 0xAARRGGBB words in memory are the bytes B, G, R, A.
+    f.ReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA, GL_UNSIGNED_BYTE,
+                 readBack_.data());
+    presented_.width = static_cast<int>(width_);
+    presented_.height = static_cast<int>(height_);
+    presented_.xrgb.resize(readBack_.size());
+    for (std::size_t i = 0; i < readBack_.size(); ++i) presented_.xrgb[i] = readBack_[i] & 0x00FFFFFFu;
+  }
+  if (shownIn) ShowInWindow(*shownIn);
   ++frame_;
   for (auto it = textures_.begin(); it != textures_.end();) {
     if (frame_ - it->second.lastFrame > kTextureIdleFrames) {
@@ -249,7 +256,28 @@ void GlBackend::Present(HWND window) {
       ++it;
     }
   }
-  platform::DeliverPresent(window, &presented_);
+  platform::DeliverPresent(window, readBack ? &presented_ : nullptr);
+}
+
+// The back buffer scaled into the window's drawable, black around it, and shown.
+void GlBackend::ShowInWindow(win32::NativeGlContext& window) {
+  const Functions& f = gl();
+  int width = 0, height = 0;
+  window.DrawableSize(width, height);
+  const win32::FramePlacement place = window.Place(static_cast<int>(width_), static_cast<int>(height_));
+  f.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+  f.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
+  f.Disable(GL_SCISSOR_TEST);
+  f.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  f.ClearColor(0, 0, 0, 1);
+  f.Clear(GL_COLOR_BUFFER_BIT);
+  // The back buffer's row 0 is its top row; the window's is its bottom row.
+  const GLint top = height - place.y, bottom = top - place.height;
+  f.BlitFramebuffer(0, 0, static_cast<GLint>(width_), static_cast<GLint>(height_), place.x, top,
+                    place.x + place.width, bottom, GL_COLOR_BUFFER_BIT, place.sharp ? GL_NEAREST : GL_LINEAR);
+  window.Swap();
+  f.BindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
+  f.Enable(GL_SCISSOR_TEST);
 }
 
 const Program& GlBackend::ProgramFor(const ProgramKey& key) {
@@ -493,13 +521,21 @@ void GlBackend::Draw(const DrawRequest& request) {
 }  // namespace
 }  // namespace gl
 
-std::unique_ptr<DeviceBackend> MakeGlBackend(UINT width, UINT height, D3DFORMAT format, bool depth,
+std::unique_ptr<DeviceBackend> MakeGlBackend(HWND window, UINT width, UINT height, D3DFORMAT format, bool depth,
                                              bool acceptSoftware, std::string& why, std::string& renderer) {
   if (format != D3DFMT_X8R8G8B8 && format != D3DFMT_A8R8G8B8) {
     why = "the OpenGL device draws only 32-bit back buffers so far";
     return nullptr;
   }
-  std::unique_ptr<gl::Context> context = gl::Context::Create(why);
+  // In the window's own context where the window backend has windows; headless through EGL.
+  std::unique_ptr<gl::Context> context;
+  std::unique_ptr<win32::NativeGlContext> native =
+      window ? win32::GetWindowBackend().CreateGlContext(window, why) : nullptr;
+  if (native) {
+    context = gl::Context::CreateOnWindow(std::move(native), why);
+  } else if (why.empty()) {
+    context = gl::Context::Create(why);
+  }
   if (!context) return nullptr;
   renderer = context->renderer();
   if (!acceptSoftware && context->software()) {

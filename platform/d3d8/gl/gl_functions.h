@@ -27,6 +27,7 @@
   X(PFNGLPIXELSTOREIPROC, PixelStorei)                                     \
   X(PFNGLREADPIXELSPROC, ReadPixels)                                       \
   X(PFNGLFINISHPROC, Finish)                                               \
+  X(PFNGLBLITFRAMEBUFFERPROC, BlitFramebuffer)                             \
   X(PFNGLGENFRAMEBUFFERSPROC, GenFramebuffers)                             \
   X(PFNGLDELETEFRAMEBUFFERSPROC, DeleteFramebuffers)                       \
   X(PFNGLBINDFRAMEBUFFERPROC, BindFramebuffer)                             \

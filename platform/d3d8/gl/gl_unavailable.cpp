@@ -3,7 +3,7 @@
 
 namespace d3d8 {
 
-std::unique_ptr<DeviceBackend> MakeGlBackend(UINT, UINT, D3DFORMAT, bool, bool, std::string& why, std::string&) {
+std::unique_ptr<DeviceBackend> MakeGlBackend(HWND, UINT, UINT, D3DFORMAT, bool, bool, std::string& why, std::string&) {
   why = "this build has no OpenGL device (EGL was missing when it was configured, or VORNHOLD_GL was off)";
   return nullptr;
 }

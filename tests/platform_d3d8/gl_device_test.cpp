@@ -25,6 +25,8 @@ struct Case {
   int tolerance;  // per channel
   const char* why;  // why the tolerance is not 0
   std::function<void(IDirect3DDevice8*)> draw;
+  D3DFORMAT format = D3DFMT_X8R8G8B8;  // of the back buffer (and the desktop's, as windowed needs)
+  int stray = 0;  // pixels that may differ by more than the tolerance (the case says why)
 };
 
 // D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE.
@@ -290,6 +292,33 @@ std::vector<Case> Cases() {
                      d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
                      DrawLitSphere(d, D3DSHADE_FLAT);
                    }});
+  cases.push_back({"16-bit back buffer", 9,
+                   "blending and interpolation round to the nearest 5- or 6-bit value on OpenGL; the "
+                   "software device drops the low bits (one step, up to 9 once widened)",
+                   [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF1F3F5F, 1.0f, 0);
+                     DrawTexturedRect(d, Gradient(-0.25f, -0.25f, 31.25f, 47.25f, 0xFFFFFFFF, 0xFF80C0FF), 8);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(32, 0, 64, 48, 0xFF2040F0, 0xFFF0A010),
+                                  kRhwFvf);
+                     d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+                     d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+                     d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(16, 12, 60, 36, 0x20FF8040, 0xE040C0FF),
+                                  kRhwFvf);
+                   },
+                   D3DFMT_R5G6B5});
+  cases.push_back({"wireframe and point fill", 0,
+                   "up to 8 pixels: where edges of neighbouring triangles meet, OpenGL's line rule ends "
+                   "a line a pixel apart from the software device's, so the other edge's colour shows",
+                   [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     d->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
+                     DrawLitSphere(d, D3DSHADE_FLAT);
+                     d->SetRenderState(D3DRS_LIGHTING, FALSE);
+                     d->SetRenderState(D3DRS_FILLMODE, D3DFILL_POINT);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, RhwRect(4, 4, 20, 16, 0xFFFFFF00), kRhwFvf);
+                   },
+                   D3DFMT_X8R8G8B8, 8});
   return cases;
 }
 
@@ -319,7 +348,8 @@ class GlDeviceTest : public D3D8Test {
 
   // Draws the case on a fresh device and returns the presented frame.
   platform::FrameImage Render(D3DDEVTYPE type, const Case& c) {
-    D3DPRESENT_PARAMETERS pp = WindowedParameters(D3DFMT_X8R8G8B8);
+    backend_->desktop.bitsPerPixel = c.format == D3DFMT_R5G6B5 ? 16 : 32;
+    D3DPRESENT_PARAMETERS pp = WindowedParameters(c.format);
     IDirect3DDevice8* device = nullptr;
     const HRESULT hr = d3d_->CreateDevice(0, type, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                           &pp, &device);
@@ -370,7 +400,7 @@ TEST_F(GlDeviceTest, FramesMatchTheSoftwareDevice) {
       }
     }
     if (beyond > 0) Dump(c.name, "software", soft), Dump(c.name, "opengl", hard);
-    EXPECT_EQ(beyond, 0) << beyond << " pixels differ by more than " << c.tolerance << " (worst " << worst
+    EXPECT_LE(beyond, c.stray) << beyond << " pixels differ by more than " << c.tolerance << " (worst " << worst
                          << "); the first at (" << firstX << ", " << firstY << "): software " << std::hex << softAt
                          << ", OpenGL " << hardAt;
   }

@@ -132,7 +132,8 @@ class GlBackend final : public DeviceBackend {
 
   std::unique_ptr<Context> context_;
   UINT width_, height_;
-  bool writesAlpha_;  // A8R8G8B8 keeps alpha; X8R8G8B8 reads back as opaque
+  D3DFORMAT format_;
+  bool writesAlpha_;  // A8R8G8B8 and A1R5G5B5 keep alpha; the X formats read back as opaque
   bool depth_;
   bool complete_ = false;  // the framebuffer object can be drawn into
   GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
@@ -151,14 +152,19 @@ GlBackend::GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, 
     : context_(std::move(context)),
       width_(width),
       height_(height),
-      writesAlpha_(format == D3DFMT_A8R8G8B8),
+      format_(format),
+      writesAlpha_(format == D3DFMT_A8R8G8B8 || format == D3DFMT_A1R5G5B5),
       depth_(depth) {
   const Functions& f = gl();
   f.GenFramebuffers(1, &framebuffer_);
   f.BindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
   f.GenRenderbuffers(1, &colorBuffer_);
   f.BindRenderbuffer(GL_RENDERBUFFER, colorBuffer_);
-  f.RenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
+  // 16-bit back buffers are 16 bits on the graphics card too, so that blending sees what they hold.
+  const GLenum storage = format == D3DFMT_R5G6B5                                    ? GL_RGB565
+                         : format == D3DFMT_X1R5G5B5 || format == D3DFMT_A1R5G5B5 ? GL_RGB5_A1
+                                                                                  : GL_RGBA8;
+  f.RenderbufferStorage(GL_RENDERBUFFER, storage, static_cast<GLsizei>(width), static_cast<GLsizei>(height));
   f.FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colorBuffer_);
   if (depth) {
     f.GenRenderbuffers(1, &depthBuffer_);
@@ -188,7 +194,8 @@ GlBackend::GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, 
   f.ProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // Direct3D's flat triangles take their first vertex
   f.FrontFace(GL_CCW);
   f.Enable(GL_SCISSOR_TEST);
-  f.PixelStorei(GL_PACK_ALIGNMENT, 4);
+  f.Disable(GL_DITHER);  // on by default; the software device never dithers
+  f.PixelStorei(GL_PACK_ALIGNMENT, 1);  // rows read back without padding (16-bit rows may be odd)
   f.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
   // A fresh back buffer is black (alpha opaque where the format has none) and the depth far.
   Clear({D3DRECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)}},
@@ -215,9 +222,15 @@ void GlBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR c
   if (flags & D3DCLEAR_TARGET) {
     mask |= GL_COLOR_BUFFER_BIT;
     f.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    const float alpha = writesAlpha_ ? static_cast<float>(color >> 24) / 255.0f : 1.0f;
-    f.ClearColor(static_cast<float>((color >> 16) & 255) / 255.0f, static_cast<float>((color >> 8) & 255) / 255.0f,
-                 static_cast<float>(color & 255) / 255.0f, alpha);
+    // A 16-bit buffer keeps the top bits of each channel, as the software device packs them;
+    // OpenGL would round to the nearest value instead.
+    const int green = format_ == D3DFMT_R5G6B5 ? 6 : format_ == D3DFMT_X8R8G8B8 || format_ == D3DFMT_A8R8G8B8 ? 8 : 5;
+    const int others = green == 8 ? 8 : 5, alphaBits = green == 8 ? 8 : 1;
+    const auto channel = [](D3DCOLOR value, int bits) {
+      return static_cast<float>(value >> (8 - bits)) / static_cast<float>((1 << bits) - 1);
+    };
+    f.ClearColor(channel((color >> 16) & 255, others), channel((color >> 8) & 255, green), channel(color & 255, others),
+                 writesAlpha_ ? channel(color >> 24, alphaBits) : 1.0f);
   }
   if ((flags & D3DCLEAR_ZBUFFER) && depth_) {
     mask |= GL_DEPTH_BUFFER_BIT;
@@ -237,14 +250,27 @@ void GlBackend::Present(HWND window) {
   win32::NativeGlContext* shownIn = context_->window();
   const bool readBack = !shownIn || platform::FramePixelsWanted();
   if (readBack) {
-    readBack_.resize(static_cast<std::size_t>(width_) * height_);
-    // 0xAARRGGBB words in memory are the bytes B, G, R, A.
-    f.ReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_BGRA, GL_UNSIGNED_BYTE,
-                 readBack_.data());
+    const std::size_t count = static_cast<std::size_t>(width_) * height_;
     presented_.width = static_cast<int>(width_);
     presented_.height = static_cast<int>(height_);
-    presented_.xrgb.resize(readBack_.size());
-    for (std::size_t i = 0; i < readBack_.size(); ++i) presented_.xrgb[i] = readBack_[i] & 0x00FFFFFFu;
+    presented_.xrgb.resize(count);
+    const GLsizei w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
+    if (format_ == D3DFMT_X8R8G8B8 || format_ == D3DFMT_A8R8G8B8) {
+      readBack_.resize(count);
+      // 0xAARRGGBB words in memory are the bytes B, G, R, A.
+      f.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, readBack_.data());
+      for (std::size_t i = 0; i < count; ++i) presented_.xrgb[i] = readBack_[i] & 0x00FFFFFFu;
+    } else {
+      // 16-bit pixels in Direct3D's bit order, widened as the software device widens them.
+      readBack_.resize((count + 1) / 2);
+      auto* pixels = reinterpret_cast<std::uint16_t*>(readBack_.data());
+      if (format_ == D3DFMT_R5G6B5) {
+        f.ReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, pixels);
+      } else {
+        f.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, pixels);
+      }
+      for (std::size_t i = 0; i < count; ++i) presented_.xrgb[i] = TexelToColor(format_, pixels[i]) & 0x00FFFFFFu;
+    }
   }
   if (shownIn) ShowInWindow(*shownIn);
   ++frame_;
@@ -469,6 +495,9 @@ void GlBackend::Draw(const DrawRequest& request) {
   } else {
     f.Disable(GL_CULL_FACE);
   }
+  // Wireframe and point fill draw the edges or corners of the triangles that survive culling.
+  const DWORD fill = rs[D3DRS_FILLMODE];
+  f.PolygonMode(GL_FRONT_AND_BACK, fill == D3DFILL_WIREFRAME ? GL_LINE : fill == D3DFILL_POINT ? GL_POINT : GL_FILL);
 
   ProgramKey key;
   key.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
@@ -523,8 +552,10 @@ void GlBackend::Draw(const DrawRequest& request) {
 
 std::unique_ptr<DeviceBackend> MakeGlBackend(HWND window, UINT width, UINT height, D3DFORMAT format, bool depth,
                                              bool acceptSoftware, std::string& why, std::string& renderer) {
-  if (format != D3DFMT_X8R8G8B8 && format != D3DFMT_A8R8G8B8) {
-    why = "the OpenGL device draws only 32-bit back buffers so far";
+  if (format != D3DFMT_X8R8G8B8 && format != D3DFMT_A8R8G8B8 && format != D3DFMT_R5G6B5 &&
+      format != D3DFMT_X1R5G5B5 && format != D3DFMT_A1R5G5B5) {
+    why = format == D3DFMT_R8G8B8 ? "the OpenGL device has no 24-bit back buffers"
+                                  : "the OpenGL device has no back buffers of format " + std::to_string(format);
     return nullptr;
   }
   // In the window's own context where the window backend has windows; headless through EGL.

@@ -21,6 +21,7 @@
   X(PFNGLDEPTHFUNCPROC, DepthFunc)                                         \
   X(PFNGLBLENDFUNCPROC, BlendFunc)                                         \
   X(PFNGLBLENDEQUATIONPROC, BlendEquation)                                 \
+  X(PFNGLPOLYGONMODEPROC, PolygonMode)                                     \
   X(PFNGLCULLFACEPROC, CullFace)                                           \
   X(PFNGLFRONTFACEPROC, FrontFace)                                         \
   X(PFNGLPROVOKINGVERTEXPROC, ProvokingVertex)                             \

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Frames per second of each scene on the OpenGL device (headless through EGL: Mesa's llvmpipe on a
+# machine without a graphics card) against the software device, at 640x480, 1280x960 and 1920x1440
+# (--size), headless, silent, fixed step, from a Release build. Prints both rates and their ratio
+# (OpenGL / software: below 1 where the software device is ahead). A measurement, not a test.
+#   bench/gl_device.sh [PART...]     PART: 1..10 (default: all)
+# Each part plays alone for its first VORNHOLD_BENCH_SECONDS seconds of show time (default 10, or
+# the whole part when shorter), 50 frames a second.
+set -euo pipefail
+source "$(dirname "$0")/show_build.sh"
+
+starts=(0 18041 36083 45162 50793 54172 72190 107010 126223 136382)
+ends=(18041 36083 45162 50793 54172 72190 107010 126223 136382 196382)
+parts=("$@")
+[ ${#parts[@]} -gt 0 ] || parts=(1 2 3 4 5 6 7 8 9 10)
+seconds=${VORNHOLD_BENCH_SECONDS:-10}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
+cd "$work"
+
+# rate PART SIZE DEVICE: frames/s, or "-" with the reason on stderr when the device was not the one
+# asked for.
+rate() {
+  local length=$((ends[$1 - 1] - starts[$1 - 1])) out
+  [ "$length" -gt $((seconds * 1000)) ] && length=$((seconds * 1000))
+  out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 --size "$2" --device "$3" \
+    --escape-at "$length" --stats 2>&1 || true)
+  if [ "$3" = hal ] && ! grep -q "device OpenGL" <<<"$out"; then
+    echo "part $1 $2: no OpenGL device: $(grep -m1 'hardware device' <<<"$out")" >&2
+    echo -
+    return
+  fi
+  sed -n 's/.*show [0-9]* frames in .*: \(.*\) frames\/s/\1/p' <<<"$out"
+}
+
+printf '%-6s %-10s %10s %10s %8s\n' part size software OpenGL ratio
+for part in "${parts[@]}"; do
+  printf 'part%02d\n' "$part" >part.txt
+  for size in 640x480 1280x960 1920x1440; do
+    soft=$(rate "$part" "$size" ref)
+    hard=$(rate "$part" "$size" hal)
+    ratio=$(awk -v s="$soft" -v h="$hard" 'BEGIN { if (s + 0 > 0 && h + 0 > 0) printf "%.2f", h / s; else print "-" }')
+    printf 'part%02d %-10s %10s %10s %8s\n' "$part" "$size" "$soft" "$hard" "$ratio"
+  done
+done

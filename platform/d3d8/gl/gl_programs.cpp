@@ -78,6 +78,13 @@ std::string VertexShaderSource(const ProgramKey& key) {
   const std::string qualifier = key.flat ? "flat " : "";
   std::string s =
       "#version 330 core\n"
+      // Where OpenGL allows it, sums of products round each step as the software device's do.
+      "#ifdef GL_ARB_gpu_shader5\n"
+      "#extension GL_ARB_gpu_shader5 : enable\n"
+      "#define PRECISE precise\n"
+      "#else\n"
+      "#define PRECISE\n"
+      "#endif\n"
       "layout(location = 0) in vec4 aPosition;\n"
       "layout(location = 1) in vec4 aDiffuse;\n"  // bytes B, G, R, A
       "layout(location = 2) in vec4 aSpecular;\n"
@@ -115,7 +122,8 @@ std::string VertexShaderSource(const ProgramKey& key) {
   if (key.texCoords == kFromVertexSet) {
     s += "  vTexCoord = aTexCoord;\n";
   } else if (key.texCoords == kFromCameraPosition) {
-    s += "  vTexCoord = (uWorldView * vec4(aPosition.xyz, 1.0)).xy;\n";
+    s += "  PRECISE vec4 eye = uWorldView * vec4(aPosition.xyz, 1.0);\n"
+         "  vTexCoord = eye.xy;\n";
   } else {
     s += "  vTexCoord = vec2(0.0);\n";
   }
@@ -125,8 +133,8 @@ std::string VertexShaderSource(const ProgramKey& key) {
     return s + "}\n";
   }
   const auto from = [](MaterialFrom source, int member) -> std::string {
-    if (source == kFromDiffuse) return "aDiffuse.zyxw / 255.0";
-    if (source == kFromSpecular) return "aSpecular.zyxw / 255.0";
+    if (source == kFromDiffuse) return "(aDiffuse.zyxw / 255.0)";
+    if (source == kFromSpecular) return "(aSpecular.zyxw / 255.0)";
     return "uMaterial[" + std::to_string(member) + "]";
   };
   s += "  vec4 cd = " + from(key.diffuseFrom, 0) + ";\n"

@@ -549,10 +549,11 @@ std::vector<Case> Cases() {
                        d->SetTransform(D3DTS_WORLD, &move);
                        const float y = -0.2f - 0.25f * static_cast<float>(i % 2);
                        const D3DCOLOR color = D3DCOLOR_ARGB(255, 60 * i, 250 - 40 * i, 128);
-                       DrawRewritten(d, xyz, D3DPT_TRIANGLESTRIP, 2,
-                                     std::vector<XyzVertex>{{0.2f, y, 0.5f, color, 0, 0}, {0.2f, y - 0.2f, 0.5f, color, 0, 0},
-                                                            {0.3f, y, 0.5f, color, 0, 0}, {0.3f, y - 0.2f, 0.5f, color, 0, 0}},
-                                     kXyzFvf);
+                       const std::vector<XyzVertex> strip = {{0.2f, y, 0.5f, color, 0, 0},
+                                                             {0.2f, y - 0.2f, 0.5f, color, 0, 0},
+                                                             {0.3f, y, 0.5f, color, 0, 0},
+                                                             {0.3f, y - 0.2f, 0.5f, color, 0, 0}};
+                       DrawRewritten(d, xyz, D3DPT_TRIANGLESTRIP, 2, strip, kXyzFvf);
                      }
                      // A small indexed draw: its indices count from MinIndex past BaseVertexIndex.
                      const std::vector<RhwVertex> corners = {{0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0},

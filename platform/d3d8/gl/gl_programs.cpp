@@ -78,13 +78,6 @@ std::string VertexShaderSource(const ProgramKey& key) {
   const std::string qualifier = key.flat ? "flat " : "";
   std::string s =
       "#version 330 core\n"
-      // Where OpenGL allows it, sums of products round each step as the software device's do.
-      "#ifdef GL_ARB_gpu_shader5\n"
-      "#extension GL_ARB_gpu_shader5 : enable\n"
-      "#define PRECISE precise\n"
-      "#else\n"
-      "#define PRECISE\n"
-      "#endif\n"
       "layout(location = 0) in vec4 aPosition;\n"
       "layout(location = 1) in vec4 aDiffuse;\n"  // bytes B, G, R, A
       "layout(location = 2) in vec4 aSpecular;\n"
@@ -122,8 +115,7 @@ std::string VertexShaderSource(const ProgramKey& key) {
   if (key.texCoords == kFromVertexSet) {
     s += "  vTexCoord = aTexCoord;\n";
   } else if (key.texCoords == kFromCameraPosition) {
-    s += "  PRECISE vec4 eye = uWorldView * vec4(aPosition.xyz, 1.0);\n"
-         "  vTexCoord = eye.xy;\n";
+    s += "  vTexCoord = (uWorldView * vec4(aPosition.xyz, 1.0)).xy;\n";
   } else {
     s += "  vTexCoord = vec2(0.0);\n";
   }

@@ -11,8 +11,8 @@
 // to OpenGL's: y turned over (the framebuffer's row 0 is Direct3D's top row), depth from [0, w] to
 // [-w, w], and half a pixel right and down, so that a pixel's centre samples where Direct3D
 // samples it (integer coordinates, not half-integers). Lit colours can differ from the software
-// device's by a float rounding (OpenGL may fuse or reorder operations, and pow and division are
-// its own), at most one step of 0..255 after rounding.
+// device's by float roundings (OpenGL may fuse or reorder operations; its pow, sqrt and division
+// are its own): by one step of 0..255 at most where gl_device_test.cpp compares them.
 //
 // The fragment shader repeats the software device's pixel arithmetic on integer channels: the
 // interpolated colour rounded to 0..255, point sampling floor(coord * size) wrapped or clamped,
@@ -40,9 +40,9 @@ enum TexCoordFrom : std::uint8_t { kNoTexCoords, kFromVertexSet, kFromCameraPosi
 struct ProgramKey {
   // Vertex work.
   bool transformed = false;  // XYZRHW
-  bool hasDiffuse = false;   // the vertex fields there are
-  bool hasSpecular = false;
-  bool hasNormal = false;
+  bool hasDiffuse = false;   // unlit: the vertex has the colour (else white)
+  bool hasSpecular = false;  // unlit, with D3DRS_SPECULARENABLE: the vertex has the colour (else black)
+  bool hasNormal = false;    // lit: the vertex has a normal
   TexCoordFrom texCoords = kNoTexCoords;
   bool lighting = false;
   bool normalize = false;    // D3DRS_NORMALIZENORMALS

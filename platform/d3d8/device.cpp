@@ -358,6 +358,7 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
   request.vertexCount = vertexCount;
   request.primitiveCount = PrimitiveCount;
   request.fvf = state_.vertexShader;
+  request.vertexBuffer = static_cast<VertexBuffer*>(state_.stream);
   backend_->Draw(request);
   return D3D_OK;
 }
@@ -436,6 +437,8 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinInd
   request.indices = indices;
   request.wideIndices = indexSize == 4;
   request.firstIndex = MinIndex;
+  request.vertexBuffer = static_cast<VertexBuffer*>(state_.stream);
+  request.indexBuffer = indexBuffer;
   backend_->Draw(request);
   return D3D_OK;
 }

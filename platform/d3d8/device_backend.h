@@ -13,6 +13,8 @@
 namespace d3d8 {
 
 struct DeviceState;
+class IndexBuffer;
+class VertexBuffer;
 
 // One checked DrawPrimitive or DrawIndexedPrimitive; type is a triangle list, strip or fan.
 // Unindexed: vertexCount vertices in primitive order. Indexed: the primitives' indices, each
@@ -29,6 +31,9 @@ struct DrawRequest {
   const BYTE* indices = nullptr;  // null: unindexed
   bool wideIndices = false;       // 32-bit indices, else 16-bit
   UINT firstIndex = 0;            // the index of the first vertex
+  // The buffers that `vertices` and `indices` point into, for a backend that keeps copies.
+  const VertexBuffer* vertexBuffer = nullptr;
+  const IndexBuffer* indexBuffer = nullptr;
 };
 
 class DeviceBackend {

@@ -1,9 +1,17 @@
 #include "platform/d3d8/index_buffer.h"
 
 namespace d3d8 {
+namespace {
+
+std::uint64_t NextVersion() {
+  static std::uint64_t last = 0;
+  return ++last;
+}
+
+}  // namespace
 
 IndexBuffer::IndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : bytes_(length, 0) {
+    : bytes_(length, 0), version_(NextVersion()) {
   desc_.Format = format;
   desc_.Type = D3DRTYPE_INDEXBUFFER;
   desc_.Usage = usage;
@@ -26,6 +34,7 @@ HRESULT IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DW
   const std::size_t size = bytes_.size();
   if (OffsetToLock > size || SizeToLock > size - OffsetToLock) return D3DERR_INVALIDCALL;
   ++locks_;
+  version_ = NextVersion();
   *ppbData = bytes_.data() + OffsetToLock;
   return D3D_OK;
 }
@@ -33,6 +42,7 @@ HRESULT IndexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, DW
 HRESULT IndexBuffer::Unlock() {
   if (locks_ == 0) return D3DERR_INVALIDCALL;
   --locks_;
+  version_ = NextVersion();
   return D3D_OK;
 }
 

@@ -4,6 +4,7 @@
 // the software device reads the indices directly.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
@@ -24,6 +25,10 @@ class IndexBuffer final : public IDirect3DIndexBuffer8 {
   const std::vector<BYTE>& Bytes() const { return bytes_; }
   bool Wide() const { return desc_.Format == D3DFMT_INDEX32; }
   UINT IndexSize() const { return Wide() ? 4u : 2u; }  // bytes
+  bool Locked() const { return locks_ > 0; }
+  // Changes at every Lock and Unlock and is never the same for two buffers, so that a copy of the
+  // indices made at one version is current while the version stays and the buffer is not locked.
+  std::uint64_t Version() const { return version_; }
 
  private:
   ~IndexBuffer() override = default;
@@ -32,6 +37,7 @@ class IndexBuffer final : public IDirect3DIndexBuffer8 {
   std::vector<BYTE> bytes_;
   D3DINDEXBUFFER_DESC desc_{};
   UINT locks_ = 0;  // Lock calls not yet matched by Unlock
+  std::uint64_t version_;
 };
 
 }  // namespace d3d8

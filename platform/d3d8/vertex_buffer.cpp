@@ -1,9 +1,17 @@
 #include "platform/d3d8/vertex_buffer.h"
 
 namespace d3d8 {
+namespace {
+
+std::uint64_t NextVersion() {
+  static std::uint64_t last = 0;
+  return ++last;
+}
+
+}  // namespace
 
 VertexBuffer::VertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
-    : bytes_(length, 0) {
+    : bytes_(length, 0), version_(NextVersion()) {
   desc_.Format = D3DFMT_VERTEXDATA;
   desc_.Type = D3DRTYPE_VERTEXBUFFER;
   desc_.Usage = usage;
@@ -27,6 +35,7 @@ HRESULT VertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, D
   const std::size_t size = bytes_.size();
   if (OffsetToLock > size || SizeToLock > size - OffsetToLock) return D3DERR_INVALIDCALL;
   ++locks_;
+  version_ = NextVersion();
   *ppbData = bytes_.data() + OffsetToLock;
   return D3D_OK;
 }
@@ -34,6 +43,7 @@ HRESULT VertexBuffer::Lock(UINT OffsetToLock, UINT SizeToLock, BYTE** ppbData, D
 HRESULT VertexBuffer::Unlock() {
   if (locks_ == 0) return D3DERR_INVALIDCALL;
   --locks_;
+  version_ = NextVersion();
   return D3D_OK;
 }
 

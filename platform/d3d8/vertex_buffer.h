@@ -4,6 +4,7 @@
 // the software device reads the bytes directly.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
@@ -22,6 +23,9 @@ class VertexBuffer final : public IDirect3DVertexBuffer8 {
 
   const std::vector<BYTE>& Bytes() const { return bytes_; }
   bool Locked() const { return locks_ > 0; }
+  // Changes at every Lock and Unlock and is never the same for two buffers, so that a copy of the
+  // bytes made at one version is current while the version stays and the buffer is not locked.
+  std::uint64_t Version() const { return version_; }
 
  private:
   ~VertexBuffer() override = default;
@@ -30,6 +34,7 @@ class VertexBuffer final : public IDirect3DVertexBuffer8 {
   std::vector<BYTE> bytes_;
   D3DVERTEXBUFFER_DESC desc_{};
   UINT locks_ = 0;  // Lock calls not yet matched by Unlock
+  std::uint64_t version_;
 };
 
 }  // namespace d3d8

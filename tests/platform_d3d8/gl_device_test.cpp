@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -88,15 +89,71 @@ std::vector<LitVertex> Sphere(int cells) {
   return corners;
 }
 
-void DrawLitSphere(IDirect3DDevice8* device, DWORD shadeMode) {
-  D3DXMATRIX world, view, projection;
-  D3DXMatrixRotationY(&world, 0.3f);
+// The lit sphere's camera, the world turned by 0.3 about y, scaled and moved along x.
+void LookAtSphere(IDirect3DDevice8* device, float scale = 1.0f, float x = 0.0f) {
+  D3DXMATRIX turn, size, move, world, view, projection;
+  D3DXMatrixRotationY(&turn, 0.3f);
+  D3DXMatrixScaling(&size, scale, scale, scale);
+  D3DXMatrixTranslation(&move, x, 0, 0);
+  world = turn * size * move;
   const D3DXVECTOR3 eye(0.2f, 0.4f, -3.0f), target(0, 0, 0), up(0, 1, 0);
   D3DXMatrixLookAtLH(&view, &eye, &target, &up);
   D3DXMatrixPerspectiveFovLH(&projection, 0.9f, 4.0f / 3.0f, 0.5f, 10.0f);
   device->SetTransform(D3DTS_WORLD, &world);
   device->SetTransform(D3DTS_VIEW, &view);
   device->SetTransform(D3DTS_PROJECTION, &projection);
+}
+
+// D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR: the sphere with a second colour.
+struct TwoColorVertex {
+  LitVertex lit;
+  D3DCOLOR specular;
+};
+constexpr DWORD kTwoColorFvf = kLitFvf | D3DFVF_SPECULAR;
+
+std::vector<TwoColorVertex> TwoColorSphere(int cells) {
+  std::vector<TwoColorVertex> out;
+  for (const LitVertex& v : Sphere(cells)) {
+    out.push_back({v, D3DCOLOR_ARGB(255, static_cast<int>(100 + 90 * v.y), 60, static_cast<int>(120 - 100 * v.x))});
+  }
+  return out;
+}
+
+// Writes the vertices into `buffer` and draws them from it, as the engine draws its screen quads.
+template <typename Vertex>
+void DrawRewritten(IDirect3DDevice8* device, IDirect3DVertexBuffer8* buffer, D3DPRIMITIVETYPE type, UINT primitives,
+                   const std::vector<Vertex>& vertices, DWORD fvf) {
+  BYTE* data = nullptr;
+  buffer->Lock(0, 0, &data, 0);
+  std::memcpy(data, vertices.data(), vertices.size() * sizeof(Vertex));
+  buffer->Unlock();
+  device->BeginScene();
+  device->SetVertexShader(fvf);
+  device->SetStreamSource(0, buffer, sizeof(Vertex));
+  device->DrawPrimitive(type, 0, primitives);
+  device->EndScene();
+}
+
+IDirect3DVertexBuffer8* MakeVertexBuffer(IDirect3DDevice8* device, UINT bytes) {
+  IDirect3DVertexBuffer8* buffer = nullptr;
+  device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED, &buffer);
+  return buffer;
+}
+
+// A band of `columns` quads from x0 to x1 (clip space, identity matrices) as a triangle strip.
+std::vector<XyzVertex> Band(int columns, float x0, float x1, float y0, float y1, int seed) {
+  std::vector<XyzVertex> strip;
+  for (int i = 0; i <= columns; ++i) {
+    const float x = x0 + (x1 - x0) * static_cast<float>(i) / static_cast<float>(columns);
+    const D3DCOLOR color = D3DCOLOR_ARGB(255, (i * 37 + seed) & 255, (i * 11 + 3 * seed) & 255, seed & 255);
+    strip.push_back({x, y1, 0.5f, color, 0, 0});
+    strip.push_back({x, y0, 0.5f, color, 0, 0});
+  }
+  return strip;
+}
+
+void DrawLitSphere(IDirect3DDevice8* device, DWORD shadeMode) {
+  LookAtSphere(device);
   D3DMATERIAL8 material{};
   material.Diffuse = {0.9f, 0.8f, 0.7f, 1.0f};
   material.Ambient = {0.2f, 0.25f, 0.3f, 1.0f};
@@ -319,6 +376,244 @@ std::vector<Case> Cases() {
                      DrawVertices(d, D3DPT_TRIANGLELIST, 2, RhwRect(4, 4, 20, 16, 0xFFFFFF00), kRhwFvf);
                    },
                    D3DFMT_X8R8G8B8, 8});
+  cases.push_back({"point and spot lights", 1,
+                   "lit in the vertex shader in OpenGL's floats (its own pow and division), colours "
+                   "round from slightly different floats",
+                   [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     D3DMATERIAL8 material{};
+                     material.Diffuse = {0.8f, 0.9f, 0.7f, 0.5f};
+                     material.Ambient = {0.5f, 0.4f, 0.3f, 1.0f};
+                     d->SetMaterial(&material);
+                     D3DLIGHT8 lamp{};  // near enough that its range cuts the sphere
+                     lamp.Type = D3DLIGHT_POINT;
+                     lamp.Diffuse = {1.0f, 0.5f, 0.2f, 1};
+                     lamp.Ambient = {0.1f, 0.2f, 0.1f, 1};
+                     lamp.Position = {-1.2f, 1.0f, -1.0f};
+                     lamp.Range = 2.2f;
+                     lamp.Attenuation0 = 0.3f;
+                     lamp.Attenuation1 = 0.2f;
+                     lamp.Attenuation2 = 0.15f;
+                     D3DLIGHT8 spot{};  // its cones fall across the sphere
+                     spot.Type = D3DLIGHT_SPOT;
+                     spot.Diffuse = {0.3f, 0.6f, 1.0f, 1};
+                     spot.Position = {1.0f, 0.5f, -3.0f};
+                     spot.Direction = {-0.2f, -0.1f, 1.0f};
+                     spot.Range = 10;
+                     spot.Attenuation0 = 1;
+                     spot.Theta = 0.3f;
+                     spot.Phi = 0.7f;
+                     spot.Falloff = 2.5f;
+                     d->SetLight(2, &lamp);
+                     d->SetLight(5, &spot);
+                     d->LightEnable(2, TRUE);
+                     d->LightEnable(5, TRUE);
+                     d->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 20, 30, 10));
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+                     LookAtSphere(d, 1.0f, -0.4f);  // many vertices: drawn from the buffer's copy
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2 * 10 * 10, Sphere(10), kLitFvf);
+                     LookAtSphere(d, 0.5f, 1.3f);  // few: drawn through a batch
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2 * 3 * 3, Sphere(3), kLitFvf);
+                   }});
+  cases.push_back({"material sources, specular, local viewer, normalised normals", 1,
+                   "lit in the vertex shader in OpenGL's floats (its own pow and division), colours "
+                   "round from slightly different floats",
+                   [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     D3DMATERIAL8 material{};
+                     material.Diffuse = {0.7f, 0.7f, 0.9f, 1.0f};
+                     material.Ambient = {0.3f, 0.2f, 0.2f, 1.0f};
+                     material.Specular = {0.9f, 0.8f, 0.5f, 1.0f};
+                     material.Emissive = {0.05f, 0.0f, 0.1f, 1.0f};
+                     material.Power = 7;
+                     d->SetMaterial(&material);
+                     D3DLIGHT8 sun{};
+                     sun.Type = D3DLIGHT_DIRECTIONAL;
+                     sun.Diffuse = {0.9f, 0.9f, 0.8f, 1};
+                     sun.Specular = {1.0f, 1.0f, 1.0f, 1};
+                     sun.Ambient = {0.2f, 0.2f, 0.3f, 1};
+                     sun.Direction = {0.4f, -0.5f, 0.8f};
+                     d->SetLight(0, &sun);
+                     d->LightEnable(0, TRUE);
+                     d->SetRenderState(D3DRS_AMBIENT, D3DCOLOR_ARGB(255, 30, 30, 30));
+                     d->SetRenderState(D3DRS_SPECULARENABLE, TRUE);
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+                     d->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_COLOR1);
+                     d->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_COLOR2);
+                     d->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_MATERIAL);
+                     // Shrunk without renormalising: the normals lengthen and the light saturates.
+                     d->SetRenderState(D3DRS_LOCALVIEWER, FALSE);
+                     LookAtSphere(d, 0.6f, -1.2f);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2 * 8 * 8, TwoColorSphere(8), kTwoColorFvf);
+                     d->SetRenderState(D3DRS_LOCALVIEWER, TRUE);
+                     d->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+                     d->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_COLOR2);
+                     d->SetRenderState(D3DRS_SPECULARMATERIALSOURCE, D3DMCS_COLOR1);
+                     LookAtSphere(d, 0.6f, 0.0f);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2 * 8 * 8, TwoColorSphere(8), kTwoColorFvf);
+                     // Without COLORVERTEX every colour is the material's; the vertex lacks a
+                     // specular colour, so COLOR2 falls back to the material too.
+                     d->SetRenderState(D3DRS_COLORVERTEX, FALSE);
+                     LookAtSphere(d, 0.6f, 1.2f);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2 * 8 * 8, Sphere(8), kLitFvf);
+                   }});
+  cases.push_back({"camera-space texture coordinates", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     d->SetRenderState(D3DRS_LIGHTING, FALSE);
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+                     d->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION);
+                     // Parallel projection, 16 pixels to a unit of eye space across (16.5 down)
+                     // and 4 texels, moved by 0.5 (0.5625 down) pixels so that texel edges keep
+                     // off the pixel centres, where the devices' interpolations could fall either
+                     // side.
+                     D3DXMATRIX projection, view, world;
+                     D3DXMatrixIdentity(&projection);
+                     projection._11 = 0.5f;
+                     projection._22 = 0.6875f;
+                     projection._33 = 0.1f;
+                     projection._41 = 1.0f / 64.0f;
+                     projection._42 = 3.0f / 128.0f;
+                     D3DXMatrixTranslation(&view, 0.25f, -0.125f, 3.0f);
+                     D3DXMatrixTranslation(&world, 0.5f, 0.0f, 0.0f);
+                     d->SetTransform(D3DTS_PROJECTION, &projection);
+                     d->SetTransform(D3DTS_VIEW, &view);
+                     d->SetTransform(D3DTS_WORLD, &world);
+                     IDirect3DTexture8* texture = MakeTexture(d, 4, 4, Checker(4, 4));
+                     d->SetTexture(0, texture);
+                     // The vertices' own coordinates are 0: drawn with them, all would be one texel.
+                     DrawVertices(d, D3DPT_TRIANGLESTRIP, 80, Band(40, -2.0f, 2.0f, 0.0f, 1.4f, 7), kXyzFvf);
+                     DrawVertices(d, D3DPT_TRIANGLESTRIP, 4, Band(2, -1.5f, 0.5f, -1.4f, -0.2f, 9), kXyzFvf);
+                     d->SetTexture(0, nullptr);
+                     texture->Release();
+                   }});
+  cases.push_back({"vertex and index buffers rewritten between draws", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+                     d->SetRenderState(D3DRS_LIGHTING, FALSE);
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+                     d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);  // colours exact: stale ones show
+                     // 82 vertices: more than a batch takes, so the draws read the buffer's copy.
+                     const std::vector<XyzVertex> first = Band(40, -1.0f, 1.0f, 0.6f, 1.0f, 40);
+                     IDirect3DVertexBuffer8* buffer =
+                         MakeVertexBuffer(d, static_cast<UINT>(first.size() * sizeof(XyzVertex)));
+                     DrawRewritten(d, buffer, D3DPT_TRIANGLESTRIP, 80, first, kXyzFvf);
+                     DrawRewritten(d, buffer, D3DPT_TRIANGLESTRIP, 80, Band(40, -1.0f, 1.0f, 0.1f, 0.5f, 200), kXyzFvf);
+                     // Only part of the buffer rewritten, through a lock of its own range.
+                     std::vector<XyzVertex> part = Band(40, -1.0f, 1.0f, -0.4f, 0.0f, 90);
+                     BYTE* data = nullptr;
+                     buffer->Lock(0, 0, &data, 0);
+                     std::memcpy(data, part.data(), part.size() * sizeof(XyzVertex));
+                     buffer->Unlock();
+                     part = Band(40, 0.0f, 1.0f, -0.4f, 0.0f, 150);
+                     buffer->Lock(40 * sizeof(XyzVertex), 0, &data, 0);
+                     std::memcpy(data, part.data(), 20 * sizeof(XyzVertex));
+                     buffer->Unlock();
+                     d->BeginScene();
+                     d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 80);
+                     // Indices rewritten between two draws from the same vertices: first the
+                     // left half of the band, then the right half.
+                     IDirect3DIndexBuffer8* indices = nullptr;
+                     d->CreateIndexBuffer(2 * 84, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices);
+                     d->SetIndices(indices, 0);
+                     D3DXMATRIX down;
+                     D3DXMatrixTranslation(&down, 0, -0.5f, 0);
+                     for (int half = 0; half < 2; ++half) {
+                       WORD* index = nullptr;
+                       indices->Lock(0, 0, reinterpret_cast<BYTE**>(&index), 0);
+                       for (int k = 0; k < 84; ++k) index[k] = static_cast<WORD>((half * 40 + k / 2) % 82);
+                       indices->Unlock();
+                       d->SetTransform(D3DTS_WORLD, &down);
+                       d->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 82, 0, 40);
+                     }
+                     d->EndScene();
+                     d->SetIndices(nullptr, 0);
+                     d->SetStreamSource(0, nullptr, 0);
+                     indices->Release();
+                     buffer->Release();
+                   }});
+  cases.push_back({"screen quads from one rewritten buffer, batched across state changes", 0, "",
+                   [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF102030, 1.0f, 0);
+                     d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);  // fans after the first keep their own
+                     IDirect3DVertexBuffer8* quad = MakeVertexBuffer(d, 4 * sizeof(RhwVertex));
+                     const auto square = [](float x, float y, float size, D3DCOLOR color) {
+                       return std::vector<RhwVertex>{{x, y, 0.5f, 1, color, 0, 0},
+                                                     {x + size, y, 0.5f, 1, color ^ 0x00FF0000u, 1, 0},
+                                                     {x + size, y + size, 0.5f, 1, color, 1, 1},
+                                                     {x, y + size, 0.5f, 1, color, 0, 1}};
+                     };
+                     for (int i = 0; i < 32; ++i) {
+                       if (i == 8) {  // blending on halfway along the second row
+                         d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+                         d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+                         d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+                       }
+                       if (i == 20) {  // a Clear between two quads of the same state
+                         const D3DRECT hole = {20, 10, 44, 20};
+                         d->Clear(1, &hole, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+                       }
+                       const float x = static_cast<float>((i % 8) * 8 - 2), y = static_cast<float>((i / 8) * 6);
+                       const D3DCOLOR color = D3DCOLOR_ARGB(255, 30 * (i % 8), 40 + 6 * i, 200 - 5 * i);
+                       DrawRewritten(d, quad, D3DPT_TRIANGLEFAN, 2, square(x, y, 10, color), kRhwFvf);
+                     }
+                     d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+                     d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+                     // Texels changed between two quads: the first keeps the texels it was drawn with.
+                     IDirect3DTexture8* texture = MakeTexture(d, 4, 4, Checker(4, 4));
+                     d->SetTexture(0, texture);
+                     DrawRewritten(d, quad, D3DPT_TRIANGLEFAN, 2, square(0, 26, 10, 0xFFFFFFFF), kRhwFvf);
+                     D3DLOCKED_RECT locked{};
+                     texture->LockRect(0, &locked, nullptr, 0);
+                     static_cast<D3DCOLOR*>(locked.pBits)[0] = 0xFF0000FF;
+                     texture->UnlockRect(0);
+                     DrawRewritten(d, quad, D3DPT_TRIANGLEFAN, 2, square(10, 26, 10, 0xFFFFFFFF), kRhwFvf);
+                     d->SetTexture(0, nullptr);
+                     texture->Release();
+                     // Untransformed quads: a new world matrix must not reach the quads before it.
+                     d->SetRenderState(D3DRS_LIGHTING, FALSE);
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+                     IDirect3DVertexBuffer8* xyz = MakeVertexBuffer(d, 4 * sizeof(XyzVertex));
+                     for (int i = 0; i < 6; ++i) {
+                       D3DXMATRIX move;
+                       D3DXMatrixTranslation(&move, 0.1f * static_cast<float>(i / 2), 0, 0);
+                       d->SetTransform(D3DTS_WORLD, &move);
+                       const float y = -0.2f - 0.25f * static_cast<float>(i % 2);
+                       const D3DCOLOR color = D3DCOLOR_ARGB(255, 60 * i, 250 - 40 * i, 128);
+                       const std::vector<XyzVertex> strip = {{0.2f, y, 0.5f, color, 0, 0},
+                                                             {0.2f, y - 0.2f, 0.5f, color, 0, 0},
+                                                             {0.3f, y, 0.5f, color, 0, 0},
+                                                             {0.3f, y - 0.2f, 0.5f, color, 0, 0}};
+                       DrawRewritten(d, xyz, D3DPT_TRIANGLESTRIP, 2, strip, kXyzFvf);
+                     }
+                     // A small indexed draw: its indices count from MinIndex past BaseVertexIndex.
+                     const std::vector<RhwVertex> corners = {{0, 0, 0, 1, 0, 0, 0}, {0, 0, 0, 1, 0, 0, 0},
+                                                            {4, 40, 0.5f, 1, 0xFFFF8000, 0, 0},
+                                                            {16, 40, 0.5f, 1, 0xFF0080FF, 0, 0},
+                                                            {16, 47, 0.5f, 1, 0xFF80FF00, 0, 0},
+                                                            {4, 47, 0.5f, 1, 0xFFFFFFFF, 0, 0}};
+                     IDirect3DVertexBuffer8* six = MakeVertexBuffer(d, 6 * sizeof(RhwVertex));
+                     DrawRewritten(d, six, D3DPT_TRIANGLEFAN, 2, square(50, 38, 8, 0xFF8080FF), kRhwFvf);
+                     BYTE* data = nullptr;
+                     six->Lock(0, 0, &data, 0);
+                     std::memcpy(data, corners.data(), 6 * sizeof(RhwVertex));
+                     six->Unlock();
+                     IDirect3DIndexBuffer8* indices = nullptr;
+                     d->CreateIndexBuffer(6 * 4, 0, D3DFMT_INDEX32, D3DPOOL_MANAGED, &indices);
+                     DWORD* index = nullptr;
+                     indices->Lock(0, 0, reinterpret_cast<BYTE**>(&index), 0);
+                     const DWORD order[] = {1, 2, 3, 1, 3, 4};
+                     std::memcpy(index, order, sizeof order);
+                     indices->Unlock();
+                     d->BeginScene();
+                     d->SetIndices(indices, 1);
+                     d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 4, 0, 2);
+                     d->EndScene();
+                     d->SetIndices(nullptr, 0);
+                     d->SetStreamSource(0, nullptr, 0);
+                     indices->Release();
+                     six->Release();
+                     xyz->Release();
+                     quad->Release();
+                   }});
   return cases;
 }
 

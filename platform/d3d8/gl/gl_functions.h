@@ -76,7 +76,11 @@
   X(PFNGLUNIFORM2FPROC, Uniform2f)                                         \
   X(PFNGLUNIFORM3FPROC, Uniform3f)                                         \
   X(PFNGLUNIFORM4IPROC, Uniform4i)                                         \
-  X(PFNGLUNIFORMMATRIX4FVPROC, UniformMatrix4fv)
+  X(PFNGLUNIFORMMATRIX4FVPROC, UniformMatrix4fv)                           \
+  X(PFNGLUNIFORMMATRIX3FVPROC, UniformMatrix3fv)                           \
+  X(PFNGLUNIFORM4FVPROC, Uniform4fv)                                       \
+  X(PFNGLDISABLEVERTEXATTRIBARRAYPROC, DisableVertexAttribArray)           \
+  X(PFNGLPRIMITIVERESTARTINDEXPROC, PrimitiveRestartIndex)
 
 namespace d3d8::gl {
 

@@ -1,6 +1,8 @@
 // GLSL for the fixed-function state of a draw.
 #include "platform/d3d8/gl/gl_programs.h"
 
+#include <string>
+
 namespace d3d8::gl {
 namespace {
 
@@ -74,23 +76,118 @@ std::string AlphaComparison(DWORD func) {
 
 std::string VertexShaderSource(const ProgramKey& key) {
   const std::string qualifier = key.flat ? "flat " : "";
-  return "#version 330 core\n"
-         "layout(location = 0) in vec4 aPosition;\n"
-         "layout(location = 1) in vec4 aDiffuse;\n"
-         "layout(location = 2) in vec3 aSpecular;\n"
-         "layout(location = 3) in vec2 aTexCoord;\n"
-         "uniform mat4 uMatrix;\n"
-         "uniform vec2 uHalfPixel;\n" +
-         qualifier + "out vec4 vDiffuse;\n" + qualifier +
-         "out vec3 vSpecular;\n"
-         "out vec2 vTexCoord;\n"
-         "void main() {\n"
-         "  vec4 c = uMatrix * aPosition;\n"
-         "  gl_Position = vec4(c.x + c.w * uHalfPixel.x, -c.y + c.w * uHalfPixel.y, 2.0 * c.z - c.w, c.w);\n"
-         "  vDiffuse = aDiffuse;\n"
-         "  vSpecular = aSpecular;\n"
-         "  vTexCoord = aTexCoord;\n"
-         "}\n";
+  std::string s =
+      "#version 330 core\n"
+      "layout(location = 0) in vec4 aPosition;\n"
+      "layout(location = 1) in vec4 aDiffuse;\n"  // bytes B, G, R, A
+      "layout(location = 2) in vec4 aSpecular;\n"
+      "layout(location = 3) in vec2 aTexCoord;\n"
+      "layout(location = 4) in vec3 aNormal;\n"
+      "uniform mat4 uMatrix;\n"  // World * View * Projection
+      "uniform mat4 uWorldView;\n"
+      "uniform mat3 uNormalMatrix;\n"
+      "uniform vec4 uViewport;\n"  // X, Y, Width, Height in pixels
+      "uniform vec2 uHalfPixel;\n" +
+      qualifier + "out vec4 vDiffuse;\n" + qualifier +
+      "out vec3 vSpecular;\n"
+      "out vec2 vTexCoord;\n";
+  if (key.lighting) {
+    if (key.lightCount > 0) s += "uniform vec4 uLights[" + std::to_string(kLightVectors * key.lightCount) + "];\n";
+    s += "uniform vec4 uMaterial[" + std::to_string(kMaterialVectors) + "];\n"
+         "vec3 Normalized(vec3 v) {\n"
+         "  float length = sqrt(dot(v, v));\n"
+         "  return length > 0.0 ? v / length : v;\n"
+         "}\n"
+         // std::clamp(v, 0, 1) * 255, NaN staying NaN.
+         "float Channel(float v) { return (v < 0.0 ? 0.0 : (1.0 < v ? 1.0 : v)) * 255.0; }\n"
+         "vec3 Channel3(vec3 v) { return vec3(Channel(v.r), Channel(v.g), Channel(v.b)); }\n";
+  }
+  s += "void main() {\n";
+  if (key.transformed) {  // pixels to Direct3D clip space, w = 1 / rhw
+    s += "  float rhw = aPosition.w;\n"
+         "  float w = !isnan(rhw) && !isinf(rhw) && rhw > 0.0 ? 1.0 / rhw : 1.0;\n"
+         "  vec4 c = vec4(((aPosition.x - uViewport.x) / uViewport.z * 2.0 - 1.0) * w,\n"
+         "                (1.0 - (aPosition.y - uViewport.y) / uViewport.w * 2.0) * w, aPosition.z * w, w);\n";
+  } else {
+    s += "  vec4 c = uMatrix * vec4(aPosition.xyz, 1.0);\n";
+  }
+  s += "  gl_Position = vec4(c.x + c.w * uHalfPixel.x, -c.y + c.w * uHalfPixel.y, 2.0 * c.z - c.w, c.w);\n";
+  if (key.texCoords == kFromVertexSet) {
+    s += "  vTexCoord = aTexCoord;\n";
+  } else if (key.texCoords == kFromCameraPosition) {
+    s += "  vTexCoord = (uWorldView * vec4(aPosition.xyz, 1.0)).xy;\n";
+  } else {
+    s += "  vTexCoord = vec2(0.0);\n";
+  }
+  if (!key.lighting) {
+    s += key.hasDiffuse ? "  vDiffuse = aDiffuse.zyxw;\n" : "  vDiffuse = vec4(255.0);\n";
+    s += key.hasSpecular ? "  vSpecular = aSpecular.zyx;\n" : "  vSpecular = vec3(0.0);\n";
+    return s + "}\n";
+  }
+  const auto from = [](MaterialFrom source, int member) -> std::string {
+    if (source == kFromDiffuse) return "(aDiffuse.zyxw / 255.0)";
+    if (source == kFromSpecular) return "(aSpecular.zyxw / 255.0)";
+    return "uMaterial[" + std::to_string(member) + "]";
+  };
+  s += "  vec4 cd = " + from(key.diffuseFrom, 0) + ";\n"
+       "  vec4 ca = " + from(key.ambientFrom, 1) + ";\n"
+       "  vec4 ce = " + from(key.emissiveFrom, 3) + ";\n"
+       "  vec3 ambient = vec3(0.0), diffuse = vec3(0.0), specular = vec3(0.0);\n";
+  if (key.lightCount > 0) {
+    s += "  vec3 pe = (uWorldView * vec4(aPosition.xyz, 1.0)).xyz;\n";
+    if (key.hasNormal) {
+      s += "  vec3 n = uNormalMatrix * aNormal;\n";
+      if (key.normalize) s += "  n = Normalized(n);\n";
+    }
+    // Only the specular term looks towards the viewer.
+    s += key.specular && key.localViewer ? "  vec3 toViewer = Normalized(-pe);\n"
+                                         : "  vec3 toViewer = vec3(0.0, 0.0, -1.0);\n";
+  }
+  for (int i = 0; i < key.lightCount; ++i) {
+    // A light that shines nothing more on the vertex breaks out of its block.
+    const std::string l = "uLights[" + std::to_string(kLightVectors * i) + " + ";
+    const DWORD type = key.LightType(i);
+    s += "  do {\n"
+         "    vec3 toLight;\n"
+         "    float factor = 1.0;\n";  // attenuation times spot factor
+    if (type == D3DLIGHT_DIRECTIONAL) {
+      s += "    toLight = -" + l + "4].xyz;\n";
+    } else {
+      s += "    vec3 v = " + l + "3].xyz - pe;\n"
+           "    float distance = sqrt(dot(v, v));\n"
+           "    if (distance > " + l + "0].w) break;\n"
+           "    toLight = distance > 0.0 ? v / distance : v;\n"
+           "    float denominator = " + l + "1].w + " + l + "2].w * distance + " + l + "3].w * distance * distance;\n"
+           "    factor = denominator > 0.0 ? 1.0 / denominator : 3.40282347e38;\n";
+      if (type == D3DLIGHT_SPOT) {
+        s += "    float rho = -dot(toLight, " + l + "4].xyz);\n"
+             "    if (rho <= " + l + "5].y) break;\n"
+             "    if (rho <= " + l + "5].x) factor *= pow((rho - " + l + "5].y) / (" + l + "5].x - " + l + "5].y), " +
+             l + "4].w);\n";
+      }
+    }
+    s += "    ambient += " + l + "2].rgb * factor;\n";
+    if (key.hasNormal) {
+      s += "    float nDotL = dot(n, toLight);\n"
+           "    if (nDotL <= 0.0) break;\n"
+           "    diffuse += " + l + "0].rgb * nDotL * factor;\n";
+      if (key.specular) {
+        s += "    vec3 h = Normalized(toLight + toViewer);\n"
+             "    float nDotH = dot(n, h);\n"
+             "    if (nDotH <= 0.0) break;\n"
+             "    specular += " + l + "1].rgb * (pow(nDotH, uMaterial[4].w) * factor);\n";
+      }
+    }
+    s += "  } while (false);\n";
+  }
+  s += "  vDiffuse = vec4(Channel3(ce.rgb + ca.rgb * (uMaterial[4].rgb + ambient) + cd.rgb * diffuse),"
+       " Channel(cd.a));\n";
+  if (key.specular) {
+    s += "  vSpecular = Channel3(" + from(key.specularFrom, 2) + ".rgb * specular);\n";
+  } else {
+    s += "  vSpecular = vec3(0.0);\n";
+  }
+  return s + "}\n";
 }
 
 std::string FragmentShaderSource(const ProgramKey& key) {

@@ -47,8 +47,8 @@ inline D3DCOLORVALUE ReadColorValue(const BYTE* p) {
 
 inline float Channel(float value) { return std::clamp(value, 0.0f, 1.0f) * 255.0f; }
 
-// The inverse transpose of the upper 3x3 of m, as a row-vector matrix; the identity when m's 3x3
-// cannot be inverted.
+}  // namespace
+
 std::array<float, 9> NormalMatrix(const D3DMATRIX& m) {
   const float a = m._11, b = m._12, c = m._13, d = m._21, e = m._22, f = m._23, g = m._31,
               h = m._32, i = m._33;
@@ -62,7 +62,38 @@ std::array<float, 9> NormalMatrix(const D3DMATRIX& m) {
           (b * f - c * e) * s, (c * d - a * f) * s, (a * e - b * d) * s};
 }
 
-}  // namespace
+MaterialSource SourceOf(DWORD materialSource, bool colorVertex, const FvfLayout& layout) {
+  if (colorVertex && materialSource == D3DMCS_COLOR1 && layout.diffuse >= 0) return MaterialSource::kVertexDiffuse;
+  if (colorVertex && materialSource == D3DMCS_COLOR2 && layout.specular >= 0) return MaterialSource::kVertexSpecular;
+  return MaterialSource::kMaterial;
+}
+
+int EyeLights(const DeviceState& state, std::array<EyeLight, kMaxActiveLights>& out) {
+  int count = 0;
+  for (const auto& [index, slot] : state.lights) {
+    if (!slot.enabled) continue;
+    if (count == static_cast<int>(kMaxActiveLights)) break;
+    const D3DLIGHT8& l = slot.light;
+    if (l.Type != D3DLIGHT_POINT && l.Type != D3DLIGHT_SPOT && l.Type != D3DLIGHT_DIRECTIONAL) {
+      continue;  // enabled, but an undefined type shines nothing
+    }
+    EyeLight& e = out[count++];
+    e.type = l.Type;
+    e.diffuse = {l.Diffuse.r, l.Diffuse.g, l.Diffuse.b};
+    e.specular = {l.Specular.r, l.Specular.g, l.Specular.b};
+    e.ambient = {l.Ambient.r, l.Ambient.g, l.Ambient.b};
+    e.position = PointTimes({l.Position.x, l.Position.y, l.Position.z}, state.view);
+    e.direction = Normalized(DirectionTimes({l.Direction.x, l.Direction.y, l.Direction.z}, state.view));
+    e.range = l.Range;
+    e.a0 = l.Attenuation0;
+    e.a1 = l.Attenuation1;
+    e.a2 = l.Attenuation2;
+    e.cosTheta = std::cos(l.Theta * 0.5f);
+    e.cosPhi = std::cos(l.Phi * 0.5f);
+    e.falloff = l.Falloff;
+  }
+  return count;
+}
 
 void Lighting::Prepare(const DeviceState& state, const D3DMATRIX& worldView,
                        const FvfLayout& layout, bool wantSpecular) {
@@ -74,15 +105,10 @@ void Lighting::Prepare(const DeviceState& state, const D3DMATRIX& worldView,
   localViewer_ = rs[D3DRS_LOCALVIEWER] != FALSE;
   specular_ = wantSpecular;
   const bool colorVertex = rs[D3DRS_COLORVERTEX] != FALSE;
-  const auto source = [&](DWORD value) {
-    if (colorVertex && value == D3DMCS_COLOR1 && layout.diffuse >= 0) return kVertexDiffuse;
-    if (colorVertex && value == D3DMCS_COLOR2 && layout.specular >= 0) return kVertexSpecular;
-    return kMaterial;
-  };
-  diffuseSource_ = source(rs[D3DRS_DIFFUSEMATERIALSOURCE]);
-  ambientSource_ = source(rs[D3DRS_AMBIENTMATERIALSOURCE]);
-  specularSource_ = source(rs[D3DRS_SPECULARMATERIALSOURCE]);
-  emissiveSource_ = source(rs[D3DRS_EMISSIVEMATERIALSOURCE]);
+  diffuseSource_ = SourceOf(rs[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, layout);
+  ambientSource_ = SourceOf(rs[D3DRS_AMBIENTMATERIALSOURCE], colorVertex, layout);
+  specularSource_ = SourceOf(rs[D3DRS_SPECULARMATERIALSOURCE], colorVertex, layout);
+  emissiveSource_ = SourceOf(rs[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, layout);
   const D3DMATERIAL8& m = state.material;
   material_[0] = m.Diffuse;
   material_[1] = m.Ambient;
@@ -93,31 +119,7 @@ void Lighting::Prepare(const DeviceState& state, const D3DMATRIX& worldView,
   globalAmbient_ = {static_cast<float>((ga >> 16) & 255) / 255.0f,
                     static_cast<float>((ga >> 8) & 255) / 255.0f,
                     static_cast<float>(ga & 255) / 255.0f};
-
-  lightCount_ = 0;
-  for (const auto& [index, slot] : state.lights) {
-    if (!slot.enabled) continue;
-    if (lightCount_ == static_cast<int>(kMaxActiveLights)) break;
-    const D3DLIGHT8& l = slot.light;
-    if (l.Type != D3DLIGHT_POINT && l.Type != D3DLIGHT_SPOT && l.Type != D3DLIGHT_DIRECTIONAL) {
-      continue;  // enabled, but an undefined type shines nothing
-    }
-    EyeLight& e = lights_[lightCount_++];
-    e.type = l.Type;
-    e.diffuse = {l.Diffuse.r, l.Diffuse.g, l.Diffuse.b};
-    e.specular = {l.Specular.r, l.Specular.g, l.Specular.b};
-    e.ambient = {l.Ambient.r, l.Ambient.g, l.Ambient.b};
-    e.position = PointTimes({l.Position.x, l.Position.y, l.Position.z}, state.view);
-    e.direction =
-        Normalized(DirectionTimes({l.Direction.x, l.Direction.y, l.Direction.z}, state.view));
-    e.range = l.Range;
-    e.a0 = l.Attenuation0;
-    e.a1 = l.Attenuation1;
-    e.a2 = l.Attenuation2;
-    e.cosTheta = std::cos(l.Theta * 0.5f);
-    e.cosPhi = std::cos(l.Phi * 0.5f);
-    e.falloff = l.Falloff;
-  }
+  lightCount_ = EyeLights(state, lights_);
   fourAtOnce_ = !specular_ && layout.normal >= 0 && diffuseSource_ == kMaterial &&
                 ambientSource_ == kMaterial && emissiveSource_ == kMaterial;
   for (int i = 0; i < lightCount_; ++i) {

@@ -38,6 +38,28 @@ struct LitColor {
   float sr, sg, sb;     // specular
 };
 
+// An enabled light as the per-vertex work reads it.
+struct EyeLight {
+  DWORD type;
+  Color3 diffuse, specular, ambient;
+  Vec3 position;   // eye space
+  Vec3 direction;  // eye space, normalised, pointing away from the light
+  float range, a0, a1, a2;
+  float cosTheta, cosPhi, falloff;  // of the half angles
+};
+
+// The lights that shine (see above) in eye space, into out[0 .. count); returns the count. The
+// OpenGL device hands the same numbers to its vertex shader.
+int EyeLights(const DeviceState& state, std::array<EyeLight, kMaxActiveLights>& out);
+
+// The inverse transpose of the upper 3x3 of m, as a row-vector matrix (n_e = n * result, row by
+// row); the identity when m's 3x3 cannot be inverted.
+std::array<float, 9> NormalMatrix(const D3DMATRIX& m);
+
+// Where a material colour comes from, given its *MATERIALSOURCE value.
+enum class MaterialSource { kMaterial, kVertexDiffuse, kVertexSpecular };
+MaterialSource SourceOf(DWORD materialSource, bool colorVertex, const FvfLayout& layout);
+
 class Lighting {
  public:
   // worldView: World * View of the draw. wantSpecular: compute the specular colour at all.
@@ -51,15 +73,9 @@ class Lighting {
   void LightMany(const BYTE* first, UINT stride, UINT count, LitColor* out) const;
 
  private:
-  struct EyeLight {
-    DWORD type;
-    Color3 diffuse, specular, ambient;
-    Vec3 position;   // eye space
-    Vec3 direction;  // eye space, normalised, pointing away from the light
-    float range, a0, a1, a2;
-    float cosTheta, cosPhi, falloff;
-  };
-  enum Source { kMaterial, kVertexDiffuse, kVertexSpecular };
+  using Source = MaterialSource;
+  static constexpr Source kMaterial = Source::kMaterial, kVertexDiffuse = Source::kVertexDiffuse,
+                          kVertexSpecular = Source::kVertexSpecular;
 
   std::array<EyeLight, kMaxActiveLights> lights_{};
   int lightCount_ = 0;

@@ -4,7 +4,8 @@
 // viewport and scissor rectangles are Direct3D's and Present hands the rows over as they are read.
 // A triangle clockwise on Direct3D's screen has a positive area in OpenGL's window coordinates, so
 // GL_CCW is the front face. This orientation also gives Direct3D's top-left fill rule on Mesa,
-// whose rule for framebuffer objects favours the edges nearer row 0.
+// whose rule for framebuffer objects favours the edges nearer row 0; a probe at start-up finds a
+// driver that differs and moves the vertices for it (TiesGoTopLeft).
 //
 // Vertices stay as the FVF lays them out; the generated vertex shader reads them and does the
 // vertex work, lighting included (gl_programs.h). A draw of many vertices reads an OpenGL copy of
@@ -21,6 +22,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -51,6 +53,10 @@ constexpr unsigned long kIdleFrames = 240;
 // A draw of at most this many vertices (and three times as many indices) is copied into a batch.
 constexpr UINT kBatchedVertices = 64;
 constexpr GLuint kRestartIndex = 0xFFFFFFFFu;
+// Where the driver breaks ties on edges unlike Direct3D, every vertex moves left by kTieStepsX and
+// up by one step of kTieBias pixels (see TiesGoTopLeft).
+constexpr float kTieBias = 1.0f / 256.0f;
+constexpr float kTieStepsX = 4;
 
 // Stage 0 without a texture: a colour operation reading the texture turns the stage off; alpha
 // arguments naming the texture read the diffuse alpha.
@@ -221,6 +227,8 @@ class GlBackend final : public DeviceBackend {
                            std::uint64_t version, bool locked, GLenum target, const std::vector<BYTE>& bytes);
   void ForgetIdleCopies();
   void ShowInWindow(win32::NativeGlContext& window);
+  GLuint Link(const std::string& vertexSource, const std::string& fragmentSource);
+  bool TiesGoTopLeft(float bias);
 
   std::unique_ptr<Context> context_;
   UINT width_, height_;
@@ -228,6 +236,7 @@ class GlBackend final : public DeviceBackend {
   bool writesAlpha_;  // A8R8G8B8 and A1R5G5B5 keep alpha; the X formats read back as opaque
   bool depth_;
   bool complete_ = false;  // the framebuffer object can be drawn into
+  float tieBias_ = 0;      // 0 or kTieBias (see TiesGoTopLeft)
   GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
   GLuint vertexArray_ = 0, streamVertices_ = 0, streamIndices_ = 0;
   std::map<ProgramKey, Program> programs_;
@@ -276,6 +285,10 @@ GlBackend::GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, 
   f.Disable(GL_DITHER);  // on by default; the software device never dithers
   f.PixelStorei(GL_PACK_ALIGNMENT, 1);  // rows read back without padding (16-bit rows may be odd)
   f.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  if (complete_) {
+    const char* forced = std::getenv("VORNHOLD_GL_TIE_BIAS");  // for tests: the bias on any driver
+    if ((forced && *forced) || !TiesGoTopLeft(0)) tieBias_ = kTieBias;
+  }
   // A fresh back buffer is black (alpha opaque where the format has none) and the depth far.
   Clear({D3DRECT{0, 0, static_cast<LONG>(width), static_cast<LONG>(height)}},
         D3DCLEAR_TARGET | (depth ? D3DCLEAR_ZBUFFER : 0), 0, 1.0f);
@@ -405,8 +418,7 @@ void GlBackend::ShowInWindow(win32::NativeGlContext& window) {
   f.Enable(GL_SCISSOR_TEST);
 }
 
-const Program& GlBackend::ProgramFor(const ProgramKey& key) {
-  if (auto found = programs_.find(key); found != programs_.end()) return found->second;
+GLuint GlBackend::Link(const std::string& vertexSource, const std::string& fragmentSource) {
   const Functions& f = gl();
   const auto compile = [&](GLenum type, const std::string& source) {
     const GLuint shader = f.CreateShader(type);
@@ -422,23 +434,91 @@ const Program& GlBackend::ProgramFor(const ProgramKey& key) {
     }
     return shader;
   };
-  const GLuint vertex = compile(GL_VERTEX_SHADER, VertexShaderSource(key));
-  const GLuint fragment = compile(GL_FRAGMENT_SHADER, FragmentShaderSource(key));
-  Program program;
-  program.name = f.CreateProgram();
-  f.AttachShader(program.name, vertex);
-  f.AttachShader(program.name, fragment);
-  f.BindFragDataLocation(program.name, 0, "fragColor");
-  f.LinkProgram(program.name);
+  const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
+  const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
+  const GLuint program = f.CreateProgram();
+  f.AttachShader(program, vertex);
+  f.AttachShader(program, fragment);
+  f.BindAttribLocation(program, kPosition, "aPosition");
+  f.BindFragDataLocation(program, 0, "fragColor");
+  f.LinkProgram(program);
   f.DeleteShader(vertex);
   f.DeleteShader(fragment);
   GLint linked = 0;
-  f.GetProgramiv(program.name, GL_LINK_STATUS, &linked);
+  f.GetProgramiv(program, GL_LINK_STATUS, &linked);
   if (!linked) {
     char log[1024] = {};
-    f.GetProgramInfoLog(program.name, sizeof log, nullptr, log);
+    f.GetProgramInfoLog(program, sizeof log, nullptr, log);
     std::fprintf(stderr, "vornhold: OpenGL device: a generated program does not link: %s\n", log);
   }
+  return program;
+}
+
+// Direct3D draws a pixel whose centre lies on a triangle's edge only when the edge is a left or a
+// top one; OpenGL leaves such pixels to the driver, as long as one of two triangles sharing the
+// edge draws them. Drawn as this device orients the framebuffer, Mesa's choice is Direct3D's.
+// For a driver whose is not, every vertex moves left by 4/256 and up by 1/256 of a pixel (steps of
+// the 8-bit sub-pixel grid drivers snap to), as if each pixel centre were looked at a little to
+// the right and a little less below: a centre on a left or top edge is then inside, one on a right
+// or bottom edge outside, and so is a centre on a vertex, except for an edge that runs within 14
+// degrees below the horizontal. The price: edges within 1/64 of a pixel of a centre pass to its
+// other side, and interpolated colours and texture coordinates move by that much.
+// Draws a 4 x 4 square of two triangles with edges through pixel centres at (1, 1) .. (5, 5)
+// additively in the corner of the back buffer and checks that exactly the pixels (1..4, 1..4) were
+// drawn, once each.
+bool GlBackend::TiesGoTopLeft(float bias) {
+  const Functions& f = gl();
+  const GLuint program = Link(
+      "#version 330 core\n"
+      "in vec2 aPosition;\n"
+      "uniform vec2 uScale;\n"
+      "uniform vec2 uCentre;\n"
+      "void main() { gl_Position = vec4((aPosition + uCentre) * uScale - 1.0, 0.0, 1.0); }\n",
+      "#version 330 core\n"
+      "out vec4 fragColor;\n"
+      "void main() { fragColor = vec4(0.25); }\n");
+  f.UseProgram(program);
+  f.Uniform2f(f.GetUniformLocation(program, "uScale"), 2.0f / static_cast<float>(width_),
+              2.0f / static_cast<float>(height_));
+  f.Uniform2f(f.GetUniformLocation(program, "uCentre"), 0.5f - kTieStepsX * bias, 0.5f - bias);
+  const float square[] = {1, 1, 5, 1, 5, 5, 1, 1, 5, 5, 1, 5};
+  f.BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
+  f.BufferData(GL_ARRAY_BUFFER, sizeof square, square, GL_STREAM_DRAW);
+  for (GLuint location = kPosition; location <= kNormal; ++location) f.DisableVertexAttribArray(location);
+  f.EnableVertexAttribArray(kPosition);
+  f.VertexAttribPointer(kPosition, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+  f.Viewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
+  f.Scissor(0, 0, 8, 8);
+  f.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+  f.ClearColor(0, 0, 0, 0);
+  f.Clear(GL_COLOR_BUFFER_BIT);
+  f.Disable(GL_DEPTH_TEST);
+  f.Disable(GL_CULL_FACE);
+  f.Enable(GL_BLEND);
+  f.BlendEquation(GL_FUNC_ADD);
+  f.BlendFunc(GL_ONE, GL_ONE);
+  f.DrawArrays(GL_TRIANGLES, 0, 6);
+  f.Disable(GL_BLEND);
+  f.UseProgram(0);
+  f.DeleteProgram(program);
+  std::uint8_t red[8 * 8 * 4];
+  f.ReadPixels(0, 0, 8, 8, GL_RGBA, GL_UNSIGNED_BYTE, red);
+  const std::uint8_t once = red[(2 * 8 + 2) * 4];  // a pixel well inside
+  if (once == 0) return false;
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) {
+      const bool inside = x >= 1 && x < 5 && y >= 1 && y < 5;
+      if (red[(y * 8 + x) * 4] != (inside ? once : 0)) return false;
+    }
+  }
+  return true;
+}
+
+const Program& GlBackend::ProgramFor(const ProgramKey& key) {
+  if (auto found = programs_.find(key); found != programs_.end()) return found->second;
+  const Functions& f = gl();
+  Program program;
+  program.name = Link(VertexShaderSource(key), FragmentShaderSource(key));
   program.matrix = f.GetUniformLocation(program.name, "uMatrix");
   program.worldView = f.GetUniformLocation(program.name, "uWorldView");
   program.normalMatrix = f.GetUniformLocation(program.name, "uNormalMatrix");
@@ -631,7 +711,9 @@ void GlBackend::Apply(const DrawSetup& d) {
   const float viewport[4] = {static_cast<float>(vp.X), static_cast<float>(vp.Y), static_cast<float>(vp.Width),
                              static_cast<float>(vp.Height)};
   f.Uniform4fv(program.viewport, 1, viewport);
-  f.Uniform2f(program.halfPixel, 1.0f / static_cast<float>(vp.Width), 1.0f / static_cast<float>(vp.Height));
+  // Half a pixel to Direct3D's pixel centres, less the tie bias.
+  f.Uniform2f(program.halfPixel, (1.0f - 2.0f * kTieStepsX * tieBias_) / static_cast<float>(vp.Width),
+              (1.0f - 2.0f * tieBias_) / static_cast<float>(vp.Height));
   f.Uniform4i(program.factor, static_cast<GLint>((d.factor >> 16) & 255), static_cast<GLint>((d.factor >> 8) & 255),
               static_cast<GLint>(d.factor & 255), static_cast<GLint>(d.factor >> 24));
   f.Uniform1i(program.alphaRef, static_cast<GLint>(d.alphaRef));

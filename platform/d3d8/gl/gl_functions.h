@@ -73,6 +73,7 @@
   X(PFNGLGETUNIFORMLOCATIONPROC, GetUniformLocation)                       \
   X(PFNGLUNIFORM1IPROC, Uniform1i)                                         \
   X(PFNGLUNIFORM2IPROC, Uniform2i)                                         \
+  X(PFNGLUNIFORM1FPROC, Uniform1f)                                         \
   X(PFNGLUNIFORM2FPROC, Uniform2f)                                         \
   X(PFNGLUNIFORM3FPROC, Uniform3f)                                         \
   X(PFNGLUNIFORM4IPROC, Uniform4i)                                         \

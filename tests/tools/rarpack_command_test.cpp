@@ -1,6 +1,8 @@
 // The rarpack command as a user runs it: the built binary, real files and folders.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "rarpack_test_support.h"
@@ -158,11 +160,14 @@ TEST(RarpackCommand, FailuresAreOneLineAndLeaveNothingBehind) {
   Bytes cut = ReadFile(scratch / "t.rar");
   cut.resize(cut.size() - 5);
   WriteFile(scratch / "cut.rar", cut);
+  // A FIFO with no writer: read, it would wait for ever.
+  ASSERT_EQ(mkfifo((scratch / "fifo.rar").c_str(), 0600), 0);
 
   for (const char* args :
        {"x missing.rar f.txt", "x t.rar nothing.txt", "x t.rar f.txt", "x t.rar f.txt wrong",
         "x junk.rar f.txt", "l missing.rar", "l junk.rar", "l cut.rar", "a new.rar missing.txt",
-        "a -m0 cut.rar f.txt", "a -m0 junk.rar f.txt"}) {
+        "a -m0 cut.rar f.txt", "a -m0 junk.rar f.txt", "l fifo.rar", "x fifo.rar f.txt", "a -m0 fifo.rar f.txt",
+        "a new.rar /dev/zero"}) {
     SCOPED_TRACE(args);
     const RunResult run = Rarpack(args, scratch);
     EXPECT_EQ(run.exitCode, 1);
@@ -174,7 +179,7 @@ TEST(RarpackCommand, FailuresAreOneLineAndLeaveNothingBehind) {
   }
   EXPECT_EQ(ReadFile(scratch / "cut.rar"), cut);
   EXPECT_EQ(FolderContents(scratch),
-            (std::vector<std::string>{"cut.rar", "f.txt", "junk.rar", "t.rar"}));
+            (std::vector<std::string>{"cut.rar", "f.txt", "fifo.rar", "junk.rar", "t.rar"}));
 }
 
 TEST(RarpackCommand, BigJobsShowProgress) {

@@ -29,6 +29,7 @@
 
 #include "archive/archive.h"
 #include "archive/rar20_format.h"
+#include "tools/common/read_whole_file.h"
 #include "tools/rarpack/rar_listing.h"
 #include "tools/rarpack/rar_writer.h"
 
@@ -101,27 +102,17 @@ struct NewEntry {
   bool directory = false;
 };
 
+// Regular files only: a FIFO or a device named on the command line (or replaced for a file found in
+// a folder) is refused rather than waited on or read without end.
 std::vector<std::uint8_t> ReadWholeFile(const fs::path& path) {
-  std::error_code ec;
-  if (fs::file_size(path, ec) > 0xFFFFFFFFu && !ec) {
+  constexpr std::size_t kMaxEntryBytes = 0xFFFFFFFFu;  // sizes are 32 bits in the archive format
+  std::vector<std::uint8_t> bytes;
+  std::string why;
+  if (tools::ReadWholeFile(path.string(), bytes, why, kMaxEntryBytes)) return bytes;
+  if (why.rfind("larger than", 0) == 0) {
     throw Failure{path.string() + " is 4 GiB or larger; the archive format cannot hold it"};
   }
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) throw Failure{SystemError("cannot open " + path.string())};
-  std::vector<std::uint8_t> bytes;
-  std::uint8_t chunk[1 << 16];
-  std::size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-    bytes.insert(bytes.end(), chunk, chunk + got);
-    if (bytes.size() > 0xFFFFFFFFu) {
-      std::fclose(file);
-      throw Failure{path.string() + " is 4 GiB or larger; the archive format cannot hold it"};
-    }
-  }
-  const bool failed = std::ferror(file);
-  std::fclose(file);
-  if (failed) throw Failure{SystemError("cannot read " + path.string())};
-  return bytes;
+  throw Failure{"cannot read " + path.string() + ": " + why};
 }
 
 // Adds a folder's contents below `name`: sorted by file name, each subfolder as a directory entry

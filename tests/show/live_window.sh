@@ -4,7 +4,8 @@
 # multiples (here once: 320x240 at 240, 80); beside it the window is black. Of two monitors the
 # second can be picked, and a third that does not exist is refused with one line; a show whose
 # window is unmapped and mapped, or loses the focus and gets it back, goes on drawing. Read back
-# with ffmpeg's X11 grabber. The hardware device on llvmpipe shows it the same way. Skipped (exit code 77) without Xvfb, xdotool or ffmpeg.
+# with ffmpeg's X11 grabber. The hardware device on llvmpipe shows it the same way. Skipped (exit
+# code 77) without Xvfb, xdotool or ffmpeg.
 #   live_window.sh VORNHOLD DATA_DIR
 set -euo pipefail
 for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done

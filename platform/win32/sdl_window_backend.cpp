@@ -179,17 +179,13 @@ class SdlWindowBackend::GlContext final : public NativeGlContext {
       SDL_GL_MakeCurrent(native->window, context_);
   }
   void* ProcAddress(const char* name) override { return SDL_GL_GetProcAddress(name); }
-  void DrawableSize(int& width, int& height) override {
-    width = height = 0;
-    if (NativeWindow* native = backend_.Find(window_)) SDL_GL_GetDrawableSize(native->window, &width, &height);
-  }
   FramePlacement Place(int frameWidth, int frameHeight) override {
     int width = 0, height = 0;
-    DrawableSize(width, height);
+    if (NativeWindow* native = backend_.Find(window_)) SDL_GL_GetDrawableSize(native->window, &width, &height);
     const bool sharp = backend_.presentation_.sharp;
     const SDL_Rect r = sharp ? WholeMultipleRect(frameWidth, frameHeight, width, height)
                              : FitRect(frameWidth, frameHeight, width, height);
-    return FramePlacement{r.x, r.y, r.w, r.h, sharp};
+    return FramePlacement{r.x, r.y, r.w, r.h, width, height, sharp};
   }
   void Swap() override {
     if (NativeWindow* native = backend_.Find(window_)) SDL_GL_SwapWindow(native->window);

@@ -37,6 +37,7 @@ struct NativeKeyEvent {
 // around it, and how the frame is scaled into it.
 struct FramePlacement {
   int x = 0, y = 0, width = 0, height = 0;
+  int drawableWidth = 0, drawableHeight = 0;  // the drawable's size now (it changes with the window)
   bool sharp = false;  // nearest-pixel scaling; else smooth
 };
 
@@ -49,8 +50,7 @@ class NativeGlContext {
   // Makes the context current on the calling thread (cheap when it already is).
   virtual void MakeCurrent() = 0;
   virtual void* ProcAddress(const char* name) = 0;
-  // The drawable's size now (it changes with the window), and where a frame of this size goes.
-  virtual void DrawableSize(int& width, int& height) = 0;
+  // Where a frame of this size goes in the drawable as it is now.
   virtual FramePlacement Place(int frameWidth, int frameHeight) = 0;
   // Shows the default framebuffer (swaps buffers, waiting for the display's refresh when the
   // presentation asks for it).

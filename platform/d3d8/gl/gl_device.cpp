@@ -244,7 +244,7 @@ class GlBackend final : public DeviceBackend {
   std::unordered_map<const void*, CachedBuffer> vertexCopies_, indexCopies_;  // by VertexBuffer, IndexBuffer
   unsigned long frame_ = 0;
   Batch batch_;
-  std::vector<std::uint32_t> readBack_;
+  std::vector<std::uint16_t> readBack16_;  // 16-bit frames, before they are widened
   platform::FrameImage presented_;
 };
 
@@ -353,14 +353,13 @@ void GlBackend::Present(HWND window) {
     presented_.xrgb.resize(count);
     const GLsizei w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
     if (format_ == D3DFMT_X8R8G8B8 || format_ == D3DFMT_A8R8G8B8) {
-      readBack_.resize(count);
       // 0xAARRGGBB words in memory are the bytes B, G, R, A.
-      f.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, readBack_.data());
-      for (std::size_t i = 0; i < count; ++i) presented_.xrgb[i] = readBack_[i] & 0x00FFFFFFu;
+      f.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, presented_.xrgb.data());
+      for (std::uint32_t& pixel : presented_.xrgb) pixel &= 0x00FFFFFFu;
     } else {
       // 16-bit pixels in Direct3D's bit order, widened as the software device widens them.
-      readBack_.resize((count + 1) / 2);
-      auto* pixels = reinterpret_cast<std::uint16_t*>(readBack_.data());
+      readBack16_.resize(count);
+      std::uint16_t* pixels = readBack16_.data();
       if (format_ == D3DFMT_R5G6B5) {
         f.ReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, pixels);
       } else {
@@ -400,8 +399,6 @@ void GlBackend::ForgetIdleCopies() {
 // The back buffer scaled into the window's drawable, black around it, and shown.
 void GlBackend::ShowInWindow(win32::NativeGlContext& window) {
   const Functions& f = gl();
-  int width = 0, height = 0;
-  window.DrawableSize(width, height);
   const win32::FramePlacement place = window.Place(static_cast<int>(width_), static_cast<int>(height_));
   f.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
   f.BindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer_);
@@ -410,7 +407,7 @@ void GlBackend::ShowInWindow(win32::NativeGlContext& window) {
   f.ClearColor(0, 0, 0, 1);
   f.Clear(GL_COLOR_BUFFER_BIT);
   // The back buffer's row 0 is its top row; the window's is its bottom row.
-  const GLint top = height - place.y, bottom = top - place.height;
+  const GLint top = place.drawableHeight - place.y, bottom = top - place.height;
   f.BlitFramebuffer(0, 0, static_cast<GLint>(width_), static_cast<GLint>(height_), place.x, top,
                     place.x + place.width, bottom, GL_COLOR_BUFFER_BIT, place.sharp ? GL_NEAREST : GL_LINEAR);
   window.Swap();

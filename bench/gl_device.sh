@@ -8,21 +8,18 @@
 # the whole part when shorter), 50 frames a second.
 set -euo pipefail
 source "$(dirname "$0")/show_build.sh"
+source "$VORNHOLD_ROOT/scripts/show_parts.sh"
 
-starts=(0 18041 36083 45162 50793 54172 72190 107010 126223 136382)
-ends=(18041 36083 45162 50793 54172 72190 107010 126223 136382 196382)
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] || parts=(1 2 3 4 5 6 7 8 9 10)
 seconds=${VORNHOLD_BENCH_SECONDS:-10}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
-cd "$work"
+enter_show_folder
 
 # rate PART SIZE DEVICE: frames/s, or "-" with the reason on stderr when the device was not the one
 # asked for.
 rate() {
-  local length=$((ends[$1 - 1] - starts[$1 - 1])) out
+  local length out
+  length=$(show_part_length "$1")
   [ "$length" -gt $((seconds * 1000)) ] && length=$((seconds * 1000))
   out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 --size "$2" --device "$3" \
     --escape-at "$length" --stats 2>&1 || true)

@@ -8,18 +8,12 @@
 # or virtual machine one run can be a quarter slower than the next.
 set -euo pipefail
 source "$(dirname "$0")/show_build.sh"
+source "$VORNHOLD_ROOT/scripts/show_parts.sh"
 
-# Played alone, a part starts the timeline at its own start; it ends by itself at the next part's
-# start, and Escape (counted from the music's start) is only a backstop. The finale, which has no
-# end, is measured over a minute.
-starts=(0 18041 36083 45162 50793 54172 72190 107010 126223 136382)
-ends=(18041 36083 45162 50793 54172 72190 107010 126223 136382 196382)
+# Each part is played alone over its own length; the finale, which has no end, over a minute.
 parts=("$@")
 [ ${#parts[@]} -gt 0 ] || parts=(1 2 3 4 5 6 7 8 9 10)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-ln -s "$build/data/lab.ac" "$build/data/lab.mp3" "$work/"
-cd "$work"
+enter_show_folder
 for part in "${parts[@]}"; do
   printf 'part%02d\n' "$part" >part.txt
   for size in "640x480 --mode 640x480x32 200" "1280x960 --mode 1280x960x32 60" "1440x1080 --size 1440x1080 60"; do
@@ -27,7 +21,7 @@ for part in "${parts[@]}"; do
     rates=()
     for ((run = 0; run < ${VORNHOLD_BENCH_RUNS:-1}; ++run)); do
       out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 "$option" "$value" \
-        --escape-at "$((ends[part - 1] - starts[part - 1]))" --stats || true)
+        --escape-at "$(show_part_length "$part")" --stats || true)
       frames=$(sed -n 's/.*show \([0-9]*\) frames in .*/\1/p' <<<"$out")
       pause=$(sed -n 's/.*longest pause \(.*\) s/\1/p' <<<"$out")
       rates+=($(sed -n 's/.*show [0-9]* frames in .*: \(.*\) frames\/s/\1/p' <<<"$out"))

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # The OpenGL device (headless through EGL, llvmpipe here) against the software device on the show's
-# own data: every part alone at 160x120 and 10 frames a second of show time, a frame every two
-# seconds written as PNG by both devices and compared by PSNR against the part's floor; the two
-# runs' traces are the same; a capture on the OpenGL device has a video frame per presented frame.
+# own data: every part alone (the finale for 10 s) at 160x120 and 10 frames a second of show time,
+# a frame every two seconds written as PNG by both devices and compared by PSNR against the part's
+# floor; the two runs' traces are the same; a capture on the OpenGL device has a video frame per
+# presented frame.
 # Skipped (exit code 77) where OpenGL 3.3 cannot start, without ffmpeg, or with "sanitized" as the
 # third argument (Mesa is not built for the sanitizers).
 #   gl_frames.sh VORNHOLD DATA_DIR [sanitized]
 set -euo pipefail
+source "$(dirname "$0")/../../scripts/show_parts.sh"
 [ "${3:-}" = sanitized ] && { echo "the OpenGL device is compared in the normal build only: skipped"; exit 77; }
 command -v ffmpeg >/dev/null && command -v ffprobe >/dev/null || { echo "no ffmpeg: skipped"; exit 77; }
 vornhold=$(realpath "$1")
@@ -27,14 +29,12 @@ grep -q "device OpenGL" probe || { echo "no OpenGL device: $(grep -m1 . probe): 
 #   part  1    2    3    4    5    6    7    8    9    10
 #   dB    47.3 54.7 72.6 54.5 49.5 48.3 47.1 46.8 60.5 64.6
 floors=(44 51 69 51 46 45 44 43 57 61)
-starts=(0 18041 36083 45162 50793 54172 72190 107010 126223 136382)
-ends=(18041 36083 45162 50793 54172 72190 107010 126223 136382 146382)
 for part in 1 2 3 4 5 6 7 8 9 10; do
   printf 'part%02d\n' "$part" >part.txt
   for device in ref hal; do
     rm -rf "$device" && mkdir "$device"
     "$vornhold" --headless --silent --device "$device" --size 160x120 --fixed-step 10 --frames "$device" \
-      --frames-every 20 --escape-at $((ends[part - 1] - starts[part - 1])) --trace "$device.trace" >/dev/null 2>&1 ||
+      --frames-every 20 --escape-at "$(show_part_length "$part" 10000)" --trace "$device.trace" >/dev/null 2>&1 ||
       true
   done
   cmp -s ref.trace hal.trace || fail "part $part: the traces differ: $(diff ref.trace hal.trace | head -n 3)"

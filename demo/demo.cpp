@@ -22,11 +22,20 @@ void ApplyPartKeywords(const char* path, DemoFlags& flags) {
   TextModeFile file(path);
   if (!file.IsOpen()) return;
   std::string line;
-  while (file.ReadLine(line)) {
+  // One character past the longest line is enough to know that a line is too long.
+  while (file.ReadLine(line, kMaxKeywordLine + 1)) {
     if (line.size() > kMaxKeywordLine) continue;  // matches nothing; the next line is still read
     for (int k = 0; k < 15; ++k)
       if (line == keyword[k]) *flag[k] = 1;
   }
+}
+
+bool AnyPartPlays(const DemoFlags& flags) {
+  const BYTE parts[] = {flags.part01, flags.part02, flags.part03, flags.part04, flags.part05, flags.part06,
+                        flags.part07, flags.part08, flags.part09, flags.part10, flags.secret};
+  for (const BYTE part : parts)
+    if (part) return true;
+  return false;
 }
 
 Demo::Demo() : startTick(0), running(1), msg{}, archiveName(nullptr), spinX(0), spinY(0), spinZ(0), flags{},

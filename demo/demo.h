@@ -80,5 +80,9 @@ class VariantDemo : public Demo {
 };
 
 // Reads keyword lines as "part.txt" holds them; exposed for tests. A line longer than 79
-// characters matches no keyword and reading goes on.
+// characters matches no keyword and reading goes on. A path that is not a regular file reads as a
+// missing one.
 void ApplyPartKeywords(const char* path, DemoFlags& flags);
+
+// Whether flags read from "part.txt" let any part slot play ("secret" alone plays the last slot).
+bool AnyPartPlays(const DemoFlags& flags);

@@ -1,5 +1,9 @@
 #include "platform/win32/crt.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdint>
 
 namespace {
@@ -17,7 +21,16 @@ int WinRand() {
 
 void WinSrand(unsigned seed) { g_randState = seed; }
 
-TextModeFile::TextModeFile(const char* name) : file_(name ? std::fopen(name, "rb") : nullptr) {}
+TextModeFile::TextModeFile(const char* name) {
+  if (!name) return;
+  // O_NONBLOCK: a FIFO would otherwise hold the open until some writer comes (on a regular file
+  // the flag changes nothing).
+  const int fd = ::open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !(file_ = ::fdopen(fd, "rb")))
+    ::close(fd);
+}
 
 TextModeFile::~TextModeFile() {
   if (file_) std::fclose(file_);
@@ -38,12 +51,12 @@ int TextModeFile::NextChar() {
   return c;
 }
 
-bool TextModeFile::ReadLine(std::string& line) {
+bool TextModeFile::ReadLine(std::string& line, std::size_t keep) {
   line.clear();
   int c = NextChar();
   if (c == EOF) return false;
   while (c != EOF && c != '\n') {
-    line.push_back(static_cast<char>(c));
+    if (line.size() < keep) line.push_back(static_cast<char>(c));
     c = NextChar();
   }
   return true;

@@ -78,4 +78,26 @@ TEST_F(PartFile, MissingFileSetsNothing) {
   for (std::size_t i = 0; i < sizeof demo.flags; ++i) EXPECT_EQ(bytes[i], 0) << i;
 }
 
+// The host says so when part.txt is there but names nothing that plays.
+TEST_F(PartFile, OnlyPartKeywordsAndSecretMakeSomethingPlay) {
+  using namespace std::string_literals;
+  const struct {
+    std::string text;
+    bool plays;
+  } cases[] = {
+      {"part07\n", true},
+      {"secret\n", true},
+      {"room\njelly\nstoned\nlesbian\n", false},
+      {"PART01\nPart02\n", false},
+      {"p\0a\0r\0t\0\x30\0\x31\0\n\0"s, false},  // UTF-16
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    Write(c.text);
+    DemoFlags flags{};
+    ApplyPartKeywords("part.txt", flags);
+    EXPECT_EQ(AnyPartPlays(flags), c.plays) << c.text;
+  }
+}
+
 }  // namespace

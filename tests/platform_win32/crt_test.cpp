@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -36,13 +38,13 @@ class TextModeFileTest : public ::testing::Test {
   void TearDown() override {
     if (!path_.empty()) std::filesystem::remove(path_);
   }
-  static std::vector<std::string> ReadAll(const std::string& name) {
+  static std::vector<std::string> ReadAll(const std::string& name, std::size_t keep = 1000) {
     TextModeFile file(name.c_str());
     EXPECT_TRUE(file.IsOpen());
     std::vector<std::string> lines;
     std::string line;
-    while (file.ReadLine(line)) lines.push_back(line);
-    EXPECT_FALSE(file.ReadLine(line)) << "end of file stays the end";
+    while (file.ReadLine(line, keep)) lines.push_back(line);
+    EXPECT_FALSE(file.ReadLine(line, keep)) << "end of file stays the end";
     return lines;
   }
 
@@ -61,17 +63,27 @@ TEST_F(TextModeFileTest, CtrlZEndsTheFile) {
   EXPECT_TRUE(ReadAll(Write("\x1Apart01\r\n")).empty());
 }
 
-TEST_F(TextModeFileTest, LongLinesComeWholeAndEmptyFilesHaveNoLines) {
+TEST_F(TextModeFileTest, LinesAreCutToWhatIsKeptAndTheNextLineStillReads) {
   const std::string longLine(300, 'x');
-  EXPECT_EQ(ReadAll(Write(longLine + "\r\n")), std::vector<std::string>{longLine});
+  EXPECT_EQ(ReadAll(Write(longLine + "\r\nnext")), (std::vector<std::string>{longLine, "next"}));
+  EXPECT_EQ(ReadAll(Write(longLine + "\r\nnext"), 80), (std::vector<std::string>{longLine.substr(0, 80), "next"}));
   EXPECT_TRUE(ReadAll(Write("")).empty());
 }
 
-TEST(TextModeFileMissingTest, AMissingFileIsNotOpenAndHasNoLines) {
-  TextModeFile file("/nonexistent/vornhold/part.txt");
-  EXPECT_FALSE(file.IsOpen());
-  std::string line = "unchanged?";
-  EXPECT_FALSE(file.ReadLine(line));
+// Anything but a regular file reads as missing, at once: a FIFO without a writer must not block.
+TEST(TextModeFileMissingTest, WhatIsNotARegularFileIsNotOpenAndHasNoLines) {
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("vornhold_textmode_odd_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  for (const std::string& path :
+       {std::string("/nonexistent/vornhold/part.txt"), std::string("/dev/zero"), dir.string(), (dir / "fifo").string()}) {
+    TextModeFile file(path.c_str());
+    EXPECT_FALSE(file.IsOpen()) << path;
+    std::string line = "unchanged?";
+    EXPECT_FALSE(file.ReadLine(line, 80)) << path;
+  }
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

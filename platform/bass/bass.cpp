@@ -116,7 +116,8 @@ HSTREAM BASS_StreamCreateFile(BOOL mem, const void* file, QWORD offset, QWORD le
   if (check != bass::Mp3Check::kWhole) {
     std::fprintf(stderr, "vornhold: warning: %s %s; playing without music\n", static_cast<const char*>(file),
                  bass::DescribeMp3Check(check, why).c_str());
-    return Fail(check == bass::Mp3Check::kUnreadable ? BASS_ERROR_FILEOPEN : BASS_ERROR_FILEFORM);
+    const bool unopened = check == bass::Mp3Check::kUnreadable || check == bass::Mp3Check::kNotRegular;
+    return Fail(unopened ? BASS_ERROR_FILEOPEN : BASS_ERROR_FILEFORM);
   }
   auto decoder = std::make_unique<bass::Mp3Decoder>();
   switch (decoder->Open(static_cast<const char*>(file), rate)) {

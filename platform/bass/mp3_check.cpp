@@ -73,10 +73,15 @@ bool IsTrailingTag(const std::vector<unsigned char>& data, std::size_t at) {
 
 Mp3Check CheckMp3File(const char* path, std::string* why) {
   struct stat info {};
-  if (::stat(path, &info) != 0 || !S_ISREG(info.st_mode)) {
-    if (why) *why = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : std::strerror(errno);
+  if (::stat(path, &info) != 0) {
+    if (why) *why = std::strerror(errno);
     return Mp3Check::kUnreadable;
   }
+  if (S_ISDIR(info.st_mode)) {
+    if (why) *why = std::strerror(EISDIR);
+    return Mp3Check::kUnreadable;
+  }
+  if (!S_ISREG(info.st_mode)) return Mp3Check::kNotRegular;
   std::ifstream in(path, std::ios::binary);
   std::vector<unsigned char> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   if (in.bad() || !in.is_open()) {
@@ -119,6 +124,7 @@ std::string DescribeMp3Check(Mp3Check check, const std::string& why) {
   switch (check) {
     case Mp3Check::kWhole: return "";
     case Mp3Check::kUnreadable: return "cannot be read (" + why + ")";
+    case Mp3Check::kNotRegular: return "is not a regular file";
     case Mp3Check::kEmpty: return "is empty";
     case Mp3Check::kNotMp3: return "is not an MP3 file (no MP3 frame in its first 64 KiB)";
     case Mp3Check::kTruncated: return "is cut short (it ends inside an MP3 frame)";

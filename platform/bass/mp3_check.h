@@ -15,6 +15,7 @@ namespace bass {
 enum class Mp3Check {
   kWhole,
   kUnreadable,  // missing, a folder, no permission
+  kNotRegular,  // a FIFO or a device (or a link to one): never read, it may not end
   kEmpty,
   kNotMp3,      // no frame (followed by another, or by the end) in the first 64 KiB
   kTruncated,   // the last frame ends past the end of the file

@@ -3,6 +3,8 @@
 #include "platform/bass/mp3_check.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -56,6 +58,15 @@ TEST(Mp3Check, SaysWhyAFileCannotBeRead) {
   EXPECT_EQ(bass::DescribeMp3Check(Mp3Check::kUnreadable, why), "cannot be read (No such file or directory)");
   EXPECT_EQ(bass::CheckMp3File(bass_test::TempDir().c_str(), &why), Mp3Check::kUnreadable);
   EXPECT_EQ(why, "Is a directory");
+  // A device or a FIFO is never read: it may never end, or never deliver a byte.
+  const std::string fifo = bass_test::TempDir() + "/fifo.mp3";
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  for (const std::string& path : {std::string("/dev/zero"), fifo}) {
+    EXPECT_EQ(bass::CheckMp3File(path.c_str(), &why), Mp3Check::kNotRegular) << path;
+    EXPECT_EQ(bass::DescribeMp3Check(Mp3Check::kNotRegular, why), "is not a regular file");
+  }
+  ::unlink(fifo.c_str());
 }
 
 TEST(Mp3Check, AcceptsAnEncodedFileAndNoticesItCutInAFrame) {

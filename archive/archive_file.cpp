@@ -10,7 +10,8 @@
 
 bool ArchiveFile::Open(const char* path) {
   Close();
-  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: a FIFO in the archive's place is refused below instead of waiting for a writer.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat st;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

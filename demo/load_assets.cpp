@@ -5,6 +5,10 @@
 // in its data, so a missing entry, a picture or mesh that does not decode, a video frame shorter
 // than 2800 bytes, a short map or memory running out for an entry ends the program with one line
 // on stderr naming the entry and the archive, and exit code 2.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -46,6 +50,18 @@ unsigned char* Extract(const char* entry, const char* archive, unsigned int* siz
     StopLoading(std::string("cannot read ") + entry + " from " + archive);
   }
   return data;
+}
+
+// Why the archive cannot be read at all, or null. Only a regular file is an archive: opening a FIFO
+// would wait for a writer, and a device or a folder is no archive (O_NONBLOCK changes nothing for
+// a regular file).
+const char* ArchiveProblem(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  return regular ? nullptr : "not a regular file";
 }
 
 // At least `minimum` bytes of the entry, or the show stops.
@@ -104,11 +120,8 @@ IDirect3DTexture8* Demo::LoadPicture(const char* entry) const { return LoadTextu
 
 void Demo::LoadAssets() {
   // Without the archive every entry would be missing: say what is really wrong.
-  if (std::FILE* archive = std::fopen(archiveName, "rb")) {
-    std::fclose(archive);
-  } else {
-    StopLoading(std::string("cannot open the archive ") + archiveName + ": " + std::strerror(errno));
-  }
+  if (const char* problem = ArchiveProblem(archiveName))
+    StopLoading(std::string("cannot open the archive ") + archiveName + ": " + problem);
   textures = new IDirect3DTexture8*[g_textureCount]();
   textures[0] = LoadTexture(g_textureEntries[0], archiveName);
 

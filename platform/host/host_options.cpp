@@ -94,8 +94,9 @@ const char* HostUsage() {
          "  --dialog             show the dialog in any case, set up as the show sets it up\n"
          "  --frames-every N     with --frames, only every N-th frame (default 1)\n"
          "  --trace FILE         write one line per engine operation and frame to FILE\n"
-         "  --stats              at the end, print the loading pause and the show's frame rate; at every\n"
-         "                       minute of the timeline, the frames so far and the resident memory\n"
+         "  --stats              at the end, print the loading pause, the peak resident memory and the\n"
+         "                       show's frame rate; at every minute of the timeline, the frames so\n"
+         "                       far and the resident memory\n"
          "  --help               this text\n";
 }
 

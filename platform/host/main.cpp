@@ -39,11 +39,19 @@ int Fail(const std::string& message, int code = kExitFailure) {
   return code;
 }
 
-// Whether "part.txt" asks for the secret page, whose loop has no end: read by the show's own rule.
-bool PartFileAsksForSecret() {
+// "part.txt" read by the show's own rule: whether it is there (only a regular file counts) and its
+// flags (the secret page's loop has no end).
+struct PartFile {
+  bool present = false;
   DemoFlags flags{};
-  ApplyPartKeywords("part.txt", flags);
-  return flags.secret != 0;
+};
+
+PartFile ReadPartFile() {
+  PartFile file;
+  std::error_code ec;
+  file.present = std::filesystem::is_regular_file("part.txt", ec);
+  ApplyPartKeywords("part.txt", file.flags);
+  return file;
 }
 
 // Wall-clock figures of a run: the frames before the timeline starts are the loading screen's,
@@ -81,6 +89,7 @@ class RunStats {
   void Print() const {
     std::printf("vornhold: device %s\n", d3d8::DeviceInUse().c_str());
     std::printf("vornhold: loading screen %lu frames, longest pause %.3f s\n", loadingFrames_, longestLoadingPause_);
+    std::printf("vornhold: peak resident %.1f MiB\n", PeakResidentMiB());
     if (showFrames_ < 2) {
       std::printf("vornhold: show %lu frames\n", showFrames_);
       return;
@@ -102,6 +111,18 @@ class RunStats {
     if (statm && std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
     if (statm) std::fclose(statm);
     return double(resident) * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+  }
+
+  // The high-water mark of the resident set, as the kernel counts it for this process.
+  static double PeakResidentMiB() {
+    long kib = 0;
+    if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
+      char line[256];
+      while (std::fgets(line, sizeof line, status))
+        if (std::sscanf(line, "VmHWM: %ld kB", &kib) == 1) break;
+      std::fclose(status);
+    }
+    return double(kib) / 1024.0;
   }
 
   unsigned long loadingFrames_ = 0, showFrames_ = 0;
@@ -166,7 +187,8 @@ int main(int argc, char** argv) {
   win32::SetDialogAnswer(shown ? win32::DialogAnswer() : host::AnswerFromOptions(options));
 
   const bool capturing = !options.captureFile.empty();
-  if (capturing && options.escapeAtMs < 0 && PartFileAsksForSecret())
+  const PartFile partFile = ReadPartFile();
+  if (capturing && options.escapeAtMs < 0 && partFile.flags.secret)
     return Fail("capturing the secret page needs --escape-at: the page has no end", kExitUsage);
   if (capturing && !options.silent) {  // a video without its soundtrack is not what was asked for
     std::string why;
@@ -211,8 +233,10 @@ int main(int argc, char** argv) {
   }
   platform::SetFramePixelsWanted(!sinks.empty());  // files or a video besides the window
   sinks.push_back(std::make_unique<host::WindowSink>());
-  if (!std::filesystem::exists("part.txt"))
+  if (!partFile.present)
     std::fprintf(stderr, "vornhold: no part.txt in the current directory: no part will play\n");
+  else if (!AnyPartPlays(partFile.flags))
+    std::fprintf(stderr, "vornhold: part.txt names no part: no part will play\n");
 
   unsigned long frame = 0;
   RunStats stats;

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "rarpack_test_support.h"
 #include "tools/rarpack/rar_listing.h"
@@ -14,9 +16,13 @@ using namespace rarpacktest;
 
 const std::string kRarpack = VORNHOLD_BINARY_DIR "/tools/rarpack/rarpack";
 
-// Runs rarpack with the scratch folder as the working directory.
-RunResult Rarpack(const std::string& args, const ScratchDir& scratch) {
-  return Run("cd " + Quote(scratch.path().string()) + " && " + Quote(kRarpack) + " " + args, scratch);
+// Runs rarpack with the scratch folder as the working directory, its standard output captured or
+// sent to `stdoutTo`.
+RunResult Rarpack(const std::string& args, const ScratchDir& scratch, const char* stdoutTo = nullptr) {
+  const std::string command = Quote(kRarpack) + " " + args;
+  return Run("cd " + Quote(scratch.path().string()) + " && " +
+                 (stdoutTo ? "{ " + command + " >" + stdoutTo + "; }" : command),
+             scratch);
 }
 
 std::vector<std::string> ListedNames(const fs::path& archive) {
@@ -180,6 +186,78 @@ TEST(RarpackCommand, FailuresAreOneLineAndLeaveNothingBehind) {
   EXPECT_EQ(ReadFile(scratch / "cut.rar"), cut);
   EXPECT_EQ(FolderContents(scratch),
             (std::vector<std::string>{"cut.rar", "f.txt", "fifo.rar", "junk.rar", "t.rar"}));
+}
+
+// Inputs the archive could not hold as given, and output that cannot be written: one line on
+// stderr, exit 1, and the archive as it was (still absent when there was none).
+TEST(RarpackCommand, HostileInputsAreRefusedAndLeaveTheArchiveAlone) {
+  ScratchDir scratch;
+  for (const char* file : {"X.txt", "x.txt", "a/b.txt", "a_b.txt", "both/B.txt", "both/b.txt", "new\nline.txt",
+                           "dir/ok.txt", "dir/esc\x1b[1m\x7f", "ok.txt"}) {
+    WriteFile(scratch / file, {'z'});
+  }
+  // The archive holds x.txt: either colliding input alone would replace it, the two together may not.
+  ASSERT_EQ(Rarpack("a -m0 t.rar x.txt ok.txt", scratch).exitCode, 0);
+  const Bytes before = ReadFile(scratch / "t.rar");
+  const std::string full = std::string("rarpack: cannot write output: ") + std::strerror(ENOSPC) + "\n";
+
+  struct Case {
+    std::string args;
+    std::string err;
+    bool toFullDevice = false;  // standard output to /dev/full
+  };
+  const Case cases[] = {
+      {"a t.rar X.txt x.txt", "rarpack: X.txt and x.txt would get entry names the reader cannot tell apart\n"},
+      {"a t.rar a/b.txt a_b.txt",
+       "rarpack: a/b.txt and a_b.txt would get entry names the reader cannot tell apart\n"},
+      {"a t.rar ok.txt both",
+       "rarpack: both/B.txt and both/b.txt would get entry names the reader cannot tell apart\n"},
+      {"a t.rar ok.txt " + Quote("new\nline.txt"),
+       "rarpack: refusing new\\x0aline.txt: entry names cannot hold control characters\n"},
+      {"a t.rar dir", "rarpack: refusing dir/esc\\x1b[1m\\x7f: entry names cannot hold control characters\n"},
+      {"l t.rar", full, true},
+      {"x t.rar ok.txt", full, true},
+  };
+  for (const Case& c : cases) {
+    for (const bool existed : {true, false}) {
+      if (!existed && c.args[0] != 'a') continue;
+      SCOPED_TRACE(c.args + (existed ? " (archive present)" : " (no archive)"));
+      fs::remove(scratch / "t.rar");
+      if (existed) WriteFile(scratch / "t.rar", before);
+      const RunResult run = Rarpack(c.args, scratch, c.toFullDevice ? "/dev/full" : nullptr);
+      EXPECT_EQ(run.exitCode, 1);
+      EXPECT_EQ(run.err, c.err);
+      if (existed) {
+        EXPECT_EQ(ReadFile(scratch / "t.rar"), before);
+      } else {
+        EXPECT_FALSE(fs::exists(scratch / "t.rar"));
+      }
+    }
+  }
+  EXPECT_EQ(FolderContents(scratch), (std::vector<std::string>{"X.txt", "a", "a_b.txt", "both", "dir",
+                                                               "new\nline.txt", "ok.txt", "t.rar", "x.txt"}));
+
+  // The same file reached twice under one name hides nothing and is still taken.
+  ASSERT_EQ(Rarpack("a -m0 t.rar ok.txt a ./ok.txt a/b.txt", scratch).exitCode, 0);
+  EXPECT_EQ(ListedNames(scratch / "t.rar"), (std::vector<std::string>{"x.txt", "ok.txt", "a", "a\\b.txt"}));
+}
+
+// Archives made elsewhere can hold any byte but NUL in a name: each entry keeps one row, with its
+// control bytes written as \xHH and the '\' separator as it is.
+TEST(RarpackCommand, ListsControlBytesInNamesEscaped) {
+  ScratchDir scratch;
+  ArchiveWriterOptions options;
+  options.store = true;
+  WriteArchiveFile(scratch / "odd.rar",
+                   {FileEntry("two\nlines", {'a'}), FileEntry("dir\\tab\there\x7f", {}),
+                    FileEntry("\x1b[2Jclear", {'c'})},
+                   options);
+  const RunResult run = Rarpack("l odd.rar", scratch);
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  for (const char* row : {" two\\x0alines\n", " dir\\tab\\x09here\\x7f\n", " \\x1b[2Jclear\n"}) {
+    EXPECT_NE(run.out.find(row), std::string::npos) << row << run.out;
+  }
+  EXPECT_EQ(Lines(run.out), 2u + 3u + 1u) << run.out;  // title, column heads, entries, totals
 }
 
 TEST(RarpackCommand, BigJobsShowProgress) {

@@ -59,6 +59,11 @@ ListedEntry DecodeFileHeader(const std::uint8_t* h, std::size_t blockOffset, std
   return e;
 }
 
+bool IsControlByte(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
 }  // namespace
 
 bool ListRarArchive(std::span<const std::uint8_t> bytes, ArchiveListing& listing,
@@ -155,6 +160,25 @@ std::string FoldedEntryName(const std::string& name) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return folded;
+}
+
+std::string ShownEntryName(const std::string& name) {
+  std::string shown;
+  shown.reserve(name.size());
+  for (char c : name) {
+    if (!IsControlByte(c)) {
+      shown += c;
+      continue;
+    }
+    char escaped[5];
+    std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(c));
+    shown += escaped;
+  }
+  return shown;
+}
+
+bool HasControlBytes(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), IsControlByte);
 }
 
 std::string FormatDosTime(std::uint32_t dosTime) {

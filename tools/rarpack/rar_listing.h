@@ -53,5 +53,13 @@ bool ListRarArchive(std::span<const std::uint8_t> bytes, ArchiveListing& listing
 // The name as the archive reader compares names: '\' and '/' count as '_', letters a..z as A..Z.
 std::string FoldedEntryName(const std::string& name);
 
+// The name with each control byte (below 0x20, and 0x7F) written as "\xHH" (two lower-case hex
+// digits), so that a name from any archive shows on one line and sends nothing to a terminal.
+// Every other byte, the '\' separator included, stays as it is.
+std::string ShownEntryName(const std::string& name);
+
+// Whether ShownEntryName would change the name.
+bool HasControlBytes(const std::string& name);
+
 // DOS date and time as "YYYY-MM-DD hh:mm:ss".
 std::string FormatDosTime(std::uint32_t dosTime);

@@ -9,7 +9,13 @@
 // case, '\' '/' '_') is replaced there, new ones follow. The result goes to a temporary file in the
 // archive's folder that is renamed over the archive only once it is complete. A solid archive
 // stays solid, and a comment in its main header is kept. Entry times are a fixed date so that the
-// same files always give the same archive bytes.
+// same files always give the same archive bytes. New files are refused, and the archive left as it
+// was, when two of them would get names the reader cannot tell apart (one would hide the other) or
+// when a name holds a control byte (below 0x20, or 0x7F).
+//
+// Listing shows such bytes in names from other archives as "\xHH" (lower-case hex), so that every
+// entry stays on one row and nothing reaches a terminal as an escape sequence; '\' is the names'
+// separator and is shown as it is.
 //
 // Sections: [usage] [entry names] [files in] [existing archive] [archive out] [commands] [main]
 
@@ -60,7 +66,7 @@ int Usage(const char* problem = nullptr) {
       "         -m0 store only, -s solid, -p encipher with PASSWORD,\n"
       "         -mm force multimedia compression, -mm- never use it\n"
       "       rarpack l ARCHIVE\n"
-      "         list the entries\n"
+      "         list the entries (control bytes in names shown as \\xHH)\n"
       "       rarpack x ARCHIVE ENTRY [PASSWORD]\n"
       "         write one entry to standard output\n",
       stderr);
@@ -100,6 +106,7 @@ struct NewEntry {
   std::string name;  // stored form
   fs::path source;   // empty for a directory entry
   bool directory = false;
+  std::string given;  // the path as the command line gave it or the folder walk found it
 };
 
 // Regular files only: a FIFO or a device named on the command line (or replaced for a file found in
@@ -136,14 +143,35 @@ void CollectFolder(const fs::path& folder, const std::string& name, std::vector<
                      child.path().c_str());
         continue;
       }
-      out.push_back({childName, {}, true});
+      out.push_back({childName, {}, true, child.path().string()});
       CollectFolder(child.path(), childName, out);
     } else if (child.is_regular_file(ec)) {
-      out.push_back({childName, child.path(), false});
+      out.push_back({childName, child.path(), false, child.path().string()});
     } else {
       std::fprintf(stderr, "rarpack: skipping what is not a file or folder: %s\n",
                    child.path().c_str());
     }
+  }
+}
+
+// Names the archive cannot hold faithfully. Two inputs whose names the reader cannot tell apart
+// would leave only one entry; the same file reached twice under the same name (a folder and a file
+// inside it, both given) is no loss and stays allowed, the later one taking the earlier's place.
+void RefuseUnstorableNames(const std::vector<NewEntry>& entries) {
+  std::map<std::string, const NewEntry*> byFolded;
+  for (const NewEntry& entry : entries) {
+    if (HasControlBytes(entry.name)) {
+      throw Failure{"refusing " + ShownEntryName(entry.given) +
+                    ": entry names cannot hold control characters"};
+    }
+    auto [it, fresh] = byFolded.emplace(FoldedEntryName(entry.name), &entry);
+    const NewEntry& earlier = *it->second;
+    std::error_code ec;
+    if (fresh || (earlier.name == entry.name && fs::equivalent(earlier.given, entry.given, ec))) {
+      continue;
+    }
+    throw Failure{earlier.given + " and " + entry.given +
+                  " would get entry names the reader cannot tell apart"};
   }
 }
 
@@ -157,11 +185,11 @@ std::vector<NewEntry> CollectInputs(const std::vector<std::string>& paths,
     if (ec || !fs::exists(status)) throw Failure{"cannot find " + path};
     const std::string name = EntryNameOf(path);
     if (fs::is_directory(status)) {
-      if (!name.empty()) collected.push_back({name, {}, true});
+      if (!name.empty()) collected.push_back({name, {}, true, path});
       CollectFolder(path, name, collected);
     } else if (fs::is_regular_file(status)) {
       if (name.empty()) throw Failure{"no entry name can be made from " + path};
-      collected.push_back({name, path, false});
+      collected.push_back({name, path, false, path});
     } else {
       throw Failure{path + " is not a file or folder"};
     }
@@ -172,6 +200,7 @@ std::vector<NewEntry> CollectInputs(const std::vector<std::string>& paths,
     if (!entry.directory && fs::equivalent(entry.source, archivePath, ec)) continue;
     entries.push_back(std::move(entry));
   }
+  RefuseUnstorableNames(entries);
   return entries;
 }
 
@@ -203,10 +232,11 @@ std::vector<ArchiveEntryInput> ReadBackEntries(const std::string& path,
   std::map<std::string, std::string> seen;
   std::vector<ArchiveEntryInput> kept;
   for (const ListedEntry& listed : listing.entries) {
-    if (!listed.headerCrcOk) throw Failure{path + ": header of entry " + listed.name + " is damaged"};
+    const std::string shown = ShownEntryName(listed.name);
+    if (!listed.headerCrcOk) throw Failure{path + ": header of entry " + shown + " is damaged"};
     auto [it, fresh] = seen.emplace(FoldedEntryName(listed.name), listed.name);
     if (!fresh) {
-      throw Failure{path + ": entries " + it->second + " and " + listed.name +
+      throw Failure{path + ": entries " + ShownEntryName(it->second) + " and " + shown +
                     " have names the reader cannot tell apart"};
     }
     ArchiveEntryInput entry;
@@ -217,7 +247,7 @@ std::vector<ArchiveEntryInput> ReadBackEntries(const std::string& path,
       unsigned char* data = nullptr;
       unsigned int size = 0;
       if (!ArchiveExtract(&data, &size, listed.name.c_str(), path.c_str(), password.c_str())) {
-        throw Failure{path + ": cannot read back entry " + listed.name +
+        throw Failure{path + ": cannot read back entry " + shown +
                       (listed.Enciphered() ? " (wrong password?)" : " (damaged data)")};
       }
       entry.data.assign(data, data + size);
@@ -270,6 +300,12 @@ void ReplaceFileAtomically(const std::string& path, const std::vector<std::uint8
 }
 
 // [commands] ------------------------------------------------------------------------------------
+
+// Output that could not all be written (a full disk, a closed pipe end) is a failure, not exit 0.
+// The error flag also catches writes that failed before this flush emptied the buffer.
+void FinishOutput() {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) throw Failure{SystemError("cannot write output")};
+}
 
 int CommandAdd(const std::vector<std::string>& args) {
   ArchiveWriterOptions options;
@@ -330,7 +366,7 @@ int CommandAdd(const std::vector<std::string>& args) {
   if (inputBytes >= kProgressThreshold) {
     options.progress = [&entries](std::size_t index, const ArchiveEntryInput& entry) {
       std::fprintf(stderr, "rarpack: [%zu/%zu] %s (%zu bytes)\n", index + 1, entries.size(),
-                   entry.name.c_str(), entry.data.size());
+                   ShownEntryName(entry.name).c_str(), entry.data.size());
     };
   }
   std::vector<std::uint8_t> archive;
@@ -381,7 +417,7 @@ int CommandList(const std::vector<std::string>& args) {
     if (flags.empty()) flags = "-";
     std::printf("%10u %10u %5s %-7s %08x %-5s %-19s %s\n", e.unpackedSize, e.packedSize,
                 Ratio(e.packedSize, e.unpackedSize).c_str(), MethodName(e.method), e.dataCrc,
-                flags.c_str(), FormatDosTime(e.dosTime).c_str(), e.name.c_str());
+                flags.c_str(), FormatDosTime(e.dosTime).c_str(), ShownEntryName(e.name).c_str());
     totalSize += e.unpackedSize;
     totalPacked += e.packedSize;
     broken += !e.headerCrcOk;
@@ -389,7 +425,7 @@ int CommandList(const std::vector<std::string>& args) {
   std::printf("%10llu %10llu %5s %zu %s\n", static_cast<unsigned long long>(totalSize),
               static_cast<unsigned long long>(totalPacked), Ratio(totalPacked, totalSize).c_str(),
               listing.entries.size(), listing.entries.size() == 1 ? "entry" : "entries");
-  std::fflush(stdout);
+  FinishOutput();
   if (!listing.warning.empty()) throw Failure{path + " is damaged: " + listing.warning};
   if (broken) throw Failure{path + ": " + std::to_string(broken) + " entry header(s) damaged"};
   return 0;
@@ -426,7 +462,8 @@ int CommandExtract(const std::vector<std::string>& args) {
   }
   const std::size_t written = size ? std::fwrite(data, 1, size, stdout) : 0;
   std::free(data);
-  if (written != size || std::fflush(stdout) != 0) throw Failure{SystemError("cannot write output")};
+  if (written != size) throw Failure{SystemError("cannot write output")};
+  FinishOutput();
   return 0;
 }
 

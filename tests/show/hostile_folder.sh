@@ -8,6 +8,7 @@ set -euo pipefail
 vornhold=$(realpath "$1")
 data=$(realpath "$2")
 rarpack=$(realpath "$3")
+source "$(dirname "$0")/../../scripts/show_folder_files.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -23,7 +24,7 @@ play() {
   timed=$(grep -c '^Present .* t=[0-9]' trace.txt 2>/dev/null || true)
 }
 reset() {
-  rm -rf lab.ac lab.mp3 part.txt temp victim new.ac in
+  rm -rf lab.ac lab.mp3 part.txt temp victim new.ac in ./*.tga
   ln -s "$data/lab.ac" lab.ac
   ln -s "$data/lab.mp3" lab.mp3
   printf 'part04\n' >part.txt
@@ -31,15 +32,6 @@ reset() {
 one_line() { [ "$(wc -l <err)" = 1 ] && grep -qF -- "$1" err; }
 stat_of() { sed -n "s/^vornhold: $1 \([0-9.]*\).*/\1/p" out; }
 played() { [ "$code" = 1 ] && [ "$timed" -gt 100 ]; }
-
-# A 24-bit run-length TGA of W x H pixels, one colour: 4 bytes for every 128 pixels.
-huge_tga() {
-  local w=$1 h=$2
-  printf '\0\0\012\0\0\0\0\0\0\0\0\0'
-  printf "\\x$(printf %02x $((w & 255)))\\x$(printf %02x $((w >> 8)))"
-  printf "\\x$(printf %02x $((h & 255)))\\x$(printf %02x $((h >> 8)))\\x18\\x20"
-  head -c $((w * h / 128 * 4)) /dev/zero | tr '\0' '\377'
-}
 
 for row in log-link log-password folding-case folding-separator huge-picture solid fifo-archive fifo-part \
   endless-part-line part-names-nothing soundtrack-device listing-full control-name; do
@@ -66,21 +58,18 @@ for row in log-link log-password folding-case folding-separator huge-picture sol
         fail "$row: exit code $code, archive made: $([ -e new.ac ] && echo yes || echo no), said: $(cat err)"
       ;;
     huge-picture)  # 3: a few KB that would expand to 1 GiB are refused before they are expanded
-      mkdir -p in/data/graphics
-      huge_tga 16384 16384 >in/data/graphics/texture01.tga
+      huge_tga 16384 16384 >huge.tga
       rm lab.ac && cp "$data/lab.ac" lab.ac
-      (cd in && "$rarpack" a ../lab.ac data/graphics/texture01.tga >/dev/null 2>&1)
+      replace_entry "$rarpack" lab.ac 'data\graphics\texture01.tga' huge.tga
       code=0
       (ulimit -v 800000; exec "$vornhold" --headless --silent --fixed-step 50 --escape-at 3000) >out 2>err || code=$?
       [ "$code" = 2 ] && one_line 'data\graphics\texture01.tga' && grep -qF "is not a picture that can be decoded" err ||
         fail "$row: exit code $code, said: $(cat err)"
       ;;
     solid)  # 4: a solid archive loads in about the time a plain one does
-      # Adding an entry again with -s repacks the whole archive solid, every entry in its place.
-      mkdir -p in/data/graphics
-      "$rarpack" x lab.ac 'data\graphics\feidi.tga' >in/data/graphics/feidi.tga
+      "$rarpack" x lab.ac 'data\graphics\feidi.tga' >feidi.tga
       rm lab.ac && cp "$data/lab.ac" lab.ac
-      (cd in && "$rarpack" a -s ../lab.ac data/graphics/feidi.tga >/dev/null 2>&1)
+      replace_entry "$rarpack" lab.ac 'data\graphics\feidi.tga' feidi.tga -s
       [ "$("$rarpack" l lab.ac | awk '$6 == "s"' | wc -l)" -gt 500 ] || fail "$row: the archive was not made solid"
       play
       pause=$(stat_of "loading screen [0-9]* frames, longest pause")

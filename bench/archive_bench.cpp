@@ -1,7 +1,8 @@
 // The archive benchmark: one run generates a corpus, packs it with our writer, and reports
 // extraction speed against unar, packed size against gzip -9 and xz -6, the asset loader's
 // pattern on 500 small entries (non-solid and solid), the show's own catalogue loaded from its
-// lab.ac repacked plain and solid, and our compression speed, each figure with its goal. In-process timings run under Google Benchmark (its --benchmark_* flags apply);
+// lab.ac repacked plain and solid, and our compression speed, each figure with its goal.
+// In-process timings run under Google Benchmark (its --benchmark_* flags apply);
 // the peer programs are timed by wall clock. Nothing is asserted: the figures are for people.
 //
 // Units: MB = 10^6 bytes, MiB = 2^20 bytes; times are wall-clock.

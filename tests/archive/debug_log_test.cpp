@@ -23,6 +23,8 @@ using testsupport::ArchiveBuilder;
 using testsupport::TempFile;
 using testsupport::ToBytes;
 
+constexpr const char* kLogPath = "temp/debug_unrar.txt";
+
 std::string ReadAll(const std::filesystem::path& p) {
   std::ifstream in(p);
   std::stringstream ss;
@@ -54,7 +56,7 @@ TEST(DebugLog, WritesTimedLinesIntoAnExistingTempFolder) {
   EXPECT_EXIT(
       {
         if (chdir(archive.dir().c_str()) != 0 || !ExtractTwice("test.rar")) std::exit(2);
-        const std::string log = ReadAll("temp/debug_unrar.txt");
+        const std::string log = ReadAll(kLogPath);
         const bool good =
             log.find("~^~~~~~~~~~~~~~~~~~~~~~~~~~~~~^~\n(executable compiled on ") != std::string::npos &&
             log.find("- Extracting >entry.txt< from >test.rar< (password is ><)...\n") != std::string::npos &&
@@ -91,7 +93,7 @@ TEST(DebugLog, ImpossibleSizesAreRefusedWithAReason) {
         unsigned size = 0;
         const int a = ArchiveExtract(&data, &size, "stored", "test.rar", "");
         const int b = ArchiveExtract(&data, &size, "packed", "test.rar", "");
-        const std::string log = ReadAll("temp/debug_unrar.txt");
+        const std::string log = ReadAll(kLogPath);
         const bool good = a == 0 && b == 0 &&
                           log.find("- Stored file larger than its packed data!\n") != std::string::npos &&
                           log.find("- Unpacked size impossible for the packed data!\n") != std::string::npos;
@@ -114,12 +116,12 @@ TEST(DebugLog, ThePasswordNeverAppears) {
           if (!ArchiveExtract(&data, &size, "entry.txt", "test.rar", password)) std::exit(2);  // plain: unused
           std::free(data);
         }
-        const std::string log = ReadAll("temp/debug_unrar.txt");
+        const std::string log = ReadAll(kLogPath);
         const std::string masked = "- Extracting >entry.txt< from >test.rar< (password is >***<)...\n";
         const auto first = log.find(masked);
         const bool good = first != std::string::npos && log.find(masked, first + 1) != std::string::npos &&
-                          log.find("(password is ><)") != std::string::npos && log.find("hunter2") == std::string::npos &&
-                          log.find(">x<") == std::string::npos;
+                          log.find("(password is ><)") != std::string::npos &&
+                          log.find("hunter2") == std::string::npos && log.find(">x<") == std::string::npos;
         ExitRemoving(archive, good ? 0 : 1);
       },
       testing::ExitedWithCode(0), "");
@@ -133,9 +135,10 @@ TEST(DebugLog, OnlyARegularFileOfItsOwnIsWritten) {
   namespace fs = std::filesystem;
   const std::string kept = "someone else's file\n";
   const auto write = [](const char* path, const std::string& text) { std::ofstream(path) << text; };
-  const auto banner = [](const char* path) {
-    return ReadAll(path).rfind(" Vornhold archive reader RAR 2x \n", 0) == 0 &&
-           ReadAll(path).find("- Extracted 5 Bytes.") != std::string::npos;
+  const auto freshLog = [&] {
+    const std::string log = ReadAll(kLogPath);
+    return log.rfind(" Vornhold archive reader RAR 2x \n", 0) == 0 &&
+           log.find("- Extracted 5 Bytes.") != std::string::npos && log.find("old log") == std::string::npos;
   };
   struct Case {
     const char* label;
@@ -145,25 +148,27 @@ TEST(DebugLog, OnlyARegularFileOfItsOwnIsWritten) {
   };
   int reader = -1;
   const Case cases[] = {
-      {"regular file, truncated", [&] { write("temp/debug_unrar.txt", "an old log\n"); return true; },
-       [&] { return banner("temp/debug_unrar.txt") && ReadAll("temp/debug_unrar.txt").find("old log") == std::string::npos; }},
-      {"link to a file", [&] { write("victim", kept); return symlink("../victim", "temp/debug_unrar.txt") == 0; },
-       [&] { return ReadAll("victim") == kept && fs::is_symlink("temp/debug_unrar.txt"); }},
-      {"link to nothing", [&] { return symlink("../created", "temp/debug_unrar.txt") == 0; },
-       [&] { return !fs::exists("created") && fs::is_symlink("temp/debug_unrar.txt"); }},
-      {"link to a folder", [&] { return fs::create_directory("elsewhere") && symlink("../elsewhere", "temp/debug_unrar.txt") == 0; },
+      {"regular file, truncated", [&] { write(kLogPath, "an old log\n"); return true; }, freshLog},
+      {"link to a file", [&] { write("victim", kept); return symlink("../victim", kLogPath) == 0; },
+       [&] { return ReadAll("victim") == kept && fs::is_symlink(kLogPath); }},
+      {"link to nothing", [&] { return symlink("../created", kLogPath) == 0; },
+       [&] { return !fs::exists("created") && fs::is_symlink(kLogPath); }},
+      {"link to a folder",
+       [&] { return fs::create_directory("elsewhere") && symlink("../elsewhere", kLogPath) == 0; },
        [&] { return fs::is_empty("elsewhere"); }},
-      {"hard link", [&] { write("victim", kept); return link("victim", "temp/debug_unrar.txt") == 0; },
+      {"hard link", [&] { write("victim", kept); return link("victim", kLogPath) == 0; },
        [&] { return ReadAll("victim") == kept; }},
-      {"folder", [&] { return fs::create_directory("temp/debug_unrar.txt"); },
-       [&] { return fs::is_empty("temp/debug_unrar.txt"); }},
-      {"FIFO without a reader", [&] { return mkfifo("temp/debug_unrar.txt", 0600) == 0; },
-       [&] { return fs::is_fifo("temp/debug_unrar.txt"); }},
-      {"FIFO with a reader", [&] { return mkfifo("temp/debug_unrar.txt", 0600) == 0 && (reader = open("temp/debug_unrar.txt", O_RDONLY | O_NONBLOCK)) >= 0; },
+      {"folder", [&] { return fs::create_directory(kLogPath); },
+       [&] { return fs::is_empty(kLogPath); }},
+      {"FIFO without a reader", [&] { return mkfifo(kLogPath, 0600) == 0; },
+       [&] { return fs::is_fifo(kLogPath); }},
+      {"FIFO with a reader",
+       [&] { return mkfifo(kLogPath, 0600) == 0 && (reader = open(kLogPath, O_RDONLY | O_NONBLOCK)) >= 0; },
        [&] { char c; return read(reader, &c, 1) <= 0; }},
-      {"device", [&] { return mknod("temp/debug_unrar.txt", S_IFCHR | 0666, makedev(1, 3)) == 0; },
-       [&] { return fs::is_character_file("temp/debug_unrar.txt"); }, true},
-      {"temp a link to a folder", [&] { fs::remove("temp"); return fs::create_directory("elsewhere") && symlink("elsewhere", "temp") == 0; },
+      {"device", [&] { return mknod(kLogPath, S_IFCHR | 0666, makedev(1, 3)) == 0; },
+       [&] { return fs::is_character_file(kLogPath); }, true},
+      {"temp a link to a folder",
+       [&] { return fs::remove("temp") && fs::create_directory("elsewhere") && symlink("elsewhere", "temp") == 0; },
        [&] { return fs::is_empty("elsewhere"); }},
   };
   for (const Case& c : cases) {

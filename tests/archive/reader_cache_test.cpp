@@ -111,7 +111,8 @@ TEST(ReaderCache, EveryOrderOfRequestsGetsWhatAFreshReadGets) {
     bool solid;
     const char* password;
   };
-  for (const Kind& kind : {Kind{"solid", true, ""}, Kind{"not solid", false, ""}, Kind{"solid, enciphered", true, "pw"}}) {
+  const Kind kinds[] = {{"solid", true, ""}, {"not solid", false, ""}, {"solid, enciphered", true, "pw"}};
+  for (const Kind& kind : kinds) {
     SCOPED_TRACE(kind.label);
     TempFile file(Pack(SampleEntries('a'), kind.solid, kind.password));
     EXPECT_EQ(Fresh(file.path(), "data/twin.txt", kind.password).data, SampleEntries('a')[1].data);

@@ -1,4 +1,4 @@
-// ArchiveExtract: one self-contained extraction, logged.
+// ArchiveExtract: one extraction, logged, with the reader's cache between calls.
 #include <cstring>
 #include <memory>
 
@@ -9,6 +9,15 @@
 namespace {
 
 bool g_firstCall = true;
+
+// Process-wide, as the debug log is: the reader serves one call at a time.
+ReaderCache& Cache() {
+  static ReaderCache cache;
+  return cache;
+}
+
+// The log shows whether a password was given, never what it is nor how long.
+const char* PasswordShown(const char* password) { return password && password[0] ? "***" : ""; }
 
 // Names and password longer than the reader keeps fail the call instead of being cut.
 const char* CheckLengths(const char* entryName, const char* archiveName, const char* password) {
@@ -29,6 +38,7 @@ int ArchiveExtract(unsigned char** data, unsigned int* size, const char* entryNa
   }
   if (!data || !size) {
     ARCHIVE_LOG("No place given for the extracted data!");
+    Cache().Drop();
     return 0;
   }
   *data = nullptr;
@@ -36,12 +46,15 @@ int ArchiveExtract(unsigned char** data, unsigned int* size, const char* entryNa
 
   if (const char* problem = CheckLengths(entryName, archiveName, password)) {
     ARCHIVE_LOG(problem);
+    Cache().Drop();
     return 0;
   }
-  ARCHIVE_LOGF("Extracting >%s< from >%s< (password is >%s<)...", entryName, archiveName,
-               password ? password : "");
+  ARCHIVE_LOGF("Extracting >%s< from >%s< (password is >%s<)...", entryName, archiveName, PasswordShown(password));
 
-  auto reader = std::make_unique<ArchiveReader>(entryName, archiveName, password);
+  // A deciphered stream is not kept: calls with a password neither use the cache nor leave one.
+  const bool withPassword = password && password[0];
+  if (withPassword) Cache().Drop();
+  auto reader = std::make_unique<ArchiveReader>(entryName, archiveName, password, withPassword ? nullptr : &Cache());
   const int result = reader->ScanAndExtract();
   if (result) {
     *size = reader->Delivered();
@@ -53,3 +66,5 @@ int ArchiveExtract(unsigned char** data, unsigned int* size, const char* entryNa
   }
   return result;
 }
+
+void ArchiveDropCache() { Cache().Drop(); }

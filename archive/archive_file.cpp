@@ -19,6 +19,8 @@ bool ArchiveFile::Open(const char* path) {
     return false;
   }
   size_ = std::uint64_t(st.st_size);
+  const auto ns = [](const timespec& t) { return std::int64_t(t.tv_sec) * 1000000000 + t.tv_nsec; };
+  identity_ = FileIdentity{std::uint64_t(st.st_dev), std::uint64_t(st.st_ino), size_, ns(st.st_mtim), ns(st.st_ctim)};
   if (size_ > 0) {
     void* map = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
     if (map == MAP_FAILED) {
@@ -40,6 +42,7 @@ void ArchiveFile::Close() {
   size_ = 0;
   position_ = 0;
   open_ = false;
+  identity_ = {};
 }
 
 std::size_t ArchiveFile::Read(void* destination, std::size_t length) {

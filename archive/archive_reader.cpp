@@ -30,8 +30,9 @@ constexpr std::uint64_t kMaxBytesPerPackedByte = 8 * 260;
 
 #define FAIL(message) Fail((message), __FILE__, __LINE__)
 
-ArchiveReader::ArchiveReader(std::string entryName, std::string archiveName, const char* password)
-    : entryName_(std::move(entryName)), archiveName_(std::move(archiveName)) {
+ArchiveReader::ArchiveReader(std::string entryName, std::string archiveName, const char* password,
+                             ReaderCache* cache)
+    : entryName_(std::move(entryName)), archiveName_(std::move(archiveName)), cache_(cache) {
   if (password) std::strncpy(password_, password, kMaxPassword);
 }
 
@@ -76,23 +77,74 @@ void ArchiveReader::ReleaseWindow() {
   window_.reset();
 }
 
+void ReaderCache::Drop() {
+  held = false;
+  archiveName.clear();
+  identity = {};
+  main = {};
+  nextBlock = 0;
+  passed.Clear();
+  unpack.reset();
+  window.reset();
+}
+
+// Takes the cache's state when it was left by this archive, unchanged, at a point the requested
+// entry lies beyond; the cache is empty afterwards either way. Returns true when the walk can go
+// on from the cached block.
+bool ArchiveReader::ResumeFromCache() {
+  if (!cache_) return false;
+  const bool fits = cache_->held && cache_->archiveName == archiveName_ && cache_->identity == file_.Identity() &&
+                    !cache_->passed.MayHold(entryName_.c_str());
+  if (fits) {
+    main_ = cache_->main;
+    passed_ = cache_->passed;
+    window_ = std::move(cache_->window);
+    unpack_ = std::move(cache_->unpack);
+    file_.Seek(cache_->nextBlock);
+  }
+  cache_->Drop();
+  return fits;
+}
+
+// After a delivered entry: the walk's position and names and, in a solid archive, the decoder,
+// whose state is now what a walk from the start would have after this entry. A non-solid archive
+// needs no decoder state, and keeping its window would only cost clearing it for the next entry.
+void ArchiveReader::FillCache() {
+  if (!cache_) return;
+  cache_->held = true;
+  cache_->archiveName = archiveName_;
+  cache_->identity = file_.Identity();
+  cache_->main = main_;
+  cache_->nextBlock = nextBlock_;
+  cache_->passed = passed_;
+  if (main_.flags & kMainSolid) {
+    cache_->window = std::move(window_);
+    cache_->unpack = std::move(unpack_);
+  }
+}
+
 int ArchiveReader::ScanAndExtract() {
   found_ = false;
   if (!file_.Open(archiveName_.c_str())) {
+    if (cache_) cache_->Drop();
     ARCHIVE_LOG("Error opening file.");
     return 0;
   }
-  if (!CheckArchiveStart()) {
-    ARCHIVE_LOG("Not a RAR file");
-    file_.Close();
-    return 0;
+  if (!ResumeFromCache()) {
+    if (!CheckArchiveStart()) {
+      ARCHIVE_LOG("Not a RAR file");
+      file_.Close();
+      return 0;
+    }
+    file_.Seek(file_.Tell() + (main_.size - kMainHeaderSize));
   }
-  file_.Seek(file_.Tell() + (main_.size - kMainHeaderSize));
   for (;;) {
     if (NextFileBlock() <= 0) return FAIL("Couldn't read next filename from archive (I/O error).");
     if (block_.type == kTypeSubBlock) return FAIL("Sorry, sub-headers not supported.");
 
     found_ = !nameCut_ && EntryNamesEqual(entryName_.c_str(), currentName_) == 0;
+    // A cut name matches no request, so it need not be remembered.
+    if (!nameCut_) passed_.Add(currentName_);
     if (found_) {
       if (RefuseEntrySize()) return 0;
       // Zeroed: a short or broken decode leaves defined bytes for the CRC check to reject.
@@ -108,6 +160,7 @@ int ArchiveReader::ScanAndExtract() {
     }
     file_.Seek(nextBlock_);
     if (found_) {
+      FillCache();
       ReleaseWindow();
       file_.Close();
       return 1;
@@ -308,15 +361,44 @@ bool ArchiveReader::WholeHeaderCrcMatches(std::uint8_t* scratch) {
   return got == extra && std::uint16_t(~ArchiveCrc32(headerCrc_, scratch, got)) == block_.crc;
 }
 
+namespace {
+
+unsigned char FoldNameByte(unsigned char c) {
+  if (c == '\\' || c == '/') return '_';
+  if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
+  return c;
+}
+
+// FNV-1a over the folded name, then a final mix so that all 64 bits depend on every byte.
+std::uint64_t FoldedNameHash(const char* name) {
+  std::uint64_t h = 0xCBF29CE484222325ull;
+  for (const char* p = name; *p; ++p) h = (h ^ FoldNameByte(static_cast<unsigned char>(*p))) * 0x100000001B3ull;
+  h ^= h >> 33;
+  h *= 0xFF51AFD7ED558CCDull;
+  h ^= h >> 33;
+  return h;
+}
+
+}  // namespace
+
+// Three probes of 16 bits each: with the show's ~500 entries, a name not among them is taken for
+// one about once in 80,000 requests.
+void EntryNameFilter::Add(const char* name) {
+  const std::uint64_t h = FoldedNameHash(name);
+  for (int i = 0; i < 3; ++i) bits_.set((h >> (16 * i)) % kBits);
+}
+
+bool EntryNameFilter::MayHold(const char* name) const {
+  const std::uint64_t h = FoldedNameHash(name);
+  for (int i = 0; i < 3; ++i)
+    if (!bits_.test((h >> (16 * i)) % kBits)) return false;
+  return true;
+}
+
 int EntryNamesEqual(const char* a, const char* b) {
-  auto fold = [](unsigned char c) -> unsigned char {
-    if (c == '\\' || c == '/') return '_';
-    if (c >= 'a' && c <= 'z') return c - 'a' + 'A';
-    return c;
-  };
   for (std::size_t i = 0;; ++i) {
-    const unsigned char ca = fold(static_cast<unsigned char>(a[i]));
-    const unsigned char cb = fold(static_cast<unsigned char>(b[i]));
+    const unsigned char ca = FoldNameByte(static_cast<unsigned char>(a[i]));
+    const unsigned char cb = FoldNameByte(static_cast<unsigned char>(b[i]));
     if (ca != cb) return ca < cb ? -1 : 1;
     if (ca == 0) return 0;
   }

@@ -1,7 +1,8 @@
 // The archive benchmark: one run generates a corpus, packs it with our writer, and reports
 // extraction speed against unar, packed size against gzip -9 and xz -6, the asset loader's
-// pattern on 500 small entries (non-solid and solid) and our compression speed, each figure with
-// its goal. In-process timings run under Google Benchmark (its --benchmark_* flags apply);
+// pattern on 500 small entries (non-solid and solid), the show's own catalogue loaded from its
+// lab.ac repacked plain and solid, and our compression speed, each figure with its goal.
+// In-process timings run under Google Benchmark (its --benchmark_* flags apply);
 // the peer programs are timed by wall clock. Nothing is asserted: the figures are for people.
 //
 // Units: MB = 10^6 bytes, MiB = 2^20 bytes; times are wall-clock.
@@ -24,9 +25,11 @@
 #include <string>
 #include <vector>
 
+#include "archive/archive.h"
 #include "bench/archive_layout.h"
 #include "bench/corpus.h"
 #include "bench/measurements.h"
+#include "bench/show_catalogue.h"
 #include "tools/rarpack/rar_writer.h"
 
 namespace fs = std::filesystem;
@@ -43,18 +46,21 @@ struct Options {
   int assetCount = 500;
   int unarRuns = 3;  // the best run counts, as for the in-process measurement
   bool keep = false;
+  std::string lab = VORNHOLD_DEFAULT_LAB;  // the show's archive, read only
 };
 
 void PrintUsage(const char* program) {
   std::printf(
-      "usage: %s [--corpus-mib N] [--assets N] [--unar-runs N] [--keep] [--benchmark_...]\n"
+      "usage: %s [--corpus-mib N] [--assets N] [--unar-runs N] [--lab FILE] [--keep] [--benchmark_...]\n"
       "  --corpus-mib N  size of the generated corpus (default 64)\n"
       "  --assets N      entries of the small-asset archive (default 500)\n"
       "  --unar-runs N   unar runs; the fastest counts (default 3)\n"
+      "  --lab FILE      the show's archive, repacked plain and solid for the catalogue figure\n"
+      "                  (default %s, made by ./run.sh; read, never written)\n"
       "  --keep          keep the temporary folder and say where it is\n"
       "Google Benchmark's --benchmark_* options (filter, min_time, repetitions, ...) apply to the\n"
       "in-process measurements. Progress goes to stderr, results to stdout.\n",
-      program);
+      program, VORNHOLD_DEFAULT_LAB);
 }
 
 bool ParseCount(const char* text, long lo, long hi, long& value) {
@@ -77,6 +83,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--assets" && hasValue && ParseCount(argv[i + 1], 3, 100000, value)) {
       options.assetCount = static_cast<int>(value);
       ++i;
+    } else if (arg == "--lab" && hasValue) {
+      options.lab = argv[++i];
     } else if (arg == "--unar-runs" && hasValue && ParseCount(argv[i + 1], 1, 100, value)) {
       options.unarRuns = static_cast<int>(value);
       ++i;
@@ -216,6 +224,7 @@ int main(int argc, char** argv) {
   // The reader writes its debug log when ./temp exists; working in a fresh folder keeps it off,
   // so the figures do not depend on where the benchmark was started.
   std::error_code ec;
+  const fs::path lab = fs::absolute(options.lab, ec);
   fs::current_path(work, ec);
 
   // Corpus.
@@ -263,6 +272,36 @@ int main(int argc, char** argv) {
   for (const PackedArchive* a : {&assetArchive, &assetSolid})
     if (!a->error.empty()) std::fprintf(stderr, "archive_bench: %s\n", a->error.c_str());
 
+  // The show's archive, repacked in its own order, plain and solid; the catalogue's entries taken
+  // from it are what the loads below must deliver.
+  Progress("Repacking %s plain and solid...\n", lab.c_str());
+  std::vector<CorpusFile> labEntries, catalogue;
+  PackedArchive labPlain, labSolid;
+  std::string labNote;
+  if (!fs::is_regular_file(lab)) {
+    labNote = "no " + lab.string() + " (./run.sh makes it; or give --lab FILE)";
+  } else if (!ReadShowArchive(lab.string(), labEntries, labNote)) {
+    labNote = "reading the show's archive: " + labNote;
+  } else {
+    labPlain = PackToFile(labEntries, {}, work / "lab-plain.ac");
+    labSolid = PackToFile(labEntries, solidOptions, work / "lab-solid.ac");
+    std::map<std::string, const CorpusFile*> byName;
+    for (const CorpusFile& e : labEntries) byName.emplace(e.name, &e);
+    for (const std::string& name : CatalogueEntryNames()) {
+      const auto found = byName.find(name);
+      if (found == byName.end()) {
+        labNote = "the show's archive lacks " + name;
+        break;
+      }
+      catalogue.push_back(*found->second);
+    }
+    labNote += labPlain.error + labSolid.error;
+    if (labNote.empty() && !(ExtractEveryEntry(labPlain.path, catalogue, true, labNote) &&
+                             ExtractEveryEntry(labSolid.path, catalogue, true, labNote)))
+      labNote = "repacked show archive: " + labNote;
+  }
+  if (!labNote.empty()) std::fprintf(stderr, "archive_bench: catalogue figure skipped: %s\n", labNote.c_str());
+
   // Our reader, verified once before it is timed.
   Progress("Checking our reader's output against the originals...\n");
   std::string readerError;
@@ -278,6 +317,7 @@ int main(int argc, char** argv) {
       return benchmark::RegisterBenchmark(name, [&archive, &files, bytes](benchmark::State& state) {
         std::string failure;
         for (auto _ : state) {
+          ArchiveDropCache();  // each pass loads as a fresh program would
           if (!ExtractEveryEntry(archive.path, files, false, failure)) {
             state.SkipWithError(failure.c_str());
             break;
@@ -288,8 +328,12 @@ int main(int argc, char** argv) {
     };
     registerExtraction("extract_corpus", packed, corpus, corpusBytes)->Repetitions(kCorpusRepetitions);
     registerExtraction("extract_assets", assetArchive, assets, assetBytes)->Repetitions(3);
-    // Quadratic in the entry count: one pass is plenty.
-    registerExtraction("extract_assets_solid", assetSolid, assets, assetBytes)->Iterations(1);
+    registerExtraction("extract_assets_solid", assetSolid, assets, assetBytes)->Repetitions(3);
+    if (labNote.empty()) {
+      const std::uint64_t catalogueBytes = TotalBytes(catalogue);
+      registerExtraction("load_catalogue_plain", labPlain, catalogue, catalogueBytes)->Repetitions(3);
+      registerExtraction("load_catalogue_solid", labSolid, catalogue, catalogueBytes)->Repetitions(3);
+    }
     Progress("Timing our reader in process (Google Benchmark)...\n");
     std::fflush(stdout);
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -355,7 +399,21 @@ int main(int argc, char** argv) {
   };
   assetFigure("Small assets, non-solid", "extract_assets", "");
   assetFigure("Small assets, solid", "extract_assets_solid",
-              "; every call decodes all earlier entries again, so this is expected to be much slower");
+              "; the reader goes on from the entry before, so each entry is decoded once");
+
+  const RecordingReporter::Result plainLoad = reporter.Get("load_catalogue_plain");
+  const RecordingReporter::Result solidLoad = reporter.Get("load_catalogue_solid");
+  if (plainLoad.bestSeconds && solidLoad.bestSeconds) {
+    PrintFigure("Catalogue load, plain / solid", Format("%.3f s / %.3f s  (%zu catalogue entries, %.2f MB, in "
+                "catalogue order, each by one ArchiveExtract call, from the show's lab.ac repacked in its own "
+                "order: %.2f MB plain, %.2f MB solid; fastest of 3)", *plainLoad.bestSeconds,
+                *solidLoad.bestSeconds, catalogue.size(), Mb(TotalBytes(catalogue)), Mb(labPlain.bytes),
+                Mb(labSolid.bytes)), "solid about as fast as plain", Verdict::kInformation);
+  } else {
+    const std::string why = !labNote.empty() ? labNote : !readerOk ? readerNote : plainLoad.error + solidLoad.error;
+    PrintFigure("Catalogue load, plain / solid", "not measured: " + why, "solid about as fast as plain",
+                Verdict::kNotMeasured);
+  }
 
   if (packed.error.empty() && packedSolid.error.empty() && packedNoAudio.error.empty()) {
     PrintFigure("Compression, ours", Format("%.1f MB/s (default options, %.2f s; -s %.1f MB/s; -mm- %.1f MB/s)",

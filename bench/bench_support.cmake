@@ -13,6 +13,7 @@ add_library(bench_support STATIC
   ${_bench_dir}/corpus_text.cpp
   ${_bench_dir}/external_tools.cpp
   ${_bench_dir}/measurements.cpp
+  ${_bench_dir}/show_catalogue.cpp
   ${_bench_dir}/small_assets.cpp
 )
 target_include_directories(bench_support PUBLIC ${PROJECT_SOURCE_DIR})

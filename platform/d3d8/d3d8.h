@@ -614,6 +614,13 @@ struct D3DSURFACE_DESC {
   UINT Height;  // pixels
 };
 
+// The device's capabilities: only the fields the system reads. Both devices report 4096 x 4096 as their largest
+// texture (the OpenGL device less where its driver takes less), as cards of the DirectX 8 years did.
+struct D3DCAPS8 {
+  DWORD MaxTextureWidth;   // pixels
+  DWORD MaxTextureHeight;  // pixels
+};
+
 using INT = int;
 
 // A locked area: rows `Pitch` bytes apart, pBits at its top-left pixel.
@@ -664,8 +671,9 @@ struct IDirect3DDevice8 : IUnknown {
   virtual HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
   virtual HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                                      IDirect3DVertexBuffer8** ppVertexBuffer) = 0;
-  // Levels 0 = the full chain down to 1 x 1. Formats: A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5,
-  // A1R5G5B5, A4R4G4B4; others give D3DERR_INVALIDCALL.
+  virtual HRESULT GetDeviceCaps(D3DCAPS8* pCaps) = 0;
+  // Levels 0 = the full chain down to 1 x 1. Sides up to the caps' MaxTextureWidth / Height. Formats:
+  // A8R8G8B8, X8R8G8B8, R5G6B5, X1R5G5B5, A1R5G5B5, A4R4G4B4. Anything else gives D3DERR_INVALIDCALL.
   virtual HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
                                 D3DPOOL Pool, IDirect3DTexture8** ppTexture) = 0;
   // Stages 0..7; the device holds a reference to the bound texture. GetTexture adds one for the

@@ -261,13 +261,23 @@ HRESULT Device::CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL 
   return D3D_OK;
 }
 
+// Not traced: it changes nothing, and the texture loader asks it for every picture.
+HRESULT Device::GetDeviceCaps(D3DCAPS8* pCaps) {
+  if (!pCaps) return D3DERR_INVALIDCALL;
+  *pCaps = D3DCAPS8{};
+  pCaps->MaxTextureWidth = pCaps->MaxTextureHeight = backend_->MaxTextureSide();
+  return D3D_OK;
+}
+
 // Textures live in system memory whatever the pool; render-target and depth usages are refused
 // because no draw can target a texture.
 HRESULT Device::CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
                               D3DPOOL Pool, IDirect3DTexture8** ppTexture) {
   if (!ppTexture) return D3DERR_INVALIDCALL;
   *ppTexture = nullptr;
-  if (Width == 0 || Height == 0 || Pool > D3DPOOL_SCRATCH || !IsTextureFormat(Format)) {
+  const UINT largest = backend_->MaxTextureSide();
+  if (Width == 0 || Height == 0 || Width > largest || Height > largest || Pool > D3DPOOL_SCRATCH ||
+      !IsTextureFormat(Format)) {
     return D3DERR_INVALIDCALL;
   }
   if (Usage & (D3DUSAGE_RENDERTARGET | D3DUSAGE_DEPTHSTENCIL)) return D3DERR_INVALIDCALL;

@@ -40,6 +40,7 @@ class Device final : public IDirect3DDevice8 {
   HRESULT GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) override;
   HRESULT CreateVertexBuffer(UINT Length, DWORD Usage, DWORD FVF, D3DPOOL Pool,
                              IDirect3DVertexBuffer8** ppVertexBuffer) override;
+  HRESULT GetDeviceCaps(D3DCAPS8* pCaps) override;
   HRESULT CreateTexture(UINT Width, UINT Height, UINT Levels, DWORD Usage, D3DFORMAT Format,
                         D3DPOOL Pool, IDirect3DTexture8** ppTexture) override;
   HRESULT SetTexture(DWORD Stage, IDirect3DBaseTexture8* pTexture) override;

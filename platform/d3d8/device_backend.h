@@ -36,9 +36,16 @@ struct DrawRequest {
   const IndexBuffer* indexBuffer = nullptr;
 };
 
+// The largest texture side a device reports, as cards of the DirectX 8 years did: a texture this large is 64 MiB at
+// 32 bits, and a picture past it is refused by the texture loader before it is decoded.
+constexpr UINT kMaxTextureSide = 4096;
+
 class DeviceBackend {
  public:
   virtual ~DeviceBackend() = default;
+
+  // The largest texture width and height this device takes (a power of two).
+  virtual UINT MaxTextureSide() const { return kMaxTextureSide; }
 
   // rects lie inside the back buffer; flags hold only D3DCLEAR_TARGET and D3DCLEAR_ZBUFFER, the
   // latter only when the device has a depth buffer.

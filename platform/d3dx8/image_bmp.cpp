@@ -51,7 +51,7 @@ struct BmpHeader {
   size_t pixelOffset = 0;
 };
 
-HRESULT ReadHeader(const uint8_t* d, size_t size, size_t base, BmpHeader* h) {
+HRESULT ReadHeader(const uint8_t* d, size_t size, size_t base, const ImageLimits& limits, BmpHeader* h) {
   if (size < base + 4) return D3DXERR_INVALIDDATA;
   const uint32_t headerSize = ReadLe32(d + base);
   if (headerSize == 12) {
@@ -96,7 +96,7 @@ HRESULT ReadHeader(const uint8_t* d, size_t size, size_t base, BmpHeader* h) {
   } else {
     return D3DXERR_INVALIDDATA;
   }
-  if (h->width <= 0 || h->height <= 0 || h->width > kMaxImageSide || h->height > kMaxImageSide) {
+  if (h->width <= 0 || h->height <= 0 || !limits.Allow(h->width, h->height)) {
     return D3DXERR_INVALIDDATA;
   }
   switch (h->bitCount) {
@@ -240,9 +240,9 @@ HRESULT DecodeDirect(const uint8_t* d, const BmpHeader& h, size_t stride, Decode
 }
 
 // `base` is where the info header starts: after the 14-byte file header for a .bmp, 0 for a DIB.
-HRESULT DecodeBitmap(const uint8_t* d, size_t size, size_t base, DecodedImage* out) {
+HRESULT DecodeBitmap(const uint8_t* d, size_t size, size_t base, const ImageLimits& limits, DecodedImage* out) {
   BmpHeader h;
-  HRESULT hr = ReadHeader(d, size, base, &h);
+  HRESULT hr = ReadHeader(d, size, base, limits, &h);
   if (FAILED(hr)) return hr;
   if (base == kFileHeaderSize) {
     h.pixelOffset = ReadLe32(d + 10);
@@ -271,10 +271,10 @@ HRESULT DecodeBitmap(const uint8_t* d, size_t size, size_t base, DecodedImage* o
 
 }  // namespace
 
-HRESULT DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out) {
+HRESULT DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out, const ImageLimits& limits) {
   const bool fileHeader = size >= 2 && data[0] == 'B' && data[1] == 'M';
   if (fileHeader && size < kFileHeaderSize) return D3DXERR_INVALIDDATA;
-  const HRESULT hr = DecodeBitmap(data, size, fileHeader ? kFileHeaderSize : 0, out);
+  const HRESULT hr = DecodeBitmap(data, size, fileHeader ? kFileHeaderSize : 0, limits, out);
   // The pixels are allocated before the palette and the runs are read: a failure found there
   // must not leave a half-made image behind, as the other decoders do not.
   if (FAILED(hr)) *out = DecodedImage{};

@@ -18,15 +18,15 @@ ImageFileType DetectImageFileType(const uint8_t* data, size_t size) {
   return ImageFileType::Unknown;
 }
 
-HRESULT DecodeImage(const void* data, size_t size, DecodedImage* out) {
+HRESULT DecodeImage(const void* data, size_t size, DecodedImage* out, const ImageLimits& limits) {
   if (!data || size == 0 || !out) return D3DERR_INVALIDCALL;
   const auto* bytes = static_cast<const uint8_t*>(data);
   *out = DecodedImage{};
   switch (DetectImageFileType(bytes, size)) {
-    case ImageFileType::Bmp: return DecodeBmp(bytes, size, out);
-    case ImageFileType::Jpeg: return DecodeJpeg(bytes, size, out);
-    case ImageFileType::Png: return DecodePng(bytes, size, out);
-    case ImageFileType::Tga: return DecodeTga(bytes, size, out);
+    case ImageFileType::Bmp: return DecodeBmp(bytes, size, out, limits);
+    case ImageFileType::Jpeg: return DecodeJpeg(bytes, size, out, limits);
+    case ImageFileType::Png: return DecodePng(bytes, size, out, limits);
+    case ImageFileType::Tga: return DecodeTga(bytes, size, out, limits);
     case ImageFileType::Unknown: break;
   }
   return D3DXERR_INVALIDDATA;

@@ -8,7 +8,7 @@
 // Results: D3D_OK; D3DERR_INVALIDCALL for a null pointer or zero size; D3DXERR_INVALIDDATA for data
 // that is not a supported image or is damaged or truncated. The decoders never read outside the
 // given bytes and refuse, before allocating for them, sizes the data could not make (for the
-// compressed formats, at the densest their encodings reach).
+// compressed formats, at the densest their encodings reach) and sizes past the limits they are given.
 #pragma once
 
 #include <cstddef>
@@ -29,17 +29,25 @@ struct DecodedImage {
 
 enum class ImageFileType { Unknown, Bmp, Jpeg, Png, Tga };
 
-// Largest side any decoder accepts, in pixels.
-constexpr int kMaxImageSide = 16384;
+// Largest side any decoder accepts, in pixels: the largest texture any device reports.
+constexpr int kMaxImageSide = 4096;
+
+// The largest picture a decode accepts; the texture loader passes the device's largest texture. A
+// picture past it is refused from its header, before anything of its size is allocated.
+struct ImageLimits {
+  int maxWidth = kMaxImageSide;   // pixels
+  int maxHeight = kMaxImageSide;  // pixels
+  bool Allow(long long width, long long height) const { return width <= maxWidth && height <= maxHeight; }
+};
 
 // By magic bytes; TGA has none, so it is what remains when its header is plausible.
 ImageFileType DetectImageFileType(const uint8_t* data, size_t size);
 
-HRESULT DecodeImage(const void* data, size_t size, DecodedImage* out);
+HRESULT DecodeImage(const void* data, size_t size, DecodedImage* out, const ImageLimits& limits = {});
 
-HRESULT DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out);
-HRESULT DecodeTga(const uint8_t* data, size_t size, DecodedImage* out);
-HRESULT DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out);
-HRESULT DecodePng(const uint8_t* data, size_t size, DecodedImage* out);
+HRESULT DecodeBmp(const uint8_t* data, size_t size, DecodedImage* out, const ImageLimits& limits = {});
+HRESULT DecodeTga(const uint8_t* data, size_t size, DecodedImage* out, const ImageLimits& limits = {});
+HRESULT DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out, const ImageLimits& limits = {});
+HRESULT DecodePng(const uint8_t* data, size_t size, DecodedImage* out, const ImageLimits& limits = {});
 
 }  // namespace d3dx

@@ -38,10 +38,10 @@ void Silent(j_common_ptr) {}
 // Every 8x8 block costs at least one bit of entropy-coded data, so the `scanBytes` from the first
 // scan to the end of the file cannot describe more than 512 pixels per byte (the markers, tables
 // and comments before it describe none); anything larger is refused before allocating.
-bool PlausibleSize(const jpeg_decompress_struct& cinfo, size_t scanBytes) {
+bool PlausibleSize(const jpeg_decompress_struct& cinfo, size_t scanBytes, const ImageLimits& limits) {
   const size_t pixels = static_cast<size_t>(cinfo.image_width) * cinfo.image_height;
-  return cinfo.image_width > 0 && cinfo.image_height > 0 && cinfo.image_width <= kMaxImageSide &&
-         cinfo.image_height <= kMaxImageSide && pixels <= 512 * scanBytes + 4096;
+  return cinfo.image_width > 0 && cinfo.image_height > 0 && limits.Allow(cinfo.image_width, cinfo.image_height) &&
+         pixels <= 512 * scanBytes + 4096;
 }
 
 struct JpegJob {
@@ -49,6 +49,7 @@ struct JpegJob {
   JpegErrors errors;
   std::vector<uint8_t> row;
   DecodedImage* out;
+  ImageLimits limits;
   HRESULT result = D3DXERR_INVALIDDATA;
 };
 
@@ -58,7 +59,7 @@ void RunDecode(JpegJob& job, const uint8_t* data, size_t size) {
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) return;
   // The header is read up to the first scan's own header: what remains is the scans' data.
-  if (!PlausibleSize(cinfo, cinfo.src->bytes_in_buffer)) return;
+  if (!PlausibleSize(cinfo, cinfo.src->bytes_in_buffer, job.limits)) return;
   const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
   if (!grey && cinfo.num_components != 3) return;
   cinfo.out_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
@@ -89,10 +90,11 @@ void RunDecode(JpegJob& job, const uint8_t* data, size_t size) {
 
 }  // namespace
 
-HRESULT DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out) {
+HRESULT DecodeJpeg(const uint8_t* data, size_t size, DecodedImage* out, const ImageLimits& limits) {
   // On the heap so that what the jump skips over cannot leave it indeterminate.
   auto job = std::make_unique<JpegJob>();
   job->out = out;
+  job->limits = limits;
   job->cinfo.err = jpeg_std_error(&job->errors.base);
   job->errors.base.error_exit = OnFatal;
   job->errors.base.emit_message = OnMessage;

@@ -48,6 +48,7 @@ struct PngJob {
   size_t pos = 0;
   std::vector<png_bytep> rows;
   DecodedImage* out = nullptr;
+  ImageLimits limits;
   HRESULT result = D3DXERR_INVALIDDATA;
 };
 
@@ -65,7 +66,9 @@ void RunDecode(PngJob& job) {
   png_structp png = job.png;
   png_infop info = job.info;
   png_set_read_fn(png, &job, ReadBytes);
-  png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+  // libpng refuses a larger IHDR before any row is allocated.
+  png_set_user_limits(png, static_cast<png_uint_32>(job.limits.maxWidth),
+                      static_cast<png_uint_32>(job.limits.maxHeight));
   png_read_info(png, info);
   const png_uint_32 width = png_get_image_width(png, info);
   const png_uint_32 height = png_get_image_height(png, info);
@@ -114,11 +117,12 @@ void RunDecode(PngJob& job) {
 
 }  // namespace
 
-HRESULT DecodePng(const uint8_t* data, size_t size, DecodedImage* out) {
+HRESULT DecodePng(const uint8_t* data, size_t size, DecodedImage* out, const ImageLimits& limits) {
   auto job = std::make_unique<PngJob>();
   job->data = data;
   job->size = size;
   job->out = out;
+  job->limits = limits;
   job->png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, OnError, OnWarning);
   if (!job->png) return D3D_E_OUTOFMEMORY;
   job->info = png_create_info_struct(job->png);

@@ -97,16 +97,27 @@ bool ReadPixels(const uint8_t* d, size_t size, size_t pos, const TgaHeader& h,
   return true;
 }
 
+// Rows from the file's order (bottom first unless topDown, pixels right to left when rightToLeft) to top-left first.
+void TurnToTopLeft(std::vector<uint32_t>& argb, int width, int height, bool topDown, bool rightToLeft) {
+  const auto row = [&](int y) { return argb.begin() + static_cast<ptrdiff_t>(y) * width; };
+  if (!topDown) {
+    for (int y = 0; y < height / 2; ++y) std::swap_ranges(row(y), row(y + 1), row(height - 1 - y));
+  }
+  if (rightToLeft) {
+    for (int y = 0; y < height; ++y) std::reverse(row(y), row(y + 1));
+  }
+}
+
 }  // namespace
 
 bool LooksLikeTga(const uint8_t* data, size_t size) {
   return size >= kHeaderSize && HeaderIsPlausible(ParseHeader(data));
 }
 
-HRESULT DecodeTga(const uint8_t* d, size_t size, DecodedImage* out) {
+HRESULT DecodeTga(const uint8_t* d, size_t size, DecodedImage* out, const ImageLimits& limits) {
   if (!LooksLikeTga(d, size)) return D3DXERR_INVALIDDATA;
   const TgaHeader h = ParseHeader(d);
-  if (h.width > kMaxImageSide || h.height > kMaxImageSide) return D3DXERR_INVALIDDATA;
+  if (!limits.Allow(h.width, h.height)) return D3DXERR_INVALIDDATA;
   size_t pos = kHeaderSize + h.idLength;
   uint32_t palette[256];
   bool paletteAlpha = false;
@@ -132,22 +143,15 @@ HRESULT DecodeTga(const uint8_t* d, size_t size, DecodedImage* out) {
                                     : available / (1 + pixelBytes) >= (count + 127) / 128;
   if (!fits) return D3DXERR_INVALIDDATA;
 
-  std::vector<uint32_t> pixels(count);
-  if (!ReadPixels(d, size, pos, h, PixelReader{h, palette}, pixels)) return D3DXERR_INVALIDDATA;
-
-  const bool topDown = (h.descriptor & 0x20) != 0;
-  const bool rightToLeft = (h.descriptor & 0x10) != 0;
+  // The pixels go straight into the result in file order and are turned in place: one image-sized buffer.
+  out->argb.resize(count);
+  if (!ReadPixels(d, size, pos, h, PixelReader{h, palette}, out->argb)) {
+    *out = DecodedImage{};
+    return D3DXERR_INVALIDDATA;
+  }
   out->width = h.width;
   out->height = h.height;
-  out->argb.resize(count);
-  for (int y = 0; y < h.height; ++y) {
-    const int destY = topDown ? y : h.height - 1 - y;
-    for (int x = 0; x < h.width; ++x) {
-      const int destX = rightToLeft ? h.width - 1 - x : x;
-      out->argb[static_cast<size_t>(destY) * h.width + destX] =
-          pixels[static_cast<size_t>(y) * h.width + x];
-    }
-  }
+  TurnToTopLeft(out->argb, h.width, h.height, (h.descriptor & 0x20) != 0, (h.descriptor & 0x10) != 0);
   switch (BaseType(h.imageType)) {
     case 1:
       out->hasAlpha = paletteAlpha;

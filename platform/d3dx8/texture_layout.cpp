@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 
 namespace d3dx {
 namespace {
@@ -35,6 +36,20 @@ std::vector<std::vector<Tap>> TentTaps(unsigned sourceSize, unsigned destSize) {
   return taps;
 }
 
+// One source row filtered to the destination width: 4 floats (A R G B) a pixel.
+std::vector<float> FilterRowAcross(const PixelImage& source, unsigned y, const std::vector<std::vector<Tap>>& across) {
+  std::vector<float> row(across.size() * 4);
+  for (size_t x = 0; x < across.size(); ++x) {
+    float sum[4] = {};
+    for (const Tap& t : across[x]) {
+      const uint32_t p = source.argb[static_cast<size_t>(y) * source.width + t.index];
+      for (int c = 0; c < 4; ++c) sum[c] += t.weight * static_cast<float>((p >> (24 - 8 * c)) & 0xFF);
+    }
+    std::copy_n(sum, 4, &row[x * 4]);
+  }
+  return row;
+}
+
 uint32_t ToByte(float v) {
   return static_cast<uint32_t>(std::clamp(std::floor(v + 0.5f), 0.0f, 255.0f));
 }
@@ -61,25 +76,27 @@ PixelImage ResizeImage(const PixelImage& source, unsigned width, unsigned height
   if (source.width == width && source.height == height) return source;
   const auto across = TentTaps(source.width, width);
   const auto down = TentTaps(source.height, height);
-  // Horizontal pass into floats (4 channels, A R G B), then the vertical pass.
-  std::vector<float> rows(static_cast<size_t>(width) * source.height * 4);
-  for (unsigned y = 0; y < source.height; ++y) {
-    for (unsigned x = 0; x < width; ++x) {
-      float sum[4] = {};
-      for (const Tap& t : across[x]) {
-        const uint32_t p = source.argb[static_cast<size_t>(y) * source.width + t.index];
-        for (int c = 0; c < 4; ++c) sum[c] += t.weight * static_cast<float>((p >> (24 - 8 * c)) & 0xFF);
-      }
-      std::copy_n(sum, 4, &rows[(static_cast<size_t>(y) * width + x) * 4]);
-    }
-  }
+  // Horizontal pass into floats (4 channels, A R G B), then the vertical pass. Each destination row's taps start
+  // at or below the previous row's, so a source row is filtered across when first needed and dropped once no row
+  // below needs it: a few rows of floats are held, not the whole picture at 16 bytes a pixel.
+  std::map<unsigned, std::vector<float>> held;
   PixelImage out{width, height, std::vector<uint32_t>(static_cast<size_t>(width) * height)};
+  std::vector<const float*> tapRows;
   for (unsigned y = 0; y < height; ++y) {
+    unsigned lowest = source.height;
+    for (const Tap& t : down[y]) lowest = std::min(lowest, t.index);
+    held.erase(held.begin(), held.lower_bound(lowest));
+    tapRows.clear();
+    for (const Tap& t : down[y]) {
+      std::vector<float>& row = held[t.index];
+      if (row.empty()) row = FilterRowAcross(source, t.index, across);
+      tapRows.push_back(row.data());
+    }
     for (unsigned x = 0; x < width; ++x) {
       float sum[4] = {};
-      for (const Tap& t : down[y]) {
-        const float* p = &rows[(static_cast<size_t>(t.index) * width + x) * 4];
-        for (int c = 0; c < 4; ++c) sum[c] += t.weight * p[c];
+      for (size_t k = 0; k < down[y].size(); ++k) {
+        const float* p = tapRows[k] + static_cast<size_t>(x) * 4;
+        for (int c = 0; c < 4; ++c) sum[c] += down[y][k].weight * p[c];
       }
       out.argb[static_cast<size_t>(y) * width + x] =
           (ToByte(sum[0]) << 24) | (ToByte(sum[1]) << 16) | (ToByte(sum[2]) << 8) | ToByte(sum[3]);

@@ -13,7 +13,8 @@
 
 namespace d3dx {
 
-constexpr unsigned kMaxTextureSide = 4096;  // pixels, as a device of the time reports
+// Pixels, as a device of the time reports; the loader refuses larger pictures, so rounding up never reaches past it.
+constexpr unsigned kMaxTextureSide = kMaxImageSide;
 
 struct TextureLayout {
   unsigned width = 0;   // pixels

@@ -89,6 +89,17 @@ TEST_F(TexinfoCommand, ExitCodesSayWhatWentWrong) {
   std::string err = ReadFile(dir_ / "err");
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
 
+  // A picture past the largest texture is refused from its header, and the line says so.
+  TgaSpec huge;
+  huge.imageType = 11;
+  huge.width = huge.height = 16384;
+  huge.bpp = 8;
+  Bytes runs;
+  for (int i = 0; i < 16384 * 16384 / 128; ++i) runs.insert(runs.end(), {0xFF, 0x40});
+  run = RunTexinfo(Write("huge.tga", MakeTga(huge, runs)).string(), dir_ / "err");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_NE(ReadFile(dir_ / "err").find("pixels a side"), std::string::npos) << ReadFile(dir_ / "err");
+
   run = RunTexinfo((dir_ / "missing.bmp").string(), dir_ / "err");
   EXPECT_EQ(run.exitCode, 1);
   EXPECT_NE(ReadFile(dir_ / "err").find("missing.bmp"), std::string::npos);

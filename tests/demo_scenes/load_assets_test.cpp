@@ -141,7 +141,12 @@ TEST_F(LoadAssetsTest, MissingOrDamagedDataStopsWithOneLineNamingEntryAndArchive
     o.replace[entry] = testsupport::Bytes(bytes.begin(), bytes.end());
     return o;
   };
+  // 8192 x 8192 grey in runs of 128 pixels: 1 MiB of file that would decode to 256 MiB, past the largest texture.
+  std::string huge = {0, 0, 11, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x20, 0, 0x20, 8, 0};
+  for (int i = 0; i < 8192 * 8192 / 128; ++i) huge += "\xFF\x40";
   const Case cases[] = {
+      {replace("data\\graphics\\kw03.tga", huge),
+       "^vornhold: data.graphics.kw03.tga in broken.ac is not a picture that can be decoded\n$"},
       {leave("data\\graphics\\kw03.tga"), "^vornhold: cannot read data.graphics.kw03.tga from broken.ac\n$"},
       {leave("data\\meshes\\room\\llamp.x"), "^vornhold: cannot read data.meshes.room.llamp.x from broken.ac\n$"},
       {replace("data\\graphics\\room\\poster1.bmp", "BM not a picture"),

@@ -141,6 +141,8 @@ def image_seeds(out):
     write(d, "rgba-rle.tga", tga(10, 3, 1, 32, bytes([0x82, 1, 2, 3, 4])))
     write(d, "map.tga", tga(1, 2, 1, 8, bytes([0, 1]), bytes(range(6)), 24))
     write(d, "grey-rle.tga", tga(11, 4, 1, 8, bytes([0x01, 9, 8, 0x81, 7]), descriptor=0x20))
+    # 16384 x 16384 declared in 300 bytes of runs: refused from its header, past the largest texture.
+    write(d, "huge-rle.tga", tga(10, 16384, 16384, 32, b"".join(bytes([0xFF, i, 0x40, 0x80, 0xFF]) for i in range(60))))
     write(d, "rgb.png", png(2, 2, 2, 8, b"\0" + bytes(range(6)) + b"\1" + bytes(range(6))))
     write(d, "pal.png", png(2, 1, 3, 4, b"\0\x01", png_chunk(b"PLTE", bytes(range(6))) + png_chunk(b"tRNS", b"\x80")))
     write(d, "grey16.png", png(1, 2, 0, 16, b"\0\x12\x34\0\xff\xff"))

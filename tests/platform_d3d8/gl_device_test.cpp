@@ -9,6 +9,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "draw_test_support.h"
@@ -613,6 +614,26 @@ std::vector<Case> Cases() {
                      six->Release();
                      xyz->Release();
                      quad->Release();
+                   }});
+  // A texture as wide or as tall as the caps allow must be one the driver takes, or it would draw as nothing.
+  // Stripes of 512 texels: no pixel centre samples the edge between two.
+  cases.push_back({"the widest and the tallest texture the caps allow", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     D3DCAPS8 caps{};
+                     d->GetDeviceCaps(&caps);
+                     const UINT wide = caps.MaxTextureWidth, tall = caps.MaxTextureHeight;
+                     std::vector<D3DCOLOR> stripes(std::max(wide, tall));
+                     for (UINT i = 0; i < stripes.size(); ++i) {
+                       stripes[i] = D3DCOLOR_XRGB(i / 512 * 30, 160, 255 - i / 512 * 30);
+                     }
+                     for (const auto& [w, h, x] : {std::tuple{wide, 1u, 0.0f}, std::tuple{1u, tall, 32.0f}}) {
+                       IDirect3DTexture8* texture = MakeTexture(d, w, h, stripes);
+                       d->SetTexture(0, texture);
+                       DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(x, 0, x + 32, 48, 0xFFFFFFFF, 0xFFFFFFFF),
+                                    kRhwFvf);
+                       d->SetTexture(0, nullptr);
+                       if (texture) texture->Release();
+                     }
                    }});
   return cases;
 }

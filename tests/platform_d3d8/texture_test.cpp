@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "d3d8_test_support.h"
+#include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/texture.h"
 
 namespace d3d8_test {
@@ -48,6 +49,37 @@ TEST_F(TextureTest, BadRequestsAreRefusedAndLeaveNoTexture) {
   EXPECT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr),
             D3DERR_INVALIDCALL);
   EXPECT_EQ(device->Release(), 0u);
+}
+
+// The caps name the largest texture, large enough for the show's 512 x 512 pictures; one texel wider or taller is
+// refused, on the software and the null device alike.
+TEST_F(TextureTest, CapsBoundTheTexturesADeviceMakes) {
+  for (const bool null : {false, true}) {
+    SCOPED_TRACE(null ? "null device" : "software device");
+    d3d8::UseNullDevice(null);
+    IDirect3DDevice8* device = MakeDevice(8, 8);
+    EXPECT_EQ(device->GetDeviceCaps(nullptr), D3DERR_INVALIDCALL);
+    D3DCAPS8 caps{};
+    ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
+    EXPECT_GE(caps.MaxTextureWidth, 512u);
+    EXPECT_GE(caps.MaxTextureHeight, 512u);
+    const struct {
+      UINT width, height;
+      HRESULT result;
+    } kSizes[] = {{caps.MaxTextureWidth, 1, D3D_OK},
+                  {1, caps.MaxTextureHeight, D3D_OK},
+                  {caps.MaxTextureWidth + 1, 1, D3DERR_INVALIDCALL},
+                  {1, caps.MaxTextureHeight + 1, D3DERR_INVALIDCALL},
+                  {0xFFFFFFFFu, 0xFFFFFFFFu, D3DERR_INVALIDCALL}};
+    for (const auto& size : kSizes) {
+      IDirect3DTexture8* texture = nullptr;
+      EXPECT_EQ(device->CreateTexture(size.width, size.height, 0, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture),
+                size.result)
+          << size.width << " x " << size.height;
+      if (texture) texture->Release();
+    }
+    EXPECT_EQ(device->Release(), 0u);
+  }
 }
 
 // Bytes written through a lock come back through another lock, and a rectangle lock starts at the

@@ -20,7 +20,8 @@ const char kUsage[] =
     "the software device, and its format; sha256: the SHA-256 of the decoded picture's pixels\n"
     "as 8-bit R, G, B, A bytes, rows top first, no padding (before any resizing).\n"
     "  --png OUT   also write the decoded picture (before any resizing) to OUT as RGBA PNG\n"
-    "Exit status: 0 decoded, 1 not decodable or not readable, 2 bad usage.\n";
+    "Pictures wider or taller than the largest texture (4096 pixels) are refused.\n"
+    "Exit status: 0 decoded, 1 not decodable, too large or not readable, 2 bad usage.\n";
 
 int Usage(const char* problem) {
   std::fprintf(stderr, "texinfo: %s (usage: texinfo FILE [--png OUT]; --help for more)\n", problem);
@@ -59,8 +60,10 @@ int main(int argc, char** argv) {
   d3dx::DecodedImage image;
   const HRESULT hr = d3dx::DecodeImage(file.data(), file.size(), &image);
   if (FAILED(hr)) {
-    std::fprintf(stderr, "texinfo: %s: %s\n", input.c_str(),
-                 file.empty() ? "empty file" : "not a decodable BMP, TGA, JPEG or PNG image");
+    const std::string reason = file.empty() ? "empty file"
+                                            : "not a decodable BMP, TGA, JPEG or PNG image of at most " +
+                                                  std::to_string(d3dx::kMaxImageSide) + " pixels a side";
+    std::fprintf(stderr, "texinfo: %s: %s\n", input.c_str(), reason.c_str());
     return 1;
   }
   texinfo::TextureFacts facts;

@@ -211,6 +211,7 @@ class GlBackend final : public DeviceBackend {
   void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) override;
   void Present(HWND window) override;
   void Draw(const DrawRequest& request) override;
+  UINT MaxTextureSide() const override { return maxTextureSide_; }
   bool complete() const { return complete_; }
 
  private:
@@ -237,6 +238,7 @@ class GlBackend final : public DeviceBackend {
   bool depth_;
   bool complete_ = false;  // the framebuffer object can be drawn into
   float tieBias_ = 0;      // 0 or kTieBias (see TiesGoTopLeft)
+  UINT maxTextureSide_ = kMaxTextureSide;  // what the caps report: at most what the driver takes
   GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
   GLuint vertexArray_ = 0, streamVertices_ = 0, streamIndices_ = 0;
   std::map<ProgramKey, Program> programs_;
@@ -285,6 +287,10 @@ GlBackend::GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, 
   f.Disable(GL_DITHER);  // on by default; the software device never dithers
   f.PixelStorei(GL_PACK_ALIGNMENT, 1);  // rows read back without padding (16-bit rows may be odd)
   f.PixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  // A texture the driver cannot take must be refused when it is made, not fail when it is drawn.
+  GLint driverSide = 0;
+  f.GetIntegerv(GL_MAX_TEXTURE_SIZE, &driverSide);
+  while (driverSide > 0 && static_cast<GLint>(maxTextureSide_) > driverSide) maxTextureSide_ /= 2;
   if (complete_) {
     const char* forced = std::getenv("VORNHOLD_GL_TIE_BIAS");  // for tests: the bias on any driver
     if ((forced && *forced) || !TiesGoTopLeft(0)) tieBias_ = kTieBias;

@@ -16,7 +16,7 @@ else
   source scripts/setup.sh
   vornhold_install_packages "${VORNHOLD_PACKAGES[@]}"
   vornhold_build build -DVORNHOLD_TESTS=OFF
-  vornhold="$VORNHOLD_ROOT/build/demo/vornhold"
+  vornhold="$VORNHOLD_ROOT/build/host/vornhold"
 fi
 cd "$(dirname "$vornhold")/../data"
 

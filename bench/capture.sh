@@ -9,7 +9,7 @@ set -euo pipefail
 source "$(dirname "$0")/show_build.sh"
 enter_show_folder
 for mode in 640x480x32 1280x960x32; do
-  "$build/demo/vornhold" --headless --mode "$mode" --capture show.mp4 2>err >/dev/null || true
+  "$build/host/vornhold" --headless --mode "$mode" --capture show.mp4 2>err >/dev/null || true
   summary=$(grep 'captured' err || cat err)
   # "captured N frames (S s) to FILE in W s, R x real time"
   read -r frames seconds <<<"$(sed -n 's/.*captured \([0-9]*\) frames .* in \([0-9.]*\) s,.*/\1 \2/p' <<<"$summary")"

@@ -15,7 +15,7 @@ soak() {
   local device=$1 minutes=$2
   echo "== the finale for $minutes min of show time on the $device device"
   # Played alone, the finale's timeline starts at 136382 ms; Escape counts from the music's start.
-  "$build/demo/vornhold" --headless --silent --fixed-step 60 --device "$device" --mode 640x480x32 \
+  "$build/host/vornhold" --headless --silent --fixed-step 60 --device "$device" --mode 640x480x32 \
     --escape-at "$((minutes * 60000))" --stats | tee log || true
   awk -v minutes="$minutes" '
     / min on the timeline/ {

@@ -21,7 +21,7 @@ rate() {
   local length out
   length=$(show_part_length "$1")
   [ "$length" -gt $((seconds * 1000)) ] && length=$((seconds * 1000))
-  out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 --size "$2" --device "$3" \
+  out=$("$build/host/vornhold" --headless --silent --fixed-step 50 --size "$2" --device "$3" \
     --escape-at "$length" --stats 2>&1 || true)
   if [ "$3" = hal ] && ! grep -q "device OpenGL" <<<"$out"; then
     echo "part $1 $2: no OpenGL device: $(grep -m1 'hardware device' <<<"$out")" >&2

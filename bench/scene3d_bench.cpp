@@ -22,7 +22,7 @@
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
 #include "platform/d3d8/d3d8_host.h"
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 #include "platform/present/present.h"
 #include "platform/win32/win32.h"
 
@@ -337,7 +337,7 @@ int main(int argc, char** argv) {
                   identical ? "identical" : "DIFFERENT", scene.shape);
       std::string error;
       if (!pngPrefix.empty() && scale == 1 &&
-          !host::WritePng(pngPrefix + scene.name + ".png", threaded, error)) {
+          !platform::WritePng(pngPrefix + scene.name + ".png", threaded, error)) {
         std::fprintf(stderr, "scene3d_bench: %s\n", error.c_str());
         return 1;
       }

@@ -20,7 +20,7 @@ for part in "${parts[@]}"; do
     read -r name option value goal <<<"$size"
     rates=()
     for ((run = 0; run < ${VORNHOLD_BENCH_RUNS:-1}; ++run)); do
-      out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 "$option" "$value" \
+      out=$("$build/host/vornhold" --headless --silent --fixed-step 50 "$option" "$value" \
         --escape-at "$(show_part_length "$part")" --stats || true)
       frames=$(sed -n 's/.*show \([0-9]*\) frames in .*/\1/p' <<<"$out")
       pause=$(sed -n 's/.*longest pause \(.*\) s/\1/p' <<<"$out")

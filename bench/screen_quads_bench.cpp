@@ -10,7 +10,7 @@
 
 #include "bench/bench_screen.h"
 #include "engine/dx_engine.h"
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 #include "platform/present/present.h"
 #include "platform/win32/win32.h"
 
@@ -86,7 +86,7 @@ int main(int argc, char** argv) {
     bar->Release();
   }
   std::string error;
-  if (pngPath && !host::WritePng(pngPath, last, error)) {
+  if (pngPath && !platform::WritePng(pngPath, last, error)) {
     std::fprintf(stderr, "screen_quads_bench: %s\n", error.c_str());
     return 1;
   }

@@ -9,6 +9,6 @@ source "$(dirname "$0")/show_build.sh"
 enter_show_folder
 for mode in 640x480x32 1280x960x32; do
   echo "whole show, $mode, fixed step 60, until 153000 ms:"
-  "$build/demo/vornhold" --headless --silent --fixed-step 60 --mode "$mode" --escape-at 153000 --stats |
+  "$build/host/vornhold" --headless --silent --fixed-step 60 --mode "$mode" --escape-at 153000 --stats |
     sed -n 's/^vornhold: /  /p' || true
 done

@@ -20,7 +20,7 @@ rm lab.ac
 # measure NAME: one run with the folder as it is now; prints its figures or what it said.
 measure() {
   local out code=0
-  out=$("$build/demo/vornhold" --headless --silent --fixed-step 50 --escape-at 3000 --stats 2>&1) || code=$?
+  out=$("$build/host/vornhold" --headless --silent --fixed-step 50 --escape-at 3000 --stats 2>&1) || code=$?
   local pause peak
   pause=$(sed -n 's/.*longest pause \(.*\) s/\1/p' <<<"$out")
   peak=$(sed -n 's/.*peak resident \(.*\) MiB/\1/p' <<<"$out")

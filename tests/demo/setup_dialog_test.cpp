@@ -10,7 +10,7 @@
 
 #include "demo/globals.h"
 #include "demo/setup_dialog.h"
-#include "platform/host/dialog_answer.h"
+#include "host/dialog_answer.h"
 #include "platform/win32/dialog.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/window_backend.h"

@@ -17,7 +17,7 @@
 
 namespace {
 
-const std::string kProgram = std::string(VORNHOLD_BINARY_DIR) + "/demo/vornhold";
+const std::string kProgram = std::string(VORNHOLD_BINARY_DIR) + "/host/vornhold";
 
 struct ShowResult {
   int exitCode = -1;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "demo/mesh_object.h"
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 #include "platform/present/present.h"
 #include "support/headless_device.h"
 #include "tools/showdata/data_entry.h"
@@ -243,7 +243,7 @@ inline void Keep(const platform::FrameImage& image, const std::string& name) {
   const char* folder = std::getenv("VORNHOLD_MESH_VIEWS");
   if (!folder || !*folder) return;
   std::string error;
-  host::WritePng(std::string(folder) + "/" + name + ".png", image, error);
+  platform::WritePng(std::string(folder) + "/" + name + ".png", image, error);
 }
 
 }  // namespace meshviews

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 #include "platform/win32/dialog_painter.h"
 #include "tools/dialogshot/sample_dialog.h"
 
@@ -18,7 +18,7 @@ bool Write(const win32::DialogState& dialog, const std::string& path) {
   image.height = win32::DialogWindowHeight(dialog);
   win32::PaintDialog(dialog, image.xrgb);
   std::string error;
-  if (!host::WritePng(path, image, error)) {
+  if (!platform::WritePng(path, image, error)) {
     std::fprintf(stderr, "dialogshot: %s\n", error.c_str());
     return false;
   }

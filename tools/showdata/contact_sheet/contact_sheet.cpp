@@ -27,7 +27,7 @@
 #include "platform/d3d8/texture.h"
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/xfile_mesh.h"
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 #include "platform/present/present.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
@@ -364,7 +364,7 @@ bool WriteContactSheet(const std::vector<DataEntry>& textures, const std::vector
   }
 
   std::string reason;
-  if (!host::WritePng(pngPath, sheet, reason)) {
+  if (!platform::WritePng(pngPath, sheet, reason)) {
     *error = "contact sheet: " + reason;
     return false;
   }

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/d3dx8/image_decode.h"
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 #include "tools/showdata/pictures.h"
 
 namespace {
@@ -67,7 +67,7 @@ bool WriteDecoded(const std::string& folder, const showdata::DataEntry& entry) {
   }
   g_sheet.Place(frame);
   std::string error;
-  if (!host::WritePng(folder + "/" + FileName(entry.name), frame, error)) {
+  if (!platform::WritePng(folder + "/" + FileName(entry.name), frame, error)) {
     std::fprintf(stderr, "error: %s\n", error.c_str());
     return false;
   }
@@ -98,9 +98,9 @@ int main(int argc, char** argv) {
     frame.height = 35;
     for (std::uint8_t b : text.bytes) frame.xrgb.push_back(b ? (b << 16) | (b << 8) | b : 0x202040);
     std::string error;
-    ok = host::WritePng(folder + "/teksti.raw.png", frame, error) && ok;
+    ok = platform::WritePng(folder + "/teksti.raw.png", frame, error) && ok;
     g_sheet.Place(frame);
-    ok = host::WritePng(folder + "/sheet.png", g_sheet.image, error) && ok;
+    ok = platform::WritePng(folder + "/sheet.png", g_sheet.image, error) && ok;
     return ok ? 0 : 1;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "error: %s\n", e.what());

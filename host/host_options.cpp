@@ -1,4 +1,4 @@
-#include "platform/host/host_options.h"
+#include "host/host_options.h"
 
 #include <cmath>
 #include <cstdio>

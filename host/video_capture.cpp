@@ -1,4 +1,4 @@
-#include "platform/host/video_capture.h"
+#include "host/video_capture.h"
 
 #include <fcntl.h>
 #include <poll.h>

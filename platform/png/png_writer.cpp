@@ -1,4 +1,4 @@
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 
 #include <png.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-namespace host {
+namespace platform {
 
 bool WritePng(const std::string& path, const platform::FrameImage& image, std::string& error) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -43,4 +43,4 @@ bool WritePng(const std::string& path, const platform::FrameImage& image, std::s
   return ok;
 }
 
-}  // namespace host
+}  // namespace platform

@@ -1,7 +1,7 @@
 // How the host answers the setup dialog when nobody is at the screen: from the command line.
 #pragma once
 
-#include "platform/host/host_options.h"
+#include "host/host_options.h"
 #include "platform/win32/win32_host.h"
 
 namespace host {

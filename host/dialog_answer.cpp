@@ -1,5 +1,5 @@
 // The options' answer to the setup dialog.
-#include "platform/host/dialog_answer.h"
+#include "host/dialog_answer.h"
 
 #include <cstdio>
 #include <cstdlib>

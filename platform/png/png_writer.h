@@ -5,9 +5,9 @@
 
 #include "platform/present/present.h"
 
-namespace host {
+namespace platform {
 
 // Writes the image; false with a one-line reason on failure.
 bool WritePng(const std::string& path, const platform::FrameImage& image, std::string& error);
 
-}  // namespace host
+}  // namespace platform

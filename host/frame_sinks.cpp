@@ -1,5 +1,5 @@
 // The window, PNG and video sinks, and the capture's progress line.
-#include "platform/host/frame_sinks.h"
+#include "host/frame_sinks.h"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/host/png_writer.h"
+#include "platform/png/png_writer.h"
 #include "platform/win32/window_backend.h"
 
 namespace host {
@@ -21,7 +21,7 @@ bool PngSink::Take(const PresentedFrame& frame, std::string& error) {
   if (!frame.image || frame.number % unsigned(every_) != 0) return true;
   char name[32];
   std::snprintf(name, sizeof name, "frame_%06lu.png", frame.number);
-  return WritePng((std::filesystem::path(folder_) / name).string(), *frame.image, error);
+  return platform::WritePng((std::filesystem::path(folder_) / name).string(), *frame.image, error);
 }
 
 // On a terminal, in place: frames, seconds of video, speed against real time, time left; then one

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/host/host_options.h"
-#include "platform/host/video_capture.h"
+#include "host/host_options.h"
+#include "host/video_capture.h"
 #include "platform/present/present.h"
 
 namespace host {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "host/exit_status.h"
 #include "resources/resource_ids.h"
 
 namespace host {
@@ -13,11 +14,9 @@ win32::DialogAnswer AnswerFromOptions(const HostOptions& options) {
   return [options](HWND dialog) {
     const HWND list = GetDlgItem(dialog, IDC_RESOLUTION);
     const int count = int(SendMessageA(list, CB_GETCOUNT, 0, 0));
-    if (count <= 0) {
-      std::fprintf(stderr, "vornhold: no usable display mode\n");
-      std::exit(1);
-    }
-    if (options.modeGiven) {
+    // An empty list leaves no mode to pick: OK then chooses none, and the show says so and gives
+    // up, as when a viewer presses OK on it.
+    if (options.modeGiven && count > 0) {
       const auto matches = [&](int item) {
         char text[64] = {};
         if (item < 0 || SendMessageA(list, CB_GETLBTEXTLEN, WPARAM(item), 0) >= LRESULT(sizeof text)) return false;
@@ -38,7 +37,7 @@ win32::DialogAnswer AnswerFromOptions(const HostOptions& options) {
         }
         std::fprintf(stderr, "vornhold: mode %dx%dx%d is not offered; offered: %s\n", options.width, options.height,
                      options.bitsPerPixel, offered.c_str());
-        std::exit(2);
+        std::exit(kExitFailure);
       }
       SendMessageA(list, CB_SETCURSEL, WPARAM(chosen), 0);
     }

@@ -9,8 +9,8 @@ namespace host {
 // The options' answer, given as a viewer would give it: the resolution-list entry of --mode (the
 // preselected one if it matches, else the first that does), a click on the window and sound
 // buttons asked for, then OK, or Cancel with --cancel. A mode the list does not offer ends the
-// program with one line listing the offered entries and exit code 2; an empty list with
-// "no usable display mode" and exit code 1.
+// program with one line listing the offered entries and exit code 2. An empty list gets OK as it
+// is: the show then finds no mode chosen, as when a viewer presses OK on it.
 win32::DialogAnswer AnswerFromOptions(const HostOptions& options);
 
 }  // namespace host

@@ -4,6 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <set>
+#include <sstream>
+#include <vector>
+
+#include "host/video_capture.h"
 
 namespace host {
 namespace {
@@ -55,53 +60,218 @@ bool Unattended(const HostOptions& o) {
          !o.captureFile.empty();
 }
 
-const char* HostUsage() {
-  return "usage: vornhold [OPTION]...\n"
-         "Plays the show from lab.ac, lab.mp3 and part.txt in the current directory.\n"
-         "The show starts with its setup dialog (display mode, full screen or window, sound).\n"
-         "With a display and no option that makes a choice or marks an unattended run, the\n"
-         "dialog is shown; otherwise the options answer it, and what they leave out keeps the\n"
-         "dialog's defaults (640x480 - 32bpp, full screen, sound).\n"
-         "Choices:\n"
-         "  --mode WxHxBPP       the resolution-list entry WIDTHxHEIGHT - BPPbpp (BPP 16 or 32)\n"
-         "  --windowed           in a window\n"
-         "  --fullscreen         desktop full screen, the picture scaled to fit\n"
-         "  --silent             no sound\n"
-         "  --device ref|hal|null  graphics device: software, hardware (OpenGL 3.3, llvmpipe\n"
-         "                       included; falls back to software when OpenGL cannot start), or\n"
-         "                       one that draws nothing. Default: hardware only with a display\n"
-         "                       and hardware-accelerated OpenGL, else software\n"
-         "Unattended runs:\n"
-         "  --headless           no window at all (input only from --escape-at)\n"
-         "  --fixed-step FPS     the clock advances exactly 1/FPS s at each presented frame\n"
-         "                       (FPS may be a fraction: 60000/1001)\n"
-         "  --size WxH           a size the mode list does not offer, up to 3840x2160: the show\n"
-         "                       runs windowed at 640x480x32 in the largest 4:3 area that fits,\n"
-         "                       centred between black bars in a video\n"
-         "  --capture FILE       render the show into a video with its soundtrack: FILE.mp4\n"
-         "                       (H.264 + AAC) or FILE.mkv (FFV1 + FLAC, lossless), by ffmpeg;\n"
-         "                       fixed step 60 unless given; without --escape-at the show ends\n"
-         "                       at 147139 ms on its timeline, 2 s after the closing picture\n"
-         "  --frames DIR         write presented frames as DIR/frame_NNNNNN.png\n"
-         "  --escape-at MS       press Escape MS milliseconds after the music starts\n"
-         "  --cancel             answer the dialog with Cancel: nothing plays, exit code 1\n"
-         "The window:\n"
-         "  --display N          the monitor to play on (0 is the first)\n"
-         "  --scale sharp|smooth  frames scaled to the window or screen smoothly (default), or\n"
-         "                       sharp: nearest pixels, whole multiples where they fit\n"
-         "  --no-vsync           present without waiting for the display's refresh\n"
-         "Others:\n"
-         "  --dialog             show the dialog in any case, set up as the show sets it up\n"
-         "  --frames-every N     with --frames, only every N-th frame (default 1)\n"
-         "  --trace FILE         write one line per engine operation and frame to FILE\n"
-         "  --stats              at the end, print the loading pause, the peak resident memory and the\n"
-         "                       show's frame rate; at every minute of the timeline, the frames so\n"
-         "                       far and the resident memory\n"
-         "  --help               this text\n";
+namespace {
+
+// Sets what the option (and its value, for those that take one) stands for; false with `error`
+// set when the value is bad.
+using Setter = bool (*)(const std::string& value, HostOptions& o, std::string& error);
+
+struct OptionRow {
+  const char* heading;   // starts a group in --help; null: same group as the row before
+  const char* name;
+  const char* argument;  // null: the option takes no value
+  const char* help;
+  const char* needs;     // an option without which this one means nothing; null: none
+  const char* excludes;  // options that cannot go with this one, separated by spaces
+  Setter set;
+};
+
+bool Refuse(std::string& error, const std::string& line) {
+  error = line;
+  return false;
+}
+
+const OptionRow kOptions[] = {
+    {"Choices:", "--mode", "WxHxBPP", "the resolution-list entry WIDTHxHEIGHT - BPPbpp (BPP 16 or 32)", nullptr,
+     nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       return ParseMode(v, o) || Refuse(e, "bad --mode '" + v + "': expected WIDTHxHEIGHTxBPP with BPP 16 or 32");
+     }},
+    {nullptr, "--windowed", nullptr, "in a window", nullptr, "--fullscreen",
+     [](const std::string&, HostOptions& o, std::string&) { return bool(o.windowed = true); }},
+    {nullptr, "--fullscreen", nullptr, "desktop full screen, the picture scaled to fit", nullptr, "--windowed",
+     [](const std::string&, HostOptions& o, std::string&) { return (o.windowed = false), true; }},
+    {nullptr, "--silent", nullptr, "no sound", nullptr, nullptr,
+     [](const std::string&, HostOptions& o, std::string&) { return o.silent = true; }},
+    {nullptr, "--device", "ref|hal|null",
+     "graphics device: software, hardware (OpenGL 3.3, llvmpipe included; falls back to software when "
+     "OpenGL cannot start), or one that draws nothing. Default: hardware only with a display and "
+     "hardware-accelerated OpenGL, else software",
+     nullptr, nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       o.deviceGiven = true;
+       if (v == "ref") o.device = Device::kRef;
+       else if (v == "hal") o.device = Device::kHal;
+       else if (v == "null") o.device = Device::kNull;
+       else return Refuse(e, "bad --device '" + v + "': expected ref, hal or null");
+       return true;
+     }},
+    {"Unattended runs:", "--headless", nullptr, "no window at all (input only from --escape-at and signals)",
+     nullptr, nullptr, [](const std::string&, HostOptions& o, std::string&) { return o.headless = true; }},
+    {nullptr, "--fixed-step", "FPS",
+     "the clock advances exactly 1/FPS s at each presented frame (FPS may be a fraction: 60000/1001)", nullptr,
+     nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       return ParseRate(v, o) ||
+              Refuse(e, "bad --fixed-step '" + v + "': expected frames per second from 1 to 1000, or a fraction");
+     }},
+    {nullptr, "--size", "WxH",
+     "a size the mode list does not offer, up to 3840x2160: the show runs windowed at 640x480x32 in the largest "
+     "4:3 area that fits, centred between black bars in a video",
+     nullptr, "--mode --fullscreen",
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       char tail = 0;
+       if (std::sscanf(v.c_str(), "%dx%d%c", &o.sizeWidth, &o.sizeHeight, &tail) != 2 || o.sizeWidth < 16 ||
+           o.sizeHeight < 16 || o.sizeWidth > 3840 || o.sizeHeight > 2160)
+         return Refuse(e, "bad --size '" + v + "': expected WIDTHxHEIGHT from 16x16 to 3840x2160");
+       return true;
+     }},
+    {nullptr, "--capture", "FILE",
+     "render the show into a video with its soundtrack: FILE.mp4 (H.264 + AAC) or FILE.mkv (FFV1 + FLAC, "
+     "lossless), by ffmpeg; fixed step 60 unless given; without a display, no window; without --escape-at "
+     "the video ends 2 s after the show's closing picture",
+     nullptr, nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       if (!IsCaptureFile(v))
+         return Refuse(e, "--capture '" + v + "': the file must end in .mp4 (H.264 + AAC) or .mkv (lossless)");
+       o.captureFile = v;
+       return true;
+     }},
+    {nullptr, "--frames", "DIR", "write presented frames as DIR/frame_NNNNNN.png", nullptr, nullptr,
+     [](const std::string& v, HostOptions& o, std::string&) { return o.framesDirectory = v, true; }},
+    {nullptr, "--frames-every", "N", "with --frames, only every N-th frame (default 1)", "--frames", nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       long n = 0;
+       if (!ParseInt(v, 1, 1000000, n)) return Refuse(e, "bad --frames-every '" + v + "': expected a whole number from 1");
+       return o.framesEvery = int(n), true;
+     }},
+    {nullptr, "--escape-at", "MS", "press Escape MS milliseconds after the music starts", nullptr, nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       long n = 0;
+       if (!ParseInt(v, 0, 0x7FFFFFFF, n)) return Refuse(e, "bad --escape-at '" + v + "': expected milliseconds from 0");
+       return o.escapeAtMs = n, true;
+     }},
+    {nullptr, "--cancel", nullptr, "answer the dialog with Cancel: nothing plays", nullptr, nullptr,
+     [](const std::string&, HostOptions& o, std::string&) { return o.cancel = true; }},
+    {"The window:", "--display", "N", "the monitor to play on (0 is the first)", nullptr, "--headless",
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       long n = 0;
+       if (!ParseInt(v, 0, 63, n)) return Refuse(e, "bad --display '" + v + "': expected a monitor number from 0");
+       return o.display = int(n), true;
+     }},
+    {nullptr, "--scale", "sharp|smooth",
+     "frames scaled to the window or screen smoothly (default), or sharp: nearest pixels, whole multiples where "
+     "they fit",
+     nullptr, "--headless",
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       if (v != "sharp" && v != "smooth") return Refuse(e, "bad --scale '" + v + "': expected sharp or smooth");
+       return o.sharp = v == "sharp", true;
+     }},
+    {nullptr, "--no-vsync", nullptr, "present without waiting for the display's refresh", nullptr, "--headless",
+     [](const std::string&, HostOptions& o, std::string&) { return !(o.vsync = false); }},
+    {"Others:", "--dialog", nullptr, "show the dialog in any case, as the show sets it up", nullptr,
+     "--headless --cancel", [](const std::string&, HostOptions& o, std::string&) { return o.dialog = true; }},
+    {nullptr, "--trace", "FILE", "write one line per engine operation and frame to FILE", nullptr, nullptr,
+     [](const std::string& v, HostOptions& o, std::string&) { return o.traceFile = v, true; }},
+    {nullptr, "--stats", nullptr,
+     "at the end, print the loading pause, the peak resident memory and the show's frame rate; at every minute "
+     "of the timeline, the frames so far and the resident memory",
+     nullptr, nullptr, [](const std::string&, HostOptions& o, std::string&) { return o.stats = true; }},
+    {nullptr, "--help", nullptr, "this text", nullptr, nullptr,
+     [](const std::string&, HostOptions& o, std::string&) { return o.help = true; }},
+};
+
+constexpr std::size_t kWidth = 80;   // columns of --help
+constexpr std::size_t kIndent = 23;  // where an option's help starts
+
+// `text` in words filling lines of kWidth columns, every line after the first indented.
+void Wrap(const std::string& text, std::size_t column, std::size_t indent, std::string& out) {
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::size_t end = text.find(' ', at);
+    if (end == std::string::npos) end = text.size();
+    const std::size_t word = end - at;
+    if (column > indent && column + 1 + word > kWidth) {
+      out += "\n" + std::string(indent, ' ');
+      column = indent;
+    } else if (column > indent) {
+      out += ' ';
+      ++column;
+    }
+    out.append(text, at, word);
+    column += word;
+    at = end + 1;
+  }
+  out += '\n';
+}
+
+const OptionRow* FindRow(const std::string& name) {
+  for (const OptionRow& row : kOptions)
+    if (name == row.name) return &row;
+  return nullptr;
+}
+
+std::vector<std::string> Words(const char* text) {
+  std::vector<std::string> words;
+  std::istringstream in(text ? text : "");
+  for (std::string w; in >> w;) words.push_back(w);
+  return words;
+}
+
+// A combination the table calls meaningless, said in one line.
+bool CheckCombinations(const std::set<std::string>& given, std::string& error) {
+  for (const OptionRow& row : kOptions) {
+    if (!given.count(row.name)) continue;
+    if (row.needs && !given.count(row.needs)) return Refuse(error, std::string(row.name) + " goes only with " + row.needs);
+    std::string clash;
+    for (const std::string& other : Words(row.excludes))
+      if (given.count(other)) clash += (clash.empty() ? "" : " or ") + other;
+    if (!clash.empty()) {
+      // Says every option the row excludes, so the line reads the same whichever was given.
+      std::string all;
+      for (const std::string& other : Words(row.excludes)) all += (all.empty() ? "" : " or ") + other;
+      return Refuse(error, std::string(row.name) + " cannot go with " + all);
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::string HostUsage() {
+  std::string out =
+      "usage: vornhold [OPTION]...\n"
+      "Plays the show from lab.ac, lab.mp3 and part.txt in the current directory.\n"
+      "The show starts with its setup dialog (display mode, full screen or window,\n"
+      "sound). With a display and no option that makes a choice or marks an\n"
+      "unattended run, the dialog is shown; otherwise the options answer it, and what\n"
+      "they leave out keeps the dialog's defaults (640x480 - 32bpp, full screen,\n"
+      "sound).\n";
+  for (const OptionRow& row : kOptions) {
+    if (row.heading) out += std::string(row.heading) + "\n";
+    std::string left = "  " + std::string(row.name) + (row.argument ? std::string(" ") + row.argument : "");
+    if (left.size() + 1 > kIndent) {
+      out += left + "\n";
+      left.clear();
+    }
+    left.resize(kIndent, ' ');
+    out += left;
+    Wrap(row.help, kIndent, kIndent, out);
+  }
+  out +=
+      "Keys:\n"
+      "  Escape, or closing the window, ends the show; so does Ctrl-C or SIGTERM (a\n"
+      "  second one ends the program at once, leaving no video behind).\n"
+      "Exit status:\n"
+      "  1    the show ended, or the dialog was cancelled (as the system was designed)\n"
+      "  2    any failure: a bad option, bad data, no display, a file not written\n"
+      "  255  the system itself gave up (no Direct3D, no display mode chosen)\n";
+  return out;
 }
 
 std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, std::string& error) {
   HostOptions o;
+  std::set<std::string> given;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string value;
@@ -111,132 +281,32 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       arg = arg.substr(0, eq);
       hasInlineValue = true;
     }
-    auto needValue = [&](const char* name) -> bool {
-      if (hasInlineValue) return true;
-      if (i + 1 >= argc) {
-        error = std::string("option ") + name + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-      return true;
-    };
-    long n = 0;
-    if (arg == "--help" || arg == "-h") {
-      o.help = true;
-    } else if (arg == "--windowed") {
-      o.windowed = true;
-    } else if (arg == "--fullscreen") {
-      o.windowed = false;
-    } else if (arg == "--silent") {
-      o.silent = true;
-    } else if (arg == "--no-vsync") {
-      o.vsync = false;
-    } else if (arg == "--scale") {
-      if (!needValue("--scale")) return std::nullopt;
-      if (value != "sharp" && value != "smooth") {
-        error = "bad --scale '" + value + "': expected sharp or smooth";
-        return std::nullopt;
-      }
-      o.sharp = value == "sharp";
-    } else if (arg == "--display") {
-      if (!needValue("--display")) return std::nullopt;
-      if (!ParseInt(value, 0, 63, n)) {
-        error = "bad --display '" + value + "': expected a monitor number from 0";
-        return std::nullopt;
-      }
-      o.display = int(n);
-    } else if (arg == "--dialog") {
-      o.dialog = true;
-    } else if (arg == "--cancel") {
-      o.cancel = true;
-    } else if (arg == "--headless") {
-      o.headless = true;
-    } else if (arg == "--stats") {
-      o.stats = true;
-    } else if (arg == "--mode") {
-      if (!needValue("--mode")) return std::nullopt;
-      if (!ParseMode(value, o)) {
-        error = "bad --mode '" + value + "': expected WIDTHxHEIGHTxBPP with BPP 16 or 32";
-        return std::nullopt;
-      }
-    } else if (arg == "--device") {
-      if (!needValue("--device")) return std::nullopt;
-      o.deviceGiven = true;
-      if (value == "ref") o.device = Device::kRef;
-      else if (value == "hal") o.device = Device::kHal;
-      else if (value == "null") o.device = Device::kNull;
-      else {
-        error = "bad --device '" + value + "': expected ref, hal or null";
-        return std::nullopt;
-      }
-    } else if (arg == "--fixed-step") {
-      if (!needValue("--fixed-step")) return std::nullopt;
-      if (!ParseRate(value, o)) {
-        error = "bad --fixed-step '" + value + "': expected frames per second from 1 to 1000, or a fraction";
-        return std::nullopt;
-      }
-    } else if (arg == "--size") {
-      if (!needValue("--size")) return std::nullopt;
-      char tail = 0;
-      if (std::sscanf(value.c_str(), "%dx%d%c", &o.sizeWidth, &o.sizeHeight, &tail) != 2 || o.sizeWidth < 16 ||
-          o.sizeHeight < 16 || o.sizeWidth > 3840 || o.sizeHeight > 2160) {
-        error = "bad --size '" + value + "': expected WIDTHxHEIGHT from 16x16 to 3840x2160";
-        return std::nullopt;
-      }
-    } else if (arg == "--capture") {
-      if (!needValue("--capture")) return std::nullopt;
-      o.captureFile = value;
-    } else if (arg == "--frames") {
-      if (!needValue("--frames")) return std::nullopt;
-      o.framesDirectory = value;
-    } else if (arg == "--frames-every") {
-      if (!needValue("--frames-every")) return std::nullopt;
-      if (!ParseInt(value, 1, 1000000, n)) {
-        error = "bad --frames-every '" + value + "': expected a whole number from 1";
-        return std::nullopt;
-      }
-      o.framesEvery = int(n);
-    } else if (arg == "--escape-at") {
-      if (!needValue("--escape-at")) return std::nullopt;
-      if (!ParseInt(value, 0, 0x7FFFFFFF, n)) {
-        error = "bad --escape-at '" + value + "': expected milliseconds from 0";
-        return std::nullopt;
-      }
-      o.escapeAtMs = n;
-    } else if (arg == "--trace") {
-      if (!needValue("--trace")) return std::nullopt;
-      o.traceFile = value;
-    } else {
+    if (arg == "-h") arg = "--help";
+    const OptionRow* row = FindRow(arg);
+    if (!row || (hasInlineValue && !row->argument)) {
       error = "unknown option '" + std::string(argv[i]) + "' (see --help)";
       return std::nullopt;
     }
-  }
-  if (!o.captureFile.empty()) {
-    const std::string& f = o.captureFile;
-    const auto endsWith = [&f](const char* tail) {
-      return f.size() >= std::strlen(tail) && f.compare(f.size() - std::strlen(tail), std::string::npos, tail) == 0;
-    };
-    if (!endsWith(".mp4") && !endsWith(".m4v") && !endsWith(".mkv")) {
-      error = "--capture '" + f + "': the file must end in .mp4 (H.264 + AAC) or .mkv (lossless)";
-      return std::nullopt;
+    if (row->argument && !hasInlineValue) {
+      if (i + 1 >= argc) {
+        error = "option " + arg + " needs a value";
+        return std::nullopt;
+      }
+      value = argv[++i];
     }
+    if (!row->set(value, o, error)) return std::nullopt;
+    given.insert(arg);
+  }
+  if (o.help) return o;
+  if (!CheckCombinations(given, error)) return std::nullopt;
+  if (!o.captureFile.empty()) {
     if (o.device == Device::kNull) {
       error = "--capture needs drawn frames: it cannot go with --device null";
       return std::nullopt;
     }
     if (o.fixedStepFps == 0) o.fixedStepFps = 60, o.rateNumerator = 60, o.rateDenominator = 1;
   }
-  if (o.sizeWidth > 0) {
-    if (o.modeGiven || (o.windowed && !*o.windowed)) {
-      error = "--size runs the show in a window at 640x480x32: it cannot go with --mode or --fullscreen";
-      return std::nullopt;
-    }
-    o.width = 640, o.height = 480, o.bitsPerPixel = 32, o.modeGiven = true, o.windowed = true;
-  }
-  if (o.dialog && o.headless) {
-    error = "--dialog needs a display: it cannot go with --headless";
-    return std::nullopt;
-  }
+  if (o.sizeWidth > 0) o.width = 640, o.height = 480, o.bitsPerPixel = 32, o.modeGiven = true, o.windowed = true;
   return o;
 }
 

@@ -46,9 +46,11 @@ bool MakesAChoice(const HostOptions& o);
 // Whether the run is meant to go on without anyone at the screen.
 bool Unattended(const HostOptions& o);
 
-// Parses argv; on a bad option returns nothing and sets `error` to one line.
+// Parses argv; on a bad option or a meaningless combination returns nothing and sets `error` to
+// one line.
 std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, std::string& error);
 
-const char* HostUsage();
+// The --help text, from the same table as the parser; lines within 80 columns.
+std::string HostUsage();
 
 }  // namespace host

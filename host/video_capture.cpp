@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "host/stop_signals.h"
 #include "platform/bass/mp3_decoder.h"
 
 extern char** environ;
@@ -106,7 +107,14 @@ bool VideoCapture::Start(const CaptureSettings& settings, std::string& error) {
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
-  const int spawned = posix_spawnp(&ffmpeg_, "ffmpeg", &actions, nullptr, argv.data(), environ);
+  // In a process group of its own: a Ctrl-C at the terminal is ours to turn into the show's end,
+  // after which ffmpeg still has to finish the file.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  const int spawned = posix_spawnp(&ffmpeg_, "ffmpeg", &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   ::close(video[0]);
   if (audio) ::close(sound[0]);
@@ -119,6 +127,7 @@ bool VideoCapture::Start(const CaptureSettings& settings, std::string& error) {
                               : std::string("cannot start ffmpeg: ") + std::strerror(spawned);
     return false;
   }
+  SetAbruptEndCleanup(ffmpeg_, partial_, log_);
   ::signal(SIGPIPE, SIG_IGN);  // a failing ffmpeg shows as a write error
   ::fcntl(videoPipe_, F_SETFL, O_NONBLOCK);
   if (audioPipe_ >= 0) ::fcntl(audioPipe_, F_SETFL, O_NONBLOCK);
@@ -198,6 +207,7 @@ bool VideoCapture::Finish(std::string& error) {
     return false;
   }
   std::filesystem::rename(partial_, settings_.path, ec);
+  SetAbruptEndCleanup(-1, "", "");  // the file is complete: a late signal leaves it
   std::filesystem::remove(log_);
   if (ec) {
     error = "cannot write " + settings_.path + ": " + ec.message();
@@ -216,6 +226,7 @@ void VideoCapture::Abandon() {
     ::waitpid(ffmpeg_, nullptr, 0);
     ffmpeg_ = -1;
   }
+  SetAbruptEndCleanup(-1, "", "");
   std::error_code ec;
   if (!partial_.empty()) std::filesystem::remove(partial_, ec);
   if (!log_.empty()) std::filesystem::remove(log_, ec);

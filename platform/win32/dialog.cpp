@@ -555,8 +555,8 @@ INT_PTR DialogBoxParamA(HINSTANCE, LPCSTR templateName, HWND, DLGPROC procedure,
   // Whether the procedure returns TRUE (focus the first tab stop) or FALSE (leave it), the focus
   // starts on the first tab stop: a dialog restores that focus when it is activated.
   SendMessageA(d.window, WM_INITDIALOG, reinterpret_cast<WPARAM>(firstTabStop), initParam);
-  if (!d.ended && !(Answer() && Answer()(d.window)) && !d.ended && !GetWindowBackend().RunDialog(d))
-    SendMessageA(d.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);  // nobody can answer it
+  // Nobody can answer it: the dialog fails (-1), which the caller can tell from a Cancel.
+  if (!d.ended && !(Answer() && Answer()(d.window))) GetWindowBackend().RunDialog(d);
   const INT_PTR result = d.ended ? d.result : -1;
   for (const DialogControl& c : d.controls) detail::RetireWindow(c.window);
   detail::RetireWindow(d.window);

@@ -140,7 +140,7 @@ BOOL GetMessageA(MSG* msg, HWND window, UINT minMessage, UINT maxMessage) {
       std::fprintf(stderr,
                    "error: GetMessageA is waiting for input that can never arrive (no display and "
                    "no scripted key left to come)\n");
-      std::exit(1);
+      std::exit(2);  // a failure, never the show's own end (1)
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(waitMs));
   }

@@ -46,7 +46,7 @@ void RegisterResource(WORD type, WORD id, const BYTE* bytes, std::size_t size);
 // dialog's handle. It may set controls through SendMessageA and should end the dialog, typically
 // by sending WM_COMMAND(IDOK or IDCANCEL) to it; it returns false to leave the dialog to the
 // window backend, which shows it to the viewer. Without an answer the backend shows it; a
-// backend that cannot (headless) gets IDCANCEL sent to the dialog.
+// backend that cannot (headless) makes DialogBoxParamA fail with -1, never a Cancel.
 using DialogAnswer = std::function<bool(HWND dialog)>;
 void SetDialogAnswer(DialogAnswer answer);
 

@@ -178,7 +178,7 @@ TEST_F(SetupDialogTest, OptionsAnswerTheDialogAndKeepItsDefaultsForTheRest) {
   }
 }
 
-TEST_F(SetupDialogTest, AModeTheListDoesNotOfferOrNoModeAtAllEndsTheProgram) {
+TEST_F(SetupDialogTest, AModeTheListDoesNotOfferEndsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   const auto answer = [](std::vector<const char*> argv) {
     std::string error;
@@ -188,8 +188,22 @@ TEST_F(SetupDialogTest, AModeTheListDoesNotOfferOrNoModeAtAllEndsTheProgram) {
   EXPECT_EXIT(answer({"vornhold", "--mode", "800x600x32"}), testing::ExitedWithCode(2),
               "^vornhold: mode 800x600x32 is not offered; offered: 320x240 - 16bpp, 640x480 - 16bpp, 640x480 - "
               "32bpp, 800x600 - 16bpp\n$");
-  g_modes.clear();
-  EXPECT_EXIT(answer({"vornhold"}), testing::ExitedWithCode(1), "^vornhold: no usable display mode\n$");
+}
+
+// Neither an empty mode list nor a dialog that nobody can show passes for a Cancel: the entry sees
+// OK with no mode, or -1, and gives up with -1 as it does for a viewer.
+TEST_F(SetupDialogTest, NoModeOrNoWayToShowTheDialogIsNoCancel) {
+  for (const bool answered : {true, false}) {
+    g_modes.clear();
+    g_bWindowed = g_bSound = g_bCancelled = 0;
+    g_pDxEngine->chosenMode = 99;
+    std::vector<const char*> argv = {"vornhold", "--mode", "640x480x32"};
+    std::string error;
+    win32::SetDialogAnswer(answered ? host::AnswerFromOptions(*host::ParseHostOptions(3, argv.data(), error))
+                                    : win32::DialogAnswer());
+    EXPECT_EQ(DialogBoxParamA(nullptr, MAKEINTRESOURCEA(IDD_SETUP), nullptr, DlgProc, 0), answered ? 0 : -1);
+    EXPECT_EQ(g_bCancelled, 0) << answered;
+  }
 }
 
 }  // namespace

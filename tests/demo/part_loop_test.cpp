@@ -12,6 +12,7 @@
 #include "demo/part_loop.h"
 #include "resources/compiled_resources.h"
 #include "resources/resource_ids.h"
+#include "platform/settings/settings.h"
 #include "platform/win32/win32_host.h"
 #include "platform/win32/window_backend.h"
 
@@ -45,12 +46,16 @@ class PartLoopTest : public testing::Test {
     delete g_pCore;
     g_pCore = nullptr;
   }
-  void SetUp() override { win32::UseFixedStepClock(100); }
+  void SetUp() override {
+    platform::Settings settings;
+    settings.fixedStepFps = 100;
+    platform::Apply(std::move(settings));
+  }
   void TearDown() override {
     MSG leftover;
     while (PeekMessageA(&leftover, nullptr, 0, 0, PM_REMOVE)) {
     }
-    win32::UseRealClock();
+    platform::Apply({});
   }
   BYTE on_ = 1, off_ = 0;
 };
@@ -119,15 +124,19 @@ TEST_F(PartLoopTest, CloseQuitsThroughTheQueueAndKeepsTheWindow) {
   EXPECT_EQ(QvCoreWindowStyle(2), 0x92000000u);
 }
 
-// The setup dialog answered with "Windowed" and then OK or Cancel as the entry runs it.
-void AnswerSetupWith(int command) {
+// The setup dialog answered with "Windowed" and then OK or Cancel as the entry runs it, on
+// `backend` (null: the one in place).
+void AnswerSetupWith(int command, std::unique_ptr<win32::WindowBackend> backend = nullptr) {
   for (const resources::Resource& r : resources::CompiledResources())
     win32::RegisterResource(r.type, r.id, r.bytes, r.size);
-  win32::SetDialogAnswer([command](HWND dialog) {
+  platform::Settings settings;
+  settings.windowBackend = std::move(backend);
+  settings.dialogAnswer = [command](HWND dialog) {
     SendMessageA(GetDlgItem(dialog, IDC_WINDOWED), BM_CLICK, 0, 0);
     SendMessageA(dialog, WM_COMMAND, WPARAM(command), 0);
     return true;
-  });
+  };
+  platform::Apply(std::move(settings));
 }
 
 TEST(Entry, NoDeviceEndsTheProgramWithMinusOne) {
@@ -137,8 +146,7 @@ TEST(Entry, NoDeviceEndsTheProgramWithMinusOne) {
         // An 8-bit desktop: no back buffer of the software device can take its format.
         auto backend = std::make_unique<win32::HeadlessBackend>();
         backend->SetDesktopMode({640, 480, 8, 60});
-        win32::SetWindowBackend(std::move(backend));
-        AnswerSetupWith(IDOK);
+        AnswerSetupWith(IDOK, std::move(backend));
         std::exit(WinMain(nullptr, nullptr, nullptr, 1) & 0xFF);
       },
       testing::ExitedWithCode(255), "DX Engine::DX8 Error: Unable to create Direct3D Device");

@@ -12,6 +12,7 @@
 #include "Win32Platform/Window/qv_core.h"
 #include "engine/dx_engine.h"
 #include "platform/present/present.h"
+#include "platform/settings/settings.h"
 #include "platform/trace/trace.h"
 #include "platform/win32/window_backend.h"
 #include "engine/test_window.h"
@@ -24,7 +25,9 @@ class Screen {
   Screen(int width, int height) {
     auto backend = std::make_unique<win32::HeadlessBackend>();
     backend->SetDesktopMode({width, height, 32, 60});
-    win32::SetWindowBackend(std::move(backend));
+    platform::Settings settings;
+    settings.windowBackend = std::move(backend);
+    platform::Apply(std::move(settings));
     core_ = TestCore(width, height);
     EXPECT_EQ(engine.CreateDevice(&core_, 1), 1);
     engine.SetProjection(0.783f, 1.0f, 0.1f, 1000.0f);
@@ -55,9 +58,11 @@ class Screen {
 
   platform::FrameImage Frame() {
     platform::FrameImage seen;
-    platform::SetPresentHandler([&](HWND__*, const platform::FrameImage* image) { seen = *image; });
+    platform::Settings settings;
+    settings.presentHandler = [&](HWND__*, const platform::FrameImage* image) { seen = *image; };
+    platform::Apply(std::move(settings));
     engine.Present();
-    platform::SetPresentHandler(nullptr);
+    platform::Apply({});
     return seen;
   }
 

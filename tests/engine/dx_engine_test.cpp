@@ -7,6 +7,7 @@
 #include "Win32Platform/Window/qv_core.h"
 #include "engine/dx_engine.h"
 #include "platform/present/present.h"
+#include "platform/settings/settings.h"
 #include "platform/win32/window_backend.h"
 #include "engine/test_window.h"
 
@@ -18,7 +19,9 @@ void UseAdapter(std::vector<win32::ScreenMode> modes, win32::ScreenMode desktop 
   auto backend = std::make_unique<win32::HeadlessBackend>();
   backend->SetDisplayModes(std::move(modes));
   backend->SetDesktopMode(desktop);
-  win32::SetWindowBackend(std::move(backend));
+  platform::Settings settings;
+  settings.windowBackend = std::move(backend);
+  platform::Apply(std::move(settings));
 }
 
 TEST(DxEngine, ModesAreOfferedOncePerSizeAndFormatInAdapterOrder) {
@@ -74,13 +77,15 @@ TEST(DxEngine, WindowedDeviceClearsToBlackAndKeepsTheProjection) {
   EXPECT_EQ(onDevice.m[2][3], 1.0f);
 
   platform::FrameImage seen;
-  platform::SetPresentHandler([&](HWND__*, const platform::FrameImage* image) { seen = *image; });
+  platform::Settings settings;
+  settings.presentHandler = [&](HWND__*, const platform::FrameImage* image) { seen = *image; };
+  platform::Apply(std::move(settings));
   engine.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FFFFFF, 1.0f, 0);
   engine.Present();
   EXPECT_EQ(seen.xrgb.at(0), 0x00FFFFFFu);
   engine.Clear();
   engine.Present();
-  platform::SetPresentHandler(nullptr);
+  platform::Apply({});
   EXPECT_EQ(seen.width, 320);  // the window's client size: the desktop's format, 16 bits
   EXPECT_EQ(seen.height, 240);
   for (std::uint32_t pixel : seen.xrgb) ASSERT_EQ(pixel, 0u);

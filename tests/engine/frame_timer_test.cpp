@@ -3,12 +3,19 @@
 #include <gtest/gtest.h>
 
 #include "engine/frame_timer.h"
+#include "platform/settings/settings.h"
 #include "platform/win32/win32_host.h"
 
 namespace {
 
+void UseFixedStep(double framesPerSecond) {
+  platform::Settings settings;
+  settings.fixedStepFps = framesPerSecond;
+  platform::Apply(std::move(settings));
+}
+
 TEST(FrameTimer, DeltaIsTheTimeSinceTheLastTickInHundredths) {
-  win32::UseFixedStepClock(100);
+  UseFixedStep(100);
   FrameTimer timer;
   timer.Start(100.0f);
   win32::AdvanceClockOneFrame();
@@ -20,11 +27,11 @@ TEST(FrameTimer, DeltaIsTheTimeSinceTheLastTickInHundredths) {
   timer.Tick();
   EXPECT_FLOAT_EQ(timer.delta, 1.0f);
   EXPECT_FLOAT_EQ(timer.rate, 100.0f);
-  win32::UseRealClock();
+  platform::Apply({});
 }
 
 TEST(FrameTimer, NoTimeOrTimeGoingBackwardsGivesOne) {
-  win32::UseFixedStepClock(100);
+  UseFixedStep(100);
   FrameTimer timer;
   timer.Start(100.0f);
   timer.Tick();  // the same counter value
@@ -35,7 +42,7 @@ TEST(FrameTimer, NoTimeOrTimeGoingBackwardsGivesOne) {
   timer.frequency = 0;  // no number at all
   timer.Tick();
   EXPECT_EQ(timer.delta, 1.0f);
-  win32::UseRealClock();
+  platform::Apply({});
 }
 
 }  // namespace

@@ -29,6 +29,7 @@
 #include "platform/d3dx8/xfile_mesh.h"
 #include "platform/png/png_writer.h"
 #include "platform/present/present.h"
+#include "platform/settings/settings.h"
 #include "platform/win32/win32.h"
 #include "platform/win32/window_backend.h"
 #include "tools/showdata/contact_sheet/label_font.h"
@@ -70,7 +71,12 @@ class CellDevice {
   bool Create(std::string* error) {
     auto backend = std::make_unique<win32::HeadlessBackend>();
     backend->SetDesktopMode({kCellSize, kCellSize, 32, 60});
-    win32::SetWindowBackend(std::move(backend));
+    platform::Settings settings;
+    settings.windowBackend = std::move(backend);
+    settings.presentHandler = [this](HWND__*, const platform::FrameImage* image) {
+      if (image) frame = *image;
+    };
+    platform::Apply(std::move(settings));
     static const ATOM registered = [] {  // a class registers once per process
       WNDCLASSEXA wc = {};
       wc.cbSize = sizeof wc;
@@ -95,13 +101,10 @@ class CellDevice {
       return false;
     }
     device_.reset(device);
-    platform::SetPresentHandler([this](HWND__*, const platform::FrameImage* image) {
-      if (image) frame = *image;
-    });
     return true;
   }
   ~CellDevice() {
-    platform::SetPresentHandler(nullptr);
+    platform::Apply({});  // the platform's defaults; the window backend stays
     device_.reset();
     d3d_.reset();
   }

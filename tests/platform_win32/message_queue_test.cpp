@@ -57,6 +57,15 @@ TEST_F(MessageQueueTest, NoRemoveLeavesTheMessageForGetMessage) {
   EXPECT_FALSE(PeekMessageA(&peeked, w, 0, 0, PM_NOREMOVE));
 }
 
+// Waiting for input that can never come (headless, nothing scripted) is a failure of the run,
+// which a script must not take for the show's own end (exit code 1).
+TEST_F(MessageQueueTest, GetMessageWithNoInputLeftEndsTheProgramAsAFailure) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  HWND w = NewWindow();
+  MSG msg{};
+  EXPECT_EXIT(GetMessageA(&msg, w, 0, 0), testing::ExitedWithCode(2), "waiting for input that can never arrive");
+}
+
 TEST_F(MessageQueueTest, QuitComesAfterOtherMessagesThroughAnyFilterAndEndsGetMessage) {
   HWND w = NewWindow();
   PostQuitMessage(7);

@@ -79,9 +79,9 @@ code=0
 show=$!
 for _ in $(seq 100); do [ -n "$(ls -A | grep '^\.cut')" ] && break; sleep 0.1; done
 sleep 1
+# Two kinds, so that the second is not merged into the first while that one is pending.
 kill -TERM $show
-sleep 0.05
-kill -TERM $show 2>/dev/null || true
+kill -INT $show 2>/dev/null || true
 wait $show || code=$?
 [ "$code" != 1 ] && [ "$code" != 0 ] && [ -z "$(ls -A | grep 'cut')" ] ||
   fail "two signals to a capture: exit status $code, left: $(ls -A | tr '\n' ' ')"

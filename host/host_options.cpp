@@ -142,13 +142,15 @@ const OptionRow kOptions[] = {
     {nullptr, "--frames-every", "N", "with --frames, only every N-th frame (default 1)", "--frames", nullptr,
      [](const std::string& v, HostOptions& o, std::string& e) {
        long n = 0;
-       if (!ParseInt(v, 1, 1000000, n)) return Refuse(e, "bad --frames-every '" + v + "': expected a whole number from 1");
+       if (!ParseInt(v, 1, 1000000, n))
+        return Refuse(e, "bad --frames-every '" + v + "': expected a whole number from 1");
        return o.framesEvery = int(n), true;
      }},
     {nullptr, "--escape-at", "MS", "press Escape MS milliseconds after the music starts", nullptr, nullptr,
      [](const std::string& v, HostOptions& o, std::string& e) {
        long n = 0;
-       if (!ParseInt(v, 0, 0x7FFFFFFF, n)) return Refuse(e, "bad --escape-at '" + v + "': expected milliseconds from 0");
+       if (!ParseInt(v, 0, 0x7FFFFFFF, n))
+        return Refuse(e, "bad --escape-at '" + v + "': expected milliseconds from 0");
        return o.escapeAtMs = n, true;
      }},
     {nullptr, "--cancel", nullptr, "answer the dialog with Cancel: nothing plays", nullptr, nullptr,
@@ -222,16 +224,16 @@ std::vector<std::string> Words(const char* text) {
 bool CheckCombinations(const std::set<std::string>& given, std::string& error) {
   for (const OptionRow& row : kOptions) {
     if (!given.count(row.name)) continue;
-    if (row.needs && !given.count(row.needs)) return Refuse(error, std::string(row.name) + " goes only with " + row.needs);
-    std::string clash;
-    for (const std::string& other : Words(row.excludes))
-      if (given.count(other)) clash += (clash.empty() ? "" : " or ") + other;
-    if (!clash.empty()) {
-      // Says every option the row excludes, so the line reads the same whichever was given.
-      std::string all;
-      for (const std::string& other : Words(row.excludes)) all += (all.empty() ? "" : " or ") + other;
-      return Refuse(error, std::string(row.name) + " cannot go with " + all);
+    if (row.needs && !given.count(row.needs))
+      return Refuse(error, std::string(row.name) + " goes only with " + row.needs);
+    // The line names every option the row excludes, so it reads the same whichever was given.
+    std::string all;
+    bool clash = false;
+    for (const std::string& other : Words(row.excludes)) {
+      all += (all.empty() ? "" : " or ") + other;
+      clash = clash || given.count(other) > 0;
     }
+    if (clash) return Refuse(error, std::string(row.name) + " cannot go with " + all);
   }
   return true;
 }

@@ -9,7 +9,7 @@
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/texture_layout.h"
 #include "platform/win32/win32.h"
-#include "tools/texinfo/sha256.h"
+#include "tools/common/sha256.h"
 
 namespace texinfo {
 namespace {
@@ -112,7 +112,7 @@ std::string ReportLine(const d3dx::DecodedImage& image, const TextureFacts& fact
   char head[128];
   std::snprintf(head, sizeof head, "image=%dx%d texture=%ux%u format=%s sha256=", image.width,
                 image.height, facts.width, facts.height, d3dx::FormatName(facts.format));
-  return head + Sha256Hex(rgba.data(), rgba.size());
+  return head + tools::Sha256Hex(rgba.data(), rgba.size());
 }
 
 bool WriteRgbaPng(const std::string& path, const d3dx::DecodedImage& image, std::string& error) {

@@ -13,15 +13,14 @@
 
 #include "archive/crc32.h"
 #include "archive/debug_log.h"
+#include "platform/little_endian.h"
 
 using namespace rar20;
 
 namespace {
 
-std::uint16_t Get16(const std::uint8_t* p) { return std::uint16_t(p[0] | p[1] << 8); }
-std::uint32_t Get32(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
-}
+using platform::ReadLe16;
+using platform::ReadLe32;
 
 // Each bit of RAR 2.0 data yields at most one symbol, and no symbol yields more than 260 bytes.
 constexpr std::uint64_t kMaxBytesPerPackedByte = 8 * 260;
@@ -293,14 +292,14 @@ int ArchiveReader::ParseBlockHeader(HeaderKind kind) {
   std::uint8_t h[kFileHeaderSize] = {};  // bytes missing at the end of the file read as zero
   if (kind == HeaderKind::kMain) {
     const int n = int(file_.Read(h, kMainHeaderSize));
-    main_ = MainHeader{Get16(h), h[2], Get16(h + 3), Get16(h + 5), Get16(h + 7), Get32(h + 9)};
+    main_ = MainHeader{ReadLe16(h), h[2], ReadLe16(h + 3), ReadLe16(h + 5), ReadLe16(h + 7), ReadLe32(h + 9)};
     headerCrc_ = ArchiveCrc32(0xFFFFFFFFu, h + 2, kMainHeaderSize - 2);
     return n;
   }
   const int n = int(file_.Read(h, kFileHeaderSize));
-  block_ = BlockHeader{Get16(h),      h[2],          Get16(h + 3),  Get16(h + 5),  Get32(h + 7),
-                       Get32(h + 11), h[15],         Get32(h + 16), Get32(h + 20), h[24],
-                       h[25],         Get16(h + 26), Get32(h + 28)};
+  block_ = BlockHeader{ReadLe16(h),      h[2],          ReadLe16(h + 3),  ReadLe16(h + 5),  ReadLe32(h + 7),
+                       ReadLe32(h + 11), h[15],         ReadLe32(h + 16), ReadLe32(h + 20), h[24],
+                       h[25],         ReadLe16(h + 26), ReadLe32(h + 28)};
   headerCrc_ = ArchiveCrc32(0xFFFFFFFFu, h + 2, kFileHeaderSize - 2);
   return n;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "archive/crc32.h"
+#include "platform/little_endian.h"
 
 namespace {
 
@@ -27,10 +28,7 @@ constexpr std::array<std::uint8_t, 256> kInitSubst = {
     116, 184, 160, 96,  109, 37,  30,  106, 140, 104, 150, 5,   204, 117, 112, 84,
 };
 
-std::uint32_t LoadWord(const std::uint8_t* p) {
-  return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-         std::uint32_t(p[3]) << 24;
-}
+using platform::ReadLe32;
 
 void StoreWord(std::uint8_t* p, std::uint32_t w) {
   p[0] = std::uint8_t(w);
@@ -75,10 +73,10 @@ std::uint32_t Rar20Cipher::Sub(std::uint32_t t) const {
 }
 
 void Rar20Cipher::Rounds(std::uint8_t block[kBlockSize], bool decipher) {
-  std::uint32_t a = LoadWord(block) ^ key_[0];
-  std::uint32_t b = LoadWord(block + 4) ^ key_[1];
-  std::uint32_t c = LoadWord(block + 8) ^ key_[2];
-  std::uint32_t d = LoadWord(block + 12) ^ key_[3];
+  std::uint32_t a = ReadLe32(block) ^ key_[0];
+  std::uint32_t b = ReadLe32(block + 4) ^ key_[1];
+  std::uint32_t c = ReadLe32(block + 8) ^ key_[2];
+  std::uint32_t d = ReadLe32(block + 12) ^ key_[3];
   for (int n = 0; n < 32; ++n) {
     const int r = decipher ? 31 - n : n;
     const std::uint32_t k = key_[r & 3];

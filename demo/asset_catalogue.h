@@ -1,5 +1,6 @@
 // The catalogue of archive entries the show reads, in catalogue order. Scenes address assets by
-// their position in these tables. This header depends on nothing, so the data generator in tools/
+// their position in these tables, which they look up by file name at compile time
+// (demo/catalogue_positions.h). This header depends on nothing, so the data generator in tools/
 // includes it too: the show and the data it plays share one list of names.
 #pragma once
 
@@ -7,7 +8,7 @@ const int g_textureCount = 70;
 const int g_meshCount = 20;
 const int g_roomMeshCount = 32;
 
-const char* const g_textureEntries[g_textureCount] = {
+constexpr const char* g_textureEntries[g_textureCount] = {
     "data\\graphics\\lataus.bmp",          // 0
     "data\\graphics\\feidi.tga",           // 1
     "data\\graphics\\superstar.bmp",       // 2
@@ -80,7 +81,7 @@ const char* const g_textureEntries[g_textureCount] = {
     "data\\graphics\\room\\mcover2.bmp",   // 69
 };
 
-const char* const g_meshEntries[g_meshCount] = {
+constexpr const char* g_meshEntries[g_meshCount] = {
     "data\\meshes\\kama.x",                 // 0
     "data\\meshes\\qtio.x",                 // 1
     "data\\meshes\\plomppo.x",              // 2
@@ -103,7 +104,7 @@ const char* const g_meshEntries[g_meshCount] = {
     "data\\meshes\\scene2\\s2_piikit.x",    // 19
 };
 
-const char* const g_roomMeshEntries[g_roomMeshCount] = {
+constexpr const char* g_roomMeshEntries[g_roomMeshCount] = {
     "data\\meshes\\room\\walls.x",     // 0
     "data\\meshes\\room\\floor.x",     // 1
     "data\\meshes\\room\\ceil.x",      // 2

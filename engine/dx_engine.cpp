@@ -10,10 +10,6 @@ namespace {
 // Program-wide: offered modes are numbered in the order they are found, across every call.
 int g_modeCounter = 0;
 
-// Four ScreenVertex records: position, diffuse colour, one texture coordinate pair.
-constexpr UINT kQuadBufferBytes = 96;
-constexpr DWORD kScreenVertexFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-
 }  // namespace
 
 DxEngine::DxEngine()

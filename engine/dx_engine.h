@@ -25,6 +25,11 @@ struct ScreenVertex {
   float u, v;
 };
 static_assert(sizeof(ScreenVertex) == 24);
+// ScreenVertex's vertex format: position, diffuse colour, one texture coordinate pair.
+inline constexpr DWORD kScreenVertexFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+// The screen-quad vertex buffer holds one quad's four corners (96 bytes); it is made with the
+// device and refilled for every quad.
+inline constexpr UINT kQuadBufferBytes = 4 * sizeof(ScreenVertex);
 
 // One offered display mode; `index` is its position in the offer, from 0.
 struct DisplayMode {

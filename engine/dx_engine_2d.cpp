@@ -13,9 +13,6 @@ namespace {
 // Program-wide: the invert notice is shown once per run.
 bool g_invertNoticeShown = false;
 
-constexpr DWORD kScreenVertexFormat = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
-constexpr UINT kQuadBufferBytes = 4 * sizeof(ScreenVertex);
-
 // Textures the engine has made, for their trace names.
 int g_texturesCreated = 0;
 

@@ -12,6 +12,7 @@
 // blending on.
 #include <cmath>
 
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -119,15 +120,16 @@ class BallColumn : public PartScene {
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->Set2DMode(1);
-    if (ringMode_) g_pDxEngine->DrawScreenQuadAlpha(64.0f, 112.0f, 512.0f, 256.0f, textures[28], 1.0f);
-    DrawBars(textures[1]);
-    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 512.0f, 256.0f, textures[29], flickerAlpha_);
-    DrawVeil(textures[1], fade_);
+    if (ringMode_)
+      g_pDxEngine->DrawScreenQuadAlpha(64.0f, 112.0f, 512.0f, 256.0f, textures[TextureIndex("tr02.tga")], 1.0f);
+    DrawBars(textures[TextureIndex("feidi.tga")]);
+    g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 512.0f, 256.0f, textures[TextureIndex("tr03.tga")], flickerAlpha_);
+    DrawVeil(textures[TextureIndex("feidi.tga")], fade_);
   }
 
   // One tilted ring; the halo pass draws each ball 1.1 times larger.
   void RingPass(bool halo) {
-    MeshObject& ball = demo_.meshes[6];
+    MeshObject& ball = demo_.meshes[MeshIndex("ballo.x")];
     for (int i = 0; i < kBalls; ++i) {
       if (halo) ball.Scale(1.1f, 1.1f, 1.1f);
       ball.RotateX(alpha_);
@@ -143,8 +145,8 @@ class BallColumn : public PartScene {
 
   // Fifteen rings stacked along Y, each pulsing with its own phase, the whole column tilted.
   void ColumnPass() {
-    DrawBallTower(demo_.meshes[6], demo_.device, BallRings{sn_, cs_, kBalls, h_, kBalls, kRingStep}, alpha_, beta_,
-                  gamma_);
+    DrawBallTower(demo_.meshes[MeshIndex("ballo.x")], demo_.device, BallRings{sn_, cs_, kBalls, h_, kBalls, kRingStep},
+                  alpha_, beta_, gamma_);
   }
 
   Demo& demo_;

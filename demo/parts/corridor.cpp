@@ -11,6 +11,7 @@
 // view is animated in degrees and converted with 0.0174.
 #include <cmath>
 
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -38,14 +39,14 @@ class Corridor : public PartScene {
 
     MeshObject* meshes = demo_.meshes;
     IDirect3DTexture8** textures = demo_.textures;
-    meshes[0].useView = 1;
-    meshes[0].SetTexture(textures[4]);
-    meshes[11].SetTexture(textures[16]);
-    meshes[12].SetTexture(textures[11]);
-    meshes[13].SetTexture(textures[12]);
-    meshes[14].SetTexture(textures[13]);
-    meshes[15].SetTexture(textures[14]);
-    meshes[16].SetTexture(textures[15]);
+    meshes[MeshIndex("kama.x")].useView = 1;
+    meshes[MeshIndex("kama.x")].SetTexture(textures[TextureIndex("flare.bmp")]);
+    meshes[MeshIndex("s1_core.x")].SetTexture(textures[TextureIndex("metal.tga")]);
+    meshes[MeshIndex("s1_corridor.x")].SetTexture(textures[TextureIndex("floor2.tga")]);
+    meshes[MeshIndex("s1_floor.x")].SetTexture(textures[TextureIndex("floor.tga")]);
+    meshes[MeshIndex("s1_huone.x")].SetTexture(textures[TextureIndex("wall.tga")]);
+    meshes[MeshIndex("s1_roof.x")].SetTexture(textures[TextureIndex("wall_dark.tga")]);
+    meshes[MeshIndex("s1_tube.x")].SetTexture(textures[TextureIndex("mdark.tga")]);
 
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->SetLighting(1);
@@ -136,16 +137,16 @@ class Corridor : public PartScene {
     SceneLight** lights = demo_.lights;
     MeshObject* meshes = demo_.meshes;
     if (Now() < 9125)
-      meshes[11].SetView(eyeX1_, -5.225f, eyeZ1_, atX1_, atY1_, 0.207f, 0.0f, 1.0f, 0.0f);
+      meshes[MeshIndex("s1_core.x")].SetView(eyeX1_, -5.225f, eyeZ1_, atX1_, atY1_, 0.207f, 0.0f, 1.0f, 0.0f);
     else
-      meshes[11].SetView(eyeX2_, 4.542f, eyeZ2_, 0.316f, atY2_, 0.33f, 0.0f, 1.0f, 0.0f);
-    meshes[11].useView = 1;
+      meshes[MeshIndex("s1_core.x")].SetView(eyeX2_, 4.542f, eyeZ2_, 0.316f, atY2_, 0.33f, 0.0f, 1.0f, 0.0f);
+    meshes[MeshIndex("s1_core.x")].useView = 1;
 
     lights[0]->Disable();
     lights[1]->Enable();
     lights[2]->Enable();
     g_pDxEngine->BeginScene();
-    for (int i = 11; i <= 16; ++i) {
+    for (int i = MeshIndex("s1_core.x"); i <= MeshIndex("s1_tube.x"); ++i) {
       TurnIntoSet(meshes[i]);
       meshes[i].Draw(demo_.device);
     }
@@ -160,7 +161,7 @@ class Corridor : public PartScene {
     lights[2]->Disable();
     g_pDxEngine->SetTexGen(1);
     g_pDxEngine->SetFov(1.827f);
-    MeshObject& copy = demo_.meshes[0];
+    MeshObject& copy = demo_.meshes[MeshIndex("kama.x")];
     copy.SetView(6.0f * std::sin(3.4f * tumbleX_), 1.5f * std::sin(tumbleY_), 4.5f * std::cos(3.1f * tumbleZ_), 0.0f,
                  0.0f, 0.0f, 0.0f, 1.0f, 0.0f);
     g_pDxEngine->SetAlphaBlend(1);
@@ -194,10 +195,10 @@ class Corridor : public PartScene {
     IDirect3DTexture8** textures = demo_.textures;
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->Set2DMode(1);
-    if (t < 7291) DrawFourPieces(textures + 35, flashAlpha_);
-    if (t > 9125) DrawFourPieces(textures + 39, titleAlpha_);
-    DrawBars(textures[1]);
-    DrawVeil(textures[1], fadeAlpha_);
+    if (t < 7291) DrawFourPieces(textures + TextureIndex("rac01.tga"), flashAlpha_);
+    if (t > 9125) DrawFourPieces(textures + TextureIndex("kw01.tga"), titleAlpha_);
+    DrawBars(textures[TextureIndex("feidi.tga")]);
+    DrawVeil(textures[TextureIndex("feidi.tga")], fadeAlpha_);
     g_pDxEngine->Set2DMode(0);
   }
 

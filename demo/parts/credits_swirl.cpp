@@ -11,6 +11,7 @@
 // light 0 (and, once stage 3 has run, light 3) off, and its last field of view and shade mode.
 #include <cmath>
 
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -37,7 +38,7 @@ class CreditsSwirl : public PartScene {
     light.light.Attenuation0 = 1.0f;
     light.Apply();
     demo_.lights[0]->Disable();
-    demo_.meshes[1].DisableTexture();
+    demo_.meshes[MeshIndex("qtio.x")].DisableTexture();
     g_pDxEngine->ApplyView();
   }
 
@@ -109,7 +110,7 @@ class CreditsSwirl : public PartScene {
 
   // Each copy moves to its cell, then the whole grid sways about Y and leans back about X.
   void GridPass(float sway) {
-    MeshObject& tile = demo_.meshes[1];
+    MeshObject& tile = demo_.meshes[MeshIndex("qtio.x")];
     for (int y = -6; y < kRows - 6; ++y) {
       for (int x = -15; x < kColumns - 15; ++x) {
         tile.Translate(float(x), float(y), float(height_[y + 6][x + 15]) / 256.0f + 2.0f);
@@ -125,14 +126,14 @@ class CreditsSwirl : public PartScene {
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->Set2DMode(1);
-    if (stage_ == 1) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 256.0f, 64.0f, textures[19]);
-    if (caption_ == 1) g_pDxEngine->DrawScreenQuad(384.0f, 316.0f, 256.0f, 64.0f, textures[23]);
-    if (stage_ == 2) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 512.0f, 64.0f, textures[20]);
-    if (caption_ == 2) g_pDxEngine->DrawScreenQuad(384.0f, 316.0f, 256.0f, 64.0f, textures[24]);
-    if (stage_ == 3) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 256.0f, 64.0f, textures[21]);
-    if (caption_ == 3) g_pDxEngine->DrawScreenQuad(384.0f, 316.0f, 256.0f, 64.0f, textures[25]);
-    if (stage_ == 4) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 256.0f, 256.0f, textures[22]);
-    DrawBars(textures[1]);
+    if (stage_ == 1) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 256.0f, 64.0f, textures[TextureIndex("tuvesk.tga")]);
+    if (caption_ == 1) g_pDxEngine->DrawScreenQuad(384.0f, 316.0f, 256.0f, 64.0f, textures[TextureIndex("code.tga")]);
+    if (stage_ == 2) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 512.0f, 64.0f, textures[TextureIndex("plovetta.tga")]);
+    if (caption_ == 2) g_pDxEngine->DrawScreenQuad(384.0f, 316.0f, 256.0f, 64.0f, textures[TextureIndex("music.tga")]);
+    if (stage_ == 3) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 256.0f, 64.0f, textures[TextureIndex("zarnik.tga")]);
+    if (caption_ == 3) g_pDxEngine->DrawScreenQuad(384.0f, 316.0f, 256.0f, 64.0f, textures[TextureIndex("3d.tga")]);
+    if (stage_ == 4) g_pDxEngine->DrawScreenQuad(5.0f, 105.0f, 256.0f, 256.0f, textures[TextureIndex("oru.tga")]);
+    DrawBars(textures[TextureIndex("feidi.tga")]);
   }
 
   Demo& demo_;

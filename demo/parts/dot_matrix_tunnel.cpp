@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "demo/asset_catalogue.h"
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -44,10 +45,10 @@ struct Cut {
   int videoOn;
   int meshIndex;
 };
-constexpr Cut kCuts[4] = {{71053, 71285, 0.0f, 1.0f, 1, 1},
-                          {71308, 71540, -2.434f, 3.234f, 0, 9},
-                          {71563, 71796, 3.3242f, -0.232f, 1, 1},
-                          {71819, 72028, 4.324f, 1.23f, 0, 9}};
+constexpr Cut kCuts[4] = {{71053, 71285, 0.0f, 1.0f, 1, MeshIndex("qtio.x")},
+                          {71308, 71540, -2.434f, 3.234f, 0, MeshIndex("tapitus.x")},
+                          {71563, 71796, 3.3242f, -0.232f, 1, MeshIndex("qtio.x")},
+                          {71819, 72028, 4.324f, 1.23f, 0, MeshIndex("tapitus.x")}};
 
 class DotMatrixTunnel : public PartScene {
  public:
@@ -80,7 +81,7 @@ class DotMatrixTunnel : public PartScene {
     ChooseVideo();
     alpha_ += 0.001f * delta;
     beta_ += 0.003f * delta;
-    meshIndex_ = beat_ == 3 || beat_ == 5 ? 9 : 1;
+    meshIndex_ = beat_ == 3 || beat_ == 5 ? MeshIndex("tapitus.x") : MeshIndex("qtio.x");
     ApplyCuts();
     SceneLight& light = *demo_.lights[0];
     SetLightPosition(light, 1.5f * std::sin(beta_) + 1.0f, 0.0f, 1.5f * std::cos(beta_) + 8.0f);
@@ -170,11 +171,12 @@ class DotMatrixTunnel : public PartScene {
     g_pDxEngine->Clear();
     g_pDxEngine->Set2DMode(1);
     g_pDxEngine->SetAlphaBlend(0);
-    if (beat_ != 4) g_pDxEngine->DrawScreenQuad(0.0f, 0.0f, 640.0f, 480.0f, demo_.textures[2]);
+    if (beat_ != 4)
+      g_pDxEngine->DrawScreenQuad(0.0f, 0.0f, 640.0f, 480.0f, demo_.textures[TextureIndex("superstar.bmp")]);
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAlpha);
     if (beat_ == 4) demo_.device->SetRenderState(D3DRS_FILLMODE, D3DFILL_WIREFRAME);
-    IDirect3DTexture8* dot = demo_.textures[6];
+    IDirect3DTexture8* dot = demo_.textures[TextureIndex("white.tga")];
     for (int r = 0; r < kRows; ++r) {
       for (int c = 0; c < kColumns; ++c) {
         const float opacity = float(DotByte(r, c)) / 255.0f;
@@ -250,9 +252,10 @@ class DotMatrixTunnel : public PartScene {
     g_pDxEngine->Set2DMode(1);
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAlpha);
-    DrawBars(textures[1]);
-    if (flash_ != 0.0f) g_pDxEngine->DrawScreenQuadAlpha(128.0f, 112.0f, 512.0f, 256.0f, textures[30], flash_);
-    if (veil_ != 0.0f) DrawVeil(textures[1], veil_);
+    DrawBars(textures[TextureIndex("feidi.tga")]);
+    if (flash_ != 0.0f)
+      g_pDxEngine->DrawScreenQuadAlpha(128.0f, 112.0f, 512.0f, 256.0f, textures[TextureIndex("tr04.tga")], flash_);
+    if (veil_ != 0.0f) DrawVeil(textures[TextureIndex("feidi.tga")], veil_);
   }
 
   Demo& demo_;
@@ -270,7 +273,7 @@ class DotMatrixTunnel : public PartScene {
   int beat_ = 0;                           // 0 .. 6
   int beatTaken_[7] = {};
   int videoOn_ = 0;
-  int meshIndex_ = 1;  // meshes[1] or meshes[9]
+  int meshIndex_ = MeshIndex("qtio.x");  // or tapitus.x
 };
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -28,8 +29,8 @@ class EchoTrail : public PartScene {
   explicit EchoTrail(Demo& demo) : demo_(demo) {}
 
   void Setup() override {
-    MeshObject& object = demo_.meshes[7];
-    object.SetTexture(demo_.textures[5]);
+    MeshObject& object = demo_.meshes[MeshIndex("bollo.x")];
+    object.SetTexture(demo_.textures[TextureIndex("texture01.tga")]);
     object.SetAmbient(0.0f, 0.0f, 0.0f);
     g_pDxEngine->SetShadeMode(D3DSHADE_GOURAUD);
     demo_.lights[0]->Disable();
@@ -60,8 +61,8 @@ class EchoTrail : public PartScene {
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->Set2DMode(1);
-    DrawBars(textures[1]);
-    if (veil_ != 0.0f) DrawVeil(textures[1], veil_);
+    DrawBars(textures[TextureIndex("feidi.tga")]);
+    if (veil_ != 0.0f) DrawVeil(textures[TextureIndex("feidi.tga")], veil_);
     g_pDxEngine->Set2DMode(0);
     g_pDxEngine->Present();
   }
@@ -85,7 +86,7 @@ class EchoTrail : public PartScene {
   // Ten copies along the line of sight, `spacing_` apart from z = 3.
   void DrawTrail() {
     g_pDxEngine->BeginScene();
-    MeshObject& object = demo_.meshes[7];
+    MeshObject& object = demo_.meshes[MeshIndex("bollo.x")];
     float z = 3.0f;
     for (int k = 0; k < kCopies; ++k) {
       object.Translate(0.0f, 0.0f, 0.0f);

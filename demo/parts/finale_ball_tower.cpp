@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "demo/asset_catalogue.h"
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -43,7 +44,7 @@ class FinaleBallTower : public PartScene {
       cs_[i] = 3.0f * std::cos(theta);
     }
     for (int j = 0; j < kRings; ++j) h_[j] = -10.0f + float(j);
-    demo_.meshes[6].SetAmbient(0.0f, 0.0f, 0.0f);
+    demo_.meshes[MeshIndex("ballo.x")].SetAmbient(0.0f, 0.0f, 0.0f);
     SceneLight& light = *demo_.lights[2];
     SetLightColours(light, kBlack, kWhite, kWhite);
     SetLightReach(light, 1.0f, 4.0f);
@@ -73,7 +74,7 @@ class FinaleBallTower : public PartScene {
     g_pDxEngine->Set2DMode(1);
     DrawVideo();
     DrawWords();
-    DrawBars(demo_.textures[1]);
+    DrawBars(demo_.textures[TextureIndex("feidi.tga")]);
     g_pDxEngine->Set2DMode(0);
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->Present();
@@ -83,14 +84,14 @@ class FinaleBallTower : public PartScene {
   std::int32_t Now() const { return TimelineMs(demo_); }
 
   void TowerPass() {
-    DrawBallTower(demo_.meshes[6], demo_.device, BallRings{sn_, cs_, kBalls, h_, kRings, kRingPhaseStep}, alpha_,
-                  beta_, gamma_);
+    DrawBallTower(demo_.meshes[MeshIndex("ballo.x")], demo_.device,
+                  BallRings{sn_, cs_, kBalls, h_, kRings, kRingPhaseStep}, alpha_, beta_, gamma_);
   }
 
   // Frame trunc(v) as 3 x 3 dots every 4 units over x 320 .. 639, y 240 .. 379.
   void DrawVideo() {
     const BYTE* frame = demo_.video03Frames + std::size_t(video_) * g_videoFrameBytes;
-    IDirect3DTexture8* dot = demo_.textures[6];
+    IDirect3DTexture8* dot = demo_.textures[TextureIndex("white.tga")];
     for (int r = 0; r < kVideoRows; ++r)
       for (int c = 0; c < kVideoColumns; ++c)
         g_pDxEngine->DrawScreenQuadAlpha(float(320 + 4 * c), float(240 + 4 * r), 3.0f, 3.0f, dot,
@@ -100,11 +101,14 @@ class FinaleBallTower : public PartScene {
   void DrawWords() {
     IDirect3DTexture8** textures = demo_.textures;
     const std::int32_t t = Now();
-    if (t >= 141897 && t < kClosingPicture) g_pDxEngine->DrawScreenQuad(256.0f, 144.0f, 128.0f, 64.0f, textures[49]);
-    if (t >= 142152 && t < kClosingPicture) g_pDxEngine->DrawScreenQuad(64.0f, 208.0f, 512.0f, 64.0f, textures[50]);
-    if (t >= 142524 && t < kClosingPicture) g_pDxEngine->DrawScreenQuad(256.0f, 272.0f, 128.0f, 64.0f, textures[51]);
+    if (t >= 141897 && t < kClosingPicture)
+      g_pDxEngine->DrawScreenQuad(256.0f, 144.0f, 128.0f, 64.0f, textures[TextureIndex("the.tga")]);
+    if (t >= 142152 && t < kClosingPicture)
+      g_pDxEngine->DrawScreenQuad(64.0f, 208.0f, 512.0f, 64.0f, textures[TextureIndex("mota.tga")]);
+    if (t >= 142524 && t < kClosingPicture)
+      g_pDxEngine->DrawScreenQuad(256.0f, 272.0f, 128.0f, 64.0f, textures[TextureIndex("end.tga")]);
     if (t >= kClosingPicture)
-      g_pDxEngine->DrawScreenQuadAlpha(64.0f, 170.0f, 512.0f, 64.0f, textures[52], closingAlpha_);
+      g_pDxEngine->DrawScreenQuadAlpha(64.0f, 170.0f, 512.0f, 64.0f, textures[TextureIndex("esc.tga")], closingAlpha_);
   }
 
   Demo& demo_;

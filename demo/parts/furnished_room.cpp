@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "demo/asset_catalogue.h"
+#include "demo/catalogue_positions.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
 #include "demo/parts/scene_kit.h"
@@ -11,12 +12,19 @@
 
 namespace {
 
-// The texture of each room mesh, by catalogue position; -1: none (22 lballs, 25 knob, 27 lamp,
-// 29 vplay02).
-constexpr int kRoomTextures[g_roomMeshCount] = {53, 54, 55, 56, 56, 57, 57, 58, 58, 59, 56, 60, 61, 62, 63, 64,
-                                                65, 66, 67, 68, 69, 59, -1, 58, 57, -1, 58, -1, 59, -1, 57, 7};
-constexpr int kFan = 30;
-constexpr int kLavaLamp = 31;
+// The texture of each room mesh, in room-mesh order; kNone for lballs.x, knob.x, lamp.x and vplay02.x.
+constexpr int kNone = -1;
+constexpr int kRoomTextures[g_roomMeshCount] = {
+    TextureIndex("walls.bmp"), TextureIndex("floor.bmp"), TextureIndex("roof.bmp"), TextureIndex("beanibag.bmp"),
+    TextureIndex("beanibag.bmp"), TextureIndex("wlight.bmp"), TextureIndex("wlight.bmp"), TextureIndex("wdark.bmp"),
+    TextureIndex("wdark.bmp"), TextureIndex("brushed.bmp"), TextureIndex("beanibag.bmp"), TextureIndex("pottery.bmp"),
+    TextureIndex("bdark.bmp"), TextureIndex("blight.bmp"), TextureIndex("poster1.bmp"), TextureIndex("poster2.bmp"),
+    TextureIndex("vinylcover.bmp"), TextureIndex("pron1.bmp"), TextureIndex("pron2.bmp"), TextureIndex("mcover1.bmp"),
+    TextureIndex("mcover2.bmp"), TextureIndex("brushed.bmp"), kNone, TextureIndex("wdark.bmp"),
+    TextureIndex("wlight.bmp"), kNone, TextureIndex("wdark.bmp"), kNone, TextureIndex("brushed.bmp"), kNone,
+    TextureIndex("wlight.bmp"), TextureIndex("meduca.tga")};
+constexpr int kFan = RoomMeshIndex("fan.x");
+constexpr int kLavaLamp = RoomMeshIndex("llamp.x");
 constexpr int kPlates = 10;
 constexpr std::int32_t kRingFrom = 105393;  // ms
 
@@ -49,7 +57,7 @@ void FurnishedRoom::SetUp(bool tour) {
 
   g_pDxEngine->SetAlphaBlend(1);
   g_pDxEngine->SetLighting(0);
-  demo_.meshes[3].SetTexture(demo_.textures[8]);
+  demo_.meshes[MeshIndex("taso.x")].SetTexture(demo_.textures[TextureIndex("flare01.bmp")]);
 }
 
 void FurnishedRoom::Advance(float delta) {
@@ -84,7 +92,7 @@ void FurnishedRoom::BeginFrame(float fovRadians) {
 }
 
 void FurnishedRoom::Look(const float eye[3], const float target[3]) {
-  MeshObject& walls = demo_.roomMeshes[0];
+  MeshObject& walls = demo_.roomMeshes[RoomMeshIndex("walls.x")];
   walls.SetView(eye[0], eye[1], eye[2], target[0], target[1], target[2], 0.0f, 1.0f, 0.0f);
   walls.useView = 1;
 }
@@ -116,7 +124,7 @@ void FurnishedRoom::DrawRoom() {
 
   // The ring: additive, unlit plates without depth writes, as the lamp left the state.
   if (ringScale_ == 0.0f) return;
-  MeshObject& plate = demo_.meshes[3];
+  MeshObject& plate = demo_.meshes[MeshIndex("taso.x")];
   g_pDxEngine->BeginScene();
   for (int k = 0; k < kPlates; ++k) {
     const float w = float(k) / ringSpread_;
@@ -138,7 +146,7 @@ void FurnishedRoom::BeginOverlays() {
 }
 
 void FurnishedRoom::DrawPictureAndBars() {
-  DrawVeil(demo_.textures[2], fadeAlpha_);
-  DrawBars(demo_.textures[1]);
+  DrawVeil(demo_.textures[TextureIndex("superstar.bmp")], fadeAlpha_);
+  DrawBars(demo_.textures[TextureIndex("feidi.tga")]);
   g_pDxEngine->Set2DMode(0);
 }

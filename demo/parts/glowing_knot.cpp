@@ -13,6 +13,7 @@
 // and -45. The camera is the default one, which Set2DMode (off) restores every frame.
 #include <cmath>
 
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -37,7 +38,7 @@ class GlowingKnot : public PartScene {
   void Setup() override {
     SetUpLight(*demo_.lights[0]);
     SetUpLight(*demo_.lights[1]);
-    demo_.meshes[2].SetAmbient(0.0f, 0.0f, 0.0f);
+    demo_.meshes[MeshIndex("plomppo.x")].SetAmbient(0.0f, 0.0f, 0.0f);
     for (int round = 0; round < 50; ++round)
       for (int draw = 0; draw < 4; ++draw) WinRand();
     g_pDxEngine->SetLighting(1);
@@ -59,7 +60,7 @@ class GlowingKnot : public PartScene {
     DrawKnotAndGlow();
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->Set2DMode(1);
-    DrawBars(demo_.textures[1]);
+    DrawBars(demo_.textures[TextureIndex("feidi.tga")]);
     g_pDxEngine->Set2DMode(0);
     DrawSlider();
     DrawPictureAndFade();
@@ -100,13 +101,14 @@ class GlowingKnot : public PartScene {
   // The background, in the 2D mode the previous frame (or the set-up) left on.
   void DrawBackground() {
     IDirect3DTexture8** textures = demo_.textures;
-    IDirect3DTexture8* const pieces[4] = {textures[3], textures[32], textures[33], textures[34]};
+    IDirect3DTexture8* const pieces[4] = {textures[TextureIndex("nodelab.tga")], textures[TextureIndex("nlab02.tga")],
+                                          textures[TextureIndex("nlab03.tga")], textures[TextureIndex("nlab04.tga")]};
     DrawFourPiecesOpaque(pieces);
   }
 
   // The knot, then again a little larger and added on top: its glow.
   void DrawKnotAndGlow() {
-    MeshObject& knot = demo_.meshes[5];
+    MeshObject& knot = demo_.meshes[MeshIndex("knotti.x")];
     g_pDxEngine->BeginScene();
     knot.Translate(0.0f, 0.0f, 0.0f);
     knot.RotateX(-spinA_);
@@ -129,7 +131,7 @@ class GlowingKnot : public PartScene {
   }
 
   void DrawSlider() {
-    MeshObject& slider = demo_.meshes[2];
+    MeshObject& slider = demo_.meshes[MeshIndex("plomppo.x")];
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->SetLighting(1);
     g_pDxEngine->SetCullMode(D3DCULL_CCW);
@@ -149,8 +151,8 @@ class GlowingKnot : public PartScene {
     g_pDxEngine->SetBlendMode(BlendAlpha);
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->Set2DMode(1);
-    g_pDxEngine->DrawScreenQuadAlpha(128.0f, 124.0f, 512.0f, 256.0f, textures[27], flashAlpha_);
-    DrawVeil(textures[1], fadeAlpha_);
+    g_pDxEngine->DrawScreenQuadAlpha(128.0f, 124.0f, 512.0f, 256.0f, textures[TextureIndex("tr01.tga")], flashAlpha_);
+    DrawVeil(textures[TextureIndex("feidi.tga")], fadeAlpha_);
     g_pDxEngine->SetAlphaBlend(0);
     // 2D mode stays on: the next frame's background is drawn in it.
   }

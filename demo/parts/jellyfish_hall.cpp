@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -31,7 +32,7 @@ namespace {
 
 constexpr int kJellyfish = 10;
 constexpr int kPlates = 10;
-constexpr int kHall[3] = {17, 18, 19};
+constexpr int kHall[3] = {MeshIndex("s2_huone.x"), MeshIndex("s2_keskio.x"), MeshIndex("s2_piikit.x")};
 constexpr std::int32_t kPhase1 = 116099;  // ms
 constexpr std::int32_t kPhase2 = 120604;  // ms
 
@@ -62,11 +63,11 @@ class JellyfishHall : public PartScene {
     g_pDxEngine->SetCullMode(D3DCULL_CCW);  // every frame then turns culling off
     MeshObject* meshes = demo_.meshes;
     IDirect3DTexture8** textures = demo_.textures;
-    meshes[17].SetTexture(textures[17]);
-    meshes[18].SetTexture(textures[16]);
-    meshes[19].SetTexture(textures[15]);
-    meshes[10].SetTexture(textures[7]);
-    meshes[4].SetTexture(textures[18]);
+    meshes[MeshIndex("s2_huone.x")].SetTexture(textures[TextureIndex("steelplate.tga")]);
+    meshes[MeshIndex("s2_keskio.x")].SetTexture(textures[TextureIndex("metal.tga")]);
+    meshes[MeshIndex("s2_piikit.x")].SetTexture(textures[TextureIndex("mdark.tga")]);
+    meshes[MeshIndex("mude.x")].SetTexture(textures[TextureIndex("meduca.tga")]);
+    meshes[MeshIndex("bling.x")].SetTexture(textures[TextureIndex("valo.tga")]);
   }
 
   void Frame(float delta) override {
@@ -84,8 +85,9 @@ class JellyfishHall : public PartScene {
 
     g_pDxEngine->Clear();
     g_pDxEngine->SetFov(0.0174f * fovDeg_);
-    demo_.meshes[17].SetView(eye_[0], eye_[1], eye_[2], target_[0], target_[1], target_[2], 0.0f, 1.0f, 0.0f);
-    demo_.meshes[17].useView = 1;
+    demo_.meshes[MeshIndex("s2_huone.x")].SetView(eye_[0], eye_[1], eye_[2], target_[0], target_[1], target_[2], 0.0f,
+                                                  1.0f, 0.0f);
+    demo_.meshes[MeshIndex("s2_huone.x")].useView = 1;
     DrawHall();
     DrawJellyfish();
     DrawPlates();
@@ -165,7 +167,7 @@ class JellyfishHall : public PartScene {
     const float w = 2.5f * wave_;
     const float sx = 0.5f * std::sin(w) + 1.0f;
     const float sz = 0.3f * std::cos(w) + 1.0f;
-    MeshObject& mesh = demo_.meshes[10];
+    MeshObject& mesh = demo_.meshes[MeshIndex("mude.x")];
     g_pDxEngine->SetBlendMode(BlendAdd);
     g_pDxEngine->BeginScene();
     for (const Jellyfish& j : jellyfish_) {
@@ -188,7 +190,7 @@ class JellyfishHall : public PartScene {
     g_pDxEngine->SetZWrite(0);
     g_pDxEngine->SetCullMode(D3DCULL_NONE);
     g_pDxEngine->SetAlphaBlend(1);
-    MeshObject& plate = demo_.meshes[3];
+    MeshObject& plate = demo_.meshes[MeshIndex("taso.x")];
     g_pDxEngine->BeginScene();
     for (int i = 0; i < kPlates; ++i) {
       const float a = float(i) * 0.33333334f;
@@ -205,7 +207,7 @@ class JellyfishHall : public PartScene {
 
   // As the plates: added, unlit, without depth writes.
   void DrawCrystal() {
-    MeshObject& crystal = demo_.meshes[4];
+    MeshObject& crystal = demo_.meshes[MeshIndex("bling.x")];
     g_pDxEngine->BeginScene();
     TurnIntoSet(crystal);
     crystal.Translate(0.0f, sink_, 0.0f);
@@ -220,14 +222,15 @@ class JellyfishHall : public PartScene {
     g_pDxEngine->SetAlphaBlend(1);
     g_pDxEngine->SetBlendMode(BlendAlpha);
     if (phase_ == 0) {
-      g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 640.0f, 128.0f, textures[46], 1.0f - captionFade_);
+      g_pDxEngine->DrawScreenQuadAlpha(0.0f, 100.0f, 640.0f, 128.0f, textures[TextureIndex("jelly01.tga")],
+                                       1.0f - captionFade_);
     } else if (phase_ == 1) {
-      g_pDxEngine->DrawScreenQuadAlpha(384.0f, 100.0f, 256.0f, 256.0f, textures[47], 1.0f);
+      g_pDxEngine->DrawScreenQuadAlpha(384.0f, 100.0f, 256.0f, 256.0f, textures[TextureIndex("jelly02.tga")], 1.0f);
     } else {
-      g_pDxEngine->DrawScreenQuadAlpha(512.0f, 100.0f, 128.0f, 256.0f, textures[48], 1.0f);
-      g_pDxEngine->DrawScreenQuadAlpha(0.0f, 124.0f, 128.0f, 256.0f, textures[26], 1.0f);
+      g_pDxEngine->DrawScreenQuadAlpha(512.0f, 100.0f, 128.0f, 256.0f, textures[TextureIndex("jelly03.tga")], 1.0f);
+      g_pDxEngine->DrawScreenQuadAlpha(0.0f, 124.0f, 128.0f, 256.0f, textures[TextureIndex("jelly04.tga")], 1.0f);
     }
-    DrawBars(textures[1]);
+    DrawBars(textures[TextureIndex("feidi.tga")]);
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->Set2DMode(0);
   }

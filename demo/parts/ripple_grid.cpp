@@ -14,6 +14,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -49,7 +50,7 @@ class RippleGrid : public PartScene {
     g_pDxEngine->Clear();
     g_pDxEngine->SetFov(0.0174f * fovDeg_);
     g_pDxEngine->BeginScene();
-    MeshObject& tile = demo_.meshes[1];
+    MeshObject& tile = demo_.meshes[MeshIndex("qtio.x")];
     for (int i = 0; i < kRows; ++i) {
       for (int j = 0; j < kColumns; ++j) {
         tile.Translate(float(j - 15), float(i - 6), float(height_[i][j]) / 256.0f + 2.0f);
@@ -67,13 +68,13 @@ class RippleGrid : public PartScene {
     g_pDxEngine->Set2DMode(1);
     // Opaque white: the picture's own alpha blends.
     if (stage_ == 1 || stage_ == 5)
-      g_pDxEngine->DrawScreenQuad(0.0f, 100.0f, 256.0f, 256.0f, textures[43]);
+      g_pDxEngine->DrawScreenQuad(0.0f, 100.0f, 256.0f, 256.0f, textures[TextureIndex("p4_01.tga")]);
     else if (stage_ == 2)
-      g_pDxEngine->DrawScreenQuad(0.0f, 124.0f, 128.0f, 256.0f, textures[44]);
+      g_pDxEngine->DrawScreenQuad(0.0f, 124.0f, 128.0f, 256.0f, textures[TextureIndex("p4_02.tga")]);
     else
-      g_pDxEngine->DrawScreenQuad(128.0f, 124.0f, 512.0f, 256.0f, textures[45]);
-    DrawBars(textures[1]);
-    if (veil_ != 0.0f) DrawVeil(textures[1], veil_);
+      g_pDxEngine->DrawScreenQuad(128.0f, 124.0f, 512.0f, 256.0f, textures[TextureIndex("p4_03.tga")]);
+    DrawBars(textures[TextureIndex("feidi.tga")]);
+    if (veil_ != 0.0f) DrawVeil(textures[TextureIndex("feidi.tga")], veil_);
     g_pDxEngine->Set2DMode(0);
     g_pDxEngine->SetAlphaBlend(0);
     g_pDxEngine->Present();

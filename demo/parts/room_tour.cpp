@@ -16,6 +16,7 @@
 #include <limits>
 
 #include "demo/asset_catalogue.h"
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -31,10 +32,17 @@ struct Appearance {
   int mesh;           // roomMeshes index
 };
 constexpr Appearance kSchedule[g_roomMeshCount] = {
-    {74327, 0},  {74443, 1},  {74582, 2},  {74814, 26}, {75557, 27}, {75906, 30}, {76300, 7},  {76695, 19},
-    {77067, 20}, {77461, 17}, {77833, 18}, {78204, 3},  {78576, 4},  {78831, 10}, {79319, 11}, {79690, 6},
-    {80062, 12}, {80433, 13}, {80828, 14}, {81200, 15}, {81455, 8},  {81711, 9},  {81943, 5},  {82314, 16},
-    {83080, 28}, {83336, 29}, {83824, 23}, {84172, 24}, {84567, 25}, {85310, 21}, {85704, 22}, {86076, 31}};
+    {74327, RoomMeshIndex("walls.x")}, {74443, RoomMeshIndex("floor.x")}, {74582, RoomMeshIndex("ceil.x")},
+    {74814, RoomMeshIndex("fcenter.x")}, {75557, RoomMeshIndex("lamp.x")}, {75906, RoomMeshIndex("fan.x")},
+    {76300, RoomMeshIndex("table02.x")}, {76695, RoomMeshIndex("slitz1.x")}, {77067, RoomMeshIndex("slitz2.x")},
+    {77461, RoomMeshIndex("mag01.x")}, {77833, RoomMeshIndex("mag02.x")}, {78204, RoomMeshIndex("beanie.x")},
+    {78576, RoomMeshIndex("beanie2.x")}, {78831, RoomMeshIndex("cactus.x")}, {79319, RoomMeshIndex("jar.x")},
+    {79690, RoomMeshIndex("shelf.x")}, {80062, RoomMeshIndex("book01.x")}, {80433, RoomMeshIndex("book02.x")},
+    {80828, RoomMeshIndex("poster1.x")}, {81200, RoomMeshIndex("poster2.x")}, {81455, RoomMeshIndex("speakers.x")},
+    {81711, RoomMeshIndex("elements.x")}, {81943, RoomMeshIndex("table01.x")}, {82314, RoomMeshIndex("vinyls.x")},
+    {83080, RoomMeshIndex("vplay01.x")}, {83336, RoomMeshIndex("vplay02.x")}, {83824, RoomMeshIndex("dframe.x")},
+    {84172, RoomMeshIndex("door.x")}, {84567, RoomMeshIndex("knob.x")}, {85310, RoomMeshIndex("lava.x")},
+    {85704, RoomMeshIndex("lballs.x")}, {86076, RoomMeshIndex("llamp.x")}};
 
 // A shot: current from `from` until the next shot's `from`. Its eye and target move by their
 // rates times delta (per hundredth of a second) while it is current; an orbiting shot instead
@@ -150,7 +158,7 @@ class RoomTour : public PartScene {
   void DrawLine() {
     const float x = std::trunc(500.0f + 20.0f * std::cos(7.0f * demo_.spinZ) + 40.0f * std::sin(16.0f * demo_.spinX));
     const float alpha = (std::cos(std::tan(demo_.spinY)) + 1.0f) * 0.5f;
-    g_pDxEngine->DrawScreenQuadAlpha(x, 100.0f, 32.0f, 280.0f, demo_.textures[31], alpha);
+    g_pDxEngine->DrawScreenQuadAlpha(x, 100.0f, 32.0f, 280.0f, demo_.textures[TextureIndex("tviiva.tga")], alpha);
   }
 
   Demo& demo_;

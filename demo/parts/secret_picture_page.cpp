@@ -8,6 +8,7 @@
 // The pictures are drawn before BeginScene, in the mode the previous frame left: from the second
 // frame on the 2D mode; on the first, whatever transforms were current when the page began.
 #include "demo/asset_catalogue.h"
+#include "demo/catalogue_positions.h"
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
@@ -35,7 +36,7 @@ class SecretPicturePage : public PartScene {
     g_pDxEngine->SetZBuffer(0);
     g_pDxEngine->SetLighting(0);
     g_pDxEngine->BeginScene();
-    MeshObject& mesh = demo_.meshes[1];
+    MeshObject& mesh = demo_.meshes[MeshIndex("qtio.x")];
     mesh.Scale(1.1f, 1.1f, 1.1f);
     mesh.RotateY(q_);
     mesh.RotateX(p_);

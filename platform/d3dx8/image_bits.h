@@ -4,13 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/little_endian.h"
+
 namespace d3dx {
 
-inline uint16_t ReadLe16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-inline uint32_t ReadLe32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+using platform::ReadLe16;
+using platform::ReadLe32;
 
 // Widens a value of `bits` bits (1..32) to 8 bits: wider values keep their top bits, narrower
 // ones repeat their bit pattern (5 bits abcde become abcdeabc), so full scale stays 255.

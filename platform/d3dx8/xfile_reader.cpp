@@ -8,6 +8,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "platform/little_endian.h"
+
 namespace d3dx::xfile {
 namespace {
 
@@ -15,11 +17,8 @@ constexpr size_t kHeaderSize = 16;
 constexpr int kMaxDepth = 256;   // nesting of data objects
 constexpr size_t kWindow = 32768;  // MSZIP history carried from one block to the next
 
-uint16_t ReadU16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t ReadU32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
+using platform::ReadLe16;
+using platform::ReadLe32;
 
 enum class Kind { kName, kString, kNumber, kGuid, kOpen, kClose, kTemplate, kOther };
 
@@ -113,13 +112,13 @@ bool TokenizeBinary(const uint8_t* data, size_t size, bool doubles, std::vector<
   auto need = [&](size_t n) { return size - i >= n; };
   while (i < size) {
     if (!need(2)) return false;
-    const uint16_t id = ReadU16(data + i);
+    const uint16_t id = ReadLe16(data + i);
     i += 2;
     switch (id) {
       case 1:    // name
       case 2: {  // string
         if (!need(4)) return false;
-        const uint32_t count = ReadU32(data + i);
+        const uint32_t count = ReadLe32(data + i);
         i += 4;
         if (!need(count)) return false;
         const std::string_view text(reinterpret_cast<const char*>(data + i), count);
@@ -129,13 +128,13 @@ bool TokenizeBinary(const uint8_t* data, size_t size, bool doubles, std::vector<
         } else {
           tokens->push_back({Kind::kString, 0.0, text});
           // The terminator is a comma or semicolon token.
-          if (need(2) && (ReadU16(data + i) == 19 || ReadU16(data + i) == 20)) i += 2;
+          if (need(2) && (ReadLe16(data + i) == 19 || ReadLe16(data + i) == 20)) i += 2;
         }
         break;
       }
       case 3:
         if (!need(4)) return false;
-        tokens->push_back({Kind::kNumber, static_cast<double>(ReadU32(data + i))});
+        tokens->push_back({Kind::kNumber, static_cast<double>(ReadLe32(data + i))});
         i += 4;
         break;
       case 5:
@@ -146,14 +145,14 @@ bool TokenizeBinary(const uint8_t* data, size_t size, bool doubles, std::vector<
       case 6:
       case 7: {
         if (!need(4)) return false;
-        const uint32_t count = ReadU32(data + i);
+        const uint32_t count = ReadLe32(data + i);
         i += 4;
         const size_t width = (id == 7 && doubles) ? 8 : 4;
         if ((size - i) / width < count) return false;
         for (uint32_t k = 0; k < count; ++k, i += width) {
           double value;
           if (id == 6) {
-            value = ReadU32(data + i);
+            value = ReadLe32(data + i);
           } else if (width == 8) {
             std::memcpy(&value, data + i, 8);
           } else {
@@ -358,7 +357,7 @@ bool ReadHeader(const uint8_t* data, size_t size, Header* header) {
 bool DecompressMszip(const uint8_t* data, size_t size, std::vector<uint8_t>* body) {
   body->clear();
   if (size < 4) return false;
-  const uint32_t total = ReadU32(data);  // whole decompressed file, header included
+  const uint32_t total = ReadLe32(data);  // whole decompressed file, header included
   size_t i = 4;
   z_stream stream{};
   if (inflateInit2(&stream, -MAX_WBITS) != Z_OK) return false;
@@ -368,8 +367,8 @@ bool DecompressMszip(const uint8_t* data, size_t size, std::vector<uint8_t>* bod
       ok = false;
       break;
     }
-    const uint16_t plain = ReadU16(data + i);
-    const uint16_t packed = ReadU16(data + i + 2);
+    const uint16_t plain = ReadLe16(data + i);
+    const uint16_t packed = ReadLe16(data + i + 2);
     i += 4;
     if (size - i < packed || packed < 2 || data[i] != 'C' || data[i + 1] != 'K' ||
         body->size() + plain > total) {

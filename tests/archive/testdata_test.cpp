@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "archive/archive.h"
-#include "support/sha256.h"
+#include "tools/common/sha256.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ TEST(RealArchives, EveryEntryExtractsAsPublished) {
     if (e.expected == "ok") {
       ASSERT_EQ(ok, 1);
       EXPECT_EQ(size, e.size);
-      EXPECT_EQ(testsupport::Sha256Hex(data, size), e.sha256);
+      EXPECT_EQ(tools::Sha256Hex(data, size), e.sha256);
     } else if (e.expected == "directory") {
       EXPECT_EQ(ok, 1);
       EXPECT_EQ(size, 0u);

@@ -14,9 +14,9 @@
 #include <utility>
 
 #include "image_builders.h"
+#include "platform/d3d8/offscreen_device.h"
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/image_decode.h"
-#include "platform/win32/win32.h"
 
 // Requests past 256 MiB fail: a check made after the allocation it should prevent fails the test at
 // once instead of filling a GiB first.
@@ -157,24 +157,8 @@ Bytes WidePng(int width, int height) {
 }
 
 IDirect3DDevice8* MakeRefDevice(IDirect3D8* d3d) {
-  static const ATOM atom = [] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "decoded size test";
-    return RegisterClassExA(&wc);
-  }();
-  HWND window = atom ? CreateWindowExA(0, "decoded size test", "t", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
-                                       nullptr, nullptr)
-                     : nullptr;
-  D3DDISPLAYMODE mode{};
-  d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode);
-  D3DPRESENT_PARAMETERS pp{};
-  pp.BackBufferFormat = mode.Format;
-  pp.SwapEffect = D3DSWAPEFFECT_COPY;
-  pp.Windowed = TRUE;
   IDirect3DDevice8* device = nullptr;
-  d3d->CreateDevice(0, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
+  d3d8::CreateOffscreenDevice(d3d, {}, &device);
   return device;
 }
 

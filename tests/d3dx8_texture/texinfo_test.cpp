@@ -12,7 +12,7 @@
 
 #include "image_builders.h"
 #include "platform/d3dx8/image_decode.h"
-#include "support/sha256.h"
+#include "tools/common/sha256.h"
 
 namespace image_test {
 namespace {
@@ -72,7 +72,7 @@ TEST_F(TexinfoCommand, PrintsSizesFormatAndTheHashOfTheRgbaRows) {
   // R, G, B, A of each pixel in order, hashed by an independent implementation.
   const uint8_t rgba[] = {3, 2, 1, 4, 7, 6, 5, 8, 11, 10, 9, 12};
   EXPECT_EQ(run.out, "image=3x1 texture=4x1 format=A8R8G8B8 sha256=" +
-                         testsupport::Sha256Hex(rgba, sizeof rgba) + "\n");
+                         tools::Sha256Hex(rgba, sizeof rgba) + "\n");
 
   const std::string png = ReadFile(dir_ / "out.png");
   d3dx::DecodedImage back;

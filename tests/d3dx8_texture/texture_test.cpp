@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "image_builders.h"
+#include "platform/d3d8/offscreen_device.h"
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/texture_layout.h"
 
@@ -67,26 +68,7 @@ class TextureFromFile : public ::testing::Test {
   void SetUp() override {
     d3d_ = Direct3DCreate8(D3D_SDK_VERSION);
     ASSERT_NE(d3d_, nullptr);
-    static const ATOM atom = [] {
-      WNDCLASSEXA wc{};
-      wc.cbSize = sizeof(wc);
-      wc.lpfnWndProc = DefWindowProcA;
-      wc.lpszClassName = "texture test";
-      return RegisterClassExA(&wc);
-    }();
-    HWND window = CreateWindowExA(0, "texture test", "t", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr,
-                                  nullptr, nullptr);
-    D3DDISPLAYMODE mode{};
-    d3d_->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode);
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferFormat = mode.Format;
-    pp.BackBufferCount = 1;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    ASSERT_NE(atom, 0);
-    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                 &pp, &device_),
-              D3D_OK);
+    ASSERT_EQ(d3d8::CreateOffscreenDevice(d3d_, {}, &device_), D3D_OK);
   }
   void TearDown() override {
     if (device_) device_->Release();

@@ -22,6 +22,7 @@
 #include "archive/rar20_format.h"
 #include "fuzz_support.h"
 #include "fuzz_targets.h"
+#include "platform/little_endian.h"
 
 namespace vornhold::fuzz {
 namespace {
@@ -31,8 +32,8 @@ constexpr std::uint32_t kMaxEntryBytes = 64u << 10;
 constexpr std::uint32_t kReaderLimit = 256u << 20;  // what the reader refuses by itself
 constexpr std::size_t kOrderedReads = 6;  // entries read in order, each also read fresh
 
-std::uint32_t Le16(const std::uint8_t* p) { return p[0] | p[1] << 8; }
-std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | Le16(p + 2) << 16; }
+using platform::ReadLe16;
+using platform::ReadLe32;
 
 // Walks the blocks as the reader does. Returns false when an entry's declared size would make the
 // input slow; otherwise `name` is the last file entry's name ("a" when there is none) and `first`
@@ -40,15 +41,15 @@ std::uint32_t Le32(const std::uint8_t* p) { return Le16(p) | Le16(p + 2) << 16; 
 bool PickEntry(const std::uint8_t* data, std::size_t size, std::string* name, std::vector<std::string>* first) {
   *name = "a";
   if (size < 7 + 13) return true;
-  std::uint64_t at = 7 + std::max<std::uint32_t>(Le16(data + 7 + 5), 13);
+  std::uint64_t at = 7 + std::max<std::uint32_t>(ReadLe16(data + 7 + 5), 13);
   for (int blocks = 0; blocks < 4096 && at + 32 <= size; ++blocks) {
     const std::uint8_t* h = data + at;
-    const std::uint32_t flags = Le16(h + 3), headerSize = Le16(h + 5);
+    const std::uint32_t flags = ReadLe16(h + 3), headerSize = ReadLe16(h + 5);
     if (headerSize < 7) break;
     if (h[2] == rar20::kTypeFile) {
-      const std::uint32_t unpacked = Le32(h + 11);
+      const std::uint32_t unpacked = ReadLe32(h + 11);
       if (unpacked > kMaxEntryBytes && unpacked <= kReaderLimit) return false;
-      const std::size_t nameSize = std::min<std::size_t>(Le16(h + 26), size - at - 32);
+      const std::size_t nameSize = std::min<std::size_t>(ReadLe16(h + 26), size - at - 32);
       std::string stored(reinterpret_cast<const char*>(h + 32), nameSize);
       stored.resize(std::min(stored.size(), stored.find('\0')));
       if (!stored.empty() && stored.size() <= 259) {
@@ -56,7 +57,7 @@ bool PickEntry(const std::uint8_t* data, std::size_t size, std::string* name, st
         if (first->size() < kOrderedReads) first->push_back(stored);
       }
     }
-    at += headerSize + ((flags & rar20::kLongBlock) ? Le32(h + 7) : 0);
+    at += headerSize + ((flags & rar20::kLongBlock) ? ReadLe32(h + 7) : 0);
   }
   return true;
 }

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/d3d8/d3d8_host.h"
+#include "platform/d3d8/offscreen_device.h"
 
 namespace d3d8_test {
 
@@ -33,16 +34,7 @@ void D3D8Test::TearDown() {
 }
 
 HWND D3D8Test::MakeWindow(int width, int height) {
-  static const ATOM atom = [] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "d3d8 test window";
-    return RegisterClassExA(&wc);
-  }();
-  EXPECT_NE(atom, 0);
-  HWND window = CreateWindowExA(0, "d3d8 test window", "Test", WS_POPUP, 0, 0, width, height,
-                                nullptr, nullptr, nullptr, nullptr);
+  HWND window = d3d8::CreateOffscreenWindow(width, height);
   EXPECT_NE(window, nullptr);
   return window;
 }
@@ -59,12 +51,8 @@ D3DPRESENT_PARAMETERS D3D8Test::WindowedParameters(D3DFORMAT format) {
 }
 
 IDirect3DDevice8* D3D8Test::MakeDevice(int width, int height, D3DFORMAT format, bool depth) {
-  D3DPRESENT_PARAMETERS pp = WindowedParameters(format);
-  pp.EnableAutoDepthStencil = depth ? TRUE : FALSE;
   IDirect3DDevice8* device = nullptr;
-  const HRESULT hr = d3d_->CreateDevice(0, D3DDEVTYPE_REF, MakeWindow(width, height),
-                                        D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device);
-  EXPECT_EQ(hr, D3D_OK);
+  EXPECT_EQ(d3d8::CreateOffscreenDevice(d3d_, {width, height, format, depth}, &device), D3D_OK);
   return device;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <set>
 
+#include "platform/little_endian.h"
+
 namespace {
 
 using pictures::Canvas;
@@ -21,7 +23,7 @@ Canvas Ramp(int width, int height, int step) {
 }
 
 std::uint32_t Le32(const std::vector<std::uint8_t>& b, size_t at) {
-  return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24;
+  return platform::ReadLe32(b.data() + at);
 }
 
 TEST(IndexedBmp, KeepsFewColoursExactlyAndReducesManyToCloseOnes) {

@@ -14,7 +14,7 @@
 #include <sstream>
 
 #include "rarpack_test_support.h"
-#include "support/sha256.h"
+#include "tools/common/sha256.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ const fs::path kNodeModule =
 bool HaveUnrar() { return HaveProgram("node") && fs::exists(kNodeModule); }
 bool HaveUnar() { return HaveProgram("unar"); }
 
-std::string Sha256(const Bytes& bytes) { return testsupport::Sha256Hex(bytes.data(), bytes.size()); }
+std::string Sha256(const Bytes& bytes) { return tools::Sha256Hex(bytes.data(), bytes.size()); }
 
 std::string SlashName(std::string name) {
   std::replace(name.begin(), name.end(), '\\', '/');

@@ -6,6 +6,7 @@
 
 #include "archive/crc32.h"
 #include "archive/rar20_format.h"
+#include "platform/little_endian.h"
 
 bool ListedEntry::Directory() const {
   return (flags & rar20::kFileWindowMask) == rar20::kFileDirectory;
@@ -22,13 +23,8 @@ namespace {
 constexpr std::size_t kBaseHeaderSize = 7;  // CRC, type, flags, header size
 constexpr std::size_t kPackedSizeOffset = 7;
 
-std::uint16_t Load16(const std::uint8_t* p) {
-  return static_cast<std::uint16_t>(p[0] | p[1] << 8);
-}
-
-std::uint32_t Load32(const std::uint8_t* p) {
-  return Load16(p) | static_cast<std::uint32_t>(Load16(p + 2)) << 16;
-}
+using platform::ReadLe16;
+using platform::ReadLe32;
 
 std::uint16_t HeaderCrc(const std::uint8_t* header, std::size_t size) {
   return static_cast<std::uint16_t>(DataCrc32(header + 2, size - 2));
@@ -37,7 +33,7 @@ std::uint16_t HeaderCrc(const std::uint8_t* header, std::size_t size) {
 // Archives that carry extra fields after the name or a comment inside the main header come in
 // two kinds: CRC over the whole header, or over the fixed fields (and name) only. Both are sound.
 bool HeaderCrcMatches(const std::uint8_t* header, std::size_t fixedSize, std::size_t wholeSize) {
-  const std::uint16_t stored = Load16(header);
+  const std::uint16_t stored = ReadLe16(header);
   return HeaderCrc(header, wholeSize) == stored || HeaderCrc(header, fixedSize) == stored;
 }
 
@@ -47,15 +43,15 @@ ListedEntry DecodeFileHeader(const std::uint8_t* h, std::size_t blockOffset, std
   ListedEntry e;
   e.blockOffset = blockOffset;
   e.dataOffset = blockOffset + headerSize;
-  e.flags = Load16(h + 3);
-  e.packedSize = Load32(h + 7);
-  e.unpackedSize = Load32(h + 11);
+  e.flags = ReadLe16(h + 3);
+  e.packedSize = ReadLe32(h + 7);
+  e.unpackedSize = ReadLe32(h + 11);
   e.hostOs = h[15];
-  e.dataCrc = Load32(h + 16);
-  e.dosTime = Load32(h + 20);
+  e.dataCrc = ReadLe32(h + 16);
+  e.dosTime = ReadLe32(h + 20);
   e.versionNeeded = h[24];
   e.method = h[25];
-  e.attributes = Load32(h + 28);
+  e.attributes = ReadLe32(h + 28);
   return e;
 }
 
@@ -79,13 +75,13 @@ bool ListRarArchive(std::span<const std::uint8_t> bytes, ArchiveListing& listing
   }
   const std::size_t mainSize = size - markerSize < rar20::kMainHeaderSize
                                    ? 0
-                                   : Load16(base + markerSize + 5);
+                                   : ReadLe16(base + markerSize + 5);
   if (mainSize < rar20::kMainHeaderSize || mainSize > size - markerSize) {
     error = "not a RAR archive (main header missing or cut short)";
     return false;
   }
   const std::uint8_t* mainHeader = base + markerSize;
-  listing.mainFlags = Load16(mainHeader + 3);
+  listing.mainFlags = ReadLe16(mainHeader + 3);
   listing.mainHeaderCrcOk = HeaderCrcMatches(mainHeader, rar20::kMainHeaderSize, mainSize);
   listing.mainHeaderExtra.assign(mainHeader + rar20::kMainHeaderSize, mainHeader + mainSize);
 
@@ -98,8 +94,8 @@ bool ListRarArchive(std::span<const std::uint8_t> bytes, ArchiveListing& listing
       break;
     }
     const std::uint8_t type = h[2];
-    const std::uint16_t flags = Load16(h + 3);
-    const std::size_t headerSize = Load16(h + 5);
+    const std::uint16_t flags = ReadLe16(h + 3);
+    const std::size_t headerSize = ReadLe16(h + 5);
     if (headerSize < kBaseHeaderSize) {
       listing.warning = "block with a header size below 7 at " + Offset(pos);
       break;
@@ -114,7 +110,7 @@ bool ListRarArchive(std::span<const std::uint8_t> bytes, ArchiveListing& listing
         listing.warning = "block too short for its data size at " + Offset(pos);
         break;
       }
-      dataSize = Load32(h + kPackedSizeOffset);
+      dataSize = ReadLe32(h + kPackedSizeOffset);
     }
     const std::uint64_t next = static_cast<std::uint64_t>(pos) + headerSize + dataSize;
 
@@ -125,7 +121,7 @@ bool ListRarArchive(std::span<const std::uint8_t> bytes, ArchiveListing& listing
         listing.warning = "file header shorter than its fields at " + Offset(pos);
         break;
       }
-      const std::size_t nameSize = Load16(h + 26);
+      const std::size_t nameSize = ReadLe16(h + 26);
       const std::size_t fixedSize = rar20::kFileHeaderSize + nameSize;
       if (fixedSize > headerSize) {
         listing.warning = "file name runs past its header at " + Offset(pos);

@@ -6,26 +6,13 @@
 
 #include <png.h>
 
+#include "platform/d3d8/offscreen_device.h"
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/texture_layout.h"
-#include "platform/win32/win32.h"
-#include "tools/texinfo/sha256.h"
+#include "tools/common/sha256.h"
 
 namespace texinfo {
 namespace {
-
-HWND MakeHiddenWindow() {
-  static const ATOM atom = [] {
-    WNDCLASSEXA wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.lpszClassName = "texinfo";
-    return RegisterClassExA(&wc);
-  }();
-  if (!atom) return nullptr;
-  return CreateWindowExA(0, "texinfo", "texinfo", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr,
-                         nullptr, nullptr);
-}
 
 std::string HexResult(HRESULT hr) {
   char buf[16];
@@ -67,38 +54,19 @@ std::vector<uint8_t> RgbaBytes(const d3dx::DecodedImage& image) {
 }
 
 bool TextureFromFile(const std::vector<uint8_t>& file, TextureFacts* facts, std::string& error) {
-  IDirect3D8* d3d = Direct3DCreate8(D3D_SDK_VERSION);
-  if (!d3d) {
-    error = "cannot create the Direct3D object";
-    return false;
-  }
-  D3DDISPLAYMODE desktop{};
-  d3d->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &desktop);
-  D3DPRESENT_PARAMETERS pp{};
-  pp.BackBufferFormat = desktop.Format;
-  pp.BackBufferCount = 1;
-  pp.SwapEffect = D3DSWAPEFFECT_COPY;
-  pp.Windowed = TRUE;
-  IDirect3DDevice8* device = nullptr;
-  HWND window = MakeHiddenWindow();
-  HRESULT hr = window ? d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_REF, window,
-                                          D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device)
-                      : D3DERR_NOTAVAILABLE;
-  if (FAILED(hr)) {
-    error = "cannot create the software device (" + HexResult(hr) + ")";
-    d3d->Release();
+  const d3d8::OffscreenDevice device({16, 16});
+  if (!device.get()) {
+    error = "cannot create the software device (" + HexResult(device.result()) + ")";
     return false;
   }
   IDirect3DTexture8* texture = nullptr;
-  hr = D3DXCreateTextureFromFileInMemory(device, file.data(), static_cast<UINT>(file.size()),
-                                         &texture);
+  HRESULT hr = D3DXCreateTextureFromFileInMemory(device.get(), file.data(), static_cast<UINT>(file.size()),
+                                                 &texture);
   D3DSURFACE_DESC desc{};
   if (SUCCEEDED(hr)) {
     hr = texture->GetLevelDesc(0, &desc);
     texture->Release();
   }
-  device->Release();
-  d3d->Release();
   if (FAILED(hr)) {
     error = "texture creation failed (" + HexResult(hr) + ")";
     return false;
@@ -112,7 +80,7 @@ std::string ReportLine(const d3dx::DecodedImage& image, const TextureFacts& fact
   char head[128];
   std::snprintf(head, sizeof head, "image=%dx%d texture=%ux%u format=%s sha256=", image.width,
                 image.height, facts.width, facts.height, d3dx::FormatName(facts.format));
-  return head + Sha256Hex(rgba.data(), rgba.size());
+  return head + tools::Sha256Hex(rgba.data(), rgba.size());
 }
 
 bool WriteRgbaPng(const std::string& path, const d3dx::DecodedImage& image, std::string& error) {

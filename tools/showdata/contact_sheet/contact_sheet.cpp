@@ -24,14 +24,12 @@
 #include <memory>
 
 #include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/offscreen_device.h"
 #include "platform/d3d8/texture.h"
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/xfile_mesh.h"
 #include "platform/png/png_writer.h"
 #include "platform/present/present.h"
-#include "platform/settings/settings.h"
-#include "platform/win32/win32.h"
-#include "platform/win32/window_backend.h"
 #include "tools/showdata/contact_sheet/label_font.h"
 
 namespace showdata {
@@ -69,53 +67,27 @@ using ComPtr = std::unique_ptr<T, ComRelease<T>>;
 class CellDevice {
  public:
   bool Create(std::string* error) {
-    auto backend = std::make_unique<win32::HeadlessBackend>();
-    backend->SetDesktopMode({kCellSize, kCellSize, 32, 60});
-    platform::Settings settings;
-    settings.windowBackend = std::move(backend);
-    settings.presentHandler = [this](HWND__*, const platform::FrameImage* image) {
-      if (image) frame = *image;
-    };
-    platform::Apply(std::move(settings));
-    static const ATOM registered = [] {  // a class registers once per process
-      WNDCLASSEXA wc = {};
-      wc.cbSize = sizeof wc;
-      wc.lpfnWndProc = DefWindowProcA;
-      wc.lpszClassName = "vornhold contact sheet";
-      return RegisterClassExA(&wc);
-    }();
-    (void)registered;
-    window_ = CreateWindowExA(0, "vornhold contact sheet", "", WS_POPUP, 0, 0, kCellSize, kCellSize, nullptr,
-                              nullptr, nullptr, nullptr);
-    d3d_.reset(Direct3DCreate8(D3D_SDK_VERSION));
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.Windowed = TRUE;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    IDirect3DDevice8* device = nullptr;
-    if (!window_ || !d3d_ ||
-        d3d_->CreateDevice(0, D3DDEVTYPE_REF, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK) {
+    device_ = std::make_unique<d3d8::OffscreenDevice>(
+        d3d8::OffscreenDeviceSetup{kCellSize, kCellSize, D3DFMT_X8R8G8B8, true});
+    if (!device_->get()) {
       *error = "cannot create the software device";
       return false;
     }
-    device_.reset(device);
+    platform::SetPresentHandler([this](HWND__*, const platform::FrameImage* image) {
+      if (image) frame = *image;
+    });
     return true;
   }
   ~CellDevice() {
-    platform::Apply({});  // the platform's defaults; the window backend stays
+    platform::SetPresentHandler(nullptr);
     device_.reset();
-    d3d_.reset();
   }
 
-  IDirect3DDevice8* get() const { return device_.get(); }
+  IDirect3DDevice8* get() const { return device_ ? device_->get() : nullptr; }
   platform::FrameImage frame;
 
  private:
-  HWND window_ = nullptr;
-  ComPtr<IDirect3D8> d3d_;
-  ComPtr<IDirect3DDevice8> device_;
+  std::unique_ptr<d3d8::OffscreenDevice> device_;
 };
 
 // Where an item goes on the sheet: its top-left corner and the width of its picture area in pixels

@@ -369,8 +369,14 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
   request.primitiveCount = PrimitiveCount;
   request.fvf = state_.vertexShader;
   request.vertexBuffer = static_cast<VertexBuffer*>(state_.stream);
-  backend_->Draw(request);
+  Submit(request);
   return D3D_OK;
+}
+
+void Device::Submit(DrawRequest& request) {
+  ResolveFixedFunction(state_, request.fvf, setup_.depthBuffer, fixed_);
+  request.fixed = &fixed_;
+  backend_->Draw(request);
 }
 
 HRESULT Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
@@ -449,7 +455,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinInd
   request.firstIndex = MinIndex;
   request.vertexBuffer = static_cast<VertexBuffer*>(state_.stream);
   request.indexBuffer = indexBuffer;
-  backend_->Draw(request);
+  Submit(request);
   return D3D_OK;
 }
 

@@ -7,6 +7,7 @@
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3d8/device_backend.h"
 #include "platform/d3d8/device_state.h"
+#include "platform/d3d8/fixed_function_state.h"
 
 namespace d3d8 {
 
@@ -72,10 +73,14 @@ class Device final : public IDirect3DDevice8 {
   Device(IDirect3D8* parent, const DeviceSetup& setup, std::unique_ptr<DeviceBackend> backend);
   ~Device() override;
 
+  // Resolves the fixed-function state for the request and hands it to the backend.
+  void Submit(DrawRequest& request);
+
   ULONG references_ = 1;
   IDirect3D8* parent_;  // holds one reference for the device's lifetime
   DeviceSetup setup_;
   DeviceState state_;
+  FixedFunctionState fixed_;  // of the latest draw, reused
   std::unique_ptr<DeviceBackend> backend_;
 };
 

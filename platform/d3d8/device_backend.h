@@ -13,6 +13,7 @@
 namespace d3d8 {
 
 struct DeviceState;
+struct FixedFunctionState;
 class IndexBuffer;
 class VertexBuffer;
 
@@ -22,6 +23,7 @@ class VertexBuffer;
 // its buffer.
 struct DrawRequest {
   const DeviceState* state = nullptr;
+  const FixedFunctionState* fixed = nullptr;  // `state` resolved for this draw
   D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
   const BYTE* vertices = nullptr;  // the first vertex of the draw
   UINT stride = 0;                 // bytes from one vertex to the next

@@ -346,6 +346,37 @@ std::vector<Case> Cases() {
                      DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(2.0f, 8.0f, 0xFFFF2020), kXyzFvf);
                      DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(3.0f, 8.0005f, 0xFF20FF20), kXyzFvf);
                    }});
+  cases.push_back({"w-buffering refused by an orthographic projection", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     D3DXMATRIX projection;
+                     D3DXMatrixOrthoOffCenterLH(&projection, -4, 4, -3, 3, 0, 1);
+                     d->SetTransform(D3DTS_PROJECTION, &projection);
+                     d->SetRenderState(D3DRS_LIGHTING, FALSE);
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+                     d->SetRenderState(D3DRS_ZENABLE, D3DZB_USEW);
+                     const auto square = [](float x, float z, D3DCOLOR color) {
+                       return std::vector<XyzVertex>{{x - 2, -2, z, color, 0, 0}, {x - 2, 2, z, color, 0, 0},
+                                                     {x + 2, 2, z, color, 0, 0}, {x + 2, -2, z, color, 0, 0}};
+                     };
+                     DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(-1, 0.3f, 0xFFFF2020), kXyzFvf);
+                     DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(1, 0.6f, 0xFF20FF20), kXyzFvf);
+                   }});
+  cases.push_back({"BOTHINVSRCALPHA, and stage 0 reading a texture that is not there", 2,
+                   "blending rounds as in \"blend factors\"", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(0, 0, 64, 48, 0xFF2040F0, 0xFFF0A010),
+                                  kRhwFvf);
+                     d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+                     d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_BOTHINVSRCALPHA);
+                     d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);  // ignored
+                     // Colour: the texture's arguments turn the stage off. Alpha: texture alpha
+                     // modulated by itself reads the diffuse alpha twice.
+                     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+                     d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+                     d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(0, 8, 64, 40, 0x10FF8040, 0xF040C0FF),
+                                  kRhwFvf);
+                   }});
   cases.push_back({"lit sphere, flat", 0, "", [](IDirect3DDevice8* d) {
                      d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
                      DrawLitSphere(d, D3DSHADE_FLAT);

@@ -33,12 +33,12 @@
 
 #include "platform/d3d8/device_backend.h"
 #include "platform/d3d8/device_state.h"
+#include "platform/d3d8/fixed_function_state.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/shared_pipeline.h"
 #include "platform/d3d8/gl/gl_context.h"
 #include "platform/d3d8/gl/gl_programs.h"
 #include "platform/d3d8/index_buffer.h"
-#include "platform/d3d8/ref/ref_lighting.h"
 #include "platform/d3d8/texture.h"
 #include "platform/d3d8/vertex_buffer.h"
 #include "platform/present/present.h"
@@ -57,25 +57,6 @@ constexpr GLuint kRestartIndex = 0xFFFFFFFFu;
 // up by one step of kTieBias pixels (see TiesGoTopLeft).
 constexpr float kTieBias = 1.0f / 256.0f;
 constexpr float kTieStepsX = 4;
-
-// Stage 0 without a texture: a colour operation reading the texture turns the stage off; alpha
-// arguments naming the texture read the diffuse alpha.
-void ResolveStage(const DeviceState& state, bool textured, ProgramKey& key) {
-  const auto& tss = state.stages[0];
-  key.colorOp = tss[D3DTSS_COLOROP];
-  key.colorArg1 = tss[D3DTSS_COLORARG1];
-  key.colorArg2 = tss[D3DTSS_COLORARG2];
-  key.alphaOp = tss[D3DTSS_ALPHAOP];
-  key.alphaArg1 = tss[D3DTSS_ALPHAARG1];
-  key.alphaArg2 = tss[D3DTSS_ALPHAARG2];
-  if (textured) return;
-  if (ReadsTexture(key.colorOp, key.colorArg1, key.colorArg2)) key.colorOp = D3DTOP_DISABLE;
-  const auto toDiffuse = [](DWORD arg) {
-    return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE ? (arg & ~D3DTA_SELECTMASK) | D3DTA_DIFFUSE : arg;
-  };
-  key.alphaArg1 = toDiffuse(key.alphaArg1);
-  key.alphaArg2 = toDiffuse(key.alphaArg2);
-}
 
 GLenum CompareFunction(DWORD func) {
   return func >= D3DCMP_NEVER && func <= D3DCMP_ALWAYS ? GL_NEVER + (func - D3DCMP_NEVER) : GL_ALWAYS;
@@ -108,25 +89,16 @@ UINT PrimitiveVertices(const DrawRequest& request) {
   return request.type == D3DPT_TRIANGLELIST ? 3 * request.primitiveCount : request.primitiveCount + 2;
 }
 
-MaterialFrom FromOf(ref::MaterialSource source) {
-  if (source == ref::MaterialSource::kVertexDiffuse) return kFromDiffuse;
-  if (source == ref::MaterialSource::kVertexSpecular) return kFromSpecular;
+MaterialFrom FromOf(MaterialSource source) {
+  if (source == MaterialSource::kVertexDiffuse) return kFromDiffuse;
+  if (source == MaterialSource::kVertexSpecular) return kFromSpecular;
   return kFromMaterial;
 }
 
-// D3DZB_USEW as the software device does it: w (eye-space depth, w_clip / _34) spread linearly
-// over WNear = -_43/_33 .. WFar = _43/(1 - _33), as {1/_34, WNear, 1/(WFar - WNear)}. False under a
-// projection that does not allow it (the depth is then z/w, as with D3DZB_TRUE).
-bool WBufferRange(const D3DMATRIX& p, std::array<float, 3>& out) {
-  if (!(p._34 != 0.0f && p._44 == 0.0f && p._33 != 0.0f && p._33 != 1.0f)) return false;
-  const float scale = 1.0f / p._34;
-  const float nearW = -p._43 / p._33;
-  const float farW = (p._43 * scale) / (1.0f - p._33 * scale);
-  if (!(std::isfinite(nearW) && std::isfinite(farW) && nearW < farW)) return false;
-  out[0] = scale;
-  out[1] = nearW;
-  out[2] = 1.0f / (farW - nearW);
-  return true;
+TexCoordFrom FromOf(TexCoordSource source) {
+  if (source == TexCoordSource::kVertexSet) return kFromVertexSet;
+  if (source == TexCoordSource::kCameraPosition) return kFromCameraPosition;
+  return kNoTexCoords;
 }
 
 struct Program {
@@ -219,6 +191,7 @@ class GlBackend final : public DeviceBackend {
   const Program& ProgramFor(const ProgramKey& key);
   void BindTexture(const DrawSetup& setup);
   DrawSetup SetupFor(const DrawRequest& request, const FvfLayout& layout) const;
+  static void SetLighting(const DeviceState& state, const FixedFunctionState& fixed, DrawSetup& d);
   void Apply(const DrawSetup& setup);
   void DescribeVertices(const DrawSetup& setup, std::size_t offset);
   void AddToBatch(const DrawRequest& request, const FvfLayout& layout);
@@ -540,6 +513,7 @@ const Program& GlBackend::ProgramFor(const ProgramKey& key) {
 
 DrawSetup GlBackend::SetupFor(const DrawRequest& request, const FvfLayout& layout) const {
   const DeviceState& state = *request.state;
+  const FixedFunctionState& fixed = *request.fixed;
   const auto& rs = state.renderStates;
   DrawSetup d;
   ProgramKey& key = d.key;
@@ -549,80 +523,32 @@ DrawSetup GlBackend::SetupFor(const DrawRequest& request, const FvfLayout& layou
   d.viewport = state.viewport;
 
   key.transformed = layout.transformed;
-  key.lighting = !layout.transformed && rs[D3DRS_LIGHTING] != FALSE;
-  key.specular = rs[D3DRS_SPECULARENABLE] != FALSE;
-  const DWORD tci = state.stages[0][D3DTSS_TEXCOORDINDEX];
-  const UINT set = tci & 0xFFFFu;
-  if ((tci & 0xFFFF0000u) == D3DTSS_TCI_CAMERASPACEPOSITION && !layout.transformed) {
-    key.texCoords = kFromCameraPosition;
-  } else if ((tci & 0xFFFF0000u) == D3DTSS_TCI_PASSTHRU && set < layout.texCoordSets) {
-    key.texCoords = kFromVertexSet;
-    d.texCoordSet = set;
-  }
+  key.lighting = fixed.lighting;
+  key.specular = fixed.specular;
+  key.texCoords = FromOf(fixed.texCoords);
+  d.texCoordSet = fixed.texCoordSet;
   if (!layout.transformed) {
-    const D3DMATRIX worldView = Multiply(state.world[0], state.view);
-    d.matrix = Multiply(worldView, state.projection);
-    if (key.lighting || key.texCoords == kFromCameraPosition) d.worldView = worldView;
+    d.matrix = fixed.worldViewProjection;
+    if (key.lighting || key.texCoords == kFromCameraPosition) d.worldView = fixed.worldView;
   }
   if (key.lighting) {
-    key.hasNormal = layout.normal >= 0;
-    key.normalize = key.hasNormal && rs[D3DRS_NORMALIZENORMALS] != FALSE;
-    key.localViewer = key.specular && rs[D3DRS_LOCALVIEWER] != FALSE;
-    const bool colorVertex = rs[D3DRS_COLORVERTEX] != FALSE;
-    key.diffuseFrom = FromOf(ref::SourceOf(rs[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, layout));
-    key.ambientFrom = FromOf(ref::SourceOf(rs[D3DRS_AMBIENTMATERIALSOURCE], colorVertex, layout));
-    key.emissiveFrom = FromOf(ref::SourceOf(rs[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, layout));
-    if (key.specular) key.specularFrom = FromOf(ref::SourceOf(rs[D3DRS_SPECULARMATERIALSOURCE], colorVertex, layout));
-    d.normalMatrix = ref::NormalMatrix(d.worldView);
-    std::array<ref::EyeLight, kMaxActiveLights> lights;
-    const int count = ref::EyeLights(state, lights);
-    key.lightCount = static_cast<std::uint8_t>(count);
-    for (int i = 0; i < count; ++i) {
-      const ref::EyeLight& l = lights[i];
-      key.lightTypes = static_cast<std::uint16_t>(key.lightTypes | (l.type << (2 * i)));
-      const float vectors[kLightVectors][4] = {
-          {l.diffuse.r, l.diffuse.g, l.diffuse.b, l.range},
-          {l.specular.r, l.specular.g, l.specular.b, l.a0},
-          {l.ambient.r, l.ambient.g, l.ambient.b, l.a1},
-          {l.position.x, l.position.y, l.position.z, l.a2},
-          {l.direction.x, l.direction.y, l.direction.z, l.falloff},
-          {l.cosTheta, l.cosPhi, 0.0f, 0.0f}};
-      std::memcpy(&d.lights[4 * kLightVectors * i], vectors, sizeof vectors);
-    }
-    const D3DMATERIAL8& m = state.material;
-    const D3DCOLOR ga = rs[D3DRS_AMBIENT];
-    const float material[kMaterialVectors][4] = {
-        {m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a},
-        {m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a},
-        {m.Specular.r, m.Specular.g, m.Specular.b, m.Specular.a},
-        {m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a},
-        {static_cast<float>((ga >> 16) & 255) / 255.0f, static_cast<float>((ga >> 8) & 255) / 255.0f,
-         static_cast<float>(ga & 255) / 255.0f, m.Power}};
-    std::memcpy(d.material.data(), material, sizeof material);
+    SetLighting(state, fixed, d);
   } else {
     key.hasDiffuse = layout.diffuse >= 0;
     key.hasSpecular = key.specular && layout.specular >= 0;
   }
 
-  d.depthTest = depth_ && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+  d.depthTest = fixed.depthTest;
   if (d.depthTest) {
     d.depthFunc = CompareFunction(rs[D3DRS_ZFUNC]);
     d.depthWrite = rs[D3DRS_ZWRITEENABLE] != FALSE;
-    key.wBuffer = rs[D3DRS_ZENABLE] == D3DZB_USEW && WBufferRange(state.projection, d.wDepth);
-    if (!key.wBuffer) d.wDepth = {1, 0, 1};
+    key.wBuffer = fixed.wBuffer;
+    if (key.wBuffer) d.wDepth = {fixed.wScale, fixed.wNear, fixed.wInvRange};
   }
-  d.blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
+  d.blend = fixed.blend;
   if (d.blend) {
-    DWORD source = rs[D3DRS_SRCBLEND], destination = rs[D3DRS_DESTBLEND];
-    if (source == D3DBLEND_BOTHSRCALPHA) {
-      source = D3DBLEND_SRCALPHA;
-      destination = D3DBLEND_INVSRCALPHA;
-    } else if (source == D3DBLEND_BOTHINVSRCALPHA) {
-      source = D3DBLEND_INVSRCALPHA;
-      destination = D3DBLEND_SRCALPHA;
-    }
-    d.source = BlendFactor(source);
-    d.destination = BlendFactor(destination);
+    d.source = BlendFactor(fixed.srcBlend);
+    d.destination = BlendFactor(fixed.destBlend);
   }
   const DWORD cull = rs[D3DRS_CULLMODE];
   d.cull = cull == D3DCULL_CW || cull == D3DCULL_CCW ? cull : D3DCULL_NONE;
@@ -630,7 +556,7 @@ DrawSetup GlBackend::SetupFor(const DrawRequest& request, const FvfLayout& layou
   d.fill = fill == D3DFILL_WIREFRAME ? GL_LINE : fill == D3DFILL_POINT ? GL_POINT : GL_FILL;
 
   key.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-  const Texture* texture = state.textures[0];
+  const Texture* texture = fixed.texture;
   key.textured = texture != nullptr;
   if (texture) {
     d.texture = texture;
@@ -642,10 +568,54 @@ DrawSetup GlBackend::SetupFor(const DrawRequest& request, const FvfLayout& layou
   }
   key.alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
   key.alphaFunc = rs[D3DRS_ALPHAFUNC];
-  ResolveStage(state, key.textured, key);
+  const StageOps& stage = fixed.stage;
+  key.colorOp = stage.colorOp;
+  key.colorArg1 = stage.colorArg1;
+  key.colorArg2 = stage.colorArg2;
+  key.alphaOp = stage.alphaOp;
+  key.alphaArg1 = stage.alphaArg1;
+  key.alphaArg2 = stage.alphaArg2;
   d.factor = rs[D3DRS_TEXTUREFACTOR];
   d.alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
   return d;
+}
+
+// The lit vertex shader's key bits and uniforms: material sources, lights and material.
+void GlBackend::SetLighting(const DeviceState& state, const FixedFunctionState& fixed, DrawSetup& d) {
+  const auto& rs = state.renderStates;
+  ProgramKey& key = d.key;
+  key.hasNormal = fixed.layout.normal >= 0;
+  key.normalize = key.hasNormal && rs[D3DRS_NORMALIZENORMALS] != FALSE;
+  key.localViewer = key.specular && rs[D3DRS_LOCALVIEWER] != FALSE;
+  key.diffuseFrom = FromOf(fixed.diffuseFrom);
+  key.ambientFrom = FromOf(fixed.ambientFrom);
+  key.emissiveFrom = FromOf(fixed.emissiveFrom);
+  if (key.specular) key.specularFrom = FromOf(fixed.specularFrom);
+  d.normalMatrix = fixed.normalMatrix;
+  const int count = fixed.lightCount;
+  key.lightCount = static_cast<std::uint8_t>(count);
+  for (int i = 0; i < count; ++i) {
+    const EyeLight& l = fixed.lights[i];
+    key.lightTypes = static_cast<std::uint16_t>(key.lightTypes | (l.type << (2 * i)));
+    const float vectors[kLightVectors][4] = {
+        {l.diffuse.r, l.diffuse.g, l.diffuse.b, l.range},
+        {l.specular.r, l.specular.g, l.specular.b, l.a0},
+        {l.ambient.r, l.ambient.g, l.ambient.b, l.a1},
+        {l.position.x, l.position.y, l.position.z, l.a2},
+        {l.direction.x, l.direction.y, l.direction.z, l.falloff},
+        {l.cosTheta, l.cosPhi, 0.0f, 0.0f}};
+    std::memcpy(&d.lights[4 * kLightVectors * i], vectors, sizeof vectors);
+  }
+  const D3DMATERIAL8& m = state.material;
+  const D3DCOLOR ga = rs[D3DRS_AMBIENT];
+  const float material[kMaterialVectors][4] = {
+      {m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a},
+      {m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a},
+      {m.Specular.r, m.Specular.g, m.Specular.b, m.Specular.a},
+      {m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a},
+      {static_cast<float>((ga >> 16) & 255) / 255.0f, static_cast<float>((ga >> 8) & 255) / 255.0f,
+       static_cast<float>(ga & 255) / 255.0f, m.Power}};
+  std::memcpy(d.material.data(), material, sizeof material);
 }
 
 void GlBackend::BindTexture(const DrawSetup& setup) {
@@ -842,8 +812,7 @@ void GlBackend::DrawFromBuffers(const DrawRequest& request, const DrawSetup& set
 
 void GlBackend::Draw(const DrawRequest& request) {
   context_->MakeCurrent();
-  FvfLayout layout;
-  DecodeFvf(request.fvf, layout);
+  const FvfLayout& layout = request.fixed->layout;
   DrawSetup setup = SetupFor(request, layout);
   const UINT indexCount = request.indices ? PrimitiveVertices(request) : 0;
   const bool fromCopies = request.vertexBuffer && (!request.indices || request.indexBuffer) &&

@@ -14,7 +14,9 @@
 #include "platform/d3d8/index_buffer.h"
 #include "platform/d3d8/ref/ref_surface.h"
 #include "platform/d3d8/texture.h"
+#include "platform/d3d8/unimplemented_states.h"
 #include "platform/d3d8/vertex_buffer.h"
+#include "platform/present/present.h"
 
 namespace d3d8 {
 namespace {
@@ -130,9 +132,11 @@ HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
         return D3DERR_NOTAVAILABLE;
       }
       description = "OpenGL (" + renderer + ")";
+      setup.reportsAs = "HAL";
     } else {
       backend = MakeRefBackend(setup.width, setup.height, setup.format, setup.depthBuffer);
       description = "software";
+      setup.reportsAs = "REF";
     }
     *out = new Device(parent, setup, std::move(backend));
     NoteDeviceInUse(description);
@@ -215,7 +219,8 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                         const RGNDATA* pDirtyRegion) {
   if (pSourceRect || pDestRect) return D3DERR_INVALIDCALL;
-  backend_->Present(hDestWindowOverride ? hDestWindowOverride : setup_.window);
+  const platform::FrameImage* frame = backend_->Present();
+  platform::DeliverPresent(hDestWindowOverride ? hDestWindowOverride : setup_.window, frame);
   return D3D_OK;
 }
 
@@ -238,7 +243,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   TraceSetRenderState(State, Value);
   if (!IsRenderState(State)) return D3DERR_INVALIDCALL;
   state_.renderStates[State] = Value;
-  backend_->NoteRenderState(State, Value);
+  if (setup_.reportsAs) NoteRenderState(setup_.reportsAs, State, Value);
   return D3D_OK;
 }
 
@@ -316,7 +321,7 @@ HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
   TraceSetTextureStageState(Stage, Type, Value);
   if (Stage >= kStageCount || !IsStageState(Type)) return D3DERR_INVALIDCALL;
   state_.stages[Stage][Type] = Value;
-  backend_->NoteStageState(Stage, Type, Value);
+  if (setup_.reportsAs) NoteStageState(setup_.reportsAs, Stage, Type, Value);
   return D3D_OK;
 }
 

@@ -1,5 +1,7 @@
-// The device front shared by the software and the null device: validates every call, keeps the
-// pipeline state and the scene bracket, and hands checked work to its backend.
+// The device front shared by every device (software, OpenGL, null): validates every call, keeps the
+// pipeline state and the scene bracket, resolves each draw's fixed-function state, reports the
+// states the devices do not implement, hands checked work to its backend and the presented frames
+// to the host.
 #pragma once
 
 #include <memory>
@@ -19,6 +21,9 @@ struct DeviceSetup {
   UINT width = 0;   // back buffer, pixels
   UINT height = 0;  // back buffer, pixels
   D3DFORMAT format = D3DFMT_UNKNOWN;
+  // The device as it names itself when it reports a state it does not implement ("REF", "HAL");
+  // null for the null device, which draws nothing and so reports nothing.
+  const char* reportsAs = nullptr;
 };
 
 class Device final : public IDirect3DDevice8 {

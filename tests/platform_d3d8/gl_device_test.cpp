@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "draw_test_support.h"
@@ -775,6 +776,31 @@ TEST_F(GlDeviceTest, TieBiasKeepsTheTopLeftRule) {
     }
   }
   unsetenv("VORNHOLD_GL_TIE_BIAS");
+}
+
+// Every device that draws reports a state it does not draw, once, under its own name; the null
+// device draws nothing and says nothing. (The OpenGL device part runs where OpenGL starts.)
+TEST_F(GlDeviceTest, DrawingDevicesReportWhatTheyDoNotImplement) {
+  const bool openGl = OpenGlStarts();
+  const std::pair<D3DDEVTYPE, std::string> devices[] = {
+      {D3DDEVTYPE_NULLREF, ""}, {D3DDEVTYPE_REF, "REF"}, {D3DDEVTYPE_HAL, "HAL"}};
+  for (const auto& [type, name] : devices) {
+    if (type == D3DDEVTYPE_HAL && !openGl) continue;
+    SCOPED_TRACE(name);
+    D3DPRESENT_PARAMETERS pp = WindowedParameters(D3DFMT_X8R8G8B8);
+    IDirect3DDevice8* device = nullptr;
+    ASSERT_EQ(d3d_->CreateDevice(0, type, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                                 &device),
+              D3D_OK);
+    testing::internal::CaptureStderr();
+    device->SetRenderState(D3DRS_LINEPATTERN, 0x00010001);
+    device->SetRenderState(D3DRS_LINEPATTERN, 0x00020001);  // the same state again: no second line
+    device->SetRenderState(D3DRS_LINEPATTERN, 0);
+    device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);  // implemented
+    const std::string said = testing::internal::GetCapturedStderr();
+    device->Release();
+    EXPECT_EQ(said, name.empty() ? "" : name + " device: D3DRS_LINEPATTERN is not implemented; drawn as the default\n");
+  }
 }
 
 // HAL by default needs hardware-accelerated OpenGL: llvmpipe is refused quietly, so the system's

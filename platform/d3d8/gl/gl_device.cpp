@@ -181,7 +181,7 @@ class GlBackend final : public DeviceBackend {
   ~GlBackend() override;
 
   void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) override;
-  void Present(HWND window) override;
+  const platform::FrameImage* Present() override;
   void Draw(const DrawRequest& request) override;
   UINT MaxTextureSide() const override { return maxTextureSide_; }
   bool complete() const { return complete_; }
@@ -319,7 +319,7 @@ void GlBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR c
   }
 }
 
-void GlBackend::Present(HWND window) {
+const platform::FrameImage* GlBackend::Present() {
   context_->MakeCurrent();
   DrawBatch();
   const Functions& f = gl();
@@ -350,7 +350,7 @@ void GlBackend::Present(HWND window) {
   if (shownIn) ShowInWindow(*shownIn);
   ++frame_;
   ForgetIdleCopies();
-  platform::DeliverPresent(window, readBack ? &presented_ : nullptr);
+  return readBack ? &presented_ : nullptr;
 }
 
 void GlBackend::ForgetIdleCopies() {

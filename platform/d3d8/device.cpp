@@ -12,7 +12,6 @@
 #include "platform/d3d8/display_link.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/index_buffer.h"
-#include "platform/d3d8/ref/ref_surface.h"
 #include "platform/d3d8/texture.h"
 #include "platform/d3d8/unimplemented_states.h"
 #include "platform/d3d8/vertex_buffer.h"
@@ -23,6 +22,22 @@ namespace {
 
 bool IsDepthFormat16(D3DFORMAT format) {
   return format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE;
+}
+
+// The formats a back buffer may have: 32-bit (X8R8G8B8, A8R8G8B8), 24-bit R8G8B8, 16-bit (R5G6B5,
+// X1R5G5B5, A1R5G5B5). The OpenGL device refuses R8G8B8 when it starts.
+bool IsBackBufferFormat(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_R8G8B8:
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // A full-screen back buffer must match one of the adapter's modes.
@@ -54,7 +69,7 @@ HRESULT SettleSetup(HWND focusWindow, D3DPRESENT_PARAMETERS& params, DeviceSetup
     return D3DERR_INVALIDCALL;
   }
   if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) return D3DERR_INVALIDCALL;
-  if (!ref::IsBackBufferFormat(params.BackBufferFormat)) return D3DERR_INVALIDCALL;
+  if (!IsBackBufferFormat(params.BackBufferFormat)) return D3DERR_INVALIDCALL;
   if (params.BackBufferCount == 0) params.BackBufferCount = 1;
 
   setup.depthBuffer = params.EnableAutoDepthStencil != FALSE;

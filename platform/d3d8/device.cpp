@@ -181,14 +181,6 @@ Device::~Device() {
   parent_->Release();
 }
 
-ULONG Device::AddRef() { return ++references_; }
-
-ULONG Device::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 HRESULT Device::BeginScene() {
   if (state_.inScene) return D3DERR_INVALIDCALL;
   state_.inScene = true;

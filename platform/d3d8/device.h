@@ -10,6 +10,7 @@
 #include "platform/d3d8/device_backend.h"
 #include "platform/d3d8/device_state.h"
 #include "platform/d3d8/fixed_function_state.h"
+#include "platform/d3d8/reference_counted.h"
 
 namespace d3d8 {
 
@@ -26,14 +27,12 @@ struct DeviceSetup {
   const char* reportsAs = nullptr;
 };
 
-class Device final : public IDirect3DDevice8 {
+class Device final : public ReferenceCounted<IDirect3DDevice8> {
  public:
   // The whole of IDirect3D8::CreateDevice after the adapter number was checked.
   static HRESULT Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
                         D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out);
 
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT BeginScene() override;
   HRESULT EndScene() override;
   HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
@@ -81,7 +80,6 @@ class Device final : public IDirect3DDevice8 {
   // Resolves the fixed-function state for the request and hands it to the backend.
   void Submit(DrawRequest& request);
 
-  ULONG references_ = 1;
   IDirect3D8* parent_;  // holds one reference for the device's lifetime
   DeviceSetup setup_;
   DeviceState state_;

@@ -9,8 +9,8 @@
 // Drawing is the fixed-function pipeline only: SetVertexShader takes an FVF code, stream 0 feeds
 // DrawPrimitive and, through the indices of SetIndices, DrawIndexedPrimitive (triangle lists,
 // strips and fans), lights and a material colour the vertices, texture stage 0 combines texture
-// and diffuse colour. What the software device does not draw is listed in
-// ref/ref_unimplemented.cpp and reported once on stderr when a program asks for it.
+// and diffuse colour. What the devices do not draw is listed in
+// unimplemented_states.cpp and reported once on stderr when a program asks for it.
 //
 // Conventions: matrices are row-major with row vectors (p' = p * M); D3DCOLOR is 0xAARRGGBB; float
 // render states travel as their IEEE bits inside the DWORD.

@@ -12,15 +12,32 @@
 #include "platform/d3d8/display_link.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/index_buffer.h"
-#include "platform/d3d8/ref/ref_surface.h"
 #include "platform/d3d8/texture.h"
+#include "platform/d3d8/unimplemented_states.h"
 #include "platform/d3d8/vertex_buffer.h"
+#include "platform/present/present.h"
 
 namespace d3d8 {
 namespace {
 
 bool IsDepthFormat16(D3DFORMAT format) {
   return format == D3DFMT_D16 || format == D3DFMT_D16_LOCKABLE;
+}
+
+// The formats a back buffer may have: 32-bit (X8R8G8B8, A8R8G8B8), 24-bit R8G8B8, 16-bit (R5G6B5,
+// X1R5G5B5, A1R5G5B5). The OpenGL device refuses R8G8B8 when it starts.
+bool IsBackBufferFormat(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_X8R8G8B8:
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_R8G8B8:
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+      return true;
+    default:
+      return false;
+  }
 }
 
 // A full-screen back buffer must match one of the adapter's modes.
@@ -52,7 +69,7 @@ HRESULT SettleSetup(HWND focusWindow, D3DPRESENT_PARAMETERS& params, DeviceSetup
     return D3DERR_INVALIDCALL;
   }
   if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) return D3DERR_INVALIDCALL;
-  if (!ref::IsBackBufferFormat(params.BackBufferFormat)) return D3DERR_INVALIDCALL;
+  if (!IsBackBufferFormat(params.BackBufferFormat)) return D3DERR_INVALIDCALL;
   if (params.BackBufferCount == 0) params.BackBufferCount = 1;
 
   setup.depthBuffer = params.EnableAutoDepthStencil != FALSE;
@@ -130,9 +147,11 @@ HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
         return D3DERR_NOTAVAILABLE;
       }
       description = "OpenGL (" + renderer + ")";
+      setup.reportsAs = "HAL";
     } else {
       backend = MakeRefBackend(setup.width, setup.height, setup.format, setup.depthBuffer);
       description = "software";
+      setup.reportsAs = "REF";
     }
     *out = new Device(parent, setup, std::move(backend));
     NoteDeviceInUse(description);
@@ -160,14 +179,6 @@ Device::~Device() {
   if (state_.indices) state_.indices->Release();
   if (!setup_.windowed) SetFullscreen(setup_.window, false);
   parent_->Release();
-}
-
-ULONG Device::AddRef() { return ++references_; }
-
-ULONG Device::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
 }
 
 HRESULT Device::BeginScene() {
@@ -215,7 +226,8 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                         const RGNDATA* pDirtyRegion) {
   if (pSourceRect || pDestRect) return D3DERR_INVALIDCALL;
-  backend_->Present(hDestWindowOverride ? hDestWindowOverride : setup_.window);
+  const platform::FrameImage* frame = backend_->Present();
+  platform::DeliverPresent(hDestWindowOverride ? hDestWindowOverride : setup_.window, frame);
   return D3D_OK;
 }
 
@@ -238,7 +250,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) {
   TraceSetRenderState(State, Value);
   if (!IsRenderState(State)) return D3DERR_INVALIDCALL;
   state_.renderStates[State] = Value;
-  backend_->NoteRenderState(State, Value);
+  if (setup_.reportsAs) NoteRenderState(setup_.reportsAs, State, Value);
   return D3D_OK;
 }
 
@@ -316,7 +328,7 @@ HRESULT Device::SetTextureStageState(DWORD Stage, D3DTEXTURESTAGESTATETYPE Type,
   TraceSetTextureStageState(Stage, Type, Value);
   if (Stage >= kStageCount || !IsStageState(Type)) return D3DERR_INVALIDCALL;
   state_.stages[Stage][Type] = Value;
-  backend_->NoteStageState(Stage, Type, Value);
+  if (setup_.reportsAs) NoteStageState(setup_.reportsAs, Stage, Type, Value);
   return D3D_OK;
 }
 
@@ -369,8 +381,14 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
   request.primitiveCount = PrimitiveCount;
   request.fvf = state_.vertexShader;
   request.vertexBuffer = static_cast<VertexBuffer*>(state_.stream);
-  backend_->Draw(request);
+  Submit(request);
   return D3D_OK;
+}
+
+void Device::Submit(DrawRequest& request) {
+  ResolveFixedFunction(state_, request.fvf, setup_.depthBuffer, fixed_);
+  request.fixed = &fixed_;
+  backend_->Draw(request);
 }
 
 HRESULT Device::CreateIndexBuffer(UINT Length, DWORD Usage, D3DFORMAT Format, D3DPOOL Pool,
@@ -449,7 +467,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT MinInd
   request.firstIndex = MinIndex;
   request.vertexBuffer = static_cast<VertexBuffer*>(state_.stream);
   request.indexBuffer = indexBuffer;
-  backend_->Draw(request);
+  Submit(request);
   return D3D_OK;
 }
 

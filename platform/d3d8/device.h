@@ -1,5 +1,7 @@
-// The device front shared by the software and the null device: validates every call, keeps the
-// pipeline state and the scene bracket, and hands checked work to its backend.
+// The device front shared by every device (software, OpenGL, null): validates every call, keeps the
+// pipeline state and the scene bracket, resolves each draw's fixed-function state, reports the
+// states the devices do not implement, hands checked work to its backend and the presented frames
+// to the host.
 #pragma once
 
 #include <memory>
@@ -7,6 +9,8 @@
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3d8/device_backend.h"
 #include "platform/d3d8/device_state.h"
+#include "platform/d3d8/fixed_function_state.h"
+#include "platform/d3d8/reference_counted.h"
 
 namespace d3d8 {
 
@@ -18,16 +22,17 @@ struct DeviceSetup {
   UINT width = 0;   // back buffer, pixels
   UINT height = 0;  // back buffer, pixels
   D3DFORMAT format = D3DFMT_UNKNOWN;
+  // The device as it names itself when it reports a state it does not implement ("REF", "HAL");
+  // null for the null device, which draws nothing and so reports nothing.
+  const char* reportsAs = nullptr;
 };
 
-class Device final : public IDirect3DDevice8 {
+class Device final : public ReferenceCounted<IDirect3DDevice8> {
  public:
   // The whole of IDirect3D8::CreateDevice after the adapter number was checked.
   static HRESULT Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
                         D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out);
 
-  ULONG AddRef() override;
-  ULONG Release() override;
   HRESULT BeginScene() override;
   HRESULT EndScene() override;
   HRESULT Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR Color, float Z,
@@ -72,10 +77,13 @@ class Device final : public IDirect3DDevice8 {
   Device(IDirect3D8* parent, const DeviceSetup& setup, std::unique_ptr<DeviceBackend> backend);
   ~Device() override;
 
-  ULONG references_ = 1;
+  // Resolves the fixed-function state for the request and hands it to the backend.
+  void Submit(DrawRequest& request);
+
   IDirect3D8* parent_;  // holds one reference for the device's lifetime
   DeviceSetup setup_;
   DeviceState state_;
+  FixedFunctionState fixed_;  // of the latest draw, reused
   std::unique_ptr<DeviceBackend> backend_;
 };
 

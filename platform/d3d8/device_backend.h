@@ -1,7 +1,10 @@
-// What differs between the software device and the null device.
+// What differs between the devices: the software device (ref/), the OpenGL device (gl/) and the
+// null device.
 //
-// The device front (device.h) validates every call and keeps the pipeline state; a backend only
-// does the work on its surfaces and receives requests that are already checked and clipped.
+// The device front (device.h) validates every call, keeps the pipeline state, resolves the
+// fixed-function state of each draw, reports what the devices do not implement and hands presented
+// frames to the host; a backend only does the work on its surfaces and receives requests that are
+// already checked and clipped.
 #pragma once
 
 #include <memory>
@@ -10,9 +13,14 @@
 
 #include "platform/d3d8/d3d8.h"
 
+namespace platform {
+struct FrameImage;
+}
+
 namespace d3d8 {
 
 struct DeviceState;
+struct FixedFunctionState;
 class IndexBuffer;
 class VertexBuffer;
 
@@ -22,6 +30,7 @@ class VertexBuffer;
 // its buffer.
 struct DrawRequest {
   const DeviceState* state = nullptr;
+  const FixedFunctionState* fixed = nullptr;  // `state` resolved for this draw
   D3DPRIMITIVETYPE type = D3DPT_TRIANGLELIST;
   const BYTE* vertices = nullptr;  // the first vertex of the draw
   UINT stride = 0;                 // bytes from one vertex to the next
@@ -50,13 +59,11 @@ class DeviceBackend {
   // rects lie inside the back buffer; flags hold only D3DCLEAR_TARGET and D3DCLEAR_ZBUFFER, the
   // latter only when the device has a depth buffer.
   virtual void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) = 0;
-  // Hands the finished back buffer to the host for the window.
-  virtual void Present(HWND window) = 0;
+  // Finishes the frame (showing it, for a device that shows frames in the window itself) and
+  // returns its pixels for the host, valid until the next call; null when the device draws nothing
+  // or showed the frame itself while the host wants no pixels (platform::FramePixelsWanted()).
+  virtual const platform::FrameImage* Present() = 0;
   virtual void Draw(const DrawRequest& request) = 0;
-  // Called after every accepted SetRenderState / SetTextureStageState, so that a backend can say
-  // which settings it does not implement.
-  virtual void NoteRenderState(DWORD /*id*/, DWORD /*value*/) {}
-  virtual void NoteStageState(DWORD /*stage*/, DWORD /*id*/, DWORD /*value*/) {}
 };
 
 // The software device's surfaces: a back buffer in the given format and, if depth is true, a 16-bit

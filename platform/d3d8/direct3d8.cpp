@@ -6,6 +6,7 @@
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/device.h"
 #include "platform/d3d8/display_link.h"
+#include "platform/d3d8/reference_counted.h"
 
 namespace d3d8 {
 namespace {
@@ -15,16 +16,8 @@ bool& NullDeviceSwitch() {
   return on;
 }
 
-class Direct3D8 final : public IDirect3D8 {
+class Direct3D8 final : public ReferenceCounted<IDirect3D8> {
  public:
-  ULONG AddRef() override { return ++references_; }
-
-  ULONG Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
-
   UINT GetAdapterModeCount(UINT Adapter) override {
     return Adapter == D3DADAPTER_DEFAULT ? static_cast<UINT>(AdapterModes().size()) : 0;
   }
@@ -56,8 +49,6 @@ class Direct3D8 final : public IDirect3D8 {
 
  private:
   ~Direct3D8() override = default;
-
-  ULONG references_ = 1;
 };
 
 }  // namespace

@@ -1,7 +1,6 @@
-// The null device: takes every call and draws nothing; Present hands the host a null frame so that
-// the clock and the trace still advance once per frame.
+// The null device: takes every call and draws nothing; its frames reach the host as null frames, so
+// that the clock and the trace still advance once per frame.
 #include "platform/d3d8/device_backend.h"
-#include "platform/present/present.h"
 
 namespace d3d8 {
 namespace {
@@ -9,7 +8,7 @@ namespace {
 class NullBackend final : public DeviceBackend {
  public:
   void Clear(const std::vector<D3DRECT>&, DWORD, D3DCOLOR, float) override {}
-  void Present(HWND window) override { platform::DeliverPresent(window, nullptr); }
+  const platform::FrameImage* Present() override { return nullptr; }
   void Draw(const DrawRequest&) override {}
 };
 

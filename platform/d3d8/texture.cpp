@@ -74,14 +74,6 @@ Texture::Texture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT fo
   }
 }
 
-ULONG Texture::AddRef() { return ++references_; }
-
-ULONG Texture::Release() {
-  const ULONG left = --references_;
-  if (left == 0) delete this;
-  return left;
-}
-
 DWORD Texture::GetLevelCount() { return static_cast<DWORD>(levels_.size()); }
 
 HRESULT Texture::GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/d3d8/d3d8.h"
+#include "platform/d3d8/reference_counted.h"
 
 namespace d3d8 {
 
@@ -24,13 +25,11 @@ UINT FullChainLength(UINT width, UINT height);
 // A stored texel or pixel of any surface format widened to 0xAARRGGBB (no alpha: opaque).
 D3DCOLOR TexelToColor(D3DFORMAT format, std::uint32_t bits);
 
-class Texture final : public IDirect3DTexture8 {
+class Texture final : public ReferenceCounted<IDirect3DTexture8> {
  public:
   // levels: 1 .. FullChainLength(width, height); the caller has checked format and sizes.
   Texture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool);
 
-  ULONG AddRef() override;
-  ULONG Release() override;
   DWORD GetLevelCount() override;
   HRESULT GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) override;
   HRESULT LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
@@ -57,7 +56,6 @@ class Texture final : public IDirect3DTexture8 {
 
   ~Texture() override = default;
 
-  ULONG references_ = 1;
   D3DFORMAT format_;
   DWORD usage_;
   D3DPOOL pool_;

@@ -5,29 +5,23 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/d3d8/reference_counted.h"
 #include "platform/d3dx8/d3dx8.h"
 #include "platform/d3dx8/xfile_mesh.h"
 
 namespace {
 
-class MemoryBuffer final : public ID3DXBuffer {
+class MemoryBuffer final : public d3d8::ReferenceCounted<ID3DXBuffer> {
  public:
   explicit MemoryBuffer(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-  }
   LPVOID GetBufferPointer() override { return bytes_.data(); }
   DWORD GetBufferSize() override { return DWORD(bytes_.size()); }
 
  private:
   std::vector<std::uint8_t> bytes_;
-  ULONG references_ = 1;
 };
 
-class Mesh final : public ID3DXMesh {
+class Mesh final : public d3d8::ReferenceCounted<ID3DXMesh> {
  public:
   Mesh(IDirect3DDevice8* device, DWORD fvf, DWORD options, DWORD vertexSize, DWORD vertices, DWORD faces,
        std::vector<d3dx::XAttributeRange> ranges)
@@ -39,12 +33,6 @@ class Mesh final : public ID3DXMesh {
     if (indexBuffer_) indexBuffer_->Release();
     if (vertexBuffer_) vertexBuffer_->Release();
     device_->Release();
-  }
-  ULONG AddRef() override { return ++references_; }
-  ULONG Release() override {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
   }
 
   HRESULT DrawSubset(DWORD attribId) override {
@@ -70,7 +58,6 @@ class Mesh final : public ID3DXMesh {
   IDirect3DDevice8* device_;
   DWORD fvf_, options_, vertexSize_, vertices_, faces_;
   std::vector<d3dx::XAttributeRange> ranges_;
-  ULONG references_ = 1;
 };
 
 DWORD VertexSize(DWORD fvf) {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "draw_test_support.h"
@@ -345,6 +346,37 @@ std::vector<Case> Cases() {
                      };
                      DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(2.0f, 8.0f, 0xFFFF2020), kXyzFvf);
                      DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(3.0f, 8.0005f, 0xFF20FF20), kXyzFvf);
+                   }});
+  cases.push_back({"w-buffering refused by an orthographic projection", 0, "", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                     D3DXMATRIX projection;
+                     D3DXMatrixOrthoOffCenterLH(&projection, -4, 4, -3, 3, 0, 1);
+                     d->SetTransform(D3DTS_PROJECTION, &projection);
+                     d->SetRenderState(D3DRS_LIGHTING, FALSE);
+                     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+                     d->SetRenderState(D3DRS_ZENABLE, D3DZB_USEW);
+                     const auto square = [](float x, float z, D3DCOLOR color) {
+                       return std::vector<XyzVertex>{{x - 2, -2, z, color, 0, 0}, {x - 2, 2, z, color, 0, 0},
+                                                     {x + 2, 2, z, color, 0, 0}, {x + 2, -2, z, color, 0, 0}};
+                     };
+                     DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(-1, 0.3f, 0xFFFF2020), kXyzFvf);
+                     DrawVertices(d, D3DPT_TRIANGLEFAN, 2, square(1, 0.6f, 0xFF20FF20), kXyzFvf);
+                   }});
+  cases.push_back({"BOTHINVSRCALPHA, and stage 0 reading a texture that is not there", 2,
+                   "blending rounds as in \"blend factors\"", [](IDirect3DDevice8* d) {
+                     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(0, 0, 64, 48, 0xFF2040F0, 0xFFF0A010),
+                                  kRhwFvf);
+                     d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+                     d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_BOTHINVSRCALPHA);
+                     d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);  // ignored
+                     // Colour: the texture's arguments turn the stage off. Alpha: texture alpha
+                     // modulated by itself reads the diffuse alpha twice.
+                     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_ADD);
+                     d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+                     d->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TEXTURE);
+                     DrawVertices(d, D3DPT_TRIANGLELIST, 2, Gradient(0, 8, 64, 40, 0x10FF8040, 0xF040C0FF),
+                                  kRhwFvf);
                    }});
   cases.push_back({"lit sphere, flat", 0, "", [](IDirect3DDevice8* d) {
                      d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
@@ -744,6 +776,31 @@ TEST_F(GlDeviceTest, TieBiasKeepsTheTopLeftRule) {
     }
   }
   unsetenv("VORNHOLD_GL_TIE_BIAS");
+}
+
+// Every device that draws reports a state it does not draw, once, under its own name; the null
+// device draws nothing and says nothing. (The OpenGL device part runs where OpenGL starts.)
+TEST_F(GlDeviceTest, DrawingDevicesReportWhatTheyDoNotImplement) {
+  const bool openGl = OpenGlStarts();
+  const std::pair<D3DDEVTYPE, std::string> devices[] = {
+      {D3DDEVTYPE_NULLREF, ""}, {D3DDEVTYPE_REF, "REF"}, {D3DDEVTYPE_HAL, "HAL"}};
+  for (const auto& [type, name] : devices) {
+    if (type == D3DDEVTYPE_HAL && !openGl) continue;
+    SCOPED_TRACE(name);
+    D3DPRESENT_PARAMETERS pp = WindowedParameters(D3DFMT_X8R8G8B8);
+    IDirect3DDevice8* device = nullptr;
+    ASSERT_EQ(d3d_->CreateDevice(0, type, MakeWindow(kWidth, kHeight), D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp,
+                                 &device),
+              D3D_OK);
+    testing::internal::CaptureStderr();
+    device->SetRenderState(D3DRS_LINEPATTERN, 0x00010001);
+    device->SetRenderState(D3DRS_LINEPATTERN, 0x00020001);  // the same state again: no second line
+    device->SetRenderState(D3DRS_LINEPATTERN, 0);
+    device->SetTextureStageState(0, D3DTSS_ADDRESSU, D3DTADDRESS_WRAP);  // implemented
+    const std::string said = testing::internal::GetCapturedStderr();
+    device->Release();
+    EXPECT_EQ(said, name.empty() ? "" : name + " device: D3DRS_LINEPATTERN is not implemented; drawn as the default\n");
+  }
 }
 
 // HAL by default needs hardware-accelerated OpenGL: llvmpipe is refused quietly, so the system's

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/d3d8/device_state.h"
+#include "platform/d3d8/fixed_function_state.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/ref/ref_lighting.h"
 
@@ -77,8 +78,6 @@ DeviceState State(bool normalize, bool directional, bool specular) {
 }
 
 TEST(LightMany, GivesTheColoursOfLightingEachVertex) {
-  d3d8::FvfLayout layout;
-  ASSERT_TRUE(d3d8::DecodeFvf(D3DFVF_XYZ | D3DFVF_NORMAL, layout));
   D3DMATRIX worldView = d3d8::IdentityMatrix();
   worldView._11 = 1.5f;
   worldView._12 = 0.25f;
@@ -88,8 +87,12 @@ TEST(LightMany, GivesTheColoursOfLightingEachVertex) {
     for (bool directional : {false, true}) {
       for (bool specular : {false, true}) {  // specular lights one vertex at a time
         const DeviceState state = State(normalize, directional, specular);
+        d3d8::FixedFunctionState fixed;
+        d3d8::ResolveFixedFunction(state, D3DFVF_XYZ | D3DFVF_NORMAL, true, fixed);
+        fixed.worldView = worldView;  // an odd one, not the state's World * View
+        fixed.normalMatrix = d3d8::NormalMatrix(worldView);
         d3d8::ref::Lighting lighting;
-        lighting.Prepare(state, worldView, layout, specular);
+        lighting.Prepare(state, fixed);
         const std::vector<Vertex> vertices = Vertices(5u + normalize + 2u * directional, 203);
         std::vector<LitColor> many(vertices.size());
         lighting.LightMany(reinterpret_cast<const BYTE*>(vertices.data()), sizeof(Vertex),

@@ -1,5 +1,5 @@
 #include "draw_test_support.h"
-#include "platform/d3d8/ref/ref_unimplemented.h"
+#include "platform/d3d8/unimplemented_states.h"
 
 namespace d3d8_test {
 namespace {
@@ -225,8 +225,8 @@ TEST_F(PixelStageTest, DrawsAreCheckedBeforeAnythingIsDrawn) {
 }
 
 TEST(UnimplementedStates, DefaultsAreImplementedAndOthersListed) {
-  using d3d8::ref::RenderStateUnimplemented;
-  using d3d8::ref::StageStateUnimplemented;
+  using d3d8::RenderStateUnimplemented;
+  using d3d8::StageStateUnimplemented;
   EXPECT_FALSE(RenderStateUnimplemented(D3DRS_FOGENABLE, FALSE));
   EXPECT_TRUE(RenderStateUnimplemented(D3DRS_FOGENABLE, TRUE));
   EXPECT_FALSE(RenderStateUnimplemented(D3DRS_FILLMODE, D3DFILL_WIREFRAME));

@@ -16,239 +16,25 @@
 // OpenGL as one draw, strips and fans kept apart by primitive restart, when a draw with another
 // setup, a draw from a buffer's copy, Clear or Present comes. OpenGL draws a draw's primitives in
 // order, so the pixels are those of separate draws.
-// Textures are uploaded when first drawn and again whenever their texels changed.
+// Textures are uploaded when first drawn and again whenever their texels changed. The files of the
+// device are listed in gl_backend.h; this one holds the device itself.
+//
+// [SECTION] Framebuffer: set-up and release
+// [SECTION] Clear and Present
+// [SECTION] Ties on edges: the start-up probe
+// [SECTION] Making the device
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <map>
 #include <memory>
 #include <string>
-#include <tuple>
-#include <unordered_map>
-#include <vector>
 
-#include "platform/d3d8/device_backend.h"
-#include "platform/d3d8/device_state.h"
-#include "platform/d3d8/fvf.h"
-#include "platform/d3d8/shared_pipeline.h"
-#include "platform/d3d8/gl/gl_context.h"
-#include "platform/d3d8/gl/gl_programs.h"
-#include "platform/d3d8/index_buffer.h"
-#include "platform/d3d8/ref/ref_lighting.h"
-#include "platform/d3d8/texture.h"
-#include "platform/d3d8/vertex_buffer.h"
-#include "platform/present/present.h"
-#include "platform/win32/window_backend.h"
+#include "platform/d3d8/gl/gl_backend.h"
 
 namespace d3d8 {
 namespace gl {
-namespace {
 
-// A texture or buffer not drawn for this many frames gives its OpenGL copy back.
-constexpr unsigned long kIdleFrames = 240;
-// A draw of at most this many vertices (and three times as many indices) is copied into a batch.
-constexpr UINT kBatchedVertices = 64;
-constexpr GLuint kRestartIndex = 0xFFFFFFFFu;
-// Where the driver breaks ties on edges unlike Direct3D, every vertex moves left by kTieStepsX and
-// up by one step of kTieBias pixels (see TiesGoTopLeft).
-constexpr float kTieBias = 1.0f / 256.0f;
-constexpr float kTieStepsX = 4;
-
-// Stage 0 without a texture: a colour operation reading the texture turns the stage off; alpha
-// arguments naming the texture read the diffuse alpha.
-void ResolveStage(const DeviceState& state, bool textured, ProgramKey& key) {
-  const auto& tss = state.stages[0];
-  key.colorOp = tss[D3DTSS_COLOROP];
-  key.colorArg1 = tss[D3DTSS_COLORARG1];
-  key.colorArg2 = tss[D3DTSS_COLORARG2];
-  key.alphaOp = tss[D3DTSS_ALPHAOP];
-  key.alphaArg1 = tss[D3DTSS_ALPHAARG1];
-  key.alphaArg2 = tss[D3DTSS_ALPHAARG2];
-  if (textured) return;
-  if (ReadsTexture(key.colorOp, key.colorArg1, key.colorArg2)) key.colorOp = D3DTOP_DISABLE;
-  const auto toDiffuse = [](DWORD arg) {
-    return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE ? (arg & ~D3DTA_SELECTMASK) | D3DTA_DIFFUSE : arg;
-  };
-  key.alphaArg1 = toDiffuse(key.alphaArg1);
-  key.alphaArg2 = toDiffuse(key.alphaArg2);
-}
-
-GLenum CompareFunction(DWORD func) {
-  return func >= D3DCMP_NEVER && func <= D3DCMP_ALWAYS ? GL_NEVER + (func - D3DCMP_NEVER) : GL_ALWAYS;
-}
-
-GLenum BlendFactor(DWORD blend) {
-  switch (blend) {
-    case D3DBLEND_ZERO: return GL_ZERO;
-    case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
-    case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
-    case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
-    case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
-    case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
-    case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
-    case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
-    case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
-    case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
-    default: return GL_ONE;
-  }
-}
-
-GLenum PrimitiveMode(D3DPRIMITIVETYPE type) {
-  if (type == D3DPT_TRIANGLESTRIP) return GL_TRIANGLE_STRIP;
-  if (type == D3DPT_TRIANGLEFAN) return GL_TRIANGLE_FAN;
-  return GL_TRIANGLES;
-}
-
-// Vertices (or indices) of the draw in primitive order.
-UINT PrimitiveVertices(const DrawRequest& request) {
-  return request.type == D3DPT_TRIANGLELIST ? 3 * request.primitiveCount : request.primitiveCount + 2;
-}
-
-MaterialFrom FromOf(ref::MaterialSource source) {
-  if (source == ref::MaterialSource::kVertexDiffuse) return kFromDiffuse;
-  if (source == ref::MaterialSource::kVertexSpecular) return kFromSpecular;
-  return kFromMaterial;
-}
-
-// D3DZB_USEW as the software device does it: w (eye-space depth, w_clip / _34) spread linearly
-// over WNear = -_43/_33 .. WFar = _43/(1 - _33), as {1/_34, WNear, 1/(WFar - WNear)}. False under a
-// projection that does not allow it (the depth is then z/w, as with D3DZB_TRUE).
-bool WBufferRange(const D3DMATRIX& p, std::array<float, 3>& out) {
-  if (!(p._34 != 0.0f && p._44 == 0.0f && p._33 != 0.0f && p._33 != 1.0f)) return false;
-  const float scale = 1.0f / p._34;
-  const float nearW = -p._43 / p._33;
-  const float farW = (p._43 * scale) / (1.0f - p._33 * scale);
-  if (!(std::isfinite(nearW) && std::isfinite(farW) && nearW < farW)) return false;
-  out[0] = scale;
-  out[1] = nearW;
-  out[2] = 1.0f / (farW - nearW);
-  return true;
-}
-
-struct Program {
-  GLuint name = 0;
-  GLint matrix = -1, worldView = -1, normalMatrix = -1, lights = -1, material = -1, viewport = -1, halfPixel = -1,
-        texture = -1, textureSize = -1, clamp = -1, factor = -1, alphaRef = -1, wDepth = -1;
-};
-
-struct CachedTexture {
-  std::shared_ptr<const std::vector<std::uint32_t>> texels;  // the texels last uploaded
-  GLuint name = 0;
-  unsigned long lastFrame = 0;
-};
-
-struct CachedBuffer {
-  std::uint64_t version = 0;  // of the bytes last uploaded; 0: none current
-  GLuint name = 0;
-  unsigned long lastFrame = 0;
-};
-
-// Everything a draw hands OpenGL besides its vertices and indices: draws with equal setups can be
-// drawn as one. Uniforms the program does not read stay zero.
-struct DrawSetup {
-  ProgramKey key;
-  GLenum mode = GL_TRIANGLES;
-  DWORD fvf = 0;
-  UINT stride = 0;         // bytes
-  UINT texCoordSet = 0;    // the vertex's set read as stage 0's coordinates
-  D3DVIEWPORT8 viewport{};
-  bool depthTest = false, depthWrite = false;
-  GLenum depthFunc = GL_ALWAYS;
-  bool blend = false;
-  GLenum source = GL_ONE, destination = GL_ZERO;
-  DWORD cull = D3DCULL_NONE;
-  GLenum fill = GL_FILL;  // wireframe and point fill draw the edges or corners of what survives culling
-  D3DCOLOR factor = 0;
-  DWORD alphaRef = 0;
-  // Stage 0's texture: its texels are held, so that a change to them after the draw cannot reach
-  // a batch not yet drawn, and a new texture at the same address cannot pass for this one.
-  const Texture* texture = nullptr;
-  std::shared_ptr<const std::vector<std::uint32_t>> texels;
-  UINT textureWidth = 0, textureHeight = 0;
-  bool clampU = false, clampV = false;
-  std::array<float, 3> wDepth{1, 0, 1};
-  D3DMATRIX matrix{};     // World * View * Projection
-  D3DMATRIX worldView{};  // lighting and camera-space texture coordinates
-  std::array<float, 9> normalMatrix{};
-  std::array<float, 4 * kLightVectors * kMaxActiveLights> lights{};
-  std::array<float, 4 * kMaterialVectors> material{};
-
-  bool operator==(const DrawSetup& o) const {
-    const auto tied = [](const DrawSetup& d) {
-      const D3DVIEWPORT8& v = d.viewport;
-      return std::tie(d.key, d.mode, d.fvf, d.stride, d.texCoordSet, v.X, v.Y, v.Width, v.Height, d.depthTest,
-                      d.depthWrite, d.depthFunc, d.blend, d.source, d.destination, d.cull, d.fill, d.factor,
-                      d.alphaRef,
-                      d.texture, d.textureWidth, d.textureHeight, d.clampU, d.clampV);
-    };
-    // Floats bit for bit: a value that is not the same number may not be the same draw.
-    const auto sameBits = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
-    return tied(*this) == tied(o) && texels == o.texels && sameBits(viewport.MinZ, o.viewport.MinZ) &&
-           sameBits(viewport.MaxZ, o.viewport.MaxZ) && sameBits(wDepth, o.wDepth) && sameBits(matrix, o.matrix) &&
-           sameBits(worldView, o.worldView) && sameBits(normalMatrix, o.normalMatrix) &&
-           sameBits(lights, o.lights) && sameBits(material, o.material);
-  }
-};
-
-// Draws copied for one OpenGL draw: vertex bytes `setup.stride` apart and indices into them.
-struct Batch {
-  DrawSetup setup;
-  bool pending = false;  // holds draws
-  UINT vertexCount = 0;
-  std::vector<BYTE> vertices;
-  std::vector<GLuint> indices;
-};
-
-class GlBackend final : public DeviceBackend {
- public:
-  GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, D3DFORMAT format, bool depth);
-  ~GlBackend() override;
-
-  void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) override;
-  void Present(HWND window) override;
-  void Draw(const DrawRequest& request) override;
-  UINT MaxTextureSide() const override { return maxTextureSide_; }
-  bool complete() const { return complete_; }
-
- private:
-  const Functions& gl() const { return context_->gl(); }
-  const Program& ProgramFor(const ProgramKey& key);
-  void BindTexture(const DrawSetup& setup);
-  DrawSetup SetupFor(const DrawRequest& request, const FvfLayout& layout) const;
-  void Apply(const DrawSetup& setup);
-  void DescribeVertices(const DrawSetup& setup, std::size_t offset);
-  void AddToBatch(const DrawRequest& request, const FvfLayout& layout);
-  void DrawBatch();
-  void DrawFromBuffers(const DrawRequest& request, const DrawSetup& setup);
-  CachedBuffer& BufferCopy(std::unordered_map<const void*, CachedBuffer>& copies, const void* buffer,
-                           std::uint64_t version, bool locked, GLenum target, const std::vector<BYTE>& bytes);
-  void ForgetIdleCopies();
-  void ShowInWindow(win32::NativeGlContext& window);
-  GLuint Link(const std::string& vertexSource, const std::string& fragmentSource);
-  bool TiesGoTopLeft(float bias);
-
-  std::unique_ptr<Context> context_;
-  UINT width_, height_;
-  D3DFORMAT format_;
-  bool writesAlpha_;  // A8R8G8B8 and A1R5G5B5 keep alpha; the X formats read back as opaque
-  bool depth_;
-  bool complete_ = false;  // the framebuffer object can be drawn into
-  float tieBias_ = 0;      // 0 or kTieBias (see TiesGoTopLeft)
-  UINT maxTextureSide_ = kMaxTextureSide;  // what the caps report: at most what the driver takes
-  GLuint framebuffer_ = 0, colorBuffer_ = 0, depthBuffer_ = 0;
-  GLuint vertexArray_ = 0, streamVertices_ = 0, streamIndices_ = 0;
-  std::map<ProgramKey, Program> programs_;
-  std::unordered_map<const Texture*, CachedTexture> textures_;
-  std::unordered_map<const void*, CachedBuffer> vertexCopies_, indexCopies_;  // by VertexBuffer, IndexBuffer
-  unsigned long frame_ = 0;
-  Batch batch_;
-  std::vector<std::uint16_t> readBack16_;  // 16-bit frames, before they are widened
-  platform::FrameImage presented_;
-};
+// ---- [SECTION] Framebuffer: set-up and release --------------------------------------------------
 
 GlBackend::GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, D3DFORMAT format, bool depth)
     : context_(std::move(context)),
@@ -316,6 +102,8 @@ GlBackend::~GlBackend() {
   f.DeleteFramebuffers(1, &framebuffer_);
 }
 
+// ---- [SECTION] Clear and Present ----------------------------------------------------------------
+
 void GlBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) {
   context_->MakeCurrent();
   DrawBatch();
@@ -346,7 +134,7 @@ void GlBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR c
   }
 }
 
-void GlBackend::Present(HWND window) {
+const platform::FrameImage* GlBackend::Present() {
   context_->MakeCurrent();
   DrawBatch();
   const Functions& f = gl();
@@ -377,29 +165,7 @@ void GlBackend::Present(HWND window) {
   if (shownIn) ShowInWindow(*shownIn);
   ++frame_;
   ForgetIdleCopies();
-  platform::DeliverPresent(window, readBack ? &presented_ : nullptr);
-}
-
-void GlBackend::ForgetIdleCopies() {
-  const Functions& f = gl();
-  for (auto it = textures_.begin(); it != textures_.end();) {
-    if (frame_ - it->second.lastFrame > kIdleFrames) {
-      f.DeleteTextures(1, &it->second.name);
-      it = textures_.erase(it);
-    } else {
-      ++it;
-    }
-  }
-  for (auto* copies : {&vertexCopies_, &indexCopies_}) {
-    for (auto it = copies->begin(); it != copies->end();) {
-      if (frame_ - it->second.lastFrame > kIdleFrames) {
-        f.DeleteBuffers(1, &it->second.name);
-        it = copies->erase(it);
-      } else {
-        ++it;
-      }
-    }
-  }
+  return readBack ? &presented_ : nullptr;
 }
 
 // The back buffer scaled into the window's drawable, black around it, and shown.
@@ -421,41 +187,7 @@ void GlBackend::ShowInWindow(win32::NativeGlContext& window) {
   f.Enable(GL_SCISSOR_TEST);
 }
 
-GLuint GlBackend::Link(const std::string& vertexSource, const std::string& fragmentSource) {
-  const Functions& f = gl();
-  const auto compile = [&](GLenum type, const std::string& source) {
-    const GLuint shader = f.CreateShader(type);
-    const char* text = source.c_str();
-    f.ShaderSource(shader, 1, &text, nullptr);
-    f.CompileShader(shader);
-    GLint ok = 0;
-    f.GetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-      char log[1024] = {};
-      f.GetShaderInfoLog(shader, sizeof log, nullptr, log);
-      std::fprintf(stderr, "vornhold: OpenGL device: a generated shader does not compile: %s\n", log);
-    }
-    return shader;
-  };
-  const GLuint vertex = compile(GL_VERTEX_SHADER, vertexSource);
-  const GLuint fragment = compile(GL_FRAGMENT_SHADER, fragmentSource);
-  const GLuint program = f.CreateProgram();
-  f.AttachShader(program, vertex);
-  f.AttachShader(program, fragment);
-  f.BindAttribLocation(program, kPosition, "aPosition");
-  f.BindFragDataLocation(program, 0, "fragColor");
-  f.LinkProgram(program);
-  f.DeleteShader(vertex);
-  f.DeleteShader(fragment);
-  GLint linked = 0;
-  f.GetProgramiv(program, GL_LINK_STATUS, &linked);
-  if (!linked) {
-    char log[1024] = {};
-    f.GetProgramInfoLog(program, sizeof log, nullptr, log);
-    std::fprintf(stderr, "vornhold: OpenGL device: a generated program does not link: %s\n", log);
-  }
-  return program;
-}
+// ---- [SECTION] Ties on edges: the start-up probe ------------------------------------------------
 
 // Direct3D draws a pixel whose centre lies on a triangle's edge only when the edge is a left or a
 // top one; OpenGL leaves such pixels to the driver, as long as one of two triangles sharing the
@@ -517,353 +249,9 @@ bool GlBackend::TiesGoTopLeft(float bias) {
   return true;
 }
 
-const Program& GlBackend::ProgramFor(const ProgramKey& key) {
-  if (auto found = programs_.find(key); found != programs_.end()) return found->second;
-  const Functions& f = gl();
-  Program program;
-  program.name = Link(VertexShaderSource(key), FragmentShaderSource(key));
-  program.matrix = f.GetUniformLocation(program.name, "uMatrix");
-  program.worldView = f.GetUniformLocation(program.name, "uWorldView");
-  program.normalMatrix = f.GetUniformLocation(program.name, "uNormalMatrix");
-  program.lights = f.GetUniformLocation(program.name, "uLights");
-  program.material = f.GetUniformLocation(program.name, "uMaterial");
-  program.viewport = f.GetUniformLocation(program.name, "uViewport");
-  program.halfPixel = f.GetUniformLocation(program.name, "uHalfPixel");
-  program.texture = f.GetUniformLocation(program.name, "uTexture");
-  program.textureSize = f.GetUniformLocation(program.name, "uTextureSize");
-  program.clamp = f.GetUniformLocation(program.name, "uClamp");
-  program.factor = f.GetUniformLocation(program.name, "uFactor");
-  program.alphaRef = f.GetUniformLocation(program.name, "uAlphaRef");
-  program.wDepth = f.GetUniformLocation(program.name, "uWDepth");
-  return programs_.emplace(key, program).first->second;
-}
-
-DrawSetup GlBackend::SetupFor(const DrawRequest& request, const FvfLayout& layout) const {
-  const DeviceState& state = *request.state;
-  const auto& rs = state.renderStates;
-  DrawSetup d;
-  ProgramKey& key = d.key;
-  d.mode = PrimitiveMode(request.type);
-  d.fvf = request.fvf;
-  d.stride = request.stride;
-  d.viewport = state.viewport;
-
-  key.transformed = layout.transformed;
-  key.lighting = !layout.transformed && rs[D3DRS_LIGHTING] != FALSE;
-  key.specular = rs[D3DRS_SPECULARENABLE] != FALSE;
-  const DWORD tci = state.stages[0][D3DTSS_TEXCOORDINDEX];
-  const UINT set = tci & 0xFFFFu;
-  if ((tci & 0xFFFF0000u) == D3DTSS_TCI_CAMERASPACEPOSITION && !layout.transformed) {
-    key.texCoords = kFromCameraPosition;
-  } else if ((tci & 0xFFFF0000u) == D3DTSS_TCI_PASSTHRU && set < layout.texCoordSets) {
-    key.texCoords = kFromVertexSet;
-    d.texCoordSet = set;
-  }
-  if (!layout.transformed) {
-    const D3DMATRIX worldView = Multiply(state.world[0], state.view);
-    d.matrix = Multiply(worldView, state.projection);
-    if (key.lighting || key.texCoords == kFromCameraPosition) d.worldView = worldView;
-  }
-  if (key.lighting) {
-    key.hasNormal = layout.normal >= 0;
-    key.normalize = key.hasNormal && rs[D3DRS_NORMALIZENORMALS] != FALSE;
-    key.localViewer = key.specular && rs[D3DRS_LOCALVIEWER] != FALSE;
-    const bool colorVertex = rs[D3DRS_COLORVERTEX] != FALSE;
-    key.diffuseFrom = FromOf(ref::SourceOf(rs[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, layout));
-    key.ambientFrom = FromOf(ref::SourceOf(rs[D3DRS_AMBIENTMATERIALSOURCE], colorVertex, layout));
-    key.emissiveFrom = FromOf(ref::SourceOf(rs[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, layout));
-    if (key.specular) key.specularFrom = FromOf(ref::SourceOf(rs[D3DRS_SPECULARMATERIALSOURCE], colorVertex, layout));
-    d.normalMatrix = ref::NormalMatrix(d.worldView);
-    std::array<ref::EyeLight, kMaxActiveLights> lights;
-    const int count = ref::EyeLights(state, lights);
-    key.lightCount = static_cast<std::uint8_t>(count);
-    for (int i = 0; i < count; ++i) {
-      const ref::EyeLight& l = lights[i];
-      key.lightTypes = static_cast<std::uint16_t>(key.lightTypes | (l.type << (2 * i)));
-      const float vectors[kLightVectors][4] = {
-          {l.diffuse.r, l.diffuse.g, l.diffuse.b, l.range},
-          {l.specular.r, l.specular.g, l.specular.b, l.a0},
-          {l.ambient.r, l.ambient.g, l.ambient.b, l.a1},
-          {l.position.x, l.position.y, l.position.z, l.a2},
-          {l.direction.x, l.direction.y, l.direction.z, l.falloff},
-          {l.cosTheta, l.cosPhi, 0.0f, 0.0f}};
-      std::memcpy(&d.lights[4 * kLightVectors * i], vectors, sizeof vectors);
-    }
-    const D3DMATERIAL8& m = state.material;
-    const D3DCOLOR ga = rs[D3DRS_AMBIENT];
-    const float material[kMaterialVectors][4] = {
-        {m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Diffuse.a},
-        {m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Ambient.a},
-        {m.Specular.r, m.Specular.g, m.Specular.b, m.Specular.a},
-        {m.Emissive.r, m.Emissive.g, m.Emissive.b, m.Emissive.a},
-        {static_cast<float>((ga >> 16) & 255) / 255.0f, static_cast<float>((ga >> 8) & 255) / 255.0f,
-         static_cast<float>(ga & 255) / 255.0f, m.Power}};
-    std::memcpy(d.material.data(), material, sizeof material);
-  } else {
-    key.hasDiffuse = layout.diffuse >= 0;
-    key.hasSpecular = key.specular && layout.specular >= 0;
-  }
-
-  d.depthTest = depth_ && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
-  if (d.depthTest) {
-    d.depthFunc = CompareFunction(rs[D3DRS_ZFUNC]);
-    d.depthWrite = rs[D3DRS_ZWRITEENABLE] != FALSE;
-    key.wBuffer = rs[D3DRS_ZENABLE] == D3DZB_USEW && WBufferRange(state.projection, d.wDepth);
-    if (!key.wBuffer) d.wDepth = {1, 0, 1};
-  }
-  d.blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
-  if (d.blend) {
-    DWORD source = rs[D3DRS_SRCBLEND], destination = rs[D3DRS_DESTBLEND];
-    if (source == D3DBLEND_BOTHSRCALPHA) {
-      source = D3DBLEND_SRCALPHA;
-      destination = D3DBLEND_INVSRCALPHA;
-    } else if (source == D3DBLEND_BOTHINVSRCALPHA) {
-      source = D3DBLEND_INVSRCALPHA;
-      destination = D3DBLEND_SRCALPHA;
-    }
-    d.source = BlendFactor(source);
-    d.destination = BlendFactor(destination);
-  }
-  const DWORD cull = rs[D3DRS_CULLMODE];
-  d.cull = cull == D3DCULL_CW || cull == D3DCULL_CCW ? cull : D3DCULL_NONE;
-  const DWORD fill = rs[D3DRS_FILLMODE];
-  d.fill = fill == D3DFILL_WIREFRAME ? GL_LINE : fill == D3DFILL_POINT ? GL_POINT : GL_FILL;
-
-  key.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
-  const Texture* texture = state.textures[0];
-  key.textured = texture != nullptr;
-  if (texture) {
-    d.texture = texture;
-    d.texels = texture->Texels(0);  // MIPFILTER NONE: only the top level is sampled
-    d.textureWidth = texture->Width(0);
-    d.textureHeight = texture->Height(0);
-    d.clampU = state.stages[0][D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP;
-    d.clampV = state.stages[0][D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP;
-  }
-  key.alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
-  key.alphaFunc = rs[D3DRS_ALPHAFUNC];
-  ResolveStage(state, key.textured, key);
-  d.factor = rs[D3DRS_TEXTUREFACTOR];
-  d.alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
-  return d;
-}
-
-void GlBackend::BindTexture(const DrawSetup& setup) {
-  const Functions& f = gl();
-  CachedTexture& cached = textures_[setup.texture];
-  cached.lastFrame = frame_;
-  if (cached.name && cached.texels == setup.texels) {
-    f.BindTexture(GL_TEXTURE_2D, cached.name);
-    return;
-  }
-  // Holding the texels keeps their memory from being reused: a texture that changes (or a new
-  // texture at the same address) hands out new texels, so a pointer that differs means an upload.
-  if (!cached.name) f.GenTextures(1, &cached.name);
-  f.BindTexture(GL_TEXTURE_2D, cached.name);
-  f.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-  f.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-  f.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  f.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(setup.textureWidth),
-               static_cast<GLsizei>(setup.textureHeight), 0, GL_BGRA, GL_UNSIGNED_BYTE, setup.texels->data());
-  cached.texels = setup.texels;
-}
-
-void GlBackend::Apply(const DrawSetup& d) {
-  const Functions& f = gl();
-  const D3DVIEWPORT8& vp = d.viewport;
-  const GLint left = static_cast<GLint>(vp.X);
-  const GLint top = static_cast<GLint>(vp.Y);
-  f.Viewport(left, top, static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-  f.Scissor(left, top, static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-  if (d.key.transformed) {
-    f.DepthRange(0.0, 1.0);
-  } else {
-    f.DepthRange(vp.MinZ, vp.MaxZ);
-  }
-  if (d.depthTest) {
-    f.Enable(GL_DEPTH_TEST);
-    f.DepthFunc(d.depthFunc);
-    f.DepthMask(d.depthWrite ? GL_TRUE : GL_FALSE);
-  } else {
-    f.Disable(GL_DEPTH_TEST);
-  }
-  if (d.blend) {
-    f.Enable(GL_BLEND);
-    f.BlendEquation(GL_FUNC_ADD);
-    f.BlendFunc(d.source, d.destination);
-  } else {
-    f.Disable(GL_BLEND);
-  }
-  f.ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, writesAlpha_ ? GL_TRUE : GL_FALSE);
-  if (d.cull != D3DCULL_NONE) {
-    f.Enable(GL_CULL_FACE);
-    f.CullFace(d.cull == D3DCULL_CW ? GL_FRONT : GL_BACK);
-  } else {
-    f.Disable(GL_CULL_FACE);
-  }
-  f.PolygonMode(GL_FRONT_AND_BACK, d.fill);
-
-  const Program& program = ProgramFor(d.key);
-  f.UseProgram(program.name);
-  // Direct3D's rows are OpenGL's columns: the shader's M * v is Direct3D's v * M.
-  f.UniformMatrix4fv(program.matrix, 1, GL_FALSE, &d.matrix._11);
-  if (program.worldView >= 0) f.UniformMatrix4fv(program.worldView, 1, GL_FALSE, &d.worldView._11);
-  if (program.normalMatrix >= 0) f.UniformMatrix3fv(program.normalMatrix, 1, GL_FALSE, d.normalMatrix.data());
-  if (program.lights >= 0) f.Uniform4fv(program.lights, kLightVectors * d.key.lightCount, d.lights.data());
-  if (program.material >= 0) f.Uniform4fv(program.material, kMaterialVectors, d.material.data());
-  const float viewport[4] = {static_cast<float>(vp.X), static_cast<float>(vp.Y), static_cast<float>(vp.Width),
-                             static_cast<float>(vp.Height)};
-  f.Uniform4fv(program.viewport, 1, viewport);
-  // Half a pixel to Direct3D's pixel centres, less the tie bias.
-  f.Uniform2f(program.halfPixel, (1.0f - 2.0f * kTieStepsX * tieBias_) / static_cast<float>(vp.Width),
-              (1.0f - 2.0f * tieBias_) / static_cast<float>(vp.Height));
-  f.Uniform4i(program.factor, static_cast<GLint>((d.factor >> 16) & 255), static_cast<GLint>((d.factor >> 8) & 255),
-              static_cast<GLint>(d.factor & 255), static_cast<GLint>(d.factor >> 24));
-  f.Uniform1i(program.alphaRef, static_cast<GLint>(d.alphaRef));
-  if (d.key.wBuffer) f.Uniform3f(program.wDepth, d.wDepth[0], d.wDepth[1], d.wDepth[2]);
-  if (d.texture) {
-    f.ActiveTexture(GL_TEXTURE0);
-    BindTexture(d);
-    f.Uniform1i(program.texture, 0);
-    f.Uniform2i(program.textureSize, static_cast<GLint>(d.textureWidth), static_cast<GLint>(d.textureHeight));
-    f.Uniform2i(program.clamp, d.clampU ? 1 : 0, d.clampV ? 1 : 0);
-  }
-}
-
-// The FVF's fields in the buffer bound to GL_ARRAY_BUFFER, the first vertex `offset` bytes in.
-void GlBackend::DescribeVertices(const DrawSetup& d, std::size_t offset) {
-  const Functions& f = gl();
-  FvfLayout layout;
-  DecodeFvf(d.fvf, layout);
-  const GLsizei stride = static_cast<GLsizei>(d.stride);
-  const auto field = [&](GLuint location, int at, GLint size, GLenum type) {
-    if (at < 0) {
-      f.DisableVertexAttribArray(location);
-      return;
-    }
-    f.EnableVertexAttribArray(location);
-    // D3DCOLOR bytes arrive as 0..255 in the order B, G, R, A; the shader turns them around.
-    f.VertexAttribPointer(location, size, type, GL_FALSE, stride,
-                          reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset + at)));
-  };
-  field(kPosition, 0, layout.transformed ? 4 : 3, GL_FLOAT);
-  field(kDiffuse, layout.diffuse, 4, GL_UNSIGNED_BYTE);
-  field(kSpecular, layout.specular, 4, GL_UNSIGNED_BYTE);
-  field(kNormal, layout.normal, 3, GL_FLOAT);
-  const bool fromSet = d.key.texCoords == kFromVertexSet;
-  // A set of one coordinate reads v as 0, OpenGL's default for a missing component.
-  field(kTexCoord, fromSet ? layout.texCoord[d.texCoordSet] : -1,
-        fromSet ? static_cast<GLint>(std::min<UINT>(2, layout.texCoordSize[d.texCoordSet])) : 2, GL_FLOAT);
-}
-
-void GlBackend::AddToBatch(const DrawRequest& request, const FvfLayout& layout) {
-  Batch& b = batch_;
-  const UINT base = b.vertexCount;
-  const std::size_t at = b.vertices.size();
-  b.vertices.resize(at + static_cast<std::size_t>(request.vertexCount) * request.stride);
-  // The last vertex may end before its stride does, and so may the buffer.
-  if (request.vertexCount > 0) {
-    std::memcpy(b.vertices.data() + at, request.vertices,
-                static_cast<std::size_t>(request.vertexCount - 1) * request.stride + layout.size);
-  }
-  b.vertexCount += request.vertexCount;
-  if (!b.indices.empty() && b.setup.mode != GL_TRIANGLES) b.indices.push_back(kRestartIndex);
-  const UINT count = PrimitiveVertices(request);
-  for (UINT k = 0; k < count; ++k) {
-    std::uint32_t index = k;
-    if (request.indices && request.wideIndices) {
-      std::memcpy(&index, request.indices + 4 * static_cast<std::size_t>(k), 4);
-      index -= request.firstIndex;
-    } else if (request.indices) {
-      std::uint16_t narrow;
-      std::memcpy(&narrow, request.indices + 2 * static_cast<std::size_t>(k), 2);
-      index = narrow - request.firstIndex;
-    }
-    b.indices.push_back(base + index);
-  }
-}
-
-void GlBackend::DrawBatch() {
-  Batch& b = batch_;
-  if (!b.pending) return;
-  const Functions& f = gl();
-  Apply(b.setup);
-  f.BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
-  f.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.vertices.size()), b.vertices.data(), GL_STREAM_DRAW);
-  f.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
-  f.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.indices.size() * sizeof(GLuint)), b.indices.data(),
-               GL_STREAM_DRAW);
-  DescribeVertices(b.setup, 0);
-  const bool restart = b.setup.mode != GL_TRIANGLES;
-  if (restart) f.Enable(GL_PRIMITIVE_RESTART);
-  f.DrawElementsBaseVertex(b.setup.mode, static_cast<GLsizei>(b.indices.size()), GL_UNSIGNED_INT, nullptr, 0);
-  if (restart) f.Disable(GL_PRIMITIVE_RESTART);
-  b.setup = DrawSetup{};  // lets the texels go
-  b.pending = false;
-  b.vertexCount = 0;
-  b.vertices.clear();
-  b.indices.clear();
-}
-
-// Binds the OpenGL copy of a vertex or index buffer to `target`, uploading the bytes when the copy
-// is not of the buffer's version. A locked buffer can change without a new version, so a copy made
-// while it is locked is never taken as current.
-CachedBuffer& GlBackend::BufferCopy(std::unordered_map<const void*, CachedBuffer>& copies, const void* buffer,
-                                    std::uint64_t version, bool locked, GLenum target,
-                                    const std::vector<BYTE>& bytes) {
-  const Functions& f = gl();
-  CachedBuffer& copy = copies[buffer];
-  copy.lastFrame = frame_;
-  if (!copy.name) f.GenBuffers(1, &copy.name);
-  f.BindBuffer(target, copy.name);
-  if (copy.version != version || locked) {
-    f.BufferData(target, static_cast<GLsizeiptr>(bytes.size()), bytes.data(), GL_STATIC_DRAW);
-  }
-  copy.version = locked ? 0 : version;
-  return copy;
-}
-
-void GlBackend::DrawFromBuffers(const DrawRequest& request, const DrawSetup& setup) {
-  const Functions& f = gl();
-  const VertexBuffer& vertices = *request.vertexBuffer;
-  BufferCopy(vertexCopies_, &vertices, vertices.Version(), vertices.Locked(), GL_ARRAY_BUFFER, vertices.Bytes());
-  DescribeVertices(setup, static_cast<std::size_t>(request.vertices - vertices.Bytes().data()));
-  const GLsizei count = static_cast<GLsizei>(PrimitiveVertices(request));
-  if (!request.indices) {
-    f.DrawArrays(setup.mode, 0, count);
-    return;
-  }
-  const IndexBuffer& indices = *request.indexBuffer;
-  BufferCopy(indexCopies_, &indices, indices.Version(), indices.Locked(), GL_ELEMENT_ARRAY_BUFFER, indices.Bytes());
-  const std::uintptr_t offset = static_cast<std::uintptr_t>(request.indices - indices.Bytes().data());
-  f.DrawElementsBaseVertex(setup.mode, count, request.wideIndices ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(offset), -static_cast<GLint>(request.firstIndex));
-}
-
-void GlBackend::Draw(const DrawRequest& request) {
-  context_->MakeCurrent();
-  FvfLayout layout;
-  DecodeFvf(request.fvf, layout);
-  DrawSetup setup = SetupFor(request, layout);
-  const UINT indexCount = request.indices ? PrimitiveVertices(request) : 0;
-  const bool fromCopies = request.vertexBuffer && (!request.indices || request.indexBuffer) &&
-                          (request.vertexCount > kBatchedVertices || indexCount > 3 * kBatchedVertices);
-  if (!fromCopies) {
-    if (batch_.pending && !(batch_.setup == setup)) DrawBatch();
-    if (!batch_.pending) {
-      batch_.setup = std::move(setup);
-      batch_.pending = true;
-    }
-    AddToBatch(request, layout);
-    return;
-  }
-  DrawBatch();
-  Apply(setup);
-  DrawFromBuffers(request, setup);
-}
-
-}  // namespace
 }  // namespace gl
+
+// ---- [SECTION] Making the device ----------------------------------------------------------------
 
 std::unique_ptr<DeviceBackend> MakeGlBackend(HWND window, UINT width, UINT height, D3DFORMAT format, bool depth,
                                              bool acceptSoftware, std::string& why, std::string& renderer) {
@@ -895,5 +283,6 @@ std::unique_ptr<DeviceBackend> MakeGlBackend(HWND window, UINT width, UINT heigh
   }
   return backend;
 }
+
 
 }  // namespace d3d8

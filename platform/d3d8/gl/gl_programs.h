@@ -5,7 +5,8 @@
 // with glVertexAttribPointer; D3DCOLOR fields arrive as their bytes B, G, R, A, 0..255, and are
 // turned around here). It does the software device's vertex work (ref_pipeline.h): XYZRHW
 // positions map from pixels through the viewport (w = 1 / rhw); other positions go through
-// World * View * Projection, are lit as ref_lighting.h says, in the same order of float
+// World * View * Projection, are lit as the software device lights them (ref/), from the lights
+// and material sources the device front resolved (fixed_function_state.h), in the same order of float
 // operations and with the same clamping (lights and material as uniforms), and may take their
 // stage-0 texture coordinates from the camera-space position. It then moves Direct3D's clip space
 // to OpenGL's: y turned over (the framebuffer's row 0 is Direct3D's top row), depth from [0, w] to

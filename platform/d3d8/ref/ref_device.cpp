@@ -2,7 +2,6 @@
 #include "platform/d3d8/ref/ref_device.h"
 
 #include "platform/d3d8/d3d8_host.h"
-#include "platform/d3d8/ref/ref_unimplemented.h"
 #include "platform/present/present.h"
 
 namespace d3d8 {
@@ -41,22 +40,16 @@ void RefBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR 
   }
 }
 
-void RefBackend::Present(HWND window) {
+const platform::FrameImage* RefBackend::Present() {
   Finish();
   ToFrameImage(backBuffer_, presented_);
-  platform::DeliverPresent(window, &presented_);
+  return &presented_;
 }
 
 void RefBackend::Draw(const DrawRequest& request) {
   const bool shared = RasterizerHelperInUse();
   if (!shared) Finish();
   pipeline_.Draw(request, backBuffer_, Depth(), shared ? &helper_ : nullptr);
-}
-
-void RefBackend::NoteRenderState(DWORD id, DWORD value) { ref::NoteRenderState(id, value); }
-
-void RefBackend::NoteStageState(DWORD stage, DWORD id, DWORD value) {
-  ref::NoteStageState(stage, id, value);
 }
 
 }  // namespace ref

@@ -14,10 +14,8 @@ class RefBackend final : public DeviceBackend {
   RefBackend(UINT width, UINT height, D3DFORMAT format, bool depth);
 
   void Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR color, float z) override;
-  void Present(HWND window) override;
+  const platform::FrameImage* Present() override;
   void Draw(const DrawRequest& request) override;
-  void NoteRenderState(DWORD id, DWORD value) override;
-  void NoteStageState(DWORD stage, DWORD id, DWORD value) override;
 
   // The surfaces with every draw made so far drawn.
   ColorSurface& BackBuffer() {
@@ -38,7 +36,7 @@ class RefBackend final : public DeviceBackend {
   DepthSurface* Depth() { return depthBuffer_ ? &*depthBuffer_ : nullptr; }
 
   ColorSurface backBuffer_;
-  platform::FrameImage presented_;  // the last frame handed over at Present
+  platform::FrameImage presented_;  // the last frame Present returned
   std::optional<DepthSurface> depthBuffer_;
   // Shares clears and draws, and draws small draws while the pipeline goes on, when
   // RasterizerHelperInUse(). Declared before the pipeline, whose batches wait for it.

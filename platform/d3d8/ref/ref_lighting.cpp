@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/d3d8/shared_pipeline.h"
+
 #if defined(__SSE2__)
 #include <xmmintrin.h>
 #include <emmintrin.h>
@@ -12,25 +14,6 @@
 
 namespace d3d8::ref {
 namespace {
-
-inline float Dot(const Vec3& a, const Vec3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-
-inline Vec3 Normalized(const Vec3& v) {
-  const float length = std::sqrt(Dot(v, v));
-  if (!(length > 0.0f)) return v;
-  return {v.x / length, v.y / length, v.z / length};
-}
-
-inline Vec3 PointTimes(const Vec3& p, const D3DMATRIX& m) {
-  return {p.x * m._11 + p.y * m._21 + p.z * m._31 + m._41,
-          p.x * m._12 + p.y * m._22 + p.z * m._32 + m._42,
-          p.x * m._13 + p.y * m._23 + p.z * m._33 + m._43};
-}
-
-inline Vec3 DirectionTimes(const Vec3& d, const D3DMATRIX& m) {
-  return {d.x * m._11 + d.y * m._21 + d.z * m._31, d.x * m._12 + d.y * m._22 + d.z * m._32,
-          d.x * m._13 + d.y * m._23 + d.z * m._33};
-}
 
 inline Vec3 ReadVec3(const BYTE* p) {
   Vec3 v;
@@ -49,66 +32,18 @@ inline float Channel(float value) { return std::clamp(value, 0.0f, 1.0f) * 255.0
 
 }  // namespace
 
-std::array<float, 9> NormalMatrix(const D3DMATRIX& m) {
-  const float a = m._11, b = m._12, c = m._13, d = m._21, e = m._22, f = m._23, g = m._31,
-              h = m._32, i = m._33;
-  const float c00 = e * i - f * h, c01 = f * g - d * i, c02 = d * h - e * g;
-  const float det = a * c00 + b * c01 + c * c02;
-  if (det == 0.0f || !std::isfinite(det)) return {1, 0, 0, 0, 1, 0, 0, 0, 1};
-  const float s = 1.0f / det;
-  // inverse(m)[r][k] = cofactor(k, r) / det; its transpose is the cofactor matrix / det.
-  return {c00 * s, c01 * s, c02 * s,
-          (c * h - b * i) * s, (a * i - c * g) * s, (b * g - a * h) * s,
-          (b * f - c * e) * s, (c * d - a * f) * s, (a * e - b * d) * s};
-}
-
-MaterialSource SourceOf(DWORD materialSource, bool colorVertex, const FvfLayout& layout) {
-  if (colorVertex && materialSource == D3DMCS_COLOR1 && layout.diffuse >= 0) return MaterialSource::kVertexDiffuse;
-  if (colorVertex && materialSource == D3DMCS_COLOR2 && layout.specular >= 0) return MaterialSource::kVertexSpecular;
-  return MaterialSource::kMaterial;
-}
-
-int EyeLights(const DeviceState& state, std::array<EyeLight, kMaxActiveLights>& out) {
-  int count = 0;
-  for (const auto& [index, slot] : state.lights) {
-    if (!slot.enabled) continue;
-    if (count == static_cast<int>(kMaxActiveLights)) break;
-    const D3DLIGHT8& l = slot.light;
-    if (l.Type != D3DLIGHT_POINT && l.Type != D3DLIGHT_SPOT && l.Type != D3DLIGHT_DIRECTIONAL) {
-      continue;  // enabled, but an undefined type shines nothing
-    }
-    EyeLight& e = out[count++];
-    e.type = l.Type;
-    e.diffuse = {l.Diffuse.r, l.Diffuse.g, l.Diffuse.b};
-    e.specular = {l.Specular.r, l.Specular.g, l.Specular.b};
-    e.ambient = {l.Ambient.r, l.Ambient.g, l.Ambient.b};
-    e.position = PointTimes({l.Position.x, l.Position.y, l.Position.z}, state.view);
-    e.direction = Normalized(DirectionTimes({l.Direction.x, l.Direction.y, l.Direction.z}, state.view));
-    e.range = l.Range;
-    e.a0 = l.Attenuation0;
-    e.a1 = l.Attenuation1;
-    e.a2 = l.Attenuation2;
-    e.cosTheta = std::cos(l.Theta * 0.5f);
-    e.cosPhi = std::cos(l.Phi * 0.5f);
-    e.falloff = l.Falloff;
-  }
-  return count;
-}
-
-void Lighting::Prepare(const DeviceState& state, const D3DMATRIX& worldView,
-                       const FvfLayout& layout, bool wantSpecular) {
+void Lighting::Prepare(const DeviceState& state, const FixedFunctionState& fixed) {
   const auto& rs = state.renderStates;
-  worldView_ = worldView;
-  normalMatrix_ = NormalMatrix(worldView);
-  layout_ = layout;
+  worldView_ = fixed.worldView;
+  normalMatrix_ = fixed.normalMatrix;
+  layout_ = fixed.layout;
   normalize_ = rs[D3DRS_NORMALIZENORMALS] != FALSE;
   localViewer_ = rs[D3DRS_LOCALVIEWER] != FALSE;
-  specular_ = wantSpecular;
-  const bool colorVertex = rs[D3DRS_COLORVERTEX] != FALSE;
-  diffuseSource_ = SourceOf(rs[D3DRS_DIFFUSEMATERIALSOURCE], colorVertex, layout);
-  ambientSource_ = SourceOf(rs[D3DRS_AMBIENTMATERIALSOURCE], colorVertex, layout);
-  specularSource_ = SourceOf(rs[D3DRS_SPECULARMATERIALSOURCE], colorVertex, layout);
-  emissiveSource_ = SourceOf(rs[D3DRS_EMISSIVEMATERIALSOURCE], colorVertex, layout);
+  specular_ = fixed.specular;
+  diffuseSource_ = fixed.diffuseFrom;
+  ambientSource_ = fixed.ambientFrom;
+  specularSource_ = fixed.specularFrom;
+  emissiveSource_ = fixed.emissiveFrom;
   const D3DMATERIAL8& m = state.material;
   material_[0] = m.Diffuse;
   material_[1] = m.Ambient;
@@ -119,8 +54,9 @@ void Lighting::Prepare(const DeviceState& state, const D3DMATRIX& worldView,
   globalAmbient_ = {static_cast<float>((ga >> 16) & 255) / 255.0f,
                     static_cast<float>((ga >> 8) & 255) / 255.0f,
                     static_cast<float>(ga & 255) / 255.0f};
-  lightCount_ = EyeLights(state, lights_);
-  fourAtOnce_ = !specular_ && layout.normal >= 0 && diffuseSource_ == kMaterial &&
+  lights_ = fixed.lights;
+  lightCount_ = fixed.lightCount;
+  fourAtOnce_ = !specular_ && layout_.normal >= 0 && diffuseSource_ == kMaterial &&
                 ambientSource_ == kMaterial && emissiveSource_ == kMaterial;
   for (int i = 0; i < lightCount_; ++i) {
     if (lights_[i].type == D3DLIGHT_SPOT) fourAtOnce_ = false;

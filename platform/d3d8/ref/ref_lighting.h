@@ -1,8 +1,7 @@
 // The software device's fixed-function lighting, in eye space.
 //
-// Once per draw, Prepare moves the enabled lights (at most kMaxActiveLights, lowest indices first)
-// into eye space and resolves the material sources; Light then runs per vertex without
-// allocating:
+// Once per draw, Prepare takes the lights in eye space and the material sources as the device front
+// resolved them (fixed_function_state.h); Light then runs per vertex without allocating:
 //   diffuse  = clamp01(Ce + Ca * (Ga + sum La*att*spot) + Cd * sum Ld*max(0, N.L)*att*spot)
 //   alpha    = Cd.a
 //   specular = clamp01(Cs * sum Ls*(N.H)^Power*att*spot), a light adding only where N.L > 0 and
@@ -20,17 +19,10 @@
 
 #include "platform/d3d8/d3d8.h"
 #include "platform/d3d8/device_state.h"
+#include "platform/d3d8/fixed_function_state.h"
 #include "platform/d3d8/fvf.h"
 
 namespace d3d8::ref {
-
-struct Vec3 {
-  float x, y, z;
-};
-
-struct Color3 {
-  float r, g, b;
-};
 
 // Vertex colours after lighting, channels 0..255.
 struct LitColor {
@@ -38,33 +30,11 @@ struct LitColor {
   float sr, sg, sb;     // specular
 };
 
-// An enabled light as the per-vertex work reads it.
-struct EyeLight {
-  DWORD type;
-  Color3 diffuse, specular, ambient;
-  Vec3 position;   // eye space
-  Vec3 direction;  // eye space, normalised, pointing away from the light
-  float range, a0, a1, a2;
-  float cosTheta, cosPhi, falloff;  // of the half angles
-};
-
-// The lights that shine (see above) in eye space, into out[0 .. count); returns the count. The
-// OpenGL device hands the same numbers to its vertex shader.
-int EyeLights(const DeviceState& state, std::array<EyeLight, kMaxActiveLights>& out);
-
-// The inverse transpose of the upper 3x3 of m, as a row-vector matrix (n_e = n * result, row by
-// row); the identity when m's 3x3 cannot be inverted.
-std::array<float, 9> NormalMatrix(const D3DMATRIX& m);
-
-// Where a material colour comes from, given its *MATERIALSOURCE value.
-enum class MaterialSource { kMaterial, kVertexDiffuse, kVertexSpecular };
-MaterialSource SourceOf(DWORD materialSource, bool colorVertex, const FvfLayout& layout);
-
 class Lighting {
  public:
-  // worldView: World * View of the draw. wantSpecular: compute the specular colour at all.
-  void Prepare(const DeviceState& state, const D3DMATRIX& worldView, const FvfLayout& layout,
-               bool wantSpecular);
+  // fixed: the draw's resolved state (its lights, material sources, World * View and normal
+  // matrix); the specular colour is computed only with fixed.specular.
+  void Prepare(const DeviceState& state, const FixedFunctionState& fixed);
   // vertex: the vertex's bytes in the layout given to Prepare.
   LitColor Light(const BYTE* vertex) const;
   // Light for `count` vertices `stride` bytes apart into out[0 .. count): the same values, four

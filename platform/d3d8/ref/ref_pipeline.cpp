@@ -21,58 +21,31 @@ namespace {
 
 // ---- [SECTION] Draw set-up: state into PixelSetup ----------------------------------------------
 
-// Stage 0 with no texture: a colour operation that reads the texture turns the stage off (the
-// diffuse colour and alpha pass through); an alpha operation alone reading it reads the diffuse
-// alpha instead.
-StageSetup ResolveStage(const DeviceState& state, bool textured) {
-  const auto& tss = state.stages[0];
+StageSetup ResolveStage(const FixedFunctionState& fixed, D3DCOLOR factor) {
   StageSetup stage;
-  stage.colorOp = tss[D3DTSS_COLOROP];
-  stage.colorArg1 = tss[D3DTSS_COLORARG1];
-  stage.colorArg2 = tss[D3DTSS_COLORARG2];
-  stage.alphaOp = tss[D3DTSS_ALPHAOP];
-  stage.alphaArg1 = tss[D3DTSS_ALPHAARG1];
-  stage.alphaArg2 = tss[D3DTSS_ALPHAARG2];
-  stage.factor = FromColor(state.renderStates[D3DRS_TEXTUREFACTOR]);
-  if (!textured) {
-    if (ReadsTexture(stage.colorOp, stage.colorArg1, stage.colorArg2)) {
-      stage.colorOp = D3DTOP_DISABLE;
-    }
-    const auto toDiffuse = [](DWORD arg) {
-      return (arg & D3DTA_SELECTMASK) == D3DTA_TEXTURE ? (arg & ~D3DTA_SELECTMASK) | D3DTA_DIFFUSE
-                                                       : arg;
-    };
-    stage.alphaArg1 = toDiffuse(stage.alphaArg1);
-    stage.alphaArg2 = toDiffuse(stage.alphaArg2);
-  }
+  stage.colorOp = fixed.stage.colorOp;
+  stage.colorArg1 = fixed.stage.colorArg1;
+  stage.colorArg2 = fixed.stage.colorArg2;
+  stage.alphaOp = fixed.stage.alphaOp;
+  stage.alphaArg1 = fixed.stage.alphaArg1;
+  stage.alphaArg2 = fixed.stage.alphaArg2;
+  stage.factor = FromColor(factor);
   return stage;
 }
 
 // texels: keeps the texture's texels as they are while the set-up points to them.
-PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, DepthSurface* depth,
-                             std::shared_ptr<const std::vector<std::uint32_t>>& texels) {
+PixelSetup ResolvePixelSetup(const DeviceState& state, const FixedFunctionState& fixed, ColorSurface& target,
+                             DepthSurface* depth, std::shared_ptr<const std::vector<std::uint32_t>>& texels) {
   const auto& rs = state.renderStates;
   PixelSetup setup;
   setup.target = &target;
-  const bool depthOn = depth && rs[D3DRS_ZENABLE] != D3DZB_FALSE;
+  const bool depthOn = depth && fixed.depthTest;
   setup.depth = depthOn ? depth : nullptr;
-  // D3DZB_USEW stores w (eye-space depth) spread linearly over the range the projection gives,
-  // WNear = -_43/_33 to WFar = _43/(1 - _33), with w taken as w_clip / _34. That needs a
-  // w-friendly projection (_34 non-zero, _44 zero, WNear < WFar); under any other the values
-  // compared are z/w, as with D3DZB_TRUE, the same visibility that a single projection would give.
-  if (depthOn && rs[D3DRS_ZENABLE] == D3DZB_USEW) {
-    const D3DMATRIX& p = state.projection;
-    if (p._34 != 0.0f && p._44 == 0.0f && p._33 != 0.0f && p._33 != 1.0f) {
-      const float scale = 1.0f / p._34;
-      const float nearW = -p._43 / p._33;
-      const float farW = (p._43 * scale) / (1.0f - p._33 * scale);
-      if (std::isfinite(nearW) && std::isfinite(farW) && nearW < farW) {
-        setup.wBuffer = true;
-        setup.wScale = scale;
-        setup.wNear = nearW;
-        setup.wInvRange = 1.0f / (farW - nearW);
-      }
-    }
+  if (depthOn && fixed.wBuffer) {
+    setup.wBuffer = true;
+    setup.wScale = fixed.wScale;
+    setup.wNear = fixed.wNear;
+    setup.wInvRange = fixed.wInvRange;
   }
   setup.depthTest = depthOn;
   setup.depthWrite = depthOn && rs[D3DRS_ZWRITEENABLE] != FALSE;
@@ -80,18 +53,11 @@ PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, Dep
   setup.alphaTest = rs[D3DRS_ALPHATESTENABLE] != FALSE;
   setup.alphaFunc = rs[D3DRS_ALPHAFUNC];
   setup.alphaRef = rs[D3DRS_ALPHAREF] & 0xFF;
-  setup.blend = rs[D3DRS_ALPHABLENDENABLE] != FALSE;
-  setup.srcBlend = rs[D3DRS_SRCBLEND];
-  setup.destBlend = rs[D3DRS_DESTBLEND];
-  if (setup.srcBlend == D3DBLEND_BOTHSRCALPHA) {
-    setup.srcBlend = D3DBLEND_SRCALPHA;
-    setup.destBlend = D3DBLEND_INVSRCALPHA;
-  } else if (setup.srcBlend == D3DBLEND_BOTHINVSRCALPHA) {
-    setup.srcBlend = D3DBLEND_INVSRCALPHA;
-    setup.destBlend = D3DBLEND_SRCALPHA;
-  }
+  setup.blend = fixed.blend;
+  setup.srcBlend = fixed.srcBlend;
+  setup.destBlend = fixed.destBlend;
 
-  const Texture* texture = state.textures[0];
+  const Texture* texture = fixed.texture;
   if (texture) {
     texels = texture->Texels(0);  // MIPFILTER NONE: only the top level is sampled
     setup.texels = texels->data();
@@ -100,8 +66,8 @@ PixelSetup ResolvePixelSetup(const DeviceState& state, ColorSurface& target, Dep
     setup.clampU = state.stages[0][D3DTSS_ADDRESSU] == D3DTADDRESS_CLAMP;
     setup.clampV = state.stages[0][D3DTSS_ADDRESSV] == D3DTADDRESS_CLAMP;
   }
-  setup.stage = ResolveStage(state, texture != nullptr);
-  setup.specular = rs[D3DRS_SPECULARENABLE] != FALSE;
+  setup.stage = ResolveStage(fixed, rs[D3DRS_TEXTUREFACTOR]);
+  setup.specular = fixed.specular;
 
   const D3DVIEWPORT8& vp = state.viewport;
   setup.left = static_cast<int>(std::min<DWORD>(vp.X, target.width));
@@ -161,21 +127,20 @@ ScreenVertex ToScreen(const ClipVertex& c, const D3DVIEWPORT8& vp) {
 
 void Pipeline::TransformVertices(const DrawRequest& request) {
   const DeviceState& state = *request.state;
-  FvfLayout layout;
-  DecodeFvf(request.fvf, layout);
+  const FixedFunctionState& fixed = *request.fixed;
+  const FvfLayout& layout = fixed.layout;
   transformed_ = layout.transformed;
 
   const UINT count = request.vertexCount;
 
-  const D3DMATRIX worldView = Multiply(state.world[0], state.view);
-  const D3DMATRIX wvp = Multiply(worldView, state.projection);
-  const bool lighting = !layout.transformed && state.renderStates[D3DRS_LIGHTING] != FALSE;
-  const bool addSpecular = state.renderStates[D3DRS_SPECULARENABLE] != FALSE;
-  if (lighting) lighting_.Prepare(state, worldView, layout, addSpecular);
-  const DWORD tci = state.stages[0][D3DTSS_TEXCOORDINDEX];
-  const bool cameraPosition = (tci & 0xFFFF0000u) == D3DTSS_TCI_CAMERASPACEPOSITION;
-  const UINT set = tci & 0xFFFFu;
-  const bool hasSet = (tci & 0xFFFF0000u) == D3DTSS_TCI_PASSTHRU && set < layout.texCoordSets;
+  const D3DMATRIX& worldView = fixed.worldView;
+  const D3DMATRIX& wvp = fixed.worldViewProjection;
+  const bool lighting = fixed.lighting;
+  const bool addSpecular = fixed.specular;
+  if (lighting) lighting_.Prepare(state, fixed);
+  const bool cameraPosition = fixed.texCoords == TexCoordSource::kCameraPosition;
+  const UINT set = fixed.texCoordSet;
+  const bool hasSet = fixed.texCoords == TexCoordSource::kVertexSet;
 
   clipVertices_.resize(count);
   if (lighting) {
@@ -219,7 +184,7 @@ void Pipeline::TransformVertices(const DrawRequest& request) {
         out.sb = static_cast<float>(specular & 255);
       }
     }
-    if (cameraPosition && !layout.transformed) {
+    if (cameraPosition) {
       const auto eye = TransformPoint(position, worldView);
       out.u = eye[0];
       out.v = eye[1];
@@ -446,7 +411,7 @@ void Pipeline::DrawOutline(const PixelSetup& setup, const TriangleMode& mode, co
 void Pipeline::Draw(const DrawRequest& request, ColorSurface& target, DepthSurface* depth, HelperThread* helper) {
   const DeviceState& state = *request.state;
   std::shared_ptr<const std::vector<std::uint32_t>> texels;
-  PixelSetup setup = ResolvePixelSetup(state, target, depth, texels);
+  PixelSetup setup = ResolvePixelSetup(state, *request.fixed, target, depth, texels);
   setup.helper = helper;
   TransformVertices(request);
   TriangleMode mode;

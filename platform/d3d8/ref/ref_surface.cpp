@@ -10,20 +10,6 @@
 
 namespace d3d8::ref {
 
-bool IsBackBufferFormat(D3DFORMAT format) {
-  switch (format) {
-    case D3DFMT_X8R8G8B8:
-    case D3DFMT_A8R8G8B8:
-    case D3DFMT_R8G8B8:
-    case D3DFMT_R5G6B5:
-    case D3DFMT_X1R5G5B5:
-    case D3DFMT_A1R5G5B5:
-      return true;
-    default:
-      return false;
-  }
-}
-
 UINT BytesPerPixel(D3DFORMAT format) {
   switch (format) {
     case D3DFMT_X8R8G8B8:

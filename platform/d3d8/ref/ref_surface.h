@@ -29,9 +29,6 @@ struct DepthSurface {
   std::vector<std::uint16_t> values;  // row-major, top row first
 };
 
-// The formats a back buffer may have: 32-bit (X8R8G8B8, A8R8G8B8), 24-bit R8G8B8, 16-bit (R5G6B5,
-// X1R5G5B5, A1R5G5B5).
-bool IsBackBufferFormat(D3DFORMAT format);
 UINT BytesPerPixel(D3DFORMAT format);
 
 ColorSurface MakeColorSurface(UINT width, UINT height, D3DFORMAT format);

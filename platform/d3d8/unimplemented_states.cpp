@@ -1,11 +1,12 @@
-#include "platform/d3d8/ref/ref_unimplemented.h"
+#include "platform/d3d8/unimplemented_states.h"
 
 #include <cstdio>
 #include <mutex>
 #include <set>
+#include <string>
 #include <utility>
 
-namespace d3d8::ref {
+namespace d3d8 {
 namespace {
 
 // THE LIST. A render state appears here with the one value (or set of values) that is drawn
@@ -82,12 +83,12 @@ constexpr StageStateRule kStageStates[] = {
     {D3DTSS_RESULTARG, "D3DTSS_RESULTARG (TEMP)", CurrentResult},
 };
 
-void LogOnce(const char* name) {
+void LogOnce(const char* device, const char* name) {
   static std::mutex mutex;
-  static std::set<const char*> logged;
+  static std::set<std::pair<std::string, const char*>> logged;
   std::lock_guard lock(mutex);
-  if (logged.insert(name).second) {
-    std::fprintf(stderr, "REF device: %s is not implemented; drawn as the default\n", name);
+  if (logged.insert({device, name}).second) {
+    std::fprintf(stderr, "%s device: %s is not implemented; drawn as the default\n", device, name);
   }
 }
 
@@ -114,12 +115,12 @@ bool StageStateUnimplemented(DWORD stage, DWORD id, DWORD value) {
   return FindStageState(stage, id, value) != nullptr;
 }
 
-void NoteRenderState(DWORD id, DWORD value) {
-  if (const char* name = FindRenderState(id, value)) LogOnce(name);
+void NoteRenderState(const char* device, DWORD id, DWORD value) {
+  if (const char* name = FindRenderState(id, value)) LogOnce(device, name);
 }
 
-void NoteStageState(DWORD stage, DWORD id, DWORD value) {
-  if (const char* name = FindStageState(stage, id, value)) LogOnce(name);
+void NoteStageState(const char* device, DWORD stage, DWORD id, DWORD value) {
+  if (const char* name = FindStageState(stage, id, value)) LogOnce(device, name);
 }
 
-}  // namespace d3d8::ref
+}  // namespace d3d8

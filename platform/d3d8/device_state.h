@@ -1,4 +1,5 @@
-// The pipeline state both devices hold, in the form the software rasterizer reads it.
+// The pipeline state a device holds, as the Direct3D calls set it; what a draw needs is resolved from
+// it once per draw in the device front (fixed_function_state.h).
 //
 // A fresh device starts with Direct3D 8's defaults: every render state as on a new device, every
 // transform the identity, the viewport covering the whole back buffer with depth range [0, 1].

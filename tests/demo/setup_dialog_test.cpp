@@ -37,6 +37,8 @@ class SetupDialogTest : public testing::Test {
       win32::RegisterResource(r.type, r.id, r.bytes, r.size);
   }
   void SetUp() override {
+    // A headless desktop of its own (1024 x 768), whatever an earlier test of this program left.
+    win32::SetWindowBackend(std::make_unique<win32::HeadlessBackend>());
     g_pDxEngine = new DxEngine();
     g_modes = kOffered;
   }

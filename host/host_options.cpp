@@ -263,7 +263,8 @@ std::string HostUsage() {
   out +=
       "Keys:\n"
       "  Escape, or closing the window, ends the show; so does Ctrl-C or SIGTERM (a\n"
-      "  second one ends the program at once, leaving no video behind).\n"
+      "  second one, half a second or more later, ends the program at once, leaving\n"
+      "  no video behind).\n"
       "Exit status:\n"
       "  1    the show ended, or the dialog was cancelled (as the system was designed)\n"
       "  2    any failure: a bad option, bad data, no display, a file not written\n"

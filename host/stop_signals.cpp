@@ -3,6 +3,8 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <time.h>
+
 #include <cstring>
 
 namespace host {
@@ -15,10 +17,27 @@ volatile sig_atomic_t g_cleanupReady = 0;
 char g_file[4096];
 char g_log[4096];
 
+// When the first signal came, in milliseconds of the monotonic clock.
+volatile long long g_firstMs = 0;
+// A repeat this soon is the same request: timeout(1) and process-group kills deliver one signal
+// twice, to the process and to its group.
+constexpr long long kRepeatMs = 500;
+
+long long NowMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC, &now);  // async-signal-safe
+  return static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 void OnStopSignal(int signal) {
   const sig_atomic_t before = g_signals;
+  if (before == 0) {
+    g_firstMs = NowMs();
+    g_signals = 1;
+    return;  // the show ends at its next frame
+  }
+  if (NowMs() - g_firstMs < kRepeatMs) return;
   g_signals = before + 1;
-  if (before == 0) return;  // the show ends at its next frame
   if (g_child > 0) ::kill(pid_t(g_child), SIGKILL);
   if (g_cleanupReady) {
     if (g_file[0]) ::unlink(g_file);

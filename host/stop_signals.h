@@ -1,7 +1,8 @@
 // SIGINT and SIGTERM during a run. The first ends the show as Escape does, at the next presented
 // frame, so a capture ends normally with a complete file; a second ends the process at once,
 // after killing the encoder and removing its unfinished file (the video only gets its name when
-// complete, so nothing is left under that name).
+// complete, so nothing is left under that name). A repeat within half a second of the first is
+// the same request: timeout(1) sends its signal to the process and again to its process group.
 //
 // Installed before any library opens: SDL then leaves the signals to us, which matters where
 // nobody reads SDL's events (a headless run with sound open).

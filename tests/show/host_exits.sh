@@ -68,7 +68,8 @@ code=0
 show=$!
 for _ in $(seq 100); do [ -n "$(ls -A | grep '^\.whole')" ] && break; sleep 0.1; done
 sleep 2
-kill -TERM $show
+# Twice at once, as timeout(1) sends it (to the process and to its group): still one request.
+kill -TERM $show $show
 wait $show || code=$?
 duration=$(ffprobe -v error -show_entries format=duration -of csv=p=0 whole.mkv 2>&1 || true)
 [ "$code" = 1 ] && [[ "$duration" =~ ^[0-9.]+$ ]] && [ -z "$(ls -A | grep '^\.')" ] ||
@@ -79,8 +80,9 @@ code=0
 show=$!
 for _ in $(seq 100); do [ -n "$(ls -A | grep '^\.cut')" ] && break; sleep 0.1; done
 sleep 1
-# Two kinds, so that the second is not merged into the first while that one is pending.
+# A second signal half a second or more after the first.
 kill -TERM $show
+sleep 0.8
 kill -INT $show 2>/dev/null || true
 wait $show || code=$?
 [ "$code" != 1 ] && [ "$code" != 0 ] && [ -z "$(ls -A | grep 'cut')" ] ||

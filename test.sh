@@ -18,3 +18,12 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== tests (AddressSanitizer + UndefinedBehaviorSanitizer)"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# The page: built with emscripten (libraries from Debian's sources, the first time), then played
+# in headless Chromium against the native program.
+echo "== the page (emscripten) in Chromium"
+vornhold_install_packages chromium
+started=$SECONDS
+./web.sh --build-only
+bash tests/web/page.sh build-web/site build/host/vornhold build/data
+echo "the page: built and checked in $((SECONDS - started)) s"

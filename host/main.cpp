@@ -26,6 +26,11 @@
 #include "platform/win32/win32_host.h"
 #include "platform/win32/window_backend.h"
 #include "resources/compiled_resources.h"
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include "host/web/browser_turn.h"
+#endif
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
@@ -87,6 +92,10 @@ bool OpenWindowSystem(host::HostOptions& options, bool capturing, platform::Sett
 // software device; --device ref refuses HAL.
 d3d8::HardwareDevice HardwareChoice(const host::HostOptions& options, bool capturing) {
   if (options.device == host::Device::kHal) return d3d8::HardwareDevice::kAnyOpenGl;
+#ifdef __EMSCRIPTEN__
+  // The page takes WebGL2 whatever draws it; the software device when it is missing or asked for.
+  if (!options.deviceGiven) return d3d8::HardwareDevice::kAnyOpenGl;
+#endif
   if ((options.deviceGiven && options.device == host::Device::kRef) || options.device == host::Device::kNull ||
       options.headless || capturing)
     return d3d8::HardwareDevice::kNever;
@@ -128,6 +137,16 @@ bool OpenOutputs(const host::HostOptions& options, std::string& error) {
   return true;
 }
 
+// The exit code of a run that has played. In a page, a main that has waited for the browser
+// returns to nobody: the program ends explicitly so that the page learns the code.
+int AfterTheShow(int code) {
+#ifdef __EMSCRIPTEN__
+  std::fflush(nullptr);
+  emscripten_force_exit(code);
+#endif
+  return code;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -145,6 +164,9 @@ int main(int argc, char** argv) {
   }
 
   const bool capturing = !options.captureFile.empty();
+#ifdef __EMSCRIPTEN__
+  if (capturing) return Fail("a page cannot capture video: --capture is for the desktop program");
+#endif
   const show::Facts facts = show::ReadFacts();
   if (capturing && !CheckCapture(options, facts, error)) return Fail(error);
   platform::Settings settings;
@@ -183,8 +205,11 @@ int main(int argc, char** argv) {
   host::RunStats stats;
   host::PresentRouter router({options.escapeAtMs, capturing ? facts.captureEndMs : -1}, sinks,
                              options.stats ? &stats : nullptr);
-  settings.presentHandler = [&router](HWND__* window, const platform::FrameImage* image) {
+  settings.presentHandler = [&router, &options](HWND__* window, const platform::FrameImage* image) {
     router.Present(window, image);
+#ifdef __EMSCRIPTEN__
+    host::web::GiveTheBrowserItsTurn(options.vsync);
+#endif
   };
   platform::Apply(std::move(settings));
   if (options.escapeAtMs >= 0) win32::ScheduleKeyPress(DWORD(options.escapeAtMs), VK_ESCAPE);
@@ -195,9 +220,9 @@ int main(int argc, char** argv) {
     std::string why;
     if (sink->Finish(why)) continue;
     AbandonSinks();
-    return Fail(why);
+    return AfterTheShow(Fail(why));
   }
   g_sinks = nullptr;
   if (options.stats) stats.Print();
-  return result;
+  return AfterTheShow(result);
 }

@@ -21,7 +21,11 @@ double ResidentMiB() {
 }
 
 // The high-water mark of the resident set, as the kernel counts it for this process.
+// 0 where the system does not tell (in a page: the WebAssembly memory's size is said instead).
 double PeakResidentMiB() {
+#ifdef __EMSCRIPTEN__
+  return double(__builtin_wasm_memory_size(0)) * 65536.0 / (1024.0 * 1024.0);
+#endif
   long kib = 0;
   if (std::FILE* status = std::fopen("/proc/self/status", "r")) {
     char line[256];

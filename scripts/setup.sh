@@ -4,6 +4,9 @@
 VORNHOLD_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev unar gzip xz-utils libmpg123-dev libsdl2-dev lame libmp3lame-dev libfreetype-dev fonts-dejavu-core xvfb xdotool ffmpeg
                    libpng-dev libjpeg62-turbo-dev pkg-config zlib1g-dev
                    libegl-dev libgl-dev libegl-mesa0 libgl1-mesa-dri)
+# The page (web.sh): emscripten, dpkg-source for the libraries' Debian sources, the dialog's font,
+# a web server.
+VORNHOLD_WEB_PACKAGES=(emscripten dpkg-dev fonts-dejavu-core python3)
 
 vornhold_install_packages() {
   local missing=()

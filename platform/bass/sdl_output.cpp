@@ -1,7 +1,9 @@
 #include "platform/bass/sdl_output.h"
 
 #include <SDL.h>
+#ifndef __EMSCRIPTEN__
 #include <dlfcn.h>
+#endif
 
 namespace bass {
 namespace {
@@ -9,6 +11,7 @@ namespace {
 constexpr int kChannels = 2;
 constexpr int kBufferFrames = 2048;  // about 46 ms at 44100 Hz
 
+#ifndef __EMSCRIPTEN__
 // ALSA prints a dozen lines of its own when there is no sound card; the caller says in one line
 // what that means. SDL loads ALSA at run time, so its error handler is reached the same way; where
 // ALSA is absent there is nothing to quiet.
@@ -20,6 +23,9 @@ void QuietAlsa() {
   if (!alsa) return;
   if (auto set = reinterpret_cast<SetHandler>(dlsym(alsa, "snd_lib_error_set_handler"))) set(&IgnoreAlsaError);
 }
+#else
+void QuietAlsa() {}  // a page plays through Web Audio
+#endif
 
 }  // namespace
 

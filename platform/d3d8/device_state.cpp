@@ -1,12 +1,17 @@
 #include "platform/d3d8/device_state.h"
 
-#include <bit>
+#include <cstring>
 #include <utility>
 
 namespace d3d8 {
 namespace {
 
-DWORD FloatBits(float value) { return std::bit_cast<DWORD>(value); }
+// (memcpy rather than std::bit_cast, which emscripten's C++ library lacks)
+DWORD FloatBits(float value) {
+  DWORD bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
 
 // Every render state of Direct3D 8 with its value on a freshly created device. D3DRS_ZENABLE is
 // listed as FALSE and raised to TRUE when the device has an automatic depth buffer.

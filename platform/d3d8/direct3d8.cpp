@@ -58,7 +58,11 @@ void UseNullDevice(bool on) { NullDeviceSwitch() = on; }
 bool NullDeviceInUse() { return NullDeviceSwitch(); }
 
 namespace {
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+std::atomic<bool> g_rasterizerHelper{false};  // WebAssembly without threads: every row on one thread
+#else
 std::atomic<bool> g_rasterizerHelper{true};
+#endif
 }  // namespace
 
 namespace {

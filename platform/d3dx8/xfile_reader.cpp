@@ -3,7 +3,9 @@
 #include <zlib.h>
 
 #include <cctype>
+#include <cerrno>
 #include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <unordered_map>
@@ -12,6 +14,23 @@
 
 namespace d3dx::xfile {
 namespace {
+
+// The whole of [first, last) as a number, rounded correctly. emscripten's C++ library has no
+// from_chars for floating point: there the C library's strtod (in the "C" locale the program
+// never leaves) reads a copy that ends where the token ends.
+bool ParseNumber(const char* first, const char* last, double& value) {
+#ifdef __EMSCRIPTEN__
+  const std::string token(first, last);
+  if (token.empty() || std::isspace(static_cast<unsigned char>(token[0]))) return false;
+  char* end = nullptr;
+  errno = 0;
+  value = std::strtod(token.c_str(), &end);
+  return errno == 0 && end == token.c_str() + token.size();
+#else
+  const auto result = std::from_chars(first, last, value);
+  return result.ec == std::errc() && result.ptr == last;
+#endif
+}
 
 constexpr size_t kHeaderSize = 16;
 constexpr int kMaxDepth = 256;   // nesting of data objects
@@ -89,8 +108,7 @@ bool TokenizeText(const uint8_t* data, size_t size, std::vector<Token>* tokens) 
       }
       if (text[start] == '+') ++start;
       double value = 0.0;
-      const auto result = std::from_chars(text + start, text + i, value);
-      if (result.ec != std::errc() || result.ptr != text + i) return false;
+      if (!ParseNumber(text + start, text + i, value)) return false;
       tokens->push_back({Kind::kNumber, value});
     } else if (IsNameStart(c)) {
       const size_t start = i;

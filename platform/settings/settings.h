@@ -21,7 +21,11 @@ struct Settings {
   int clientAreaLimitHeight = 0;
   bool nullDevice = false;  // every device draws nothing
   d3d8::HardwareDevice hardwareDevice = d3d8::HardwareDevice::kNever;
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+  bool rasterizerHelper = false;  // WebAssembly without threads: every row on one thread
+#else
   bool rasterizerHelper = true;  // the software device's helper thread
+#endif
   // Whether presented frames' pixels go anywhere besides the window (files, a video).
   bool framePixelsWanted = true;
   win32::DialogAnswer dialogAnswer;  // empty: the window backend shows dialogs to the viewer

@@ -1,0 +1,152 @@
+// A small driver for Chromium over its DevTools protocol on a pipe (--remote-debugging-pipe:
+// JSON messages ending in a NUL byte, written on fd 3 and read from fd 4): enough to open a page,
+// evaluate script in it, wait for a condition and type keys. No npm packages.
+'use strict';
+const { spawn } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+
+class Browser {
+  static async launch(executable = process.env.CHROMIUM || '/usr/bin/chromium') {
+    const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vornhold-chromium-'));
+    const child = spawn(executable, [
+      '--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
+      '--remote-debugging-pipe', '--no-first-run', '--no-default-browser-check', '--mute-audio',
+      `--user-data-dir=${profile}`, 'about:blank',
+    ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+    const browser = new Browser(child, profile);
+    await browser.send('Target.setDiscoverTargets', { discover: false });
+    return browser;
+  }
+
+  constructor(child, profile) {
+    this.child = child;
+    this.profile = profile;
+    this.nextId = 1;
+    this.waiting = new Map();
+    this.listeners = [];
+    this.stderr = '';
+    let pending = Buffer.alloc(0);
+    child.stdio[2].on('data', (chunk) => { this.stderr = (this.stderr + chunk).slice(-4000); });
+    child.stdio[4].on('data', (chunk) => {
+      pending = Buffer.concat([pending, chunk]);
+      let end;
+      while ((end = pending.indexOf(0)) >= 0) {
+        const message = JSON.parse(pending.subarray(0, end).toString('utf8'));
+        pending = pending.subarray(end + 1);
+        this.dispatch(message);
+      }
+    });
+    this.exited = new Promise((resolve) => child.on('exit', resolve));
+    this.exited.then(() => {
+      for (const { reject } of this.waiting.values()) reject(new Error('Chromium exited: ' + this.stderr));
+      this.waiting.clear();
+    });
+  }
+
+  dispatch(message) {
+    if (message.id !== undefined) {
+      const waiter = this.waiting.get(message.id);
+      this.waiting.delete(message.id);
+      if (!waiter) return;
+      if (message.error) waiter.reject(new Error(`${waiter.method}: ${message.error.message}`));
+      else waiter.resolve(message.result);
+      return;
+    }
+    for (const listener of this.listeners) listener(message);
+  }
+
+  send(method, params = {}, sessionId = undefined) {
+    const id = this.nextId++;
+    const message = { id, method, params };
+    if (sessionId) message.sessionId = sessionId;
+    return new Promise((resolve, reject) => {
+      this.waiting.set(id, { resolve, reject, method });
+      this.child.stdio[3].write(JSON.stringify(message) + '\0');
+    });
+  }
+
+  async open(url) {
+    const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
+    const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
+    const page = new Page(this, sessionId);
+    await page.send('Runtime.enable');
+    await page.send('Page.enable');
+    await page.send('Page.navigate', { url });
+    return page;
+  }
+
+  async close() {
+    try {
+      await Promise.race([this.send('Browser.close'), new Promise((r) => setTimeout(r, 3000))]);
+    } catch (e) { /* already gone */ }
+    this.child.kill('SIGKILL');
+    await this.exited;
+    fs.rmSync(this.profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 200 });
+  }
+}
+
+class Page {
+  constructor(browser, sessionId) {
+    this.browser = browser;
+    this.sessionId = sessionId;
+    this.console = [];
+    browser.listeners.push((message) => {
+      if (message.sessionId !== sessionId) return;
+      if (message.method === 'Runtime.consoleAPICalled')
+        this.console.push(message.params.args.map((a) => a.value).join(' '));
+      if (message.method === 'Runtime.exceptionThrown')
+        this.console.push('exception: ' + JSON.stringify(message.params.exceptionDetails.exception?.description));
+    });
+  }
+
+  send(method, params = {}) { return this.browser.send(method, params, this.sessionId); }
+
+  // The value of a script expression (awaited when it is a promise).
+  async evaluate(expression) {
+    const { result, exceptionDetails } = await this.send('Runtime.evaluate',
+      { expression, awaitPromise: true, returnByValue: true });
+    if (exceptionDetails) throw new Error(`${expression}: ${exceptionDetails.exception?.description || exceptionDetails.text}`);
+    return result.value;
+  }
+
+  // Waits until the expression is truthy and returns its value; null after timeoutMs.
+  async waitFor(expression, timeoutMs) {
+    const until = Date.now() + timeoutMs;
+    for (;;) {
+      // Before the page has loaded, the expression may throw: not yet.
+      const value = await this.evaluate(expression).catch(() => null);
+      if (value) return value;
+      if (Date.now() > until) return null;
+      await new Promise((r) => setTimeout(r, 100));
+    }
+  }
+
+  // A key pressed and released, as the keyboard would deliver it to the focused canvas.
+  async key(name) {
+    const codes = { Enter: 13, Escape: 27, Space: 32 };
+    const keyCode = codes[name];
+    const common = { key: name, code: name, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode };
+    await this.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', ...common, ...(name === 'Enter' ? { text: '\r' } : {}) });
+    await this.send('Input.dispatchKeyEvent', { type: 'keyUp', ...common });
+  }
+
+  // A file of the program's file system, as a Buffer.
+  async readFile(name) {
+    const base64 = await this.evaluate(`(() => {
+      const bytes = Module.FS.readFile(${JSON.stringify(name)});
+      let text = '';
+      for (let i = 0; i < bytes.length; i += 32768) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 32768));
+      return btoa(text);
+    })()`);
+    return Buffer.from(base64, 'base64');
+  }
+
+  async screenshot() {
+    const { data } = await this.send('Page.captureScreenshot', { format: 'png' });
+    return Buffer.from(data, 'base64');
+  }
+}
+
+module.exports = { Browser };

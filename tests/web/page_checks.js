@@ -1,0 +1,170 @@
+// The show in headless Chromium against the native program, one row per check:
+// - software device at a fixed step: the frames written every 2 s of the whole show (so every
+//   part) and the whole trace, against the native program's from the same options;
+// - the setup dialog comes up without options; Enter starts the show, Escape (on a new page)
+//   cancels it;
+// - the archive missing on the server: its one line in the page, and the failure exit code.
+//   node page_checks.js BASE_URL NATIVE_VORNHOLD NATIVE_WORK_DIR
+'use strict';
+const { execFileSync } = require('child_process');
+const fs = require('fs');
+const path = require('path');
+const { Browser } = require('./cdp.js');
+
+const [base, native, work] = process.argv.slice(2);
+const failures = [];
+const fail = (line) => { failures.push(line); console.log('FAIL: ' + line); };
+
+// The options both programs get; the page's address holds them as ?name=value&flag.
+const showOptions = ['--device', 'ref', '--mode', '320x240x32', '--windowed', '--silent', '--fixed-step', '10',
+  '--frames', 'frames', '--frames-every', '20', '--trace', 'trace.txt', '--escape-at', '147000'];
+function address(site, options, extra = '') {
+  const query = [];
+  for (let i = 0; i < options.length; i++) {
+    const name = options[i].slice(2);
+    const value = options[i + 1] && !options[i + 1].startsWith('--') ? options[++i] : '';
+    query.push(value === '' ? name : `${name}=${encodeURIComponent(value)}`);
+  }
+  return `${base}/${site}/index.html?${query.join('&')}${extra}`;
+}
+
+// Where each part starts on the timeline (ms), parts 1 to 10.
+const partStarts = [0, 18041, 36083, 45162, 50793, 54172, 72190, 107010, 126223, 136382];
+
+// Pixels of a PNG as raw RGB, through ffmpeg.
+function pixels(file) {
+  return execFileSync('ffmpeg', ['-v', 'error', '-i', file, '-f', 'rawvideo', '-pix_fmt', 'rgb24', '-'],
+    { maxBuffer: 64 << 20 });
+}
+
+async function softwareFrames(browser) {
+  const nativeDir = path.join(work, 'native');
+  fs.mkdirSync(nativeDir, { recursive: true });
+  for (const name of ['lab.ac', 'lab.mp3', 'part.txt'])
+    fs.copyFileSync(path.join(work, 'show', name), path.join(nativeDir, name));
+  try {
+    execFileSync(native, ['--headless', ...showOptions], { cwd: nativeDir, stdio: 'ignore' });
+  } catch (e) {
+    if (e.status !== 1) return fail(`the native program ended with ${e.status}`);
+  }
+  const page = await browser.open(address('show', showOptions, '&no-vsync'));
+  const code = await page.waitFor('window.vornholdExit', 240000);
+  if (code !== 1) return fail(`software device: the page ended with ${code}: ${page.console.slice(-3).join(' | ')}`);
+
+  const names = fs.readdirSync(path.join(nativeDir, 'frames')).sort();
+  const webNames = (await page.evaluate("Module.FS.readdir('frames')")).filter((n) => n.endsWith('.png')).sort();
+  if (names.join() !== webNames.join()) fail(`software device: frames ${webNames.length} in the page, ${names.length} native`);
+  // Which part each frame shows, from the native trace's Present lines.
+  const nativeTrace = fs.readFileSync(path.join(nativeDir, 'trace.txt'), 'utf8').split('\n');
+  const frameTime = new Map();
+  for (const line of nativeTrace) {
+    const m = /^Present frame=(\d+) tick=\d+ t=(\d+)$/.exec(line);
+    if (m) frameTime.set(Number(m[1]), Number(m[2]));
+  }
+  const partOf = (t) => partStarts.filter((start) => start <= t).length;
+  const identicalInPart = new Set();
+  let same = 0, values = 0, changed = 0;
+  const differing = [];
+  for (const name of names.filter((n) => webNames.includes(n))) {
+    const ours = path.join(work, 'web-' + name);
+    fs.writeFileSync(ours, await page.readFile('frames/' + name));
+    const a = pixels(ours), b = pixels(path.join(nativeDir, 'frames', name));
+    values += b.length;
+    const t = frameTime.get(Number(/(\d+)/.exec(name)[1]));
+    if (a.equals(b)) {
+      same++;
+      if (t !== undefined) identicalInPart.add(partOf(t));
+      continue;
+    }
+    let count = 0, most = 0;
+    for (let i = 0; i < a.length; i++) if (a[i] !== b[i]) { count++; most = Math.max(most, Math.abs(a[i] - b[i])); }
+    changed += count;
+    differing.push(`${name} ${count}/${a.length} up to ${most}`);
+  }
+  console.log(`software device: ${same} of ${names.length} frames byte-identical to the native program's; ` +
+    `the others: ${differing.join(', ') || 'none'}`);
+  const partsWithout = partStarts.map((_, i) => i + 1).filter((part) => !identicalInPart.has(part));
+  if (partsWithout.length) fail(`software device: no byte-identical frame in part(s) ${partsWithout.join(' ')}`);
+  // The C libraries' float sine, cosine, tangent and arc tangent round apart in the last bit for
+  // a few arguments in a hundred (glibc on the desktop, musl in the page): a vertex moves by a
+  // float's last bit now and then, and an edge pixel or two changes. Bounded here, counted above.
+  if (tooMany(changed, values)) fail(`software device: ${changed} of ${values} channel values differ`);
+
+  // The trace: the same lines, but for numbers in their last printed digit (the same rounding).
+  const webTrace = (await page.readFile('trace.txt')).toString().split('\n');
+  let lastDigit = 0;
+  const otherwise = [];
+  for (let i = 0; i < Math.max(webTrace.length, nativeTrace.length); i++) {
+    if (webTrace[i] === nativeTrace[i]) continue;
+    if (sameButLastDigit(webTrace[i], nativeTrace[i])) lastDigit++;
+    else otherwise.push(i + 1);
+  }
+  console.log(`trace: ${nativeTrace.length} lines; ${lastDigit} differ in a number's last digit, ${otherwise.length} otherwise`);
+  if (otherwise.length)
+    fail(`trace: line ${otherwise[0]}: page "${webTrace[otherwise[0] - 1]}", native "${nativeTrace[otherwise[0] - 1]}"`);
+}
+
+// More than one channel value in ten thousand.
+function tooMany(changed, values) { return changed * 10000 > values; }
+
+// Two trace lines alike word for word, where numbers that differ do so by one unit in their last
+// printed digit.
+function sameButLastDigit(a, b) {
+  if (a === undefined || b === undefined) return false;
+  const x = a.split(' '), y = b.split(' ');
+  if (x.length !== y.length) return false;
+  return x.every((word, i) => {
+    if (word === y[i]) return true;
+    const p = Number(word), q = Number(y[i]);
+    if (!Number.isFinite(p) || !Number.isFinite(q)) return false;
+    // (or by a float's few last bits of a sum near 1 that cancelled to near 0)
+    const decimals = Math.max((word.split('.')[1] || '').length, (y[i].split('.')[1] || '').length);
+    return Math.abs(p - q) <= Math.max(1.000001 * 10 ** -decimals, 1e-6 * Math.max(1, Math.abs(p)));
+  });
+}
+
+// The dialog: the canvas takes the dialog's size (from the page's default 300x150) once it is up.
+async function dialog(browser, keyName, expectShow) {
+  const page = await browser.open(`${base}/show/index.html?trace=dialog.txt&no-vsync`);
+  const up = await page.waitFor("document.getElementById('canvas').width !== 300", 30000);
+  if (!up) return fail(`dialog: not on the canvas: ${page.console.slice(-3).join(' | ')}`);
+  await new Promise((r) => setTimeout(r, 500));
+  await page.evaluate("document.getElementById('canvas').focus()");
+  await page.key(keyName);
+  const played = "/^Present .* t=\\d+$/m.test(new TextDecoder().decode(Module.FS.readFile('dialog.txt')))";
+  let presented = false;
+  if (expectShow) {
+    presented = !!await page.waitFor(played, 60000);
+    await page.key('Escape');
+  }
+  const code = await page.waitFor('window.vornholdExit', 60000);
+  if (!expectShow) presented = /^Present .* t=\d+$/m.test((await page.readFile('dialog.txt')).toString());
+  if (code !== 1 || presented !== expectShow)
+    fail(`dialog, ${keyName}: exit ${code}, the show ${presented ? 'played' : 'did not play'}`);
+  else console.log(`dialog, ${keyName}: ${expectShow ? 'the show played' : 'cancelled'}, exit 1`);
+}
+
+async function missingFile(browser) {
+  const page = await browser.open(`${base}/no-archive/index.html?windowed&mode=320x240x32&silent&no-vsync`);
+  const code = await page.waitFor('window.vornholdExit', 60000);
+  const line = await page.evaluate("document.getElementById('status').textContent");
+  if (code !== 2 || !/lab\.ac/.test(line)) fail(`missing lab.ac: exit ${code}, the page says "${line}"`);
+  else console.log(`missing lab.ac: "${line}"`);
+}
+
+(async () => {
+  const browser = await Browser.launch();
+  try {
+    // VORNHOLD_PAGE_CHECKS=frames,dialog,missing runs only those.
+    const only = (process.env.VORNHOLD_PAGE_CHECKS || 'frames,dialog,missing').split(',');
+    if (only.includes('frames')) await softwareFrames(browser);
+    if (only.includes('dialog')) {
+      await dialog(browser, 'Enter', true);
+      await dialog(browser, 'Escape', false);
+    }
+    if (only.includes('missing')) await missingFile(browser);
+  } finally {
+    await browser.close();
+  }
+  process.exit(failures.length ? 1 : 0);
+})().catch((e) => { console.log('FAIL: ' + e.message); process.exit(1); });

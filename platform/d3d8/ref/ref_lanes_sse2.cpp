@@ -5,6 +5,7 @@
 
 #include "platform/d3d8/ref/ref_lane_kernel.h"
 #include "platform/d3d8/ref/ref_lane_rows.h"
+#include "platform/d3d8/ref/ref_truncate.h"
 
 namespace d3d8::ref::raster {
 namespace {
@@ -21,7 +22,7 @@ struct Sse2Lanes {
   static F MulF(F a, F b) { return _mm_mul_ps(a, b); }
   static F DivF(F a, F b) { return _mm_div_ps(a, b); }
   static F ToFloat(I a) { return _mm_cvtepi32_ps(a); }
-  static I Truncate(F a) { return _mm_cvttps_epi32(a); }
+  static I Truncate(F a) { return TruncateToInt(a); }
   static I GreaterF(F a, F b) { return _mm_castps_si128(_mm_cmpgt_ps(a, b)); }
   static I GreaterEqualF(F a, F b) { return _mm_castps_si128(_mm_cmpge_ps(a, b)); }
   static I LessF(F a, F b) { return _mm_castps_si128(_mm_cmplt_ps(a, b)); }

@@ -14,6 +14,9 @@
 
 #include "platform/d3d8/ref/ref_raster_shade.h"
 #include "platform/d3d8/ref/ref_raster_triangle.h"
+#if defined(__SSE2__)
+#include "platform/d3d8/ref/ref_truncate.h"
+#endif
 
 namespace d3d8::ref::raster {
 
@@ -144,7 +147,7 @@ inline void BlendPackedFour(std::uint32_t s0, std::uint32_t s1, std::uint32_t s2
 inline __m128i TexelIndexFour(__m128 base, __m128 step, __m128 fx, __m128 size, int sizeInt,
                               bool clamp) {
   const __m128 scaled = _mm_mul_ps(_mm_add_ps(base, _mm_mul_ps(step, fx)), size);
-  const __m128i truncated = _mm_cvttps_epi32(scaled);
+  const __m128i truncated = TruncateToInt(scaled);
   // floor: one less where truncation went up (negative non-integers)
   const __m128i down = _mm_castps_si128(_mm_cmpgt_ps(_mm_cvtepi32_ps(truncated), scaled));
   __m128i index = _mm_add_epi32(truncated, down);

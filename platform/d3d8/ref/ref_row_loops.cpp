@@ -41,7 +41,7 @@ struct ColorRow {
     const __m128 value = _mm_mul_ps(_mm_add_ps(base, _mm_mul_ps(dx, _mm_set1_ps(x))), _mm_set1_ps(w));
     const __m128 positive = _mm_cmpgt_ps(value, _mm_setzero_ps());  // false for NaN
     const __m128 top = _mm_cmpge_ps(value, _mm_set1_ps(255.0f));
-    __m128i channel = _mm_cvttps_epi32(_mm_add_ps(value, _mm_set1_ps(0.5f)));
+    __m128i channel = TruncateToInt(_mm_add_ps(value, _mm_set1_ps(0.5f)));
     channel = _mm_and_si128(channel, _mm_castps_si128(positive));
     return _mm_or_si128(_mm_and_si128(_mm_castps_si128(top), _mm_set1_epi32(255)),
                         _mm_andnot_si128(_mm_castps_si128(top), channel));

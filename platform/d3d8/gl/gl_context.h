@@ -58,8 +58,8 @@ class Context {
   bool Load(void* (*procAddress)(const char*, void*), void* closure, std::string& why);
 
   GlApi api_;
-  void* display_ = nullptr;  // EGLDisplay
-  void* context_ = nullptr;  // EGLContext
+  [[maybe_unused]] void* display_ = nullptr;  // EGLDisplay (none under emscripten)
+  [[maybe_unused]] void* context_ = nullptr;  // EGLContext
   std::unique_ptr<win32::NativeGlContext> window_;
   Functions functions_;
   std::string renderer_;

@@ -11,6 +11,8 @@
 // without it on ES is said where it is called.
 #pragma once
 
+#include <type_traits>
+
 #ifdef __EMSCRIPTEN__
 #include <GLES3/gl3.h>
 #else
@@ -122,7 +124,7 @@ namespace d3d8::gl {
 struct Functions {
 #define VORNHOLD_GL_MEMBER(name) decltype(&::gl##name) name = nullptr;
 #ifdef __EMSCRIPTEN__
-#define VORNHOLD_GL_CORE_MEMBER(name, signature) signature* name = nullptr;
+#define VORNHOLD_GL_CORE_MEMBER(name, signature) std::add_pointer_t<signature> name = nullptr;
 #else
 #define VORNHOLD_GL_CORE_MEMBER(name, signature) VORNHOLD_GL_MEMBER(name)
 #endif

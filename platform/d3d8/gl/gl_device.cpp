@@ -25,9 +25,9 @@
 // 16-bit reads), primitive restart always on at the highest index (WebGL2 cannot turn it off, so
 // desktop ES is made to do the same), base vertices applied by the attribute offsets (on both
 // APIs), and flat shading, wireframe and point fill rewritten (gl_es_draws.cpp). Shown in a window,
-// the frame is blitted into the default framebuffer as on the desktop: WebGL2 refuses that blit
-// when the canvas is multisampled (antialias) or, as the window backend asks for neither, of
-// another format than the back buffer's.
+// the frame is blitted into the default framebuffer as on the desktop; ES and WebGL2 refuse a blit
+// into a multisampled framebuffer (a canvas with antialias, which the window backend does not ask
+// for), and with multisampling one between formats that differ.
 //
 // [SECTION] Framebuffer: set-up and release
 // [SECTION] Clear and Present

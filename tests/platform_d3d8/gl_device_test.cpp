@@ -867,14 +867,14 @@ std::vector<Case> RewrittenDrawCases() {
                      };
                      const std::vector<DWORD> wide = indices(82);
                      const std::vector<WORD> narrow(wide.begin(), wide.end());
-                     DrawIndexed(d, D3DPT_TRIANGLESTRIP, 80, placed(RhwStrip(40, 0.3f, 63.7f, 0.3f, 10.3f, true, 0)), wide,
-                                 37, 5, 82, 6);
+                     DrawIndexed(d, D3DPT_TRIANGLESTRIP, 80, placed(RhwStrip(40, 0.3f, 63.7f, 0.3f, 10.3f, true, 0)),
+                                 wide, 37, 5, 82, 6);
                      d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_FLAT);
                      DrawIndexed(d, D3DPT_TRIANGLESTRIP, 80, placed(RhwStrip(40, 0.3f, 63.7f, 12.3f, 22.3f, true, 3)),
                                  narrow, 37, 5, 82, 6);
                      d->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
-                     DrawIndexed(d, D3DPT_TRIANGLESTRIP, 6, placed(RhwStrip(3, 0.3f, 30.3f, 24.3f, 34.3f, true, 5)), wide,
-                                 37, 5, 8, 6);
+                     DrawIndexed(d, D3DPT_TRIANGLESTRIP, 6, placed(RhwStrip(3, 0.3f, 30.3f, 24.3f, 34.3f, true, 5)),
+                                 wide, 37, 5, 8, 6);
                      DrawIndexed(d, D3DPT_TRIANGLESTRIP, 6, placed(RhwStrip(3, 32.3f, 63.7f, 24.3f, 34.3f, true, 7)),
                                  narrow, 37, 5, 8, 6);
                    }});

@@ -253,14 +253,15 @@ void GlBackend::ShowInWindow(win32::NativeGlContext& window) {
 bool GlBackend::TiesGoTopLeft(float bias) {
   const Functions& f = gl();
   const std::string prologue = ShaderPrologue(context_->api());
-  const GLuint program = Link(prologue +
-                                  "in vec2 aPosition;\n"
-                                  "uniform vec2 uScale;\n"
-                                  "uniform vec2 uCentre;\n"
-                                  "void main() { gl_Position = vec4((aPosition + uCentre) * uScale - 1.0, 0.0, 1.0); }\n",
-                              prologue +
-                                  "out vec4 fragColor;\n"
-                                  "void main() { fragColor = vec4(0.25); }\n");
+  const GLuint program =
+      Link(prologue +
+               "in vec2 aPosition;\n"
+               "uniform vec2 uScale;\n"
+               "uniform vec2 uCentre;\n"
+               "void main() { gl_Position = vec4((aPosition + uCentre) * uScale - 1.0, 0.0, 1.0); }\n",
+           prologue +
+               "out vec4 fragColor;\n"
+               "void main() { fragColor = vec4(0.25); }\n");
   f.UseProgram(program);
   f.Uniform2f(f.GetUniformLocation(program, "uScale"), 2.0f / static_cast<float>(width_),
               2.0f / static_cast<float>(height_));

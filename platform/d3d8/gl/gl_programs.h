@@ -73,9 +73,9 @@ struct ProgramKey {
 
   auto Tied() const {
     return std::tie(transformed, hasDiffuse, hasSpecular, hasNormal, texCoords, lighting, normalize, localViewer,
-                    lightCount, lightTypes, diffuseFrom, ambientFrom, specularFrom, emissiveFrom, flat, shadeApart, textured,
-                    specular, alphaTest, wBuffer, alphaFunc, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1,
-                    alphaArg2);
+                    lightCount, lightTypes, diffuseFrom, ambientFrom, specularFrom, emissiveFrom, flat, shadeApart,
+                    textured, specular, alphaTest, wBuffer, alphaFunc, colorOp, colorArg1, colorArg2, alphaOp,
+                    alphaArg1, alphaArg2);
   }
   bool operator<(const ProgramKey& other) const { return Tied() < other.Tied(); }
   bool operator==(const ProgramKey& other) const { return Tied() == other.Tied(); }

@@ -136,7 +136,7 @@ void GlBackend::DrawFromBuffers(const DrawRequest& request, const DrawSetup& set
   const IndexBuffer& indices = *request.indexBuffer;
   const CachedBuffer& copy = BufferCopy(indexCopies_, &indices, indices.Version(), indices.Locked(),
                                         GL_ELEMENT_ARRAY_BUFFER, indices.Bytes(), !request.wideIndices);
-  if (copy.holdsFFFF) {  // ES: where it is among the draw's indices, they go as 32-bit ones
+  if (copy.holdsFFFF) {  // ES restarts at 0xFFFF: a draw that names that vertex goes with 32-bit indices
     bool restarts = false;
     for (UINT k = 0; k < count && !restarts; ++k) restarts = primitives.At(k) == 0xFFFFu;
     if (restarts) {

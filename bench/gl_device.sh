@@ -3,6 +3,7 @@
 # machine without a graphics card) against the software device, at 640x480, 1280x960 and 1920x1440
 # (--size), headless, silent, fixed step, from a Release build. Prints both rates and their ratio
 # (OpenGL / software: below 1 where the software device is ahead). A measurement, not a test.
+# With VORNHOLD_GL_ES=1 in the environment the OpenGL device runs on OpenGL ES 3.0 (WebGL2's rules).
 #   bench/gl_device.sh [PART...]     PART: 1..10 (default: all)
 # Each part plays alone for its first VORNHOLD_BENCH_SECONDS seconds of show time (default 10, or
 # the whole part when shorter), 50 frames a second.

@@ -70,10 +70,11 @@ class DeviceBackend {
 // depth buffer of the same size.
 std::unique_ptr<DeviceBackend> MakeRefBackend(UINT width, UINT height, D3DFORMAT format, bool depth);
 std::unique_ptr<DeviceBackend> MakeNullBackend();
-// The OpenGL device (gl/): the same surfaces on OpenGL 3.3 core, shown in the window by the device
-// itself where the window backend gives the window an OpenGL context, headless otherwise. Null,
-// with the reason in `why`, when OpenGL cannot start or, without acceptSoftware, runs on a
-// software rasterizer; `renderer` gets GL_RENDERER whenever a context started.
+// The OpenGL device (gl/): the same surfaces on OpenGL 3.3 core or OpenGL ES 3.0 (gl_context.h),
+// shown in the window by the device itself where the window backend gives the window an OpenGL
+// context, headless otherwise. Null, with the reason in `why`, when OpenGL cannot start or, without
+// acceptSoftware, runs on a software rasterizer; `renderer` gets GL_RENDERER whenever a context
+// started, followed by ", OpenGL ES" on ES.
 std::unique_ptr<DeviceBackend> MakeGlBackend(HWND window, UINT width, UINT height, D3DFORMAT format, bool depth,
                                              bool acceptSoftware, std::string& why, std::string& renderer);
 

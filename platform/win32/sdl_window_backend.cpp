@@ -197,7 +197,7 @@ class SdlWindowBackend::GlContext final : public NativeGlContext {
   SDL_GLContext context_;
 };
 
-std::unique_ptr<NativeGlContext> SdlWindowBackend::CreateGlContext(HWND window, std::string& why) {
+std::unique_ptr<NativeGlContext> SdlWindowBackend::CreateGlContext(HWND window, GlApi api, std::string& why) {
   NativeWindow* native = Find(window);
   if (!native || !native->window) {
     why = "the window has no native window";
@@ -213,15 +213,20 @@ std::unique_ptr<NativeGlContext> SdlWindowBackend::CreateGlContext(HWND window, 
   native->texture = nullptr;
   native->renderer = nullptr;
   native->textureWidth = native->textureHeight = 0;
+  const bool es = api == GlApi::kEs30;
   SDL_GL_ResetAttributes();
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
-  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, es ? 0 : 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, es ? SDL_GL_CONTEXT_PROFILE_ES : SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  // Single-sampled: the device's frame is blitted into this framebuffer, and ES (WebGL2 above all)
+  // refuses a blit into a multisampled one.
+  SDL_GL_SetAttribute(SDL_GL_MULTISAMPLEBUFFERS, 0);
   SDL_GLContext context = SDL_GL_CreateContext(native->window);
   SDL_GL_ResetAttributes();
   if (!context) {
-    why = std::string("no OpenGL 3.3 core context on the window (") + SDL_GetError() + ")";
+    why = std::string(es ? "no OpenGL ES 3.0 context on the window (" : "no OpenGL 3.3 core context on the window (") +
+          SDL_GetError() + ")";
     MakeRenderer(*native);
     return nullptr;
   }

@@ -54,7 +54,7 @@ class SdlWindowBackend final : public WindowBackend {
   void ShowFrame(HWND window, const platform::FrameImage& image) override;
   double DisplayScale() const override;
   bool RunDialog(DialogState& dialog) override;
-  std::unique_ptr<NativeGlContext> CreateGlContext(HWND window, std::string& why) override;
+  std::unique_ptr<NativeGlContext> CreateGlContext(HWND window, GlApi api, std::string& why) override;
 
  private:
   struct NativeWindow;

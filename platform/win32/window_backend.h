@@ -41,9 +41,12 @@ struct FramePlacement {
   bool sharp = false;  // nearest-pixel scaling; else smooth
 };
 
-// An OpenGL 3.3 core context whose default framebuffer is a native window, for a device that
-// draws frames on the graphics card and shows them itself. While it exists, ShowFrame does nothing
-// for that window.
+// Which OpenGL a context speaks: 3.3 core, or ES 3.0 (what a web page's WebGL2 is).
+enum class GlApi { kCore33, kEs30 };
+
+// An OpenGL context whose default framebuffer is a native window, for a device that draws frames
+// on the graphics card and shows them itself. While it exists, ShowFrame does nothing for that
+// window.
 class NativeGlContext {
  public:
   virtual ~NativeGlContext() = default;
@@ -85,9 +88,10 @@ class WindowBackend {
   // viewer's keys and clicks to DialogKey / DialogClick until dialog.ended. False, without doing
   // anything, when the backend cannot show it (headless).
   virtual bool RunDialog(DialogState& dialog) { return false; }
-  // An OpenGL context drawing into the window. Null with `why` empty when the backend has no
-  // windows to draw into (headless); null with a one-line reason when the window cannot get one.
-  virtual std::unique_ptr<NativeGlContext> CreateGlContext(HWND /*window*/, std::string& why) {
+  // An OpenGL context of that API drawing into the window. Null with `why` empty when the backend
+  // has no windows to draw into (headless); null with a one-line reason when the window cannot
+  // get one.
+  virtual std::unique_ptr<NativeGlContext> CreateGlContext(HWND /*window*/, GlApi /*api*/, std::string& why) {
     why.clear();
     return nullptr;
   }

@@ -1,11 +1,15 @@
 // Every scene drawn by the OpenGL device and by the software device, frame by frame at the
-// harness's 160 x 120, compared by PSNR against a floor per scene. Skipped, with the reason, where
-// OpenGL 3.3 cannot start, and in sanitizer builds (Mesa's llvmpipe is not built for them).
+// harness's 160 x 120, compared by PSNR against a floor per scene, with the OpenGL device on
+// OpenGL 3.3 and on OpenGL ES 3.0 (WebGL2's rules). Skipped, with the reason, where the API cannot
+// start, and in sanitizer builds (Mesa's llvmpipe is not built for them).
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/win32/window_backend.h"
 #include "support/scene_harness.h"
 
 namespace scenetest {
@@ -67,12 +71,25 @@ void Dump(int slot, long t, const char* device, const std::vector<std::uint32_t>
   std::fclose(out);
 }
 
-class GlSceneTest : public SceneHarness {
+// The parameter: the API the OpenGL device is made on (VORNHOLD_GL_ES chooses it).
+class GlSceneTest : public SceneHarness, public testing::WithParamInterface<win32::GlApi> {
  protected:
+  void SetUp() override {
+    SceneHarness::SetUp();
+    if (const char* before = std::getenv("VORNHOLD_GL_ES")) esBefore_ = before;
+    setenv("VORNHOLD_GL_ES", GetParam() == win32::GlApi::kEs30 ? "1" : "0", 1);
+  }
   void TearDown() override {
     d3d8::UseHardwareDevice(d3d8::HardwareDevice::kNever);
+    if (esBefore_) {
+      setenv("VORNHOLD_GL_ES", esBefore_->c_str(), 1);
+    } else {
+      unsetenv("VORNHOLD_GL_ES");
+    }
     SceneHarness::TearDown();
   }
+
+  std::optional<std::string> esBefore_;
 
   // The slot's first frames, 2 s apart, on the software device or the OpenGL device.
   std::vector<Frame> Render(int slot, bool hardware) {
@@ -86,7 +103,7 @@ class GlSceneTest : public SceneHarness {
   }
 };
 
-TEST_F(GlSceneTest, ScenesMatchTheSoftwareDevice) {
+TEST_P(GlSceneTest, ScenesMatchTheSoftwareDevice) {
 #ifdef VORNHOLD_SANITIZED
   GTEST_SKIP() << "the OpenGL device is compared in the normal build only";
 #endif
@@ -94,7 +111,11 @@ TEST_F(GlSceneTest, ScenesMatchTheSoftwareDevice) {
     SCOPED_TRACE("slot " + std::to_string(scene.slot));
     const std::vector<Frame> soft = Render(scene.slot, false);
     const std::vector<Frame> hard = Render(scene.slot, true);
-    if (d3d8::DeviceInUse().rfind("OpenGL", 0) != 0) GTEST_SKIP() << "no OpenGL 3.3 here";
+    const bool es = GetParam() == win32::GlApi::kEs30;
+    if (d3d8::DeviceInUse().rfind("OpenGL", 0) != 0) {
+      GTEST_SKIP() << "no " << (es ? "OpenGL ES 3.0" : "OpenGL 3.3") << " here";
+    }
+    ASSERT_EQ(d3d8::DeviceInUse().find(", OpenGL ES)") != std::string::npos, es) << d3d8::DeviceInUse();
     ASSERT_EQ(soft.size(), hard.size());
     ASSERT_FALSE(soft.empty());
     for (std::size_t i = 0; i < soft.size(); ++i) {
@@ -110,6 +131,11 @@ TEST_F(GlSceneTest, ScenesMatchTheSoftwareDevice) {
     }
   }
 }
+
+INSTANTIATE_TEST_SUITE_P(Apis, GlSceneTest, testing::Values(win32::GlApi::kCore33, win32::GlApi::kEs30),
+                         [](const testing::TestParamInfo<win32::GlApi>& api) {
+                           return api.param == win32::GlApi::kEs30 ? std::string("Es30") : std::string("Core33");
+                         });
 
 }  // namespace
 }  // namespace scenetest

@@ -4,8 +4,8 @@
 # multiples (here once: 320x240 at 240, 80); beside it the window is black. Of two monitors the
 # second can be picked, and a third that does not exist is refused with one line; a show whose
 # window is unmapped and mapped, or loses the focus and gets it back, goes on drawing. Read back
-# with ffmpeg's X11 grabber. The hardware device on llvmpipe shows it the same way. Skipped (exit
-# code 77) without Xvfb, xdotool or ffmpeg.
+# with ffmpeg's X11 grabber. The hardware device on llvmpipe shows it the same way, on OpenGL 3.3
+# and on OpenGL ES 3.0. Skipped (exit code 77) without Xvfb, xdotool or ffmpeg.
 #   live_window.sh VORNHOLD DATA_DIR
 set -euo pipefail
 for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done
@@ -63,6 +63,11 @@ show_env=(VORNHOLD_LLVMPIPE_IS_HARDWARE=1)
 read -r -a gl <<<"$(look sharp 200,40 400,90 400,310)"
 grep -q "device OpenGL" stats && [ "${gl[0]}" = "$black" ] && [ "${gl[1]}" != "$black" ] &&
   [ "${gl[2]}" != "$black" ] || fail "OpenGL: $(grep device stats), beside ${gl[0]}, bars ${gl[1]} ${gl[2]}"
+# And on the window's OpenGL ES 3.0 context, as in a web page: the same picture.
+show_env=(VORNHOLD_LLVMPIPE_IS_HARDWARE=1 VORNHOLD_GL_ES=1)
+read -r -a es <<<"$(look sharp 200,40 400,90 400,310)"
+grep -q "device OpenGL (.*, OpenGL ES)" stats && [ "${es[*]}" = "${gl[*]}" ] ||
+  fail "OpenGL ES: $(grep device stats), beside ${es[0]}, bars ${es[1]} ${es[2]} (on 3.3: ${gl[*]})"
 show_env=()
 
 # Away and back: the window unmapped (minimised) and mapped again, the focus given to another

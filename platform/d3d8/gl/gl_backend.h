@@ -4,9 +4,11 @@
 //   gl_draw_setup.cpp  programs, and a draw's state as OpenGL takes it
 //   gl_resources.cpp   copies of textures and buffers, and their eviction
 //   gl_batching.cpp    small draws copied into batches, large ones drawn from the buffers' copies
+//   gl_es_draws.cpp    on ES, the draws it cannot take as they are, rewritten (gl_primitives.h)
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <map>
@@ -21,6 +23,7 @@
 #include "platform/d3d8/fixed_function_state.h"
 #include "platform/d3d8/fvf.h"
 #include "platform/d3d8/gl/gl_context.h"
+#include "platform/d3d8/gl/gl_primitives.h"
 #include "platform/d3d8/gl/gl_programs.h"
 #include "platform/d3d8/texture.h"
 #include "platform/present/present.h"
@@ -32,11 +35,17 @@ namespace d3d8::gl {
 constexpr unsigned long kIdleFrames = 240;
 // A draw of at most this many vertices (and three times as many indices) is copied into a batch.
 constexpr UINT kBatchedVertices = 64;
-constexpr GLuint kRestartIndex = 0xFFFFFFFFu;
 // Where the driver breaks ties on edges unlike Direct3D, every vertex moves left by kTieStepsX and
 // up by one step of kTieBias pixels (see TiesGoTopLeft).
 constexpr float kTieBias = 1.0f / 256.0f;
 constexpr float kTieStepsX = 4;
+
+// A word 0xAARRGGBB with red and blue swapped: the word whose bytes in memory are R, G, B, A, as ES
+// takes and gives pixels, and back.
+static_assert(std::endian::native == std::endian::little, "texels and pixels are handed over as little-endian words");
+constexpr std::uint32_t SwapRedBlue(std::uint32_t word) {
+  return (word & 0xFF00FF00u) | ((word >> 16) & 0xFFu) | ((word & 0xFFu) << 16);
+}
 
 struct Program {
   GLuint name = 0;
@@ -54,6 +63,7 @@ struct CachedBuffer {
   std::uint64_t version = 0;  // of the bytes last uploaded; 0: none current
   GLuint name = 0;
   unsigned long lastFrame = 0;
+  bool holdsFFFF = false;  // 16-bit indices, one of them 0xFFFF (ES would restart there)
 };
 
 // Everything a draw hands OpenGL besides its vertices and indices: draws with equal setups can be
@@ -70,7 +80,7 @@ struct DrawSetup {
   bool blend = false;
   GLenum source = GL_ONE, destination = GL_ZERO;
   DWORD cull = D3DCULL_NONE;
-  GLenum fill = GL_FILL;  // wireframe and point fill draw the edges or corners of what survives culling
+  DWORD fill = D3DFILL_SOLID;  // wireframe and point fill draw the edges or corners of what survives culling
   D3DCOLOR factor = 0;
   DWORD alphaRef = 0;
   // Stage 0's texture: its texels are held, so that a change to them after the draw cannot reach
@@ -130,18 +140,29 @@ class GlBackend final : public DeviceBackend {
   DrawSetup SetupFor(const DrawRequest& request, const FvfLayout& layout) const;
   static void SetLighting(const DeviceState& state, const FixedFunctionState& fixed, DrawSetup& d);
   void Apply(const DrawSetup& setup);
-  void DescribeVertices(const DrawSetup& setup, std::size_t offset);
+  // The FVF's fields in the buffer bound to GL_ARRAY_BUFFER, vertex 0 `offset` bytes in; with
+  // key.shadeApart, the colour inputs from vertices `shadeOffset` bytes in.
+  void DescribeVertices(const DrawSetup& setup, std::size_t offset, std::size_t shadeOffset = 0);
   void AddToBatch(const DrawRequest& request, const FvfLayout& layout);
   void DrawBatch();
   void DrawFromBuffers(const DrawRequest& request, const DrawSetup& setup);
+  // ES: whether a draw must be rewritten (flat shading, wireframe and point fill), and the draw so.
+  bool Rewritten(const DrawSetup& setup) const { return es_ && (setup.fill != D3DFILL_SOLID || setup.key.flat); }
+  void DrawRewritten(const DrawSetup& setup, const PrimitiveIndices& primitives, const BYTE* vertices,
+                     std::size_t offset);
+  void DrawOutlines(const DrawSetup& setup, const PrimitiveIndices& primitives, const BYTE* vertices);
+  void DrawStreamIndices(GLenum mode, const DrawSetup& setup, std::size_t offset);
   CachedBuffer& BufferCopy(std::unordered_map<const void*, CachedBuffer>& copies, const void* buffer,
-                           std::uint64_t version, bool locked, GLenum target, const std::vector<BYTE>& bytes);
+                           std::uint64_t version, bool locked, GLenum target, const std::vector<BYTE>& bytes,
+                           bool narrowIndices = false);
   void ForgetIdleCopies();
+  void ReadBack16(std::uint16_t* pixels);
   void ShowInWindow(win32::NativeGlContext& window);
   GLuint Link(const std::string& vertexSource, const std::string& fragmentSource);
   bool TiesGoTopLeft(float bias);
 
   std::unique_ptr<Context> context_;
+  bool es_;  // OpenGL ES 3.0 under WebGL2's rules (gl_context.h)
   UINT width_, height_;
   D3DFORMAT format_;
   bool writesAlpha_;  // A8R8G8B8 and A1R5G5B5 keep alpha; the X formats read back as opaque
@@ -157,6 +178,9 @@ class GlBackend final : public DeviceBackend {
   unsigned long frame_ = 0;
   Batch batch_;
   std::vector<std::uint16_t> readBack16_;  // 16-bit frames, before they are widened
+  std::vector<std::uint32_t> rgba_;        // ES: texels and 16-bit frames as bytes R, G, B, A
+  std::vector<GLuint> rewrittenIndices_;   // ES: a draw's indices rewritten
+  std::vector<BYTE> outline_;              // ES: an outline's vertices, then their colours' vertices
   platform::FrameImage presented_;
 };
 

@@ -25,13 +25,13 @@ UINT PrimitiveVertices(const DrawRequest& request) {
 
 // ---- [SECTION] Vertex fields --------------------------------------------------------------------
 
-// The FVF's fields in the buffer bound to GL_ARRAY_BUFFER, the first vertex `offset` bytes in.
-void GlBackend::DescribeVertices(const DrawSetup& d, std::size_t offset) {
+// The FVF's fields in the buffer bound to GL_ARRAY_BUFFER (gl_backend.h).
+void GlBackend::DescribeVertices(const DrawSetup& d, std::size_t offset, std::size_t shadeOffset) {
   const Functions& f = gl();
   FvfLayout layout;
   DecodeFvf(d.fvf, layout);
   const GLsizei stride = static_cast<GLsizei>(d.stride);
-  const auto field = [&](GLuint location, int at, GLint size, GLenum type) {
+  const auto field = [&](GLuint location, int at, GLint size, GLenum type, std::size_t from) {
     if (at < 0) {
       f.DisableVertexAttribArray(location);
       return;
@@ -39,16 +39,18 @@ void GlBackend::DescribeVertices(const DrawSetup& d, std::size_t offset) {
     f.EnableVertexAttribArray(location);
     // D3DCOLOR bytes arrive as 0..255 in the order B, G, R, A; the shader turns them around.
     f.VertexAttribPointer(location, size, type, GL_FALSE, stride,
-                          reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset + at)));
+                          reinterpret_cast<const void*>(static_cast<std::uintptr_t>(from + at)));
   };
-  field(kPosition, 0, layout.transformed ? 4 : 3, GL_FLOAT);
-  field(kDiffuse, layout.diffuse, 4, GL_UNSIGNED_BYTE);
-  field(kSpecular, layout.specular, 4, GL_UNSIGNED_BYTE);
-  field(kNormal, layout.normal, 3, GL_FLOAT);
+  const std::size_t shade = d.key.shadeApart ? shadeOffset : offset;
+  field(kPosition, 0, layout.transformed ? 4 : 3, GL_FLOAT, offset);
+  field(kDiffuse, layout.diffuse, 4, GL_UNSIGNED_BYTE, shade);
+  field(kSpecular, layout.specular, 4, GL_UNSIGNED_BYTE, shade);
+  field(kNormal, layout.normal, 3, GL_FLOAT, shade);
+  if (d.key.shadeApart) field(kShadePosition, 0, 3, GL_FLOAT, shade);
   const bool fromSet = d.key.texCoords == kFromVertexSet;
   // A set of one coordinate reads v as 0, OpenGL's default for a missing component.
   field(kTexCoord, fromSet ? layout.texCoord[d.texCoordSet] : -1,
-        fromSet ? static_cast<GLint>(std::min<UINT>(2, layout.texCoordSize[d.texCoordSet])) : 2, GL_FLOAT);
+        fromSet ? static_cast<GLint>(std::min<UINT>(2, layout.texCoordSize[d.texCoordSet])) : 2, GL_FLOAT, offset);
 }
 
 // ---- [SECTION] Batches --------------------------------------------------------------------------
@@ -87,14 +89,20 @@ void GlBackend::DrawBatch() {
   Apply(b.setup);
   f.BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
   f.BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.vertices.size()), b.vertices.data(), GL_STREAM_DRAW);
-  f.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
-  f.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.indices.size() * sizeof(GLuint)), b.indices.data(),
-               GL_STREAM_DRAW);
-  DescribeVertices(b.setup, 0);
-  const bool restart = b.setup.mode != GL_TRIANGLES;
-  if (restart) f.Enable(GL_PRIMITIVE_RESTART);
-  f.DrawElementsBaseVertex(b.setup.mode, static_cast<GLsizei>(b.indices.size()), GL_UNSIGNED_INT, nullptr, 0);
-  if (restart) f.Disable(GL_PRIMITIVE_RESTART);
+  if (Rewritten(b.setup)) {
+    DrawRewritten(b.setup, PrimitiveIndices{b.setup.mode, b.indices.data(), true, b.indices.size()}, b.vertices.data(),
+                  0);
+  } else {
+    f.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
+    f.BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(b.indices.size() * sizeof(GLuint)),
+                 b.indices.data(), GL_STREAM_DRAW);
+    DescribeVertices(b.setup, 0);
+    // ES restarts at kRestartIndex always (gl_device.cpp); 3.3 core only when asked.
+    const bool restart = !es_ && b.setup.mode != GL_TRIANGLES;
+    if (restart) f.Enable(GL_PRIMITIVE_RESTART);
+    f.DrawElements(b.setup.mode, static_cast<GLsizei>(b.indices.size()), GL_UNSIGNED_INT, nullptr);
+    if (restart) f.Disable(GL_PRIMITIVE_RESTART);
+  }
   b.setup = DrawSetup{};  // lets the texels go
   b.pending = false;
   b.vertexCount = 0;
@@ -104,21 +112,44 @@ void GlBackend::DrawBatch() {
 
 // ---- [SECTION] Draws from buffer copies ---------------------------------------------------------
 
+// Vertex 0 of the draw is the first vertex, or the one index 0 names (BaseVertexIndex's): indices
+// need no base vertex added (WebGL2 has no glDrawElementsBaseVertex).
 void GlBackend::DrawFromBuffers(const DrawRequest& request, const DrawSetup& setup) {
   const Functions& f = gl();
   const VertexBuffer& vertices = *request.vertexBuffer;
   BufferCopy(vertexCopies_, &vertices, vertices.Version(), vertices.Locked(), GL_ARRAY_BUFFER, vertices.Bytes());
-  DescribeVertices(setup, static_cast<std::size_t>(request.vertices - vertices.Bytes().data()));
-  const GLsizei count = static_cast<GLsizei>(PrimitiveVertices(request));
+  const BYTE* first =
+      request.indices ? request.vertices - static_cast<std::size_t>(request.firstIndex) * request.stride
+                      : request.vertices;
+  const std::size_t offset = static_cast<std::size_t>(first - vertices.Bytes().data());
+  const UINT count = PrimitiveVertices(request);
+  const PrimitiveIndices primitives{setup.mode, request.indices, request.wideIndices, count};
+  if (Rewritten(setup)) {
+    DrawRewritten(setup, primitives, first, offset);
+    return;
+  }
   if (!request.indices) {
-    f.DrawArrays(setup.mode, 0, count);
+    DescribeVertices(setup, offset);
+    f.DrawArrays(setup.mode, 0, static_cast<GLsizei>(count));
     return;
   }
   const IndexBuffer& indices = *request.indexBuffer;
-  BufferCopy(indexCopies_, &indices, indices.Version(), indices.Locked(), GL_ELEMENT_ARRAY_BUFFER, indices.Bytes());
-  const std::uintptr_t offset = static_cast<std::uintptr_t>(request.indices - indices.Bytes().data());
-  f.DrawElementsBaseVertex(setup.mode, count, request.wideIndices ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                           reinterpret_cast<const void*>(offset), -static_cast<GLint>(request.firstIndex));
+  const CachedBuffer& copy = BufferCopy(indexCopies_, &indices, indices.Version(), indices.Locked(),
+                                        GL_ELEMENT_ARRAY_BUFFER, indices.Bytes(), !request.wideIndices);
+  if (copy.holdsFFFF) {  // ES restarts at 0xFFFF: a draw that names that vertex goes with 32-bit indices
+    bool restarts = false;
+    for (UINT k = 0; k < count && !restarts; ++k) restarts = primitives.At(k) == 0xFFFFu;
+    if (restarts) {
+      rewrittenIndices_.resize(count);
+      for (UINT k = 0; k < count; ++k) rewrittenIndices_[k] = primitives.At(k);
+      DrawStreamIndices(setup.mode, setup, offset);
+      return;
+    }
+  }
+  DescribeVertices(setup, offset);
+  const std::uintptr_t at = static_cast<std::uintptr_t>(request.indices - indices.Bytes().data());
+  f.DrawElements(setup.mode, static_cast<GLsizei>(count), request.wideIndices ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
+                 reinterpret_cast<const void*>(at));
 }
 
 void GlBackend::Draw(const DrawRequest& request) {

@@ -1,4 +1,5 @@
-// The hardware device: the DeviceBackend on OpenGL 3.3 core, drawing into a framebuffer object.
+// The hardware device: the DeviceBackend on OpenGL 3.3 core or OpenGL ES 3.0 under WebGL2's rules
+// (gl_context.h), drawing into a framebuffer object.
 //
 // Orientation: the framebuffer's row 0 is Direct3D's top row (the vertex shader turns y over), so
 // viewport and scissor rectangles are Direct3D's and Present hands the rows over as they are read.
@@ -19,6 +20,15 @@
 // Textures are uploaded when first drawn and again whenever their texels changed. The files of the
 // device are listed in gl_backend.h; this one holds the device itself.
 //
+// On ES the device draws the same pixels by other means where ES or WebGL2 lack what it uses on
+// the desktop: texels uploaded and frames read back as bytes R, G, B, A (no GL_BGRA, no packed
+// 16-bit reads), primitive restart always on at the highest index (WebGL2 cannot turn it off, so
+// desktop ES is made to do the same), base vertices applied by the attribute offsets (on both
+// APIs), and flat shading, wireframe and point fill rewritten (gl_es_draws.cpp). Shown in a window,
+// the frame is blitted into the default framebuffer as on the desktop; ES and WebGL2 refuse a blit
+// into a multisampled framebuffer (a canvas with antialias, which the window backend does not ask
+// for), and with multisampling one between formats that differ.
+//
 // [SECTION] Framebuffer: set-up and release
 // [SECTION] Clear and Present
 // [SECTION] Ties on edges: the start-up probe
@@ -38,6 +48,7 @@ namespace gl {
 
 GlBackend::GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, D3DFORMAT format, bool depth)
     : context_(std::move(context)),
+      es_(context_->es()),
       width_(width),
       height_(height),
       format_(format),
@@ -66,8 +77,12 @@ GlBackend::GlBackend(std::unique_ptr<Context> context, UINT width, UINT height, 
   f.BindVertexArray(vertexArray_);
   f.GenBuffers(1, &streamVertices_);
   f.GenBuffers(1, &streamIndices_);
-  f.PrimitiveRestartIndex(kRestartIndex);  // only batches enable it; indices of a buffer never reach it
-  f.ProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // Direct3D's flat triangles take their first vertex
+  if (!es_) {
+    f.PrimitiveRestartIndex(kRestartIndex);  // only batches enable it; indices of a buffer never reach it
+    f.ProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // Direct3D's flat triangles take their first vertex
+  } else if (!kWebGl) {
+    f.Enable(GL_PRIMITIVE_RESTART_FIXED_INDEX);  // as WebGL2 always does
+  }
   f.FrontFace(GL_CCW);
   f.Enable(GL_SCISSOR_TEST);
   f.Disable(GL_DITHER);  // on by default; the software device never dithers
@@ -125,7 +140,11 @@ void GlBackend::Clear(const std::vector<D3DRECT>& rects, DWORD flags, D3DCOLOR c
   if ((flags & D3DCLEAR_ZBUFFER) && depth_) {
     mask |= GL_DEPTH_BUFFER_BIT;
     f.DepthMask(GL_TRUE);
-    f.ClearDepth(std::clamp(z, 0.0f, 1.0f));
+    if (es_) {
+      f.ClearDepthf(std::clamp(z, 0.0f, 1.0f));
+    } else {
+      f.ClearDepth(std::clamp(z, 0.0f, 1.0f));
+    }
   }
   if (mask == 0) return;
   for (const D3DRECT& r : rects) {
@@ -147,14 +166,21 @@ const platform::FrameImage* GlBackend::Present() {
     presented_.xrgb.resize(count);
     const GLsizei w = static_cast<GLsizei>(width_), h = static_cast<GLsizei>(height_);
     if (format_ == D3DFMT_X8R8G8B8 || format_ == D3DFMT_A8R8G8B8) {
-      // 0xAARRGGBB words in memory are the bytes B, G, R, A.
-      f.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, presented_.xrgb.data());
-      for (std::uint32_t& pixel : presented_.xrgb) pixel &= 0x00FFFFFFu;
+      if (es_) {  // bytes R, G, B, A: the only read ES is sure to take
+        f.ReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, presented_.xrgb.data());
+        for (std::uint32_t& pixel : presented_.xrgb) pixel = SwapRedBlue(pixel) & 0x00FFFFFFu;
+      } else {
+        // 0xAARRGGBB words in memory are the bytes B, G, R, A.
+        f.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_BYTE, presented_.xrgb.data());
+        for (std::uint32_t& pixel : presented_.xrgb) pixel &= 0x00FFFFFFu;
+      }
     } else {
       // 16-bit pixels in Direct3D's bit order, widened as the software device widens them.
       readBack16_.resize(count);
       std::uint16_t* pixels = readBack16_.data();
-      if (format_ == D3DFMT_R5G6B5) {
+      if (es_) {
+        ReadBack16(pixels);
+      } else if (format_ == D3DFMT_R5G6B5) {
         f.ReadPixels(0, 0, w, h, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, pixels);
       } else {
         f.ReadPixels(0, 0, w, h, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, pixels);
@@ -166,6 +192,29 @@ const platform::FrameImage* GlBackend::Present() {
   ++frame_;
   ForgetIdleCopies();
   return readBack ? &presented_ : nullptr;
+}
+
+// ES reads a 16-bit buffer as bytes R, G, B, A, each channel widened to 8 bits by rounding; the
+// 5- or 6-bit channels come back by rounding the other way (their 8-bit values lie more than 4
+// apart), in Direct3D's bit order.
+void GlBackend::ReadBack16(std::uint16_t* pixels) {
+  const Functions& f = gl();
+  const std::size_t count = static_cast<std::size_t>(width_) * height_;
+  rgba_.resize(count);
+  f.ReadPixels(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_), GL_RGBA, GL_UNSIGNED_BYTE,
+               rgba_.data());
+  const auto narrow = [](std::uint32_t byte, std::uint32_t bits) {
+    const std::uint32_t top = (1u << bits) - 1;
+    return (byte * top + 127) / 255;
+  };
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t p = rgba_[i];  // 0xAABBGGRR
+    const std::uint32_t r = p & 255, g = (p >> 8) & 255, b = (p >> 16) & 255, a = p >> 24;
+    pixels[i] = static_cast<std::uint16_t>(
+        format_ == D3DFMT_R5G6B5
+            ? narrow(r, 5) << 11 | narrow(g, 6) << 5 | narrow(b, 5)
+            : (a >= 128 ? 0x8000u : 0u) | narrow(r, 5) << 10 | narrow(g, 5) << 5 | narrow(b, 5));
+  }
 }
 
 // The back buffer scaled into the window's drawable, black around it, and shown.
@@ -203,15 +252,16 @@ void GlBackend::ShowInWindow(win32::NativeGlContext& window) {
 // drawn, once each.
 bool GlBackend::TiesGoTopLeft(float bias) {
   const Functions& f = gl();
-  const GLuint program = Link(
-      "#version 330 core\n"
-      "in vec2 aPosition;\n"
-      "uniform vec2 uScale;\n"
-      "uniform vec2 uCentre;\n"
-      "void main() { gl_Position = vec4((aPosition + uCentre) * uScale - 1.0, 0.0, 1.0); }\n",
-      "#version 330 core\n"
-      "out vec4 fragColor;\n"
-      "void main() { fragColor = vec4(0.25); }\n");
+  const std::string prologue = ShaderPrologue(context_->api());
+  const GLuint program =
+      Link(prologue +
+               "in vec2 aPosition;\n"
+               "uniform vec2 uScale;\n"
+               "uniform vec2 uCentre;\n"
+               "void main() { gl_Position = vec4((aPosition + uCentre) * uScale - 1.0, 0.0, 1.0); }\n",
+           prologue +
+               "out vec4 fragColor;\n"
+               "void main() { fragColor = vec4(0.25); }\n");
   f.UseProgram(program);
   f.Uniform2f(f.GetUniformLocation(program, "uScale"), 2.0f / static_cast<float>(width_),
               2.0f / static_cast<float>(height_));
@@ -262,16 +312,18 @@ std::unique_ptr<DeviceBackend> MakeGlBackend(HWND window, UINT width, UINT heigh
     return nullptr;
   }
   // In the window's own context where the window backend has windows; headless through EGL.
+  const gl::GlApi api = gl::ChosenApi();
   std::unique_ptr<gl::Context> context;
   std::unique_ptr<win32::NativeGlContext> native =
-      window ? win32::GetWindowBackend().CreateGlContext(window, why) : nullptr;
+      window ? win32::GetWindowBackend().CreateGlContext(window, api, why) : nullptr;
   if (native) {
-    context = gl::Context::CreateOnWindow(std::move(native), why);
+    context = gl::Context::CreateOnWindow(std::move(native), api, why);
   } else if (why.empty()) {
-    context = gl::Context::Create(why);
+    context = gl::Context::Create(api, why);
   }
   if (!context) return nullptr;
   renderer = context->renderer();
+  if (context->es()) renderer += ", OpenGL ES";
   if (!acceptSoftware && context->software()) {
     why = "OpenGL is not hardware-accelerated here (" + renderer + ")";
     return nullptr;

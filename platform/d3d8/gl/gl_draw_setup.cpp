@@ -78,7 +78,7 @@ GLuint GlBackend::Link(const std::string& vertexSource, const std::string& fragm
   f.AttachShader(program, vertex);
   f.AttachShader(program, fragment);
   f.BindAttribLocation(program, kPosition, "aPosition");
-  f.BindFragDataLocation(program, 0, "fragColor");
+  if (!es_) f.BindFragDataLocation(program, 0, "fragColor");  // ES: a shader's only output is at 0
   f.LinkProgram(program);
   f.DeleteShader(vertex);
   f.DeleteShader(fragment);
@@ -96,7 +96,7 @@ const Program& GlBackend::ProgramFor(const ProgramKey& key) {
   if (auto found = programs_.find(key); found != programs_.end()) return found->second;
   const Functions& f = gl();
   Program program;
-  program.name = Link(VertexShaderSource(key), FragmentShaderSource(key));
+  program.name = Link(VertexShaderSource(key, context_->api()), FragmentShaderSource(key, context_->api()));
   program.matrix = f.GetUniformLocation(program.name, "uMatrix");
   program.worldView = f.GetUniformLocation(program.name, "uWorldView");
   program.normalMatrix = f.GetUniformLocation(program.name, "uNormalMatrix");
@@ -157,9 +157,10 @@ DrawSetup GlBackend::SetupFor(const DrawRequest& request, const FvfLayout& layou
   const DWORD cull = rs[D3DRS_CULLMODE];
   d.cull = cull == D3DCULL_CW || cull == D3DCULL_CCW ? cull : D3DCULL_NONE;
   const DWORD fill = rs[D3DRS_FILLMODE];
-  d.fill = fill == D3DFILL_WIREFRAME ? GL_LINE : fill == D3DFILL_POINT ? GL_POINT : GL_FILL;
+  d.fill = fill == D3DFILL_WIREFRAME || fill == D3DFILL_POINT ? fill : D3DFILL_SOLID;
 
   key.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+  key.shadeApart = es_ && key.flat && d.fill != D3DFILL_SOLID;
   const Texture* texture = fixed.texture;
   key.textured = texture != nullptr;
   if (texture) {
@@ -231,10 +232,11 @@ void GlBackend::Apply(const DrawSetup& d) {
   const GLint top = static_cast<GLint>(vp.Y);
   f.Viewport(left, top, static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
   f.Scissor(left, top, static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-  if (d.key.transformed) {
-    f.DepthRange(0.0, 1.0);
+  const float nearZ = d.key.transformed ? 0.0f : vp.MinZ, farZ = d.key.transformed ? 1.0f : vp.MaxZ;
+  if (es_) {
+    f.DepthRangef(nearZ, farZ);
   } else {
-    f.DepthRange(vp.MinZ, vp.MaxZ);
+    f.DepthRange(nearZ, farZ);
   }
   if (d.depthTest) {
     f.Enable(GL_DEPTH_TEST);
@@ -257,7 +259,10 @@ void GlBackend::Apply(const DrawSetup& d) {
   } else {
     f.Disable(GL_CULL_FACE);
   }
-  f.PolygonMode(GL_FRONT_AND_BACK, d.fill);
+  // ES has no polygon mode: its outlines are drawn as lines or points (gl_es_draws.cpp).
+  if (!es_) f.PolygonMode(GL_FRONT_AND_BACK, d.fill == D3DFILL_WIREFRAME ? GL_LINE
+                                             : d.fill == D3DFILL_POINT   ? GL_POINT
+                                                                         : GL_FILL);
 
   const Program& program = ProgramFor(d.key);
   f.UseProgram(program.name);

@@ -74,10 +74,18 @@ std::string AlphaComparison(DWORD func) {
 
 }  // namespace
 
-std::string VertexShaderSource(const ProgramKey& key) {
+std::string ShaderPrologue(win32::GlApi api) {
+  if (api == win32::GlApi::kCore33) return "#version 330 core\n";
+  return "#version 300 es\n"
+         "precision highp float;\n"
+         "precision highp int;\n"
+         "precision highp sampler2D;\n";
+}
+
+std::string VertexShaderSource(const ProgramKey& key, win32::GlApi api) {
   const std::string qualifier = key.flat ? "flat " : "";
   std::string s =
-      "#version 330 core\n"
+      ShaderPrologue(api) +
       "layout(location = 0) in vec4 aPosition;\n"
       "layout(location = 1) in vec4 aDiffuse;\n"  // bytes B, G, R, A
       "layout(location = 2) in vec4 aSpecular;\n"
@@ -91,18 +99,20 @@ std::string VertexShaderSource(const ProgramKey& key) {
       qualifier + "out vec4 vDiffuse;\n" + qualifier +
       "out vec3 vSpecular;\n"
       "out vec2 vTexCoord;\n";
+  if (key.shadeApart) s += "layout(location = 5) in vec4 aShadePosition;\n";
   if (key.lighting) {
     if (key.lightCount > 0) s += "uniform vec4 uLights[" + std::to_string(kLightVectors * key.lightCount) + "];\n";
     s += "uniform vec4 uMaterial[" + std::to_string(kMaterialVectors) + "];\n"
          "vec3 Normalized(vec3 v) {\n"
-         "  float length = sqrt(dot(v, v));\n"
-         "  return length > 0.0 ? v / length : v;\n"
+         "  float size = sqrt(dot(v, v));\n"
+         "  return size > 0.0 ? v / size : v;\n"
          "}\n"
          // std::clamp(v, 0, 1) * 255, NaN staying NaN.
          "float Channel(float v) { return (v < 0.0 ? 0.0 : (1.0 < v ? 1.0 : v)) * 255.0; }\n"
          "vec3 Channel3(vec3 v) { return vec3(Channel(v.r), Channel(v.g), Channel(v.b)); }\n";
   }
   s += "void main() {\n";
+  if (api == win32::GlApi::kEs30) s += "  gl_PointSize = 1.0;\n";
   if (key.transformed) {  // pixels to Direct3D clip space, w = 1 / rhw
     s += "  float rhw = aPosition.w;\n"
          "  float w = !isnan(rhw) && !isinf(rhw) && rhw > 0.0 ? 1.0 / rhw : 1.0;\n"
@@ -134,7 +144,8 @@ std::string VertexShaderSource(const ProgramKey& key) {
        "  vec4 ce = " + from(key.emissiveFrom, 3) + ";\n"
        "  vec3 ambient = vec3(0.0), diffuse = vec3(0.0), specular = vec3(0.0);\n";
   if (key.lightCount > 0) {
-    s += "  vec3 pe = (uWorldView * vec4(aPosition.xyz, 1.0)).xyz;\n";
+    s += std::string("  vec3 pe = (uWorldView * vec4(") + (key.shadeApart ? "aShadePosition" : "aPosition") +
+         ".xyz, 1.0)).xyz;\n";
     if (key.hasNormal) {
       s += "  vec3 n = uNormalMatrix * aNormal;\n";
       if (key.normalize) s += "  n = Normalized(n);\n";
@@ -154,10 +165,10 @@ std::string VertexShaderSource(const ProgramKey& key) {
       s += "    toLight = -" + l + "4].xyz;\n";
     } else {
       s += "    vec3 v = " + l + "3].xyz - pe;\n"
-           "    float distance = sqrt(dot(v, v));\n"
-           "    if (distance > " + l + "0].w) break;\n"
-           "    toLight = distance > 0.0 ? v / distance : v;\n"
-           "    float denominator = " + l + "1].w + " + l + "2].w * distance + " + l + "3].w * distance * distance;\n"
+           "    float range = sqrt(dot(v, v));\n"
+           "    if (range > " + l + "0].w) break;\n"
+           "    toLight = range > 0.0 ? v / range : v;\n"
+           "    float denominator = " + l + "1].w + " + l + "2].w * range + " + l + "3].w * range * range;\n"
            "    factor = denominator > 0.0 ? 1.0 / denominator : 3.40282347e38;\n";
       if (type == D3DLIGHT_SPOT) {
         s += "    float rho = -dot(toLight, " + l + "4].xyz);\n"
@@ -190,10 +201,10 @@ std::string VertexShaderSource(const ProgramKey& key) {
   return s + "}\n";
 }
 
-std::string FragmentShaderSource(const ProgramKey& key) {
+std::string FragmentShaderSource(const ProgramKey& key, win32::GlApi api) {
   const std::string qualifier = key.flat ? "flat " : "";
   std::string s =
-      "#version 330 core\n" + qualifier + "in vec4 vDiffuse;\n" + qualifier +
+      ShaderPrologue(api) + qualifier + "in vec4 vDiffuse;\n" + qualifier +
       "in vec3 vSpecular;\n"
       "in vec2 vTexCoord;\n"
       "uniform sampler2D uTexture;\n"

@@ -15,6 +15,9 @@
 // device's by float roundings (OpenGL may fuse or reorder operations; its pow, sqrt and division
 // are its own): by one step of 0..255 at most where gl_device_test.cpp compares them.
 //
+// The same text serves both APIs of gl_context.h: only the first lines differ (ShaderPrologue), and
+// on ES the vertex shader also sets gl_PointSize, which ES leaves undefined for points otherwise.
+//
 // The fragment shader repeats the software device's pixel arithmetic on integer channels: the
 // interpolated colour rounded to 0..255, point sampling floor(coord * size) wrapped or clamped,
 // stage 0's operations with products rounded to nearest, the specular colour added, then the alpha
@@ -28,6 +31,7 @@
 #include <tuple>
 
 #include "platform/d3d8/d3d8.h"
+#include "platform/win32/window_backend.h"
 
 namespace d3d8::gl {
 
@@ -54,6 +58,9 @@ struct ProgramKey {
                emissiveFrom = kFromMaterial;
   // Pixel work.
   bool flat = false;       // colours from the provoking (first) vertex
+  // ES outlines only (gl_batching.cpp): the colour inputs (diffuse, specular, normal, and the
+  // position lit, aShadePosition) are another vertex's than the position drawn.
+  bool shadeApart = false;
   bool textured = false;
   bool specular = false;   // D3DRS_SPECULARENABLE
   bool alphaTest = false;
@@ -66,16 +73,16 @@ struct ProgramKey {
 
   auto Tied() const {
     return std::tie(transformed, hasDiffuse, hasSpecular, hasNormal, texCoords, lighting, normalize, localViewer,
-                    lightCount, lightTypes, diffuseFrom, ambientFrom, specularFrom, emissiveFrom, flat, textured,
-                    specular, alphaTest, wBuffer, alphaFunc, colorOp, colorArg1, colorArg2, alphaOp, alphaArg1,
-                    alphaArg2);
+                    lightCount, lightTypes, diffuseFrom, ambientFrom, specularFrom, emissiveFrom, flat, shadeApart,
+                    textured, specular, alphaTest, wBuffer, alphaFunc, colorOp, colorArg1, colorArg2, alphaOp,
+                    alphaArg1, alphaArg2);
   }
   bool operator<(const ProgramKey& other) const { return Tied() < other.Tied(); }
   bool operator==(const ProgramKey& other) const { return Tied() == other.Tied(); }
 };
 
 // Attribute locations of the vertex fields.
-enum Attribute { kPosition = 0, kDiffuse = 1, kSpecular = 2, kTexCoord = 3, kNormal = 4 };
+enum Attribute { kPosition = 0, kDiffuse = 1, kSpecular = 2, kTexCoord = 3, kNormal = 4, kShadePosition = 5 };
 
 // Uniforms of the lit vertex shader: vec4 uLights[kLightVectors * lightCount], per light
 //   [0] diffuse, range   [1] specular, attenuation 0   [2] ambient, attenuation 1
@@ -85,7 +92,10 @@ enum Attribute { kPosition = 0, kDiffuse = 1, kSpecular = 2, kTexCoord = 3, kNor
 constexpr int kLightVectors = 6;
 constexpr int kMaterialVectors = 5;
 
-std::string VertexShaderSource(const ProgramKey& key);
-std::string FragmentShaderSource(const ProgramKey& key);
+// The lines every shader starts with: GLSL 3.30 core, or GLSL ES 3.00 with floats, integers and
+// samplers at high precision in both stages.
+std::string ShaderPrologue(win32::GlApi api);
+std::string VertexShaderSource(const ProgramKey& key, win32::GlApi api);
+std::string FragmentShaderSource(const ProgramKey& key, win32::GlApi api);
 
 }  // namespace d3d8::gl

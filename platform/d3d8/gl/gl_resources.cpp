@@ -25,8 +25,17 @@ void GlBackend::BindTexture(const DrawSetup& setup) {
   f.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
   f.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
   f.TexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
-  f.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, static_cast<GLsizei>(setup.textureWidth),
-               static_cast<GLsizei>(setup.textureHeight), 0, GL_BGRA, GL_UNSIGNED_BYTE, setup.texels->data());
+  const GLsizei width = static_cast<GLsizei>(setup.textureWidth), height = static_cast<GLsizei>(setup.textureHeight);
+  if (es_) {
+    // ES takes no B, G, R, A bytes (and WebGL2 no swizzle): the words turn into R, G, B, A bytes,
+    // so that the shader samples the same channels.
+    const std::vector<std::uint32_t>& texels = *setup.texels;
+    rgba_.resize(texels.size());
+    for (std::size_t i = 0; i < texels.size(); ++i) rgba_[i] = SwapRedBlue(texels[i]);
+    f.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba_.data());
+  } else {
+    f.TexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_BGRA, GL_UNSIGNED_BYTE, setup.texels->data());
+  }
   cached.texels = setup.texels;
 }
 
@@ -34,10 +43,11 @@ void GlBackend::BindTexture(const DrawSetup& setup) {
 
 // Binds the OpenGL copy of a vertex or index buffer to `target`, uploading the bytes when the copy
 // is not of the buffer's version. A locked buffer can change without a new version, so a copy made
-// while it is locked is never taken as current.
+// while it is locked is never taken as current. On ES the 16-bit indices of an upload are looked
+// through once for 0xFFFF, at which ES (WebGL2) restarts.
 CachedBuffer& GlBackend::BufferCopy(std::unordered_map<const void*, CachedBuffer>& copies, const void* buffer,
                                     std::uint64_t version, bool locked, GLenum target,
-                                    const std::vector<BYTE>& bytes) {
+                                    const std::vector<BYTE>& bytes, bool narrowIndices) {
   const Functions& f = gl();
   CachedBuffer& copy = copies[buffer];
   copy.lastFrame = frame_;
@@ -45,6 +55,10 @@ CachedBuffer& GlBackend::BufferCopy(std::unordered_map<const void*, CachedBuffer
   f.BindBuffer(target, copy.name);
   if (copy.version != version || locked) {
     f.BufferData(target, static_cast<GLsizeiptr>(bytes.size()), bytes.data(), GL_STATIC_DRAW);
+    copy.holdsFFFF = false;
+    for (std::size_t i = 0; es_ && narrowIndices && i + 1 < bytes.size() && !copy.holdsFFFF; i += 2) {
+      copy.holdsFFFF = bytes[i] == 0xFF && bytes[i + 1] == 0xFF;
+    }
   }
   copy.version = locked ? 0 : version;
   return copy;

@@ -185,6 +185,9 @@ int main(int argc, char** argv) {
   settings.clientAreaLimitHeight = options.sizeHeight;
   settings.nullDevice = options.device == host::Device::kNull;
   settings.hardwareDevice = HardwareChoice(options, capturing);
+  // One thread for the software device, as in a page (for comparisons): VORNHOLD_RASTER_HELPER=off.
+  if (const char* helper = std::getenv("VORNHOLD_RASTER_HELPER"); helper && std::string(helper) == "off")
+    settings.rasterizerHelper = false;
 
   std::vector<std::unique_ptr<host::FrameSink>> sinks;
   g_sinks = &sinks;
@@ -208,7 +211,7 @@ int main(int argc, char** argv) {
   settings.presentHandler = [&router, &options](HWND__* window, const platform::FrameImage* image) {
     router.Present(window, image);
 #ifdef __EMSCRIPTEN__
-    host::web::GiveTheBrowserItsTurn(options.vsync);
+    host::web::GiveTheBrowserItsTurn(options.vsync && !options.headless);  // no canvas to keep pace with
 #endif
   };
   platform::Apply(std::move(settings));

@@ -149,4 +149,15 @@ class Page {
   }
 }
 
-module.exports = { Browser };
+// The desktop's options as the page's address takes them: --a b --c becomes a=b&c.
+function optionsToQuery(options) {
+  const query = [];
+  for (let i = 0; i < options.length; i++) {
+    const name = options[i].replace(/^--/, '');
+    const value = options[i + 1] !== undefined && !options[i + 1].startsWith('--') ? options[++i] : '';
+    query.push(value === '' ? name : `${name}=${encodeURIComponent(value)}`);
+  }
+  return query.join('&');
+}
+
+module.exports = { Browser, optionsToQuery };

@@ -1,6 +1,8 @@
 // The show in headless Chromium against the native program, one row per check:
 // - software device at a fixed step: the frames written every 2 s of the whole show (so every
 //   part) and the whole trace, against the native program's from the same options;
+// - WebGL2 device: the same frames at 160x120 against the native software device's, each part
+//   within the desktop OpenGL device's PSNR floor;
 // - the setup dialog comes up without options; Enter starts the show, Escape (on a new page)
 //   cancels it;
 // - the archive missing on the server: its one line in the page, and the failure exit code.
@@ -9,7 +11,7 @@
 const { execFileSync } = require('child_process');
 const fs = require('fs');
 const path = require('path');
-const { Browser } = require('./cdp.js');
+const { Browser, optionsToQuery } = require('./cdp.js');
 
 const [base, native, work] = process.argv.slice(2);
 const failures = [];
@@ -19,13 +21,7 @@ const fail = (line) => { failures.push(line); console.log('FAIL: ' + line); };
 const showOptions = ['--device', 'ref', '--mode', '320x240x32', '--windowed', '--silent', '--fixed-step', '10',
   '--frames', 'frames', '--frames-every', '20', '--trace', 'trace.txt', '--escape-at', '147000'];
 function address(site, options, extra = '') {
-  const query = [];
-  for (let i = 0; i < options.length; i++) {
-    const name = options[i].slice(2);
-    const value = options[i + 1] && !options[i + 1].startsWith('--') ? options[++i] : '';
-    query.push(value === '' ? name : `${name}=${encodeURIComponent(value)}`);
-  }
-  return `${base}/${site}/index.html?${query.join('&')}${extra}`;
+  return `${base}/${site}/index.html?${optionsToQuery(options)}${extra}`;
 }
 
 // Where each part starts on the timeline (ms), parts 1 to 10.
@@ -123,6 +119,64 @@ function sameButLastDigit(a, b) {
   });
 }
 
+// The desktop OpenGL device's floors (tests/show/gl_frames.sh, Mesa llvmpipe), parts 1 to 10, in dB;
+// and those of Chromium's SwiftShader, this machine's WebGL2, the same way (lowest frame less
+// 3 dB). SwiftShader decides coverage at triangle edges apart from both: isolated silhouette
+// pixels flip (30 of 19,200 in part 3's worst frame, each by up to 255), which at 160x120 costs
+// 25 to 40 dB; the pictures are otherwise the same.
+const glFloors = [44, 51, 69, 51, 46, 45, 44, 43, 57, 61];
+const swiftShaderFloors = [35, 41, 29, 30, 37, 30, 31, 30, 24, 34];
+
+async function webglFrames(browser) {
+  const nativeDir = path.join(work, 'native-gl');
+  fs.mkdirSync(nativeDir, { recursive: true });
+  for (const name of ['lab.ac', 'lab.mp3', 'part.txt'])
+    fs.copyFileSync(path.join(work, 'show', name), path.join(nativeDir, name));
+  const options = ['--size', '160x120', '--silent', '--fixed-step', '10', '--frames', 'frames', '--frames-every', '20',
+    '--trace', 'trace.txt', '--escape-at', '147000', '--stats'];
+  try {
+    execFileSync(native, ['--headless', '--device', 'ref', ...options], { cwd: nativeDir, stdio: 'ignore' });
+  } catch (e) {
+    if (e.status !== 1) return fail(`the native program ended with ${e.status}`);
+  }
+  const page = await browser.open(address('show', ['--device', 'hal', '--windowed', ...options], '&no-vsync'));
+  const code = await page.waitFor('window.vornholdExit', 240000);
+  const device = page.console.find((line) => line.startsWith('vornhold: device')) || 'no device line';
+  if (code !== 1 || !/OpenGL .*OpenGL ES/.test(device))
+    return fail(`WebGL2 device: exit ${code}, ${device}: ${page.console.slice(-3).join(' | ')}`);
+  const webTrace = (await page.readFile('trace.txt')).toString();
+  const nativeTrace = fs.readFileSync(path.join(nativeDir, 'trace.txt'), 'utf8');
+  const frameTime = new Map();
+  for (const m of nativeTrace.matchAll(/^Present frame=(\d+) tick=\d+ t=(\d+)$/gm)) frameTime.set(Number(m[1]), Number(m[2]));
+  const lowest = new Array(partStarts.length).fill(Infinity);
+  for (const name of fs.readdirSync(path.join(nativeDir, 'frames')).sort()) {
+    const t = frameTime.get(Number(/(\d+)/.exec(name)[1]));
+    if (t === undefined) continue;  // the loading screen
+    const ours = path.join(work, 'webgl-' + name);
+    fs.writeFileSync(ours, await page.readFile('frames/' + name));
+    const a = pixels(ours), b = pixels(path.join(nativeDir, 'frames', name));
+    let squares = 0;
+    for (let i = 0; i < a.length; i++) squares += (a[i] - b[i]) ** 2;
+    const psnr = squares === 0 ? 99 : 10 * Math.log10(255 * 255 * a.length / squares);
+    const part = partStarts.filter((start) => start <= t).length - 1;
+    lowest[part] = Math.min(lowest[part], psnr);
+  }
+  const renderer = await page.evaluate(`(() => {
+    const gl = document.createElement('canvas').getContext('webgl2');
+    const info = gl && gl.getExtension('WEBGL_debug_renderer_info');
+    return info ? gl.getParameter(info.UNMASKED_RENDERER_WEBGL) : 'unknown';
+  })()`);
+  const floors = /SwiftShader/.test(renderer) ? swiftShaderFloors : glFloors;
+  console.log(`WebGL2 device on ${renderer}: lowest PSNR per part ` + lowest.map((db) => db.toFixed(1)).join(' ') +
+    ` dB; floors ${floors.join(' ')}`);
+  const below = lowest.map((db, i) => (db < floors[i] ? `part ${i + 1} ${db.toFixed(1)} < ${floors[i]}` : null))
+    .filter(Boolean);
+  if (below.length) fail(`WebGL2 device: below the floor: ${below.join(', ')}`);
+  // The devices draw the same calls: the traces match but for the device line.
+  if (webTrace.split('\n').length !== nativeTrace.split('\n').length)
+    fail('WebGL2 device: the trace has another length than the software device\'s');
+}
+
 // The dialog: the canvas takes the dialog's size (from the page's default 300x150) once it is up.
 async function dialog(browser, keyName, expectShow) {
   const page = await browser.open(`${base}/show/index.html?trace=dialog.txt&no-vsync`);
@@ -155,9 +209,10 @@ async function missingFile(browser) {
 (async () => {
   const browser = await Browser.launch();
   try {
-    // VORNHOLD_PAGE_CHECKS=frames,dialog,missing runs only those.
-    const only = (process.env.VORNHOLD_PAGE_CHECKS || 'frames,dialog,missing').split(',');
+    // VORNHOLD_PAGE_CHECKS=frames,webgl,dialog,missing runs only those.
+    const only = (process.env.VORNHOLD_PAGE_CHECKS || 'frames,webgl,dialog,missing').split(',');
     if (only.includes('frames')) await softwareFrames(browser);
+    if (only.includes('webgl')) await webglFrames(browser);
     if (only.includes('dialog')) {
       await dialog(browser, 'Enter', true);
       await dialog(browser, 'Escape', false);

@@ -22,8 +22,11 @@ ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 # The page: built with emscripten (libraries from Debian's sources, the first time), then played
 # in headless Chromium against the native program.
 echo "== the page (emscripten) in Chromium"
-vornhold_install_packages chromium
 started=$SECONDS
-./web.sh --build-only
-bash tests/web/page.sh build-web/site build/host/vornhold build/data
-echo "the page: built and checked in $((SECONDS - started)) s"
+if vornhold_install_packages chromium "${VORNHOLD_WEB_PACKAGES[@]}"; then
+  ./web.sh --build-only
+  bash tests/web/page.sh build-web/site build/host/vornhold build/data || [ $? = 77 ]
+  echo "the page: built and checked in $((SECONDS - started)) s"
+else
+  echo "the page: skipped: emscripten or Chromium cannot be installed here"
+fi

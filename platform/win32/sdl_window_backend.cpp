@@ -225,8 +225,12 @@ std::unique_ptr<NativeGlContext> SdlWindowBackend::CreateGlContext(HWND window, 
   SDL_GLContext context = SDL_GL_CreateContext(native->window);
   SDL_GL_ResetAttributes();
   if (!context) {
+#ifdef __EMSCRIPTEN__
+    why = "this browser gives the page no WebGL2";  // what SDL adds (an EGL error) says nothing more
+#else
     why = std::string(es ? "no OpenGL ES 3.0 context on the window (" : "no OpenGL 3.3 core context on the window (") +
           SDL_GetError() + ")";
+#endif
     MakeRenderer(*native);
     return nullptr;
   }

@@ -8,12 +8,12 @@ const os = require('os');
 const path = require('path');
 
 class Browser {
-  static async launch(executable = process.env.CHROMIUM || '/usr/bin/chromium') {
+  static async launch(extraArguments = [], executable = process.env.CHROMIUM || '/usr/bin/chromium') {
     const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vornhold-chromium-'));
     const child = spawn(executable, [
       '--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--remote-debugging-pipe', '--no-first-run', '--no-default-browser-check', '--mute-audio',
-      `--user-data-dir=${profile}`, 'about:blank',
+      `--user-data-dir=${profile}`, ...extraArguments, 'about:blank',
     ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
     const browser = new Browser(child, profile);
     await browser.send('Target.setDiscoverTargets', { discover: false });
@@ -125,10 +125,13 @@ class Page {
 
   // A key pressed and released, as the keyboard would deliver it to the focused canvas.
   async key(name) {
-    const codes = { Enter: 13, Escape: 27, Space: 32 };
-    const keyCode = codes[name];
-    const common = { key: name, code: name, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode };
-    await this.send('Input.dispatchKeyEvent', { type: 'rawKeyDown', ...common, ...(name === 'Enter' ? { text: '\r' } : {}) });
+    const keys = {
+      Enter: { code: 'Enter', keyCode: 13, text: '\r' }, Escape: { code: 'Escape', keyCode: 27 },
+      Space: { code: 'Space', keyCode: 32, text: ' ' }, f: { code: 'KeyF', keyCode: 70, text: 'f' },
+    };
+    const { code, keyCode, text } = keys[name];
+    const common = { key: name, code, windowsVirtualKeyCode: keyCode, nativeVirtualKeyCode: keyCode };
+    await this.send('Input.dispatchKeyEvent', { type: text ? 'keyDown' : 'rawKeyDown', ...common, ...(text ? { text } : {}) });
     await this.send('Input.dispatchKeyEvent', { type: 'keyUp', ...common });
   }
 

@@ -5,7 +5,9 @@
 //   within the desktop OpenGL device's PSNR floor;
 // - the setup dialog comes up without options; Enter starts the show, Escape (on a new page)
 //   cancels it;
-// - the archive missing on the server: its one line in the page, and the failure exit code.
+// - the archive missing on the server: its one line in the page, and the failure exit code;
+// - the letterbox, smooth and sharp, on the page and in full screen (F);
+// - a browser without WebGL2: the software device, and the line that says so.
 //   node page_checks.js BASE_URL NATIVE_VORNHOLD NATIVE_WORK_DIR
 'use strict';
 const { execFileSync } = require('child_process');
@@ -201,6 +203,54 @@ async function dialog(browser, keyName, expectShow) {
   else console.log(`dialog, ${keyName}: ${expectShow ? 'the show played' : 'cancelled'}, exit 1`);
 }
 
+// The letterbox on the page and, after F, in full screen: smooth scaling fills the room with the
+// canvas's shape, sharp scaling shows it in the largest whole multiple that fits.
+async function scaling(browser) {
+  for (const scale of ['smooth', 'sharp']) {
+    const page = await browser.open(address('show', ['--device', 'ref', '--mode', '320x240x32', '--windowed', '--silent',
+      '--fixed-step', '25', '--escape-at', '6000', '--no-vsync', '--scale', scale]));
+    await page.waitFor("document.getElementById('canvas').width === 320", 30000);
+    const measure = `(() => {
+      const canvas = document.getElementById('canvas').getBoundingClientRect();
+      const room = document.getElementById('stage').getBoundingClientRect();
+      return [canvas.width, canvas.height, room.width, room.height];
+    })()`;
+    const fits = ([width, height, roomWidth, roomHeight]) => {
+      if (Math.abs(width * 3 - height * 4) > 4 || width > roomWidth || height > roomHeight) return false;
+      if (scale === 'smooth') return roomWidth - width < 2 || roomHeight - height < 2;
+      const k = width / 320;
+      return Number.isInteger(k) && k >= 1 && (320 * (k + 1) > roomWidth || 240 * (k + 1) > roomHeight);
+    };
+    await new Promise((r) => setTimeout(r, 300));
+    const onPage = await page.evaluate(measure);
+    await page.evaluate("document.getElementById('canvas').focus()");
+    await page.key('f');
+    const full = await page.waitFor("document.fullscreenElement && document.fullscreenElement.id === 'stage'", 5000);
+    await new Promise((r) => setTimeout(r, 300));
+    const inFull = await page.evaluate(measure);
+    await page.waitFor('window.vornholdExit', 30000);
+    if (!fits(onPage) || !full || !fits(inFull))
+      fail(`${scale} scaling: on the page ${onPage.join('x')}, full screen ${full ? inFull.join('x') : 'refused'}`);
+    else console.log(`${scale} scaling: canvas ${onPage[0]}x${onPage[1]} on the page, ${inFull[0]}x${inFull[1]} in full screen`);
+  }
+}
+
+// Without WebGL2 the page takes the software device and says so.
+async function noWebgl() {
+  const browser = await Browser.launch(['--disable-webgl', '--disable-webgl2']);
+  try {
+    const page = await browser.open(address('show', ['--mode', '320x240x32', '--windowed', '--silent', '--fixed-step', '25',
+      '--escape-at', '1000', '--no-vsync', '--stats']));
+    const code = await page.waitFor('window.vornholdExit', 60000);
+    const said = page.console.join('\n');
+    if (code !== 1 || !/no WebGL2/.test(said) || !/device software/.test(said))
+      fail(`no WebGL2: exit ${code}, said: ${page.console.slice(0, 2).join(' | ')}`);
+    else console.log(`no WebGL2: "${page.console.find((line) => /no WebGL2/.test(line))}"`);
+  } finally {
+    await browser.close();
+  }
+}
+
 async function missingFile(browser) {
   const page = await browser.open(`${base}/no-archive/index.html?windowed&mode=320x240x32&silent&no-vsync`);
   const code = await page.waitFor('window.vornholdExit', 60000);
@@ -212,8 +262,8 @@ async function missingFile(browser) {
 (async () => {
   const browser = await Browser.launch();
   try {
-    // VORNHOLD_PAGE_CHECKS=frames,webgl,dialog,missing runs only those.
-    const only = (process.env.VORNHOLD_PAGE_CHECKS || 'frames,webgl,dialog,missing').split(',');
+    // VORNHOLD_PAGE_CHECKS=frames,webgl,dialog,missing,scaling,nowebgl runs only those.
+    const only = (process.env.VORNHOLD_PAGE_CHECKS || 'frames,webgl,dialog,missing,scaling,nowebgl').split(',');
     if (only.includes('frames')) await softwareFrames(browser);
     if (only.includes('webgl')) await webglFrames(browser);
     if (only.includes('dialog')) {
@@ -221,6 +271,8 @@ async function missingFile(browser) {
       await dialog(browser, 'Escape', false);
     }
     if (only.includes('missing')) await missingFile(browser);
+    if (only.includes('scaling')) await scaling(browser);
+    if (only.includes('nowebgl')) await noWebgl();
   } finally {
     await browser.close();
   }

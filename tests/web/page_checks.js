@@ -35,16 +35,34 @@ function pixels(file) {
     { maxBuffer: 64 << 20 });
 }
 
-async function softwareFrames(browser) {
-  const nativeDir = path.join(work, 'native');
+// The native program run headless with these options in a folder of its own holding the show;
+// the folder, or null when the program did not end as the show does.
+function runNative(folder, options) {
+  const nativeDir = path.join(work, folder);
   fs.mkdirSync(nativeDir, { recursive: true });
   for (const name of ['lab.ac', 'lab.mp3', 'part.txt'])
     fs.copyFileSync(path.join(work, 'show', name), path.join(nativeDir, name));
   try {
-    execFileSync(native, ['--headless', ...showOptions], { cwd: nativeDir, stdio: 'ignore' });
+    execFileSync(native, ['--headless', ...options], { cwd: nativeDir, stdio: 'ignore' });
   } catch (e) {
-    if (e.status !== 1) return fail(`the native program ended with ${e.status}`);
+    if (e.status !== 1) {
+      fail(`the native program ended with ${e.status}`);
+      return null;
+    }
   }
+  return nativeDir;
+}
+
+// Each presented frame's time on the timeline, from a trace's Present lines.
+function frameTimes(trace) {
+  const times = new Map();
+  for (const m of trace.matchAll(/^Present frame=(\d+) tick=\d+ t=(\d+)$/gm)) times.set(Number(m[1]), Number(m[2]));
+  return times;
+}
+
+async function softwareFrames(browser) {
+  const nativeDir = runNative('native', showOptions);
+  if (!nativeDir) return;
   const page = await browser.open(address('show', showOptions, '&no-vsync'));
   const code = await page.waitFor('window.vornholdExit', 240000);
   if (code !== 1) return fail(`software device: the page ended with ${code}: ${page.console.slice(-3).join(' | ')}`);
@@ -53,12 +71,9 @@ async function softwareFrames(browser) {
   const webNames = (await page.evaluate("Module.FS.readdir('frames')")).filter((n) => n.endsWith('.png')).sort();
   if (names.join() !== webNames.join()) fail(`software device: frames ${webNames.length} in the page, ${names.length} native`);
   // Which part each frame shows, from the native trace's Present lines.
-  const nativeTrace = fs.readFileSync(path.join(nativeDir, 'trace.txt'), 'utf8').split('\n');
-  const frameTime = new Map();
-  for (const line of nativeTrace) {
-    const m = /^Present frame=(\d+) tick=\d+ t=(\d+)$/.exec(line);
-    if (m) frameTime.set(Number(m[1]), Number(m[2]));
-  }
+  const nativeText = fs.readFileSync(path.join(nativeDir, 'trace.txt'), 'utf8');
+  const nativeTrace = nativeText.split('\n');
+  const frameTime = frameTimes(nativeText);
   const partOf = (t) => partStarts.filter((start) => start <= t).length;
   const identicalInPart = new Set();
   let same = 0, values = 0, changed = 0;
@@ -132,17 +147,10 @@ const glFloors = [44, 51, 69, 51, 46, 45, 44, 43, 57, 61];
 const coarseSnapFloors = [35, 41, 29, 30, 37, 30, 31, 30, 24, 34];
 
 async function webglFrames(browser) {
-  const nativeDir = path.join(work, 'native-gl');
-  fs.mkdirSync(nativeDir, { recursive: true });
-  for (const name of ['lab.ac', 'lab.mp3', 'part.txt'])
-    fs.copyFileSync(path.join(work, 'show', name), path.join(nativeDir, name));
   const options = ['--size', '160x120', '--silent', '--fixed-step', '10', '--frames', 'frames', '--frames-every', '20',
     '--trace', 'trace.txt', '--escape-at', '147000', '--stats'];
-  try {
-    execFileSync(native, ['--headless', '--device', 'ref', ...options], { cwd: nativeDir, stdio: 'ignore' });
-  } catch (e) {
-    if (e.status !== 1) return fail(`the native program ended with ${e.status}`);
-  }
+  const nativeDir = runNative('native-gl', ['--device', 'ref', ...options]);
+  if (!nativeDir) return;
   const page = await browser.open(address('show', ['--device', 'hal', '--windowed', ...options], '&no-vsync'));
   const code = await page.waitFor('window.vornholdExit', 240000);
   const device = page.console.find((line) => line.startsWith('vornhold: device')) || 'no device line';
@@ -150,8 +158,7 @@ async function webglFrames(browser) {
     return fail(`WebGL2 device: exit ${code}, ${device}: ${page.console.slice(-3).join(' | ')}`);
   const webTrace = (await page.readFile('trace.txt')).toString();
   const nativeTrace = fs.readFileSync(path.join(nativeDir, 'trace.txt'), 'utf8');
-  const frameTime = new Map();
-  for (const m of nativeTrace.matchAll(/^Present frame=(\d+) tick=\d+ t=(\d+)$/gm)) frameTime.set(Number(m[1]), Number(m[2]));
+  const frameTime = frameTimes(nativeTrace);
   const lowest = new Array(partStarts.length).fill(Infinity);
   for (const name of fs.readdirSync(path.join(nativeDir, 'frames')).sort()) {
     const t = frameTime.get(Number(/(\d+)/.exec(name)[1]));

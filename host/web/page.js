@@ -37,15 +37,19 @@
     canvas.style.height = Math.floor(height * scale) + 'px';
   }
   new MutationObserver(fit).observe(canvas, { attributes: true, attributeFilter: ['width', 'height'] });
-  window.addEventListener('resize', fit);
-  document.addEventListener('fullscreenchange', fit);
+  // The stage's size changes after the fullscreenchange event, at the browser's own pace.
+  new ResizeObserver(fit).observe(stage);
 
   // Full screen through the browser: F (or a double click) on the page; the browser's own Escape
   // leaves it, the show's Escape ends the show.
-  function toggleFullscreen() {
-    if (document.fullscreenElement) document.exitFullscreen();
-    else stage.requestFullscreen().catch(() => say('The browser refused full screen.'));
+  function setFullscreen(on) {
+    if (!on) {
+      if (document.fullscreenElement) document.exitFullscreen();
+    } else if (!document.fullscreenElement) {
+      stage.requestFullscreen().catch(() => say('The browser refused full screen: F or a double click asks again.'));
+    }
   }
+  const toggleFullscreen = () => setFullscreen(!document.fullscreenElement);
   window.addEventListener('keydown', (event) => {
     if (event.key === 'f' || event.key === 'F') toggleFullscreen();
   }, true);
@@ -54,6 +58,8 @@
   const files = ['lab.ac', 'lab.mp3', 'part.txt'];
   window.Module = {
     canvas: canvas,
+    // The show's full screen (the dialog's choice, --fullscreen) is the page's.
+    setFullscreen: setFullscreen,
     arguments: args,
     print: (line) => console.log(line),
     printErr: (line) => {

@@ -14,6 +14,24 @@
 #include <X11/Xlib.h>
 #endif
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+// The page's own full screen (its letterbox around the canvas); the page says one line when the
+// browser refuses it.
+EM_JS(void, RequestPageFullscreen, (int on), {
+  if (Module['setFullscreen']) Module['setFullscreen'](!!on);
+});
+
+// SDL takes a canvas whose CSS gives it a size as the page's wish for the window's size; the
+// letterbox the page sets is not that. The page sets it again once the canvas has its size.
+EM_JS(void, ForgetCanvasLetterbox, (), {
+  if (Module['canvas']) Module['canvas'].style.width = Module['canvas'].style.height = "";
+});
+#else
+static void ForgetCanvasLetterbox() {}
+#endif
+
 namespace win32 {
 
 struct SdlWindowBackend::NativeWindow {
@@ -144,6 +162,7 @@ void SdlWindowBackend::CreateNativeWindow(HWND window, const char* title, int cl
   // An OpenGL window where the system can have one, so that the hardware device can draw into it.
   const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
   const int width = std::max(clientWidth, 1), height = std::max(clientHeight, 1);
+  ForgetCanvasLetterbox();
   native->window = SDL_CreateWindow(title, place, place, width, height, flags | SDL_WINDOW_OPENGL);
   if (!native->window) native->window = SDL_CreateWindow(title, place, place, width, height, flags);
   if (!native->window) {
@@ -255,6 +274,14 @@ void SdlWindowBackend::ShowNativeWindow(HWND window, bool visible) {
 void SdlWindowBackend::SetFullscreen(HWND window, bool fullscreen) {
   NativeWindow* native = Find(window);
   if (!native || native->fullscreen == fullscreen) return;
+#ifdef __EMSCRIPTEN__
+  // SDL would put the browser's request off to the next input event, whichever that is: the
+  // page went full screen or not by chance, and when it did, the browser took the Escape meant for
+  // the show. Asked at once, the dialog's OK still counts as the user's gesture.
+  RequestPageFullscreen(fullscreen);
+  native->fullscreen = fullscreen;
+  return;
+#endif
   const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
   if (SDL_SetWindowFullscreen(native->window, flags) == 0) {
     native->fullscreen = fullscreen;
@@ -421,6 +448,7 @@ bool SdlWindowBackend::RunDialog(DialogState& dialog) {
   NativeWindow native;
   SDL_Rect monitor{};  // the dialog's position is on its monitor
   SDL_GetDisplayBounds(presentation_.display, &monitor);
+  ForgetCanvasLetterbox();
   native.window = SDL_CreateWindow(dialog.title.c_str(), monitor.x + dialog.position.x, monitor.y + dialog.position.y,
                                    std::max(width, 1),
                                    std::max(height, 1), SDL_WINDOW_BORDERLESS);

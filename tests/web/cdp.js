@@ -14,7 +14,7 @@ class Browser {
       '--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader',
       '--remote-debugging-pipe', '--no-first-run', '--no-default-browser-check', '--mute-audio',
       `--user-data-dir=${profile}`, ...extraArguments, 'about:blank',
-    ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+    ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'], detached: true });  // its own process group
     const browser = new Browser(child, profile);
     await browser.send('Target.setDiscoverTargets', { discover: false });
     return browser;
@@ -81,9 +81,19 @@ class Browser {
     try {
       await Promise.race([this.send('Browser.close'), new Promise((r) => setTimeout(r, 3000))]);
     } catch (e) { /* already gone */ }
-    this.child.kill('SIGKILL');
+    // Chromium's helpers (GPU, renderers) live in its process group and may still write into the
+    // profile after the browser's own process has gone.
+    try { process.kill(-this.child.pid, 'SIGKILL'); } catch (e) { /* already gone */ }
     await this.exited;
-    fs.rmSync(this.profile, { recursive: true, force: true, maxRetries: 5, retryDelay: 200 });
+    for (let attempt = 0; ; attempt++) {
+      try {
+        fs.rmSync(this.profile, { recursive: true, force: true });
+        return;
+      } catch (e) {
+        if (attempt === 20) return console.log(`warning: ${this.profile} left behind: ${e.message}`);
+        await new Promise((r) => setTimeout(r, 250));
+      }
+    }
   }
 }
 

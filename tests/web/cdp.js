@@ -70,7 +70,7 @@ class Browser {
   async open(url) {
     const { targetId } = await this.send('Target.createTarget', { url: 'about:blank' });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
-    const page = new Page(this, sessionId);
+    const page = new Page(this, sessionId, targetId);
     await page.send('Runtime.enable');
     await page.send('Page.enable');
     await page.send('Page.navigate', { url });
@@ -98,9 +98,10 @@ class Browser {
 }
 
 class Page {
-  constructor(browser, sessionId) {
+  constructor(browser, sessionId, targetId) {
     this.browser = browser;
     this.sessionId = sessionId;
+    this.targetId = targetId;
     this.console = [];
     browser.listeners.push((message) => {
       if (message.sessionId !== sessionId) return;
@@ -112,6 +113,8 @@ class Page {
   }
 
   send(method, params = {}) { return this.browser.send(method, params, this.sessionId); }
+
+  async close() { await this.browser.send('Target.closeTarget', { targetId: this.targetId }); }
 
   // The value of a script expression (awaited when it is a promise).
   async evaluate(expression) {

@@ -8,7 +8,15 @@ site=$(realpath "$1")
 native=$(realpath "$2")
 data=$(realpath "$3")
 work=$(mktemp -d)
-trap 'kill $server 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill $server $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+# An X display, where Xvfb is at hand, for the WebGL2 device drawn through Mesa's OpenGL.
+xvfb=
+if command -v Xvfb >/dev/null; then
+  Xvfb -displayfd 3 -screen 0 1024x768x24 3>"$work/display" 2>/dev/null &
+  xvfb=$!
+  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+  [ -s "$work/display" ] && export VORNHOLD_PAGE_DISPLAY=":$(cat "$work/display")"
+fi
 # Two sites: the show, and the show without its archive.
 mkdir -p "$work/www/show" "$work/www/no-archive" "$work/show"
 for f in index.html page.js vornhold.js vornhold.wasm; do
@@ -18,6 +26,12 @@ done
 cp "$data/lab.ac" "$data/lab.mp3" "$data/part.txt" "$work/show/"
 ln -s "$work/show/lab.ac" "$work/show/lab.mp3" "$work/show/part.txt" "$work/www/show/"
 ln -s "$work/show/lab.mp3" "$work/show/part.txt" "$work/www/no-archive/"
+# And a site for each part played alone.
+for part in 01 02 03 04 05 06 07 08 09 10; do
+  mkdir "$work/www/part$part"
+  ln -s "$site"/{index.html,page.js,vornhold.js,vornhold.wasm} "$work/show/lab.ac" "$work/show/lab.mp3" "$work/www/part$part/"
+  printf 'part%s\n' "$part" >"$work/www/part$part/part.txt"
+done
 python3 -m http.server 0 --bind 127.0.0.1 --directory "$work/www" >"$work/server.log" 2>&1 &
 server=$!
 port=

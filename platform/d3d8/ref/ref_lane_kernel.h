@@ -253,7 +253,10 @@ template <class V, int kStage, int kBlend>
 // Rows firstRow, firstRow + rowStep, ... up to lastRow of the triangle, each row's values at pixel
 // 0 computed as the one-pixel loop computes them.
 template <class V, int kStage, int kBlend>
-void ShadeTriangleLanes(const LaneDraw& d, const Spans& t, int firstRow, int lastRow, int rowStep) {
+void ShadeTriangleLanes(const LaneDraw& draw, const Spans& spans, int firstRow, int lastRow, int rowStep) {
+  // Copies the pixel stores cannot alias: their fields stay in registers across the row loop.
+  const LaneDraw d = draw;
+  const Spans t = spans;
   LaneRowValues<V> row;
   row.zdx = V::SplatF(t.z.dx);
   row.wdx = V::SplatF(t.w.dx);

@@ -24,8 +24,8 @@ RasterPath BestRasterPath() {
   // __builtin_cpu_supports also checks that the operating system saves the wide registers.
   static const RasterPath best = __builtin_cpu_supports("avx2") ? RasterPath::kAvx2 : RasterPath::kSse2;
   return best;
-#elif defined(VORNHOLD_RASTER_LANES_SSE2)
-  return RasterPath::kSse2;  // WebAssembly SIMD128 through the SSE2 intrinsics
+#elif defined(VORNHOLD_RASTER_LANES_SIMD128)
+  return RasterPath::kSse2;  // WebAssembly SIMD128's four lanes (ref_lanes_simd128.cpp)
 #else
   return RasterPath::kScalar;
 #endif

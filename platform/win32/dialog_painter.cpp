@@ -172,7 +172,6 @@ class Canvas {
   Canvas(std::vector<std::uint32_t>& pixels, int width, int height, int origin, int stroke)
       : pixels_(pixels),
         width_(width),
-        height_(height),
         origin_(origin),
         stroke_(stroke),
         base_{-origin, -origin, width - origin, height - origin},
@@ -256,8 +255,7 @@ class Canvas {
 
  private:
   std::vector<std::uint32_t>& pixels_;
-  int width_;
-  int height_;
+  int width_;  // (the height bounds the clip rectangle, base_)
   int origin_;  // the border: client (0, 0) is picture (origin, origin)
   int stroke_;
   Box base_;

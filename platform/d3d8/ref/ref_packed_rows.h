@@ -171,7 +171,7 @@ void PackedRow(const PixelSetup& setup, const Spans& t, std::uint8_t* row, int l
                float uRow, float vRow) {
   const int vertexAlpha = t.constant.a;
   const bool keepAlpha = setup.target->format == D3DFMT_A8R8G8B8;
-  const auto withAlpha = [vertexAlpha](std::uint32_t texel) {
+  const auto withAlpha = [&](std::uint32_t texel) {
     if constexpr (kStage == kStageModulateBoth) {
       texel = (texel & 0x00FFFFFFu) |
               static_cast<std::uint32_t>(Mul8(static_cast<int>(texel >> 24), vertexAlpha)) << 24;

@@ -68,7 +68,7 @@ void OutOfMemory() {
 bool OpenWindowSystem(host::HostOptions& options, bool capturing, platform::Settings& settings, std::string& error) {
   if (!options.headless) {
     auto sdl = std::make_unique<win32::SdlWindowBackend>(
-        win32::SdlPresentation{options.sharp, options.display, options.vsync});
+        win32::SdlPresentation{options.sharp, options.display, options.vsync, "Vornhold"});
     if (sdl->Open(error)) {
       settings.windowBackend = std::move(sdl);
       return true;

@@ -307,6 +307,13 @@ void ShowItem(const DialogState& d, DialogControl& c, int item) {
   c.topItem = std::clamp(c.topItem, 0, std::max(0, int(c.items.size()) - visible));
 }
 
+// The list scrolled so that `top` is its first row, as far as it goes.
+void ScrollListTo(const DialogState& d, DialogControl& c, int top) {
+  c.topItem = std::clamp(top, 0, std::max(0, int(c.items.size()) - VisibleItems(d, c)));
+}
+
+bool Inside(const RECT& r, int x, int y) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; }
+
 void OpenList(DialogState& d, DialogControl& c) {
   if (c.items.empty()) return;
   c.dropped = true;
@@ -321,6 +328,7 @@ void OpenList(DialogState& d, DialogControl& c) {
 // Closes the list; with `choose`, the highlighted item becomes the selection.
 void CloseList(DialogState& d, DialogControl& c, bool choose) {
   c.dropped = false;
+  c.thumbGrab = -1;
   if (choose && c.highlighted >= 0 && c.highlighted != c.selection) {
     c.selection = c.highlighted;
     Notify(d, c, CBN_SELCHANGE);
@@ -501,12 +509,34 @@ void DialogKey(DialogState& d, WPARAM key, bool shift, bool alt) {
 }
 
 int ControlAt(const DialogState& d, int x, int y) {
-  const auto inside = [x, y](const RECT& r) { return x >= r.left && x < r.right && y >= r.top && y < r.bottom; };
   const int open = DroppedList(d);
-  if (open >= 0 && inside(d.controls[std::size_t(open)].listPixels)) return open;
+  if (open >= 0 && Inside(d.controls[std::size_t(open)].listPixels, x, y)) return open;
   for (int i = int(d.controls.size()) - 1; i >= 0; --i)  // later controls lie over earlier ones
-    if (inside(d.controls[std::size_t(i)].pixels)) return i;
+    if (Inside(d.controls[std::size_t(i)].pixels, x, y)) return i;
   return -1;
+}
+
+ListScrollBar ListScrollBarOf(const DialogState& d, const DialogControl& c) {
+  const int frame = std::max(1, int(std::lround(d.scale)));
+  const auto px = [&d](double at96) { return std::max(1, int(std::lround(at96 * d.scale))); };
+  const RECT rows{c.listPixels.left + frame, c.listPixels.top + frame, c.listPixels.right - frame,
+                  c.listPixels.bottom - frame};
+  const int height = rows.bottom - rows.top, count = int(c.items.size());
+  const int visible = std::max(1, height / std::max(1, c.itemHeight));
+  if (count <= visible || rows.right <= rows.left || height <= 0) return {};
+  ListScrollBar bar;
+  bar.shown = true;
+  const int left = rows.right - std::min(px(16), int(rows.right - rows.left));
+  const int button = std::min(int(rows.right - left), height / 2);
+  bar.up = RECT{left, rows.top, rows.right, rows.top + button};
+  bar.down = RECT{left, rows.bottom - button, rows.right, rows.bottom};
+  bar.track = RECT{left, rows.top + button, rows.right, rows.bottom - button};
+  const int track = bar.track.bottom - bar.track.top;
+  if (track <= 0) return bar;
+  const int thumb = std::clamp(track * visible / count, std::min(px(8), track), track);
+  const int offset = (track - thumb) * std::clamp(c.topItem, 0, count - visible) / (count - visible);
+  bar.thumb = RECT{left, bar.track.top + offset, rows.right, bar.track.top + offset + thumb};
+  return bar;
 }
 
 void DialogClick(DialogState& d, int x, int y) {
@@ -514,6 +544,16 @@ void DialogClick(DialogState& d, int x, int y) {
   const int open = DroppedList(d);
   if (open >= 0) {  // a click anywhere closes the list; on an item it chooses that item
     DialogControl& c = d.controls[std::size_t(open)];
+    const ListScrollBar bar = ListScrollBarOf(d, c);
+    if (bar.shown && x >= bar.up.left && x < bar.up.right && y >= bar.up.top && y < bar.down.bottom) {
+      const int page = VisibleItems(d, c);
+      if (Inside(bar.up, x, y)) return ScrollListTo(d, c, c.topItem - 1);
+      if (Inside(bar.down, x, y)) return ScrollListTo(d, c, c.topItem + 1);
+      if (y < bar.thumb.top) return ScrollListTo(d, c, c.topItem - page);
+      if (y >= bar.thumb.bottom) return ScrollListTo(d, c, c.topItem + page);
+      c.thumbGrab = y - bar.thumb.top;
+      return;
+    }
     const RECT& list = c.listPixels;
     const int frame = std::max(1, int(std::lround(d.scale)));
     if (x >= list.left && x < list.right && y >= list.top + frame && y < list.bottom - frame) {
@@ -528,6 +568,30 @@ void DialogClick(DialogState& d, int x, int y) {
   DialogControl& c = d.controls[std::size_t(index)];
   if (c.kind == ControlKind::kComboBox) return OpenList(d, c);
   Click(d, index);
+}
+
+void DialogDrag(DialogState& d, int, int y) {
+  const int open = DroppedList(d);
+  if (d.ended || open < 0 || d.controls[std::size_t(open)].thumbGrab < 0) return;
+  DialogControl& c = d.controls[std::size_t(open)];
+  const ListScrollBar bar = ListScrollBarOf(d, c);
+  const int travel = (bar.track.bottom - bar.track.top) - (bar.thumb.bottom - bar.thumb.top);
+  if (travel <= 0) return;
+  // The thumb's top under the pointer as it was taken, to the nearest row.
+  const int rows = int(c.items.size()) - VisibleItems(d, c);
+  const int along = std::clamp(y - c.thumbGrab - int(bar.track.top), 0, travel);
+  ScrollListTo(d, c, (along * rows + travel / 2) / travel);
+}
+
+void DialogRelease(DialogState& d) {
+  for (DialogControl& c : d.controls) c.thumbGrab = -1;
+}
+
+void DialogWheel(DialogState& d, int notches) {
+  const int open = DroppedList(d);
+  if (d.ended || open < 0) return;
+  DialogControl& c = d.controls[std::size_t(open)];
+  ScrollListTo(d, c, c.topItem - 3 * notches);
 }
 
 }  // namespace win32

@@ -54,6 +54,7 @@ struct DialogControl {
   int topItem = 0;
   int itemHeight = 0;  // pixels
   RECT listPixels{};
+  int thumbGrab = -1;  // while the list's scroll thumb is dragged: the pointer's offset from its top
   // Static pictures
   DialogBitmap bitmap;
 };
@@ -86,8 +87,26 @@ struct DialogState {
 // push button or else the default one, Escape for Cancel; F4 or Alt+Down opens a combo box's list,
 // and while it is open arrows, Enter and Escape work on the list.
 void DialogKey(DialogState& dialog, WPARAM virtualKey, bool shift, bool alt);
-// A left click at a point in client pixels.
+// A left click at a point in client pixels. On an open list's scroll bar the arrows step a row,
+// the track above or below the thumb pages, and the thumb is taken for DialogDrag; the list stays
+// open.
 void DialogClick(DialogState& dialog, int x, int y);
+// The left button, still held after DialogClick, moved to a point: a thumb taken follows it.
+void DialogDrag(DialogState& dialog, int x, int y);
+// The left button released.
+void DialogRelease(DialogState& dialog);
+// The mouse wheel turned by `notches` (WM_MOUSEWHEEL's delta / WHEEL_DELTA: positive away from the
+// viewer) scrolls an open list three rows a notch.
+void DialogWheel(DialogState& dialog, int notches);
+
+// An open list's scroll bar in client pixels, there only when not every item fits: the arrow
+// buttons at its ends, the track between them and the thumb on the track, as long as the share of
+// rows shown. What the dialog is painted with and what the mouse hits.
+struct ListScrollBar {
+  bool shown = false;
+  RECT up{}, down{}, track{}, thumb{};
+};
+ListScrollBar ListScrollBarOf(const DialogState& dialog, const DialogControl& list);
 
 // The control under a point in client pixels, an open list first; -1 for none.
 int ControlAt(const DialogState& dialog, int x, int y);

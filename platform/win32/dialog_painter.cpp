@@ -502,10 +502,9 @@ struct Painter {
     const int itemHeight = std::max(1, c.itemHeight);
     const int count = static_cast<int>(c.items.size());
     const int visible = std::max(1, rows.Height() / itemHeight);
-    if (count > visible) {
-      const int barWidth = std::min(Px(16), rows.Width());
-      ScrollBar(Box{rows.right - barWidth, rows.top, rows.right, rows.bottom}, c.topItem, visible, count);
-      rows.right -= barWidth;
+    if (const ListScrollBar bar = ListScrollBarOf(dialog, c); bar.shown) {
+      ScrollBar(bar);
+      rows.right = bar.up.left;
     }
     canvas.SetClip(rows);
     for (int i = 0; i < visible && c.topItem + i < count; ++i) {
@@ -523,24 +522,19 @@ struct Painter {
     canvas.ResetClip();
   }
 
-  // Arrow buttons at both ends, a checked track and a thumb sized by the share of rows shown.
-  void ScrollBar(const Box& bar, int first, int visible, int count) {
-    const int button = std::min(bar.Width(), bar.Height() / 2);
-    ArrowButton(Box{bar.left, bar.top, bar.right, bar.top + button}, false);
-    ArrowButton(Box{bar.left, bar.bottom - button, bar.right, bar.bottom}, true);
-    const Box track{bar.left, bar.top + button, bar.right, bar.bottom - button};
+  // Arrow buttons at both ends, a checked track and the raised thumb.
+  void ScrollBar(const ListScrollBar& bar) {
+    ArrowButton(BoxOf(bar.up), false);
+    ArrowButton(BoxOf(bar.down), true);
+    const Box track = BoxOf(bar.track);
     for (int y = track.top; y < track.bottom; ++y) {
       for (int x = track.left; x < track.right; ++x) {
         const bool light = (((x - track.left) / stroke) + ((y - track.top) / stroke)) % 2 == 0;
         canvas.Put(x, y, light ? colours::kHighlight : colours::kFace);
       }
     }
-    if (track.Height() <= 0 || count <= 0) return;
-    const int thumb = std::clamp(track.Height() * visible / count, std::min(Px(8), track.Height()), track.Height());
-    const int travel = track.Height() - thumb;
-    const int offset = count > visible ? travel * first / (count - visible) : 0;
-    const Box knob{track.left, track.top + offset, track.right, track.top + offset + thumb};
-    canvas.Fill(canvas.Raised(knob), colours::kFace);
+    const Box knob = BoxOf(bar.thumb);
+    if (!knob.Empty()) canvas.Fill(canvas.Raised(knob), colours::kFace);
   }
 };
 

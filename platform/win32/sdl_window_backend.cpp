@@ -449,7 +449,9 @@ bool SdlWindowBackend::RunDialog(DialogState& dialog) {
   SDL_Rect monitor{};  // the dialog's position is on its monitor
   SDL_GetDisplayBounds(presentation_.display, &monitor);
   ForgetCanvasLetterbox();
-  native.window = SDL_CreateWindow(dialog.title.c_str(), monitor.x + dialog.position.x, monitor.y + dialog.position.y,
+  // A dialog without a caption still has a name for taskbars and window lists: the program's.
+  const std::string& name = dialog.title.empty() ? presentation_.programName : dialog.title;
+  native.window = SDL_CreateWindow(name.c_str(), monitor.x + dialog.position.x, monitor.y + dialog.position.y,
                                    std::max(width, 1),
                                    std::max(height, 1), SDL_WINDOW_BORDERLESS);
   if (native.window) native.renderer = SDL_CreateRenderer(native.window, -1, 0);
@@ -498,6 +500,19 @@ bool SdlWindowBackend::RunDialog(DialogState& dialog) {
       case SDL_MOUSEBUTTONDOWN:
         if (event.button.windowID != id || event.button.button != SDL_BUTTON_LEFT) break;
         DialogClick(dialog, event.button.x - dialog.border, event.button.y - dialog.border);
+        dirty = true;
+        break;
+      case SDL_MOUSEBUTTONUP:
+        if (event.button.button == SDL_BUTTON_LEFT) DialogRelease(dialog);
+        break;
+      case SDL_MOUSEMOTION:
+        if (event.motion.windowID != id || !(event.motion.state & SDL_BUTTON_LMASK)) break;
+        DialogDrag(dialog, event.motion.x - dialog.border, event.motion.y - dialog.border);
+        dirty = true;
+        break;
+      case SDL_MOUSEWHEEL:
+        if (event.wheel.windowID != id) break;
+        DialogWheel(dialog, event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y);
         dirty = true;
         break;
       case SDL_WINDOWEVENT:

@@ -8,9 +8,10 @@
 // of the session / Ctrl-C) arrives as Escape.
 //
 // Modal dialogs get a borderless window of their own at the dialog's position, painted by
-// dialog_painter.h; keys (with Shift and Alt) and left clicks go to DialogKey / DialogClick until
-// the dialog ends. Dialogs are laid out at DisplayScale(): the display's DPI / 96 in steps of a
-// quarter and never below 1, or VORNHOLD_DIALOG_SCALE when set (a number such as 2).
+// dialog_painter.h; keys (with Shift and Alt), the left button and the wheel go to DialogKey,
+// DialogClick, DialogDrag, DialogRelease and DialogWheel until the dialog ends. Dialogs are laid
+// out at DisplayScale(): the display's DPI / 96 in steps of a quarter and never below 1, or
+// VORNHOLD_DIALOG_SCALE when set (a number such as 2).
 #pragma once
 
 #include <map>
@@ -26,6 +27,7 @@ struct SdlPresentation {
   bool sharp = false;  // nearest-pixel scaling, in whole multiples where they fit; else smooth
   int display = 0;     // the monitor windows open on, and full screen fills
   bool vsync = true;   // Present waits for the display's refresh where the driver offers it
+  std::string programName;  // what a window without a caption of its own is called
 };
 
 class SdlWindowBackend final : public WindowBackend {

@@ -153,6 +153,77 @@ TEST_F(SetupDialogTest, TheLastOfTwoSameModesIsPreselectedAndAnEmptyListChoosesN
   EXPECT_EQ(g_pDxEngine->chosenMode, -1);
 }
 
+// Eleven modes in a list that shows eight: every one can be reached with the mouse alone. Each row
+// opens the list with a click, works its scroll bar or the wheel (the list stays open), then clicks
+// the last row shown, which chooses the mode there.
+TEST_F(SetupDialogTest, TheDroppedListScrollsWithTheMouseAsAComboBoxDoes) {
+  g_modes = Modes({{320, 240, 16}, {320, 240, 32}, {400, 300, 16}, {400, 300, 32}, {512, 384, 16}, {512, 384, 32},
+                   {640, 480, 16}, {640, 480, 32}, {800, 600, 16}, {800, 600, 32}, {1024, 768, 32}});
+  const auto centre = [](const RECT& r) { return POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}; };
+  const auto click = [](DialogState& d, POINT p) { win32::DialogClick(d, p.x, p.y); };
+  const auto bar = [](const DialogState& d) { return win32::ListScrollBarOf(d, Control(d, IDC_RESOLUTION)); };
+  struct Row {
+    const char* what;
+    std::function<void(DialogState&)> scroll;
+    int topItem;  // the first row shown afterwards; the last shown (topItem + 7) is chosen
+  };
+  const Row rows[] = {
+      {"nothing: the top", [](DialogState&) {}, 0},
+      {"the wheel towards the viewer, a notch", [](DialogState& d) { win32::DialogWheel(d, -1); }, 3},
+      {"the wheel, two notches on, stops at the bottom", [](DialogState& d) { win32::DialogWheel(d, -2); }, 3},
+      {"the wheel back from the bottom", [](DialogState& d) { win32::DialogWheel(d, -5), win32::DialogWheel(d, 1); },
+       0},
+      {"the down arrow twice", [&](DialogState& d) { click(d, centre(bar(d).down)), click(d, centre(bar(d).down)); },
+       2},
+      {"the up arrow at the top", [&](DialogState& d) { click(d, centre(bar(d).up)); }, 0},
+      {"the track below the thumb pages to the bottom",
+       [&](DialogState& d) { click(d, POINT{centre(bar(d).track).x, bar(d).track.bottom - 1}); }, 3},
+      {"the track above the thumb pages back",
+       [&](DialogState& d) {
+         win32::DialogWheel(d, -3);
+         click(d, POINT{centre(bar(d).track).x, bar(d).track.top});
+       },
+       0},
+      {"the thumb dragged down the track and released",
+       [&](DialogState& d) {
+         const RECT thumb = bar(d).thumb;
+         click(d, centre(thumb));
+         win32::DialogDrag(d, centre(thumb).x, centre(thumb).y + (bar(d).track.bottom - thumb.bottom));
+         win32::DialogRelease(d);
+         win32::DialogDrag(d, centre(thumb).x, centre(thumb).y);  // no longer held: nothing moves
+       },
+       3},
+      {"the thumb dragged part of the way",
+       [&](DialogState& d) {
+         const RECT thumb = bar(d).thumb, track = bar(d).track;
+         click(d, centre(thumb));
+         win32::DialogDrag(d, centre(thumb).x, centre(thumb).y + ((track.bottom - thumb.bottom) * 2 + 1) / 3);
+         win32::DialogRelease(d);
+       },
+       2},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    bool stayedOpen = false;
+    int topItem = -1;
+    EXPECT_EQ(Run([&](DialogState& d) {
+                ClickOn(d, IDC_RESOLUTION);
+                ASSERT_TRUE(bar(d).shown);
+                row.scroll(d);
+                const win32::DialogControl& list = Control(d, IDC_RESOLUTION);
+                stayedOpen = list.dropped;
+                topItem = list.topItem;
+                const int frame = 1;  // at scale 1
+                click(d, POINT{list.listPixels.left + 5, list.listPixels.bottom - frame - list.itemHeight / 2});
+                ClickOn(d, IDOK);
+              }),
+              0);
+    EXPECT_TRUE(stayedOpen);
+    EXPECT_EQ(topItem, row.topItem);
+    EXPECT_EQ(g_pDxEngine->chosenMode, row.topItem + 7);
+  }
+}
+
 TEST_F(SetupDialogTest, OptionsAnswerTheDialogAndKeepItsDefaultsForTheRest) {
   struct Row {
     std::vector<const char*> args;

@@ -3,6 +3,9 @@
 # show that follows: the mode chosen decides the size of the frames written.
 # - keys: Tab to the resolution list, Down, Enter: the mode after 640x480 - 32bpp (800x600 - 16bpp);
 # - mouse: a click opens the resolution list, one on its first row (320x200 - 16bpp), one on OK;
+# - the list's bottom reached with the wheel, or by dragging its scroll bar's thumb: its last row
+#   shown is the last mode (1280x960 - 32bpp), chosen by a click;
+# - the dialog's window name;
 # - Escape: Cancel, exit code 1, no frame.
 # Skipped (exit code 77) where Xvfb or xdotool is missing.
 #   dialog_on_screen.sh VORNHOLD DATA_DIR
@@ -46,6 +49,19 @@ check() {
 check "keys" "1 800x600" "key --window WINDOW Tab Tab Tab Down Return"
 check "mouse" "1 320x200" "mousemove --window WINDOW 100 82 click 1" "mousemove --window WINDOW 100 101 click 1" \
   "mousemove --window WINDOW 49 184 click 1"
+check "wheel" "1 1280x960" "mousemove --window WINDOW 100 82 click 1" "mousemove --window WINDOW 100 130 click 5" \
+  "click 5" "mousemove --window WINDOW 100 188 click 1" "mousemove --window WINDOW 49 184 click 1"
+check "thumb" "1 1280x960" "mousemove --window WINDOW 100 82 click 1" "mousemove --window WINDOW 224 125 mousedown 1" \
+  "mousemove --window WINDOW 224 160" "mousemove --window WINDOW 224 200 mouseup 1" \
+  "mousemove --window WINDOW 100 188 click 1" "mousemove --window WINDOW 49 184 click 1"
 check "Escape" "1 none" "key --window WINDOW Escape"
-[ "$failures" = 0 ] && echo "the dialog answers keys and clicks on screen"
+# No caption is drawn, but the dialog's window carries the program's name for taskbars.
+timeout 60 "$vornhold" --dialog >log 2>&1 &
+show=$!
+window=$(timeout 10 xdotool search --sync --onlyvisible --classname vornhold | head -n 1)
+name=$(xdotool getwindowname "$window" 2>/dev/null || true)
+xdotool key --window "$window" Escape 2>/dev/null || true  # (the window may be gone before it returns)
+wait "$show" || true
+[ "$name" = Vornhold ] || { echo "FAIL: the dialog's window is called \"$name\", not Vornhold"; failures=$((failures + 1)); }
+[ "$failures" = 0 ] && echo "the dialog answers keys, clicks and the wheel on screen"
 exit "$((failures > 0))"

@@ -12,3 +12,5 @@ SceneLight::SceneLight(D3DLIGHTTYPE type, IDirect3DDevice8* lightDevice)
 void SceneLight::Apply() { device->SetLight(DWORD(index), &light); }
 void SceneLight::Enable() { device->LightEnable(DWORD(index), TRUE); }
 void SceneLight::Disable() { device->LightEnable(DWORD(index), FALSE); }
+
+void ResetLightNumbering() { g_lightCounter = 0; }

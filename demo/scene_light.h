@@ -16,3 +16,7 @@ class SceneLight {
   int index;
   IDirect3DDevice8* device;  // not owned
 };
+
+// Lights take the device's light slots 0, 1, ... in the order they are made; this starts again at
+// slot 0 (for a run of the show that starts over in the same process).
+void ResetLightNumbering();

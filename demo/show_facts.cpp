@@ -3,6 +3,9 @@
 #include <filesystem>
 
 #include "demo/demo.h"
+#include "demo/scene_light.h"
+#include "engine/dx_engine.h"
+#include "platform/win32/crt.h"
 
 namespace show {
 namespace {
@@ -23,6 +26,12 @@ Facts ReadFacts() {
   facts.endsByItself = !flags.secret;
   facts.captureEndMs = kCaptureEndMs;
   return facts;
+}
+
+void PrepareAnotherRun() {
+  ResetLightNumbering();
+  ResetTextureNumbering();
+  WinSrand(1);  // the runtime's seed before any srand()
 }
 
 }  // namespace show

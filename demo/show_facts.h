@@ -15,4 +15,10 @@ struct Facts {
 // Reads "part.txt" by the same rule as the show's constructor.
 Facts ReadFacts();
 
+// Puts back what a process starts with and the entry does not set itself (the runtime's rand()
+// sequence, the counters that number lights and traced textures), so that the entry can run
+// again in the same process and play as a fresh one does: a viewer's seek back replays the show
+// from its start this way.
+void PrepareAnotherRun();
+
 }  // namespace show

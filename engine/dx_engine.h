@@ -95,3 +95,7 @@ class DxEngine {
 };
 
 extern DxEngine* g_pDxEngine;
+
+// The textures the engine makes are named tex0, tex1, ... in the trace; this starts again at tex0
+// (for a run of the show that starts over in the same process).
+void ResetTextureNumbering();

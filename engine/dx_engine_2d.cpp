@@ -151,3 +151,5 @@ void DxEngine::DrawQuad(float x, float y, float w, float h, IDirect3DTexture8* t
   if (zEnable) device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
   if (lighting) device->SetRenderState(D3DRS_LIGHTING, TRUE);
 }
+
+void ResetTextureNumbering() { g_texturesCreated = 0; }

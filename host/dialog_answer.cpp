@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "demo/globals.h"
 #include "host/exit_status.h"
 #include "resources/resource_ids.h"
 
@@ -50,6 +51,18 @@ win32::DialogAnswer AnswerFromOptions(const HostOptions& options) {
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, command)));
     return true;
   };
+}
+
+HostOptions AnswerAsGiven(const HostOptions& options) {
+  HostOptions given = options;
+  for (const DisplayMode& mode : g_modes)
+    if (g_pDxEngine && mode.index == g_pDxEngine->chosenMode)
+      given.width = mode.width, given.height = mode.height, given.bitsPerPixel = mode.bitsPerPixel;
+  given.modeGiven = true;
+  given.windowed = g_bWindowed != 0;
+  given.silent = g_bSound == 0;
+  given.dialog = given.cancel = false;
+  return given;
 }
 
 }  // namespace host

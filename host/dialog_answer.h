@@ -13,4 +13,8 @@ namespace host {
 // is: the show then finds no mode chosen, as when a viewer presses OK on it.
 win32::DialogAnswer AnswerFromOptions(const HostOptions& options);
 
+// The options that answer the dialog as it was answered in this run (the mode, window and sound
+// the show took), for the show to be run again without asking; read while the show plays.
+HostOptions AnswerAsGiven(const HostOptions& options);
+
 }  // namespace host

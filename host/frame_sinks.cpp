@@ -17,35 +17,29 @@ bool WindowSink::Take(const PresentedFrame& frame, std::string&) {
   return true;
 }
 
-bool PngSink::Take(const PresentedFrame& frame, std::string& error) {
-  if (!frame.image || frame.number % unsigned(every_) != 0) return true;
-  char name[32];
-  std::snprintf(name, sizeof name, "frame_%06lu.png", frame.number);
-  return platform::WritePng((std::filesystem::path(folder_) / name).string(), *frame.image, error);
-}
-
-// On a terminal, in place: frames, seconds of video, speed against real time, time left; then one
-// summary line. Quiet when stderr is not a terminal, but for the summary.
-class VideoSink::Progress {
+// The frames given so far and the run's timeline still to come, as the line shows them.
+class SinkProgress {
  public:
   using Clock = std::chrono::steady_clock;
-  explicit Progress(double fps) : fps_(fps), terminal_(isatty(2)) {}
+  // doing: "capturing"; done: "captured" (the summary line's verb).
+  SinkProgress(double fps, const char* doing, const char* done)
+      : fps_(fps), doing_(doing), done_(done), terminal_(isatty(2)) {}
 
   void Frame(std::uint64_t frames, long remainingMs) {
     const Clock::time_point now = Clock::now();
     if (!terminal_ || now - shown_ < std::chrono::milliseconds(250)) return;
     shown_ = now;
     const double speed = Speed(frames);
-    std::fprintf(stderr, "\rvornhold: capturing: %llu frames, %.1f s of video, %.2fx real time",
+    std::fprintf(stderr, "\rvornhold: %s: %llu frames, %.1f s of the show, %.2fx real time", doing_,
                  (unsigned long long)frames, frames / fps_, speed);
     if (remainingMs >= 0 && speed > 0) std::fprintf(stderr, ", about %.0f s left", remainingMs / 1000.0 / speed);
     std::fprintf(stderr, "   ");
     printed_ = true;
   }
-  void Done(std::uint64_t frames, const std::string& file) {
+  void Done(std::uint64_t frames, const std::string& where) {
     if (printed_) std::fputc('\n', stderr);
-    std::fprintf(stderr, "vornhold: captured %llu frames (%.1f s) to %s in %.1f s, %.2fx real time\n",
-                 (unsigned long long)frames, frames / fps_, file.c_str(), Seconds(), Speed(frames));
+    std::fprintf(stderr, "vornhold: %s %llu frames (%.1f s) to %s in %.1f s, %.2fx real time\n", done_,
+                 (unsigned long long)frames, frames / fps_, where.c_str(), Seconds(), Speed(frames));
   }
 
  private:
@@ -53,14 +47,39 @@ class VideoSink::Progress {
   double Speed(std::uint64_t frames) const { return Seconds() > 0 ? frames / fps_ / Seconds() : 0; }
 
   double fps_;
+  const char* doing_;
+  const char* done_;
   bool terminal_;
   bool printed_ = false;
   Clock::time_point start_ = Clock::now(), shown_;
 };
 
+PngSink::PngSink(std::string folder, int every, double fps)
+    : folder_(std::move(folder)),
+      every_(every),
+      progress_(std::make_unique<SinkProgress>(fps, "writing frames", "wrote")) {}
+
+PngSink::~PngSink() = default;
+
+bool PngSink::Take(const PresentedFrame& frame, std::string& error) {
+  if (!frame.image) return true;
+  ++written_;  // frames of the show seen, whether each one is written or not
+  progress_->Frame(written_, frame.remainingMs);
+  if (frame.number % unsigned(every_) != 0) return true;
+  char name[32];
+  std::snprintf(name, sizeof name, "frame_%06lu.png", frame.number);
+  return platform::WritePng((std::filesystem::path(folder_) / name).string(), *frame.image, error);
+}
+
+bool PngSink::Finish(std::string&) {
+  if (written_ > 0) progress_->Done(written_, folder_);
+  return true;
+}
+
 VideoSink::VideoSink(const CaptureSettings& settings)
     : settings_(settings),
-      progress_(std::make_unique<Progress>(double(settings.rateNumerator) / double(settings.rateDenominator))) {}
+      progress_(std::make_unique<SinkProgress>(double(settings.rateNumerator) / double(settings.rateDenominator),
+                                               "capturing", "captured")) {}
 
 VideoSink::~VideoSink() = default;
 
@@ -71,7 +90,7 @@ bool VideoSink::Take(const PresentedFrame& frame, std::string& error) {
     if (settings.width <= 0) settings.width = frame.image->width, settings.height = frame.image->height;
     if (!capture_.Start(settings, error)) return false;
   }
-  if (!capture_.Frame(*frame.image, frame.musicFrame, error)) return false;
+  if (!capture_.Frame(*frame.image, frame.number, frame.musicFrame, error)) return false;
   progress_->Frame(capture_.frames(), frame.remainingMs);
   return true;
 }

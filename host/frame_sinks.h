@@ -5,6 +5,7 @@
 // line; the host then stops the run and abandons every sink, so nothing half-written is left.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -32,23 +33,36 @@ class FrameSink {
   virtual bool Finish(std::string& error) { return true; }
   // The run stops early: removes what the sink had begun.
   virtual void Abandon() {}
+  // Whether the sink shows the run as it goes (the window): it also gets the loading screen of a
+  // run that starts at a moment; files and videos begin at the moment.
+  virtual bool ShowsTheRun() const { return false; }
 };
 
 // The frame in the device's window (nothing on a headless run).
 class WindowSink final : public FrameSink {
  public:
   bool Take(const PresentedFrame& frame, std::string& error) override;
+  bool ShowsTheRun() const override { return true; }
 };
 
-// Every `every`-th frame as <folder>/frame_NNNNNN.png, numbered by presented frame.
+// On a terminal, in place: frames, seconds written, speed against real time, time left; then one
+// summary line. Quiet when stderr is not a terminal, but for the summary.
+class SinkProgress;
+
+// Every `every`-th frame as <folder>/frame_NNNNNN.png, numbered by presented frame; shows its
+// progress as a capture does, at the run's frame rate `fps`.
 class PngSink final : public FrameSink {
  public:
-  PngSink(std::string folder, int every) : folder_(std::move(folder)), every_(every) {}
+  PngSink(std::string folder, int every, double fps);
+  ~PngSink() override;
   bool Take(const PresentedFrame& frame, std::string& error) override;
+  bool Finish(std::string& error) override;
 
  private:
   std::string folder_;
   int every_;
+  std::uint64_t written_ = 0;
+  std::unique_ptr<SinkProgress> progress_;
 };
 
 // The frames and the soundtrack into a video file (see VideoCapture), started by the first frame,
@@ -62,11 +76,9 @@ class VideoSink final : public FrameSink {
   void Abandon() override { capture_.Abandon(); }
 
  private:
-  class Progress;
-
   CaptureSettings settings_;
   VideoCapture capture_;
-  std::unique_ptr<Progress> progress_;
+  std::unique_ptr<SinkProgress> progress_;
 };
 
 }  // namespace host

@@ -8,6 +8,7 @@
 #include <sstream>
 #include <vector>
 
+#include "demo/part_schedule.h"
 #include "host/video_capture.h"
 
 namespace host {
@@ -137,7 +138,10 @@ const OptionRow kOptions[] = {
        o.captureFile = v;
        return true;
      }},
-    {nullptr, "--frames", "DIR", "write presented frames as DIR/frame_NNNNNN.png", nullptr, nullptr,
+    {nullptr, "--frames", "DIR",
+     "write presented frames as DIR/frame_NNNNNN.png, numbered from the run's first frame; fixed step 60 unless "
+     "given",
+     nullptr, nullptr,
      [](const std::string& v, HostOptions& o, std::string&) { return o.framesDirectory = v, true; }},
     {nullptr, "--frames-every", "N", "with --frames, only every N-th frame (default 1)", "--frames", nullptr,
      [](const std::string& v, HostOptions& o, std::string& e) {
@@ -146,7 +150,10 @@ const OptionRow kOptions[] = {
         return Refuse(e, "bad --frames-every '" + v + "': expected a whole number from 1");
        return o.framesEvery = int(n), true;
      }},
-    {nullptr, "--escape-at", "MS", "press Escape MS milliseconds after the music starts", nullptr, nullptr,
+    {nullptr, "--escape-at", "MS",
+     "press Escape at MS ms after the music starts (the show's timeline when every part plays, as it does "
+     "from its start; with --start-at too: a clip from 60000 to 70000 is 10 s)",
+     nullptr, nullptr,
      [](const std::string& v, HostOptions& o, std::string& e) {
        long n = 0;
        if (!ParseInt(v, 0, 0x7FFFFFFF, n))
@@ -155,6 +162,17 @@ const OptionRow kOptions[] = {
      }},
     {nullptr, "--cancel", nullptr, "answer the dialog with Cancel: nothing plays", nullptr, nullptr,
      [](const std::string&, HostOptions& o, std::string&) { return o.cancel = true; }},
+    {"Where to begin:", "--start-at", "MS|partNN",
+     "begin at MS ms on the show's timeline, or at the start of part NN (01 to 10), after the loading screen: "
+     "the timeline up to it plays without drawing. A capture or --frames begins there too",
+     nullptr, nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       long n = 0;
+       if (v.size() == 6 && v.rfind("part", 0) == 0 && ParseInt(v.substr(4), 1, 10, n))
+         return o.startAtMs = kPartStartMs[n - 1], true;
+       if (ParseInt(v, 0, 0x7FFFFFFF, n)) return o.startAtMs = n, true;
+       return Refuse(e, "bad --start-at '" + v + "': expected milliseconds from 0, or part01 to part10");
+     }},
     {"The window:", "--display", "N", "the monitor to play on (0 is the first)", nullptr, "--headless",
      [](const std::string& v, HostOptions& o, std::string& e) {
        long n = 0;
@@ -307,8 +325,10 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       error = "--capture needs drawn frames: it cannot go with --device null";
       return std::nullopt;
     }
-    if (o.fixedStepFps == 0) o.fixedStepFps = 60, o.rateNumerator = 60, o.rateDenominator = 1;
   }
+  // Files of frames step as a video does: a rate the files can be played back at.
+  if ((!o.captureFile.empty() || !o.framesDirectory.empty()) && o.fixedStepFps == 0)
+    o.fixedStepFps = 60, o.rateNumerator = 60, o.rateDenominator = 1;
   if (o.sizeWidth > 0) o.width = 640, o.height = 480, o.bitsPerPixel = 32, o.modeGiven = true, o.windowed = true;
   return o;
 }

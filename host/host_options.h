@@ -33,6 +33,7 @@ struct HostOptions {
   std::string framesDirectory;  // empty: no PNG frames
   int framesEvery = 1;
   long escapeAtMs = -1;         // < 0: no scripted Escape
+  long startAtMs = -1;          // < 0: from the start
   std::string traceFile;
   bool stats = false;  // print frame counts and rates at the end
   // The live window

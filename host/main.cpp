@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "host/present_router.h"
 #include "host/run_stats.h"
 #include "host/stop_signals.h"
+#include "host/timeline_seek.h"
+#include "host/viewer_timeline.h"
 #include "platform/bass/mp3_check.h"
 #include "platform/settings/settings.h"
 #include "platform/trace/trace.h"
@@ -169,6 +172,8 @@ int main(int argc, char** argv) {
 #endif
   const show::Facts facts = show::ReadFacts();
   if (capturing && !CheckCapture(options, facts, error)) return Fail(error);
+  if (options.startAtMs >= 0 && !facts.endsByItself)
+    return Fail("--start-at: the secret page has no timeline to start in");
   platform::Settings settings;
   if (!OpenWindowSystem(options, capturing, settings, error)) return Fail(error);
   if (!OpenOutputs(options, error)) return Fail(error);
@@ -197,7 +202,7 @@ int main(int argc, char** argv) {
                               options.rateDenominator, options.silent ? "" : "lab.mp3"}));
   }
   if (!options.framesDirectory.empty())
-    sinks.push_back(std::make_unique<host::PngSink>(options.framesDirectory, options.framesEvery));
+    sinks.push_back(std::make_unique<host::PngSink>(options.framesDirectory, options.framesEvery, options.fixedStepFps));
   settings.framePixelsWanted = !sinks.empty();  // files or a video besides the window
   sinks.push_back(std::make_unique<host::WindowSink>());
   if (!facts.partFilePresent)
@@ -206,9 +211,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vornhold: part.txt names no part: no part will play\n");
 
   host::RunStats stats;
+  host::TimelineSeek seek(options.fixedStepFps);
   host::PresentRouter router({options.escapeAtMs, capturing ? facts.captureEndMs : -1}, sinks,
-                             options.stats ? &stats : nullptr);
-  settings.presentHandler = [&router, &options](HWND__* window, const platform::FrameImage* image) {
+                             options.stats ? &stats : nullptr, &seek);
+  win32::SetTimelineObserver([&seek] { seek.AtFrameStart(); });
+  if (options.startAtMs >= 0) seek.SeekTo(options.startAtMs);
+  host::ViewerTimeline viewer(seek, facts.endsByItself);
+  std::optional<host::HostOptions> answerGiven;  // the dialog's answer, kept for a restart
+  settings.presentHandler = [&](HWND__* window, const platform::FrameImage* image) {
+    if (!answerGiven && win32::TimelineOrigin()) answerGiven = host::AnswerAsGiven(options);
     router.Present(window, image);
 #ifdef __EMSCRIPTEN__
     host::web::GiveTheBrowserItsTurn(options.vsync && !options.headless);  // no canvas to keep pace with
@@ -217,7 +228,16 @@ int main(int argc, char** argv) {
   platform::Apply(std::move(settings));
   if (options.escapeAtMs >= 0) win32::ScheduleKeyPress(DWORD(options.escapeAtMs), VK_ESCAPE);
 
-  const int result = WinMain(nullptr, nullptr, nullptr, 1);
+  int result = WinMain(nullptr, nullptr, nullptr, 1);
+  // A seek back: the entry ran to its end and runs again, answered as before, to the moment.
+  for (long at = 0; viewer.TakeRestart(at) && answerGiven && !host::StopAsked();) {
+    seek.Reset();
+    show::PrepareAnotherRun();
+    win32::SetTimelineOrigin(nullptr);
+    win32::SetDialogAnswer(host::AnswerFromOptions(*answerGiven));
+    seek.SeekTo(at, true);
+    result = WinMain(nullptr, nullptr, nullptr, 1);
+  }
   trace::Open(nullptr);
   for (const auto& sink : sinks) {
     std::string why;
@@ -226,6 +246,9 @@ int main(int argc, char** argv) {
     return AfterTheShow(Fail(why));
   }
   g_sinks = nullptr;
-  if (options.stats) stats.Print();
+  if (options.stats) {
+    stats.Print();
+    if (const std::string line = seek.Summary(); !line.empty()) std::printf("vornhold: %s\n", line.c_str());
+  }
   return AfterTheShow(result);
 }

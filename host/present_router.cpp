@@ -17,7 +17,9 @@ void PresentRouter::Present(HWND__* window, const platform::FrameImage* image) {
   const DWORD tick = GetTickCount();
   const DWORD* origin = win32::TimelineOrigin();
   const long t = origin ? static_cast<long>(static_cast<std::int32_t>(tick - *origin)) : 0;
-  if (stats_) stats_->Frame(origin != nullptr, t);
+  const bool undrawn = seek_ && seek_->Skipping();
+  const bool beforeTheMoment = seek_ && seek_->Pending();
+  if (stats_ && !undrawn) stats_->Frame(origin != nullptr, t);
   if (origin && musicFrame_ < 0) musicFrame_ = long(frame_), musicTick_ = tick;
   trace::Write("Present", "frame=" + std::to_string(frame_), "tick=" + std::to_string(tick),
                origin ? "t=" + std::to_string(t) : std::string("t=-"));
@@ -28,6 +30,7 @@ void PresentRouter::Present(HWND__* window, const platform::FrameImage* image) {
   else if (origin && end_.captureEndMs >= 0)
     presented.remainingMs = std::max(0L, end_.captureEndMs - t);
   for (const auto& sink : sinks_) {
+    if (undrawn || (beforeTheMoment && (!sink->ShowsTheRun() || seek_->QuietLoading()))) continue;
     std::string why;
     if (sink->Take(presented, why)) continue;
     for (const auto& s : sinks_) s->Abandon();
@@ -36,6 +39,7 @@ void PresentRouter::Present(HWND__* window, const platform::FrameImage* image) {
   }
   ++frame_;
   win32::AdvanceClockOneFrame();  // nothing on the real clock
+  if (seek_) seek_->AfterPresent();
   EndWhereAsked(origin);
 }
 

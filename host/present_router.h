@@ -8,6 +8,7 @@
 
 #include "host/frame_sinks.h"
 #include "host/run_stats.h"
+#include "host/timeline_seek.h"
 #include "platform/present/present.h"
 #include "platform/win32/win32.h"
 
@@ -21,8 +22,11 @@ struct RunEnd {
 class PresentRouter {
  public:
   // `sinks` and `stats` (null without --stats) outlive the router.
-  PresentRouter(RunEnd end, std::vector<std::unique_ptr<FrameSink>>& sinks, RunStats* stats)
-      : end_(end), sinks_(sinks), stats_(stats) {}
+  // `seek` (null: the run never seeks) too: frames it plays undrawn reach no sink, and before
+  // its first moment only a sink that shows the run gets frames.
+  PresentRouter(RunEnd end, std::vector<std::unique_ptr<FrameSink>>& sinks, RunStats* stats,
+                TimelineSeek* seek = nullptr)
+      : end_(end), sinks_(sinks), stats_(stats), seek_(seek) {}
 
   // Called for every Present; a sink that cannot go on ends the program (exit status 2) after
   // every sink has been abandoned.
@@ -34,6 +38,7 @@ class PresentRouter {
   RunEnd end_;
   std::vector<std::unique_ptr<FrameSink>>& sinks_;
   RunStats* stats_;
+  TimelineSeek* seek_;
   unsigned long frame_ = 0;
   long musicFrame_ = -1;  // the first frame on the timeline, where the music starts
   DWORD musicTick_ = 0;

@@ -134,7 +134,8 @@ bool VideoCapture::Start(const CaptureSettings& settings, std::string& error) {
   return true;
 }
 
-bool VideoCapture::Frame(const platform::FrameImage& image, long musicStartFrame, std::string& error) {
+bool VideoCapture::Frame(const platform::FrameImage& image, std::uint64_t frameNumber, long musicStartFrame,
+                         std::string& error) {
   if (image.width > settings_.width || image.height > settings_.height) {
     error = "cannot capture: a frame of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
             " in a video of " + std::to_string(settings_.width) + "x" + std::to_string(settings_.height);
@@ -153,7 +154,7 @@ bool VideoCapture::Frame(const platform::FrameImage& image, long musicStartFrame
   }
   samples_.clear();
   if (audioPipe_ >= 0) {
-    const std::uint64_t first = FirstSampleOf(frames_, settings_), end = FirstSampleOf(frames_ + 1, settings_);
+    const std::uint64_t first = FirstSampleOf(frameNumber, settings_), end = FirstSampleOf(frameNumber + 1, settings_);
     const std::uint64_t music = musicStartFrame < 0 ? end : FirstSampleOf(std::uint64_t(musicStartFrame), settings_);
     for (std::uint64_t s = first; s < end; ++s) {
       const std::uint64_t n = s - music;  // wraps before the music: then out of range

@@ -41,9 +41,11 @@ class VideoCapture {
 
   // Decodes the soundtrack and starts ffmpeg; false with a one-line reason.
   bool Start(const CaptureSettings& settings, std::string& error);
-  // Frame number `frames()`; `musicStartFrame` is the number of the frame at which the music
-  // started, or -1 while it has not.
-  bool Frame(const platform::FrameImage& image, long musicStartFrame, std::string& error);
+  // The run's frame number `frameNumber` (frames presented before it, those not captured
+  // included: a capture from a moment keeps the soundtrack where it is at that frame);
+  // `musicStartFrame` is the number of the frame at which the music started, or -1 while it has not.
+  bool Frame(const platform::FrameImage& image, std::uint64_t frameNumber, long musicStartFrame,
+             std::string& error);
   // Ends the streams, waits for ffmpeg and names the file; false (no file left) on failure.
   bool Finish(std::string& error);
   // Stops ffmpeg and removes what it wrote.

@@ -16,6 +16,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -167,5 +168,5 @@ class BallColumn : public PartScene {
 
 void Demo::PartSlot2() {
   BallColumn scene(*this);
-  PartLoop(*this, PartWindow{&flags.part03, &flags.part02, 36083, 45162}, scene);
+  PartLoop(*this, PartWindow{&flags.part03, &flags.part02, kPartStartMs[2], 45162}, scene);
 }

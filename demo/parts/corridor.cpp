@@ -15,6 +15,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -222,5 +223,5 @@ class Corridor : public PartScene {
 
 void Demo::PartSlot0() {
   Corridor scene(*this);
-  PartLoop(*this, PartWindow{&flags.part01, nullptr, 0, 18041}, scene);
+  PartLoop(*this, PartWindow{&flags.part01, nullptr, kPartStartMs[0], 18041}, scene);
 }

@@ -15,6 +15,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -149,5 +150,5 @@ class CreditsSwirl : public PartScene {
 
 void Demo::PartSlot8() {
   CreditsSwirl scene(*this);
-  PartLoop(*this, PartWindow{&flags.part09, &flags.part08, 126223, 136382}, scene);
+  PartLoop(*this, PartWindow{&flags.part09, &flags.part08, kPartStartMs[8], 136382}, scene);
 }

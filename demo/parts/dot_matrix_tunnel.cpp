@@ -24,6 +24,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -280,5 +281,5 @@ class DotMatrixTunnel : public PartScene {
 
 void Demo::PartSlot5() {
   DotMatrixTunnel scene(*this);
-  PartLoop(*this, PartWindow{&flags.part06, &flags.part05, 54172, 72190}, scene);
+  PartLoop(*this, PartWindow{&flags.part06, &flags.part05, kPartStartMs[5], 72190}, scene);
 }

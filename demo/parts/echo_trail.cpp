@@ -16,6 +16,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -110,5 +111,5 @@ class EchoTrail : public PartScene {
 
 void Demo::PartSlot4() {
   EchoTrail scene(*this);
-  PartLoop(*this, PartWindow{&flags.part05, &flags.part04, 50793, 54172}, scene);
+  PartLoop(*this, PartWindow{&flags.part05, &flags.part04, kPartStartMs[4], 54172}, scene);
 }

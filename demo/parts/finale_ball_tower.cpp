@@ -18,6 +18,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -126,5 +127,5 @@ class FinaleBallTower : public PartScene {
 
 void Demo::PartSlot9() {
   FinaleBallTower scene(*this);
-  PartLoop(*this, PartWindow{&flags.part10, &flags.part09, 136382, 0, PartEnd::kNever}, scene);
+  PartLoop(*this, PartWindow{&flags.part10, &flags.part09, kPartStartMs[9], 0, PartEnd::kNever}, scene);
 }

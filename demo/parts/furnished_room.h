@@ -11,6 +11,8 @@
 
 #include <cstdint>
 
+#include "demo/part_schedule.h"
+
 #include "demo/demo.h"
 
 class FurnishedRoom {
@@ -43,5 +45,5 @@ class FurnishedRoom {
 };
 
 // Timeline ms of the room's window.
-inline constexpr std::int32_t kRoomStart = 72190;
+inline constexpr std::int32_t kRoomStart = kPartStartMs[6];
 inline constexpr std::int32_t kRoomEnd = 107010;  // the last frame may fall on it

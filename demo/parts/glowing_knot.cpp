@@ -17,6 +17,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -170,5 +171,5 @@ class GlowingKnot : public PartScene {
 
 void Demo::PartSlot1() {
   GlowingKnot scene(*this);
-  PartLoop(*this, PartWindow{&flags.part02, &flags.part01, 18041, 36083}, scene);
+  PartLoop(*this, PartWindow{&flags.part02, &flags.part01, kPartStartMs[1], 36083}, scene);
 }

@@ -23,6 +23,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -251,5 +252,5 @@ class JellyfishHall : public PartScene {
 
 void Demo::PartSlot7() {
   JellyfishHall scene(*this);
-  PartLoop(*this, PartWindow{&flags.part08, &flags.part07, 107010, 126223}, scene);
+  PartLoop(*this, PartWindow{&flags.part08, &flags.part07, kPartStartMs[7], 126223}, scene);
 }

@@ -18,6 +18,7 @@
 #include "demo/demo.h"
 #include "demo/mesh_object.h"
 #include "demo/part_loop.h"
+#include "demo/part_schedule.h"
 #include "demo/parts/scene_kit.h"
 #include "demo/scene_light.h"
 #include "engine/dx_engine.h"
@@ -172,5 +173,5 @@ class RippleGrid : public PartScene {
 
 void Demo::PartSlot3() {
   RippleGrid scene(*this);
-  PartLoop(*this, PartWindow{&flags.part04, &flags.part03, 45162, 50793}, scene);
+  PartLoop(*this, PartWindow{&flags.part04, &flags.part03, kPartStartMs[3], 50793}, scene);
 }

@@ -32,6 +32,7 @@ struct Library {
   std::mutex mix;
   bool initialised = false;  // guarded by `mix` (written under both locks)
   bool running = false;      // output started: streams advance
+  bool held = false;         // the host holds every stream where it stands (a pause, a seek)
   int rate = 0;              // Hz
   bass::StreamMixer mixer;
 
@@ -64,7 +65,7 @@ bool IsInitialised(Library& library) {
 void FillFromStreams(std::int16_t* out, std::size_t frames) {
   Library& library = TheLibrary();
   std::lock_guard<std::mutex> mixLock(library.mix);
-  if (library.initialised && library.running)
+  if (library.initialised && library.running && !library.held)
     library.mixer.Mix(out, frames);
   else
     std::fill(out, out + 2 * frames, std::int16_t{0});
@@ -193,6 +194,24 @@ std::size_t ReadDecodedSamples(std::int16_t* out, std::size_t frames) {
     return 0;
   }
   return library.mixer.Mix(out, frames);
+}
+
+void HoldStreams(bool held) {
+  Library& library = TheLibrary();
+  std::lock_guard<std::mutex> mixLock(library.mix);
+  library.held = held;
+}
+
+bool SeekPlayingStreams(std::uint64_t frame) {
+  Library& library = TheLibrary();
+  std::lock_guard<std::mutex> mixLock(library.mix);
+  return library.mixer.SeekPlaying(frame);
+}
+
+int OutputRate() {
+  Library& library = TheLibrary();
+  std::lock_guard<std::mutex> mixLock(library.mix);
+  return library.initialised ? library.rate : 0;
 }
 
 std::uint64_t StreamPosition(HSTREAM handle) {

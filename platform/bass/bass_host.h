@@ -24,6 +24,15 @@ void UseSilentOutput(bool silent = true);
 // turns at the same streams, so use it with silent output.
 std::size_t ReadDecodedSamples(std::int16_t* out, std::size_t frames);
 
+// Holds every stream where it stands: the output plays silence until released (a viewer's pause,
+// a seek). ReadDecodedSamples is not held.
+void HoldStreams(bool held);
+// Every playing stream to `frame` frames (at the BASS_Init rate) from its start, sample-exact;
+// false when one cannot seek.
+bool SeekPlayingStreams(std::uint64_t frame);
+// The BASS_Init rate (Hz); 0 when not initialised.
+int OutputRate();
+
 // Frames of the stream played so far (by the output or ReadDecodedSamples); 0 for a handle that
 // is not a stream.
 std::uint64_t StreamPosition(HSTREAM handle);

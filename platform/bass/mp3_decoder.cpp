@@ -161,4 +161,26 @@ bool Mp3Decoder::Rewind() {
   return true;
 }
 
+// At the file's own rate libmpg123 seeks to the sample (it decodes the frames before the target
+// that the bit reservoir needs). Through the resampler the converter's state depends on all that
+// went before, so the frames before the target are decoded and dropped.
+bool Mp3Decoder::SeekTo(std::uint64_t frame) {
+  if (!Rewind()) return false;
+  if (frame == 0) return true;
+  if (!converter_) {
+    const off_t at = mpg123_seek(handle_.get(), off_t(frame), SEEK_SET);
+    if (at < 0) return false;
+    nativeFrames_ = std::uint64_t(at);
+    if (std::uint64_t(at) < frame) nativeEnded_ = ended_ = true;  // past the end
+    return true;
+  }
+  std::vector<std::int16_t> dropped(2 * 4096);
+  while (frame > 0) {
+    const std::size_t got = Read(dropped.data(), std::size_t(std::min<std::uint64_t>(frame, 4096)));
+    if (got == 0) break;  // past the end: nothing more to play
+    frame -= got;
+  }
+  return true;
+}
+
 }  // namespace bass

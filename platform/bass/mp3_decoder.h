@@ -34,6 +34,9 @@ class Mp3Decoder {
 
   // Back to the first frame; false when the file cannot seek.
   bool Rewind();
+  // To `frame` frames from the start, sample-exact: what Read gives next is what it would give
+  // after reading `frame` frames from the start. False when the file cannot seek.
+  bool SeekTo(std::uint64_t frame);
 
   bool Ended() const { return ended_; }
 

@@ -24,6 +24,18 @@ bool StreamMixer::Play(std::uint32_t handle, bool restart) {
   return true;
 }
 
+bool StreamMixer::SeekPlaying(std::uint64_t frame) {
+  bool all = true;
+  for (auto& [handle, stream] : streams_) {
+    if (!stream.playing) continue;
+    if (stream.decoder->SeekTo(frame))
+      stream.position = frame;
+    else
+      all = false;
+  }
+  return all;
+}
+
 void StreamMixer::StopAll() {
   for (auto& [handle, stream] : streams_) stream.playing = false;
 }

@@ -24,6 +24,8 @@ class StreamMixer {
   // False when the handle is unknown or the stream cannot go back to its start.
   bool Play(std::uint32_t handle, bool restart);
   void StopAll();
+  // Every playing stream to `frame` frames from its start; false when one cannot seek.
+  bool SeekPlaying(std::uint64_t frame);
   void Clear();
   // Fills 2 * frames samples; returns the frames that any stream contributed to.
   std::size_t Mix(std::int16_t* out, std::size_t frames);

@@ -217,7 +217,18 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
     }
   }
   const DWORD work = Flags & (D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER);
-  if (work != 0 && !rects.empty()) backend_->Clear(rects, work, Color, Z);
+  if (work == 0 || rects.empty()) return D3D_OK;
+  if (!platform::PixelsDrawn()) {
+    holdsUndrawn_ = true;  // even a whole clear: the surfaces keep what was there before it
+    return D3D_OK;
+  }
+  // A clear of every pixel of both buffers leaves nothing of the frames before it.
+  const DWORD both = D3DCLEAR_TARGET | (setup_.depthBuffer ? D3DCLEAR_ZBUFFER : 0);
+  const D3DRECT& r = rects.front();
+  const bool whole = (work & both) == both && rects.size() == 1 && r.x1 == 0 && r.y1 == 0 &&
+                     r.x2 == LONG(setup_.width) && r.y2 == LONG(setup_.height);
+  if (whole) holdsUndrawn_ = false;
+  backend_->Clear(rects, work, Color, Z);
   return D3D_OK;
 }
 
@@ -226,6 +237,11 @@ HRESULT Device::Clear(DWORD Count, const D3DRECT* pRects, DWORD Flags, D3DCOLOR 
 HRESULT Device::Present(const RECT* pSourceRect, const RECT* pDestRect, HWND hDestWindowOverride,
                         const RGNDATA* pDirtyRegion) {
   if (pSourceRect || pDestRect) return D3DERR_INVALIDCALL;
+  if (!platform::PixelsDrawn()) {
+    platform::DeliverPresent(hDestWindowOverride ? hDestWindowOverride : setup_.window, nullptr);
+    return D3D_OK;
+  }
+  if (holdsUndrawn_) platform::NoteUndrawnPixelsPresented();
   const platform::FrameImage* frame = backend_->Present();
   platform::DeliverPresent(hDestWindowOverride ? hDestWindowOverride : setup_.window, frame);
   return D3D_OK;
@@ -386,6 +402,10 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
 }
 
 void Device::Submit(DrawRequest& request) {
+  if (!platform::PixelsDrawn()) {
+    holdsUndrawn_ = true;
+    return;
+  }
   ResolveFixedFunction(state_, request.fvf, setup_.depthBuffer, fixed_);
   request.fixed = &fixed_;
   backend_->Draw(request);

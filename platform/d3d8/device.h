@@ -85,6 +85,9 @@ class Device final : public ReferenceCounted<IDirect3DDevice8> {
   DeviceState state_;
   FixedFunctionState fixed_;  // of the latest draw, reused
   std::unique_ptr<DeviceBackend> backend_;
+  // Something left undrawn (platform::PixelsDrawn() false) is still in the back buffer or the depth
+  // buffer: no clear of the whole of both has come since.
+  bool holdsUndrawn_ = false;
 };
 
 }  // namespace d3d8

@@ -12,6 +12,8 @@ PresentHandler& Handler() {
 }
 
 bool g_pixelsWanted = true;
+bool g_pixelsDrawn = true;
+unsigned long g_undrawnPresented = 0;
 
 }  // namespace
 
@@ -23,5 +25,11 @@ void DeliverPresent(HWND__* window, const FrameImage* image) {
 
 void SetFramePixelsWanted(bool wanted) { g_pixelsWanted = wanted; }
 bool FramePixelsWanted() { return g_pixelsWanted; }
+
+void SetPixelsDrawn(bool drawn) { g_pixelsDrawn = drawn; }
+bool PixelsDrawn() { return g_pixelsDrawn; }
+
+void NoteUndrawnPixelsPresented() { ++g_undrawnPresented; }
+unsigned long UndrawnPixelsPresented() { return g_undrawnPresented; }
 
 }  // namespace platform

@@ -33,4 +33,16 @@ void DeliverPresent(HWND__* window, const FrameImage* image);
 void SetFramePixelsWanted(bool wanted);
 bool FramePixelsWanted();
 
+// While false, devices keep every state and take every call but do no pixel work: Clear and draws
+// leave the surfaces as they were and Present hands the host no image (a seek plays the timeline
+// up to a moment this way). True until the host says otherwise.
+void SetPixelsDrawn(bool drawn);
+bool PixelsDrawn();
+
+// Counts the frames presented with pixels drawn whose back buffer still held something a device
+// left undrawn: a frame that drew over an undrawn one instead of clearing all of it first. Such a
+// frame differs from the same frame of a run that drew everything.
+void NoteUndrawnPixelsPresented();
+unsigned long UndrawnPixelsPresented();
+
 }  // namespace platform

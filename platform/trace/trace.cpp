@@ -18,6 +18,7 @@ std::unordered_map<const void*, std::string>& Names() {
 }
 
 int g_operationDepth = 0;
+bool g_muted = false;
 
 void AppendFormatted(std::string& line, const char* format, auto value) {
   char text[32];
@@ -34,6 +35,8 @@ void Open(std::FILE* file) {
   if (File()) std::fclose(File());
   File() = file;
 }
+
+void Mute(bool muted) { g_muted = muted; }
 
 void SetName(const void* object, std::string name) { Names()[object] = std::move(name); }
 
@@ -55,6 +58,7 @@ void Append(std::string& line, Floats floats) {
 }
 
 void WriteLine(const std::string& line) {
+  if (g_muted) return;
   std::fwrite(line.data(), 1, line.size(), File());
   std::fputc('\n', File());
 }

@@ -24,6 +24,9 @@ namespace trace {
 bool Enabled();
 // Takes ownership of the file; null closes the trace.
 void Open(std::FILE* file);
+// While muted, no line is written; objects are still named as they are made, so the names
+// written after it match those of a trace that was never muted.
+void Mute(bool muted);
 
 // Several floats, one field each: a matrix row by row is Floats{&m.m[0][0], 16}.
 struct Floats {

@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <functional>
+#include <utility>
 #include <thread>
 
 #include "platform/win32/window_backend.h"
@@ -46,7 +48,13 @@ bool PassesFilter(const MSG& msg, HWND window, UINT minMessage, UINT maxMessage)
 
 // Native key events and due scripted keys into the input queue. Returns what PostDueScriptedKeys
 // says about the next scripted key.
+std::function<void()>& TimelineObserver() {
+  static std::function<void()> observer;
+  return observer;
+}
+
 long PumpInput() {
+  win32::detail::NotifyTimelineObserver();
   for (const win32::NativeKeyEvent& key : win32::GetWindowBackend().PollEvents()) {
     if (!win32::detail::LiveWindow(key.window)) continue;
     win32::detail::PostInputMessage(key.window, key.down ? WM_KEYDOWN : WM_KEYUP, key.virtualKey,
@@ -79,6 +87,18 @@ bool Retrieve(MSG* msg, HWND window, UINT minMessage, UINT maxMessage, bool remo
 }
 
 }  // namespace
+
+namespace win32 {
+
+void SetTimelineObserver(std::function<void()> observer) { TimelineObserver() = std::move(observer); }
+
+namespace detail {
+void NotifyTimelineObserver() {
+  if (TimelineObserver()) TimelineObserver()();
+}
+}  // namespace detail
+
+}  // namespace win32
 
 namespace win32::detail {
 

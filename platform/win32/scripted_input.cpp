@@ -32,9 +32,11 @@ namespace win32 {
 void SetTimelineOrigin(const DWORD* startTick) {
   TheScript().origin = startTick;
   TheScript().originValue = startTick ? *startTick : 0;
+  detail::NotifyTimelineObserver();
 }
 
 const DWORD* TimelineOrigin() { return TheScript().origin; }
+DWORD TimelineOriginValue() { return TheScript().originValue; }
 
 void ScheduleKeyPress(DWORD msAfterOrigin, WPARAM virtualKey) {
   auto& pending = TheScript().pending;

@@ -22,16 +22,32 @@ void UseFixedStepClock(double framesPerSecond);
 bool FixedStepClock();
 // One frame period on the fixed-step clock; nothing in real mode.
 void AdvanceClockOneFrame();
+// Switches mode without a jump: the clock goes on from where it stands (a seek steps through the
+// timeline at a fixed rate, then the real clock takes over from the moment reached).
+void ContinueWithFixedStep(double framesPerSecond);
+void ContinueWithRealClock();
+// A held real clock stands still until released, then goes on from where it stood (a pause);
+// nothing on the fixed-step clock, which moves only at a Present anyway.
+void HoldClock(bool held);
 
 // The entry calls this once, right after it first sets its timeline zero; the pointer is kept (the
 // trace reads the current value through it) and the value at this moment anchors scripted input.
 void SetTimelineOrigin(const DWORD* startTick);
 const DWORD* TimelineOrigin();  // null until set
+// The origin's value when it was set: the tick at which the timeline, and the music, started
+// (the entry may re-base the timeline later; this stays).
+DWORD TimelineOriginValue();
 
 // A press (WM_KEYDOWN then WM_KEYUP) of virtualKey, posted to the main window (the newest
 // top-level window) at the first queue poll (PeekMessageA / GetMessageA) at which GetTickCount has
 // reached the origin's value plus msAfterOrigin. Nothing fires before SetTimelineOrigin.
 void ScheduleKeyPress(DWORD msAfterOrigin, WPARAM virtualKey);
+
+// Called when the timeline origin is set and at every PeekMessageA and GetMessageA before the
+// queue is read. The show polls its queue once at the start of each frame, before it reads the
+// clock: a host that must act before the timeline's first call or before a frame draws (a seek
+// starting or ending) does it here. Empty: nothing is called.
+void SetTimelineObserver(std::function<void()> observer);
 
 // Windows get, in place of the client area asked for, the largest one of its shape that fits
 // width x height (a 640 x 480 window in 1920 x 1080 gets 1440 x 1080); 0, 0: as asked.

@@ -54,5 +54,7 @@ WPARAM CharacterOfKey(WPARAM virtualKey);
 // Scripted input: posts the key presses whose time has come. Returns the number of milliseconds
 // until the next one is due (0 = overdue), or -1 when none can come by the passing of real time.
 long PostDueScriptedKeys();
+// Calls the host's timeline observer (win32::SetTimelineObserver), if any.
+void NotifyTimelineObserver();
 
 }  // namespace win32::detail

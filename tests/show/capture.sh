@@ -3,6 +3,7 @@
 # - MKV: one video frame per presented frame; the audio exactly as long, silent until the frame on
 #   which the music starts and then the soundtrack from its first sample; the last frame the first
 #   at or past 147139 ms; a second capture decodes to the same frames.
+# - A clip (--start-at, --escape-at): the whole capture's frames and audio from the moment on.
 # - MP4: H.264 in yuv420p and AAC.
 # - --size 480x270: the 4:3 picture, 360x270, rendered at that size between black bars 60 wide.
 # - Failures: no ffmpeg, a folder that cannot hold the file, a container we do not write, a full
@@ -43,6 +44,23 @@ read -r before end <<<"$last"
 run --mode 320x240x32 --capture b.mkv
 cmp -s <(ffmpeg -v error -i a.mkv -map 0:v -f framemd5 -) <(ffmpeg -v error -i b.mkv -map 0:v -f framemd5 -) ||
   fail "two captures decode to different frames"
+
+# A clip from a moment: its frames are those of the whole capture from the first frame at or after
+# the moment, and its audio is the whole capture's audio from that frame's first sample, to the
+# sample (FLAC is lossless). part10 alone re-bases the timeline to 136382 ms when the music starts,
+# so --escape-at 3000 is 139382 ms on the timeline.
+run --mode 320x240x32 --capture clip.mkv --start-at 138000 --escape-at 3000 --trace clip.txt
+first=$(awk '/^Present/ && !/t=-$/ { sub("frame=", "", $2); print $2; exit }' clip.txt)
+expected=$(awk '/^Present/ { split($4, t, "="); if (t[2] != "-" && t[2] >= 138000) { sub("frame=", "", $2); print $2; exit } }' trace.txt)
+clipframes=$(ffprobe -v error -count_frames -select_streams v -show_entries stream=nb_read_frames -of csv=p=0 clip.mkv)
+[ "$code" = 1 ] && [ -n "$first" ] && [ "$first" = "$expected" ] ||
+  fail "the clip begins at frame ${first:-none}, not $expected (exit code $code: $(cat err))"
+cmp -s <(ffmpeg -v error -i clip.mkv -map 0:v -f framemd5 - | grep -v '^#' | cut -d, -f6) \
+  <(ffmpeg -v error -i a.mkv -map 0:v -f framemd5 - | grep -v '^#' | cut -d, -f6 | tail -n +$((expected + 1)) | head -n "$clipframes") ||
+  fail "the clip's frames are not the whole capture's from frame $expected"
+cmp -s <(ffmpeg -v error -i clip.mkv -map 0:a -f s16le -) \
+  <(ffmpeg -v error -i a.mkv -map 0:a -f s16le - | tail -c +$((expected * 44100 / 60 * 4 + 1)) | head -c $((clipframes * 44100 / 60 * 4))) ||
+  fail "the clip's audio is not the soundtrack from frame $expected's first sample"
 
 run --mode 320x240x32 --capture c.mp4 --escape-at 1000
 [ "$(ffprobe -v error -show_entries stream=codec_name,pix_fmt -of csv=p=0 c.mp4 | tr '\n' ' ')" = "h264,yuv420p aac " ] ||

@@ -18,6 +18,7 @@
 #include "host/present_router.h"
 #include "host/run_stats.h"
 #include "host/stop_signals.h"
+#include "host/viewer_window.h"
 #include "platform/bass/mp3_check.h"
 #include "platform/settings/settings.h"
 #include "platform/trace/trace.h"
@@ -63,14 +64,18 @@ void OutOfMemory() {
   std::_Exit(kExitFailure);
 }
 
-// The window system: a real one, or none. A capture needs no window: without a display it runs
-// headless by itself.
-bool OpenWindowSystem(host::HostOptions& options, bool capturing, platform::Settings& settings, std::string& error) {
+// The window system: a real one, worked by the viewer's keys (`viewer`), or none (`viewer` null).
+// A capture needs no window: without a display it runs headless by itself.
+bool OpenWindowSystem(host::HostOptions& options, bool capturing, platform::Settings& settings,
+                      host::ViewerWindow*& viewer, std::string& error) {
+  viewer = nullptr;
   if (!options.headless) {
     auto sdl = std::make_unique<win32::SdlWindowBackend>(
         win32::SdlPresentation{options.sharp, options.display, options.vsync, "Vornhold"});
     if (sdl->Open(error)) {
-      settings.windowBackend = std::move(sdl);
+      auto window = std::make_unique<host::ViewerWindow>(std::move(sdl));
+      viewer = window.get();
+      settings.windowBackend = std::move(window);
       return true;
     }
     if (error.rfind("no monitor", 0) == 0) return false;
@@ -170,7 +175,10 @@ int main(int argc, char** argv) {
   const show::Facts facts = show::ReadFacts();
   if (capturing && !CheckCapture(options, facts, error)) return Fail(error);
   platform::Settings settings;
-  if (!OpenWindowSystem(options, capturing, settings, error)) return Fail(error);
+  // The live window's viewer keys: the timeline they work is given with viewer->SetTimelineKeys,
+  // and a pause holds in viewer->HoldWhile. Null on a headless run. Owned by the platform.
+  [[maybe_unused]] host::ViewerWindow* viewer = nullptr;
+  if (!OpenWindowSystem(options, capturing, settings, viewer, error)) return Fail(error);
   if (!OpenOutputs(options, error)) return Fail(error);
   if (options.headless && options.escapeAtMs < 0 && !capturing && !facts.endsByItself)
     std::fprintf(stderr, "vornhold: the secret page has no end: this headless run plays until a signal ends it\n");

@@ -21,6 +21,7 @@
 #include "host/stop_signals.h"
 #include "host/timeline_seek.h"
 #include "host/viewer_timeline.h"
+#include "host/viewer_window.h"
 #include "platform/bass/mp3_check.h"
 #include "platform/settings/settings.h"
 #include "platform/trace/trace.h"
@@ -66,14 +67,22 @@ void OutOfMemory() {
   std::_Exit(kExitFailure);
 }
 
-// The window system: a real one, or none. A capture needs no window: without a display it runs
-// headless by itself.
-bool OpenWindowSystem(host::HostOptions& options, bool capturing, platform::Settings& settings, std::string& error) {
+// The window system: a real one, worked by the viewer's keys (`viewer`), or none (`viewer` null).
+// A capture needs no window: without a display it runs headless by itself.
+bool OpenWindowSystem(host::HostOptions& options, bool capturing, platform::Settings& settings,
+                      host::ViewerWindow*& viewer, std::string& error) {
+  viewer = nullptr;
   if (!options.headless) {
     auto sdl = std::make_unique<win32::SdlWindowBackend>(
         win32::SdlPresentation{options.sharp, options.display, options.vsync, "Vornhold"});
     if (sdl->Open(error)) {
-      settings.windowBackend = std::move(sdl);
+#ifdef __EMSCRIPTEN__
+      settings.windowBackend = std::move(sdl);  // the page has its own controls; a pause would block it
+#else
+      auto window = std::make_unique<host::ViewerWindow>(std::move(sdl));
+      viewer = window.get();
+      settings.windowBackend = std::move(window);
+#endif
       return true;
     }
     if (error.rfind("no monitor", 0) == 0) return false;
@@ -175,7 +184,9 @@ int main(int argc, char** argv) {
   if (options.startAtMs >= 0 && !facts.endsByItself)
     return Fail("--start-at: the secret page has no timeline to start in");
   platform::Settings settings;
-  if (!OpenWindowSystem(options, capturing, settings, error)) return Fail(error);
+  // The live window, which takes the viewer's keys; null on a headless run. Owned by the platform.
+  host::ViewerWindow* viewerWindow = nullptr;
+  if (!OpenWindowSystem(options, capturing, settings, viewerWindow, error)) return Fail(error);
   if (!OpenOutputs(options, error)) return Fail(error);
   if (options.headless && options.escapeAtMs < 0 && !capturing && !facts.endsByItself)
     std::fprintf(stderr, "vornhold: the secret page has no end: this headless run plays until a signal ends it\n");
@@ -218,9 +229,21 @@ int main(int argc, char** argv) {
   if (options.startAtMs >= 0) seek.SeekTo(options.startAtMs);
   host::ViewerTimeline viewer(seek, facts.endsByItself);
   std::optional<host::HostOptions> answerGiven;  // the dialog's answer, kept for a restart
+  bool windowKept = false;  // across a restart, until the new run's first frame
+  if (viewerWindow) {
+    viewerWindow->SetTimelineKeys(&viewer);
+    viewer.SetBeforeRestart([viewerWindow, &windowKept] { viewerWindow->KeepWindowForRestart(windowKept = true); });
+  }
   settings.presentHandler = [&](HWND__* window, const platform::FrameImage* image) {
     if (!answerGiven && win32::TimelineOrigin()) answerGiven = host::AnswerAsGiven(options);
+    if (windowKept) viewerWindow->KeepWindowForRestart(windowKept = false);  // taken over by now
     router.Present(window, image);
+    // A pause keeps the show's thread here, on the frame it holds, until the viewer goes on (or
+    // ends the show: the Escape is kept for the show, which then ends unpaused).
+    if (viewerWindow && viewer.Paused()) {
+      viewerWindow->HoldWhile([&viewer] { return viewer.Paused() && !host::StopAsked(); });
+      if (viewer.Paused()) viewer.TogglePause();
+    }
 #ifdef __EMSCRIPTEN__
     host::web::GiveTheBrowserItsTurn(options.vsync && !options.headless);  // no canvas to keep pace with
 #endif

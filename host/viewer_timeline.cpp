@@ -62,7 +62,10 @@ std::string ViewerTimeline::SeekTo(long ms) {
     seek_.SeekTo(ms);
     return {};
   }
-  if (!restartAsked_) win32::ScheduleKeyPress(0, VK_ESCAPE);
+  if (!restartAsked_) {
+    if (beforeRestart_) beforeRestart_();
+    win32::ScheduleKeyPress(0, VK_ESCAPE);
+  }
   restartAsked_ = true;
   restartAtMs_ = ms;
   return {};

@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "host/timeline_seek.h"
 #include "host/viewer_keys.h"
@@ -30,6 +31,9 @@ class ViewerTimeline final : public TimelineKeys {
   // The host's run: whether the entry ended for a restart, and where the next run is to begin
   // (true once per request).
   bool TakeRestart(long& startAtMs);
+  // Called when a restart is asked for, before the show ends (the window keeps itself for the
+  // next run).
+  void SetBeforeRestart(std::function<void()> call) { beforeRestart_ = std::move(call); }
 
  private:
   std::string SeekTo(long ms);
@@ -39,6 +43,7 @@ class ViewerTimeline final : public TimelineKeys {
   bool paused_ = false;
   bool restartAsked_ = false;
   long restartAtMs_ = 0;
+  std::function<void()> beforeRestart_;
 };
 
 // The part (1..10) playing at `timelineMs`; 0 before the timeline starts.

@@ -547,6 +547,31 @@ int DialogWindowHeight(const DialogState& dialog) { return std::max(0, dialog.cl
 
 const std::string& DialogFontFile() { return DialogFont::Get().File(); }
 
+TextCoverage SetTextLine(const std::string& text, double points, double scale) {
+  DialogFont& font = DialogFont::Get();
+  TextCoverage line;
+  if (!font.Ok() || text.empty() || !(points > 0.0) || !(scale > 0.0)) return line;
+  font.Use(scale * points / 8.0);
+  for (unsigned char c : text) line.width += font.At(c).advance;
+  line.height = font.LineHeight();
+  line.coverage.assign(static_cast<std::size_t>(line.width) * line.height, 0);
+  int pen = 0;
+  for (unsigned char c : text) {
+    const Glyph& g = font.At(c);
+    for (int gy = 0; gy < g.rows; ++gy) {
+      const int y = font.Ascent() - g.top + gy;
+      for (int gx = 0; gx < g.width; ++gx) {
+        const int x = pen + g.left + gx;
+        if (x < 0 || x >= line.width || y < 0 || y >= line.height) continue;
+        std::uint8_t& p = line.coverage[static_cast<std::size_t>(y) * line.width + x];
+        p = std::max(p, g.coverage[static_cast<std::size_t>(gy) * g.width + gx]);  // overlapping glyphs
+      }
+    }
+    pen += g.advance;
+  }
+  return line;
+}
+
 void PaintDialog(const DialogState& dialog, std::vector<std::uint32_t>& xrgb) {
   const int width = DialogWindowWidth(dialog);
   const int height = DialogWindowHeight(dialog);

@@ -41,6 +41,16 @@ int DialogWindowHeight(const DialogState& dialog);
 // Resizes xrgb to the picture's size and draws the whole dialog into it.
 void PaintDialog(const DialogState& dialog, std::vector<std::uint32_t>& xrgb);
 
+// A line of text set in the dialogs' font at `points` points at 96 DPI times `scale`, as coverage
+// (0 to 255 a pixel, top row first) for other pictures to draw in any colour, one line high:
+// width x height pixels. Empty (0 x 0) without a font or without text.
+struct TextCoverage {
+  int width = 0;   // pixels: the line's advance
+  int height = 0;  // pixels: ascent plus descent
+  std::vector<std::uint8_t> coverage;
+};
+TextCoverage SetTextLine(const std::string& text, double points, double scale);
+
 // The font file text is set in; empty when none was found (the dialog is then drawn without text).
 const std::string& DialogFontFile();
 

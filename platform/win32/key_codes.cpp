@@ -30,10 +30,13 @@ ScanCode ScanCodeOf(WPARAM vk) {
     case VK_SPACE: return {0x39, false};
     case VK_F1 + 10: return {0x57, false};
     case VK_F12: return {0x58, false};
+    case VK_HOME: return {0x47, true};
     case VK_UP: return {0x48, true};
+    case VK_PRIOR: return {0x49, true};
     case VK_LEFT: return {0x4B, true};
     case VK_RIGHT: return {0x4D, true};
     case VK_DOWN: return {0x50, true};
+    case VK_NEXT: return {0x51, true};
     default: return {0, false};
   }
 }

@@ -40,13 +40,22 @@ struct SdlWindowBackend::NativeWindow {
   SDL_Texture* texture = nullptr;
   int textureWidth = 0;   // pixels
   int textureHeight = 0;  // pixels
+  SDL_Texture* overlay = nullptr;  // drawn over each frame, unscaled; null: none
+  int overlayWidth = 0;            // pixels
+  int overlayHeight = 0;           // pixels
   bool fullscreen = false;
   bool gl = false;  // a device's OpenGL context draws into the window and shows the frames itself
 
   ~NativeWindow() {
+    DropOverlay();
     if (texture) SDL_DestroyTexture(texture);
     if (renderer) SDL_DestroyRenderer(renderer);
     if (window) SDL_DestroyWindow(window);
+  }
+  void DropOverlay() {
+    if (overlay) SDL_DestroyTexture(overlay);
+    overlay = nullptr;
+    overlayWidth = overlayHeight = 0;
   }
 };
 
@@ -68,10 +77,15 @@ WPARAM VirtualKeyOf(SDL_Keycode key) {
     case SDLK_RIGHT: return VK_RIGHT;
     case SDLK_UP: return VK_UP;
     case SDLK_DOWN: return VK_DOWN;
+    case SDLK_PAGEUP: return VK_PRIOR;
+    case SDLK_PAGEDOWN: return VK_NEXT;
+    case SDLK_HOME: return VK_HOME;
     case SDLK_LSHIFT:
     case SDLK_RSHIFT: return VK_SHIFT;
     case SDLK_LCTRL:
     case SDLK_RCTRL: return VK_CONTROL;
+    case SDLK_LALT:
+    case SDLK_RALT: return VK_MENU;  // its down state makes Alt+Enter
     default: return 0;
   }
 }
@@ -227,6 +241,7 @@ std::unique_ptr<NativeGlContext> SdlWindowBackend::CreateGlContext(HWND window, 
     return nullptr;
   }
   // The renderer keeps a context of its own on the window; it goes while the device's lives.
+  native->DropOverlay();
   if (native->texture) SDL_DestroyTexture(native->texture);
   if (native->renderer) SDL_DestroyRenderer(native->renderer);
   native->texture = nullptr;
@@ -403,7 +418,32 @@ void SdlWindowBackend::ShowFrame(HWND window, const platform::FrameImage& image)
   SDL_SetRenderDrawColor(native->renderer, 0, 0, 0, 255);
   SDL_RenderClear(native->renderer);
   SDL_RenderCopy(native->renderer, native->texture, nullptr, &target);
+  if (native->overlay) {
+    const SDL_Rect corner{target.x, target.y, native->overlayWidth, native->overlayHeight};
+    SDL_RenderCopy(native->renderer, native->overlay, nullptr, &corner);
+  }
   SDL_RenderPresent(native->renderer);
+}
+
+void SdlWindowBackend::SetOverlay(HWND window, const platform::FrameImage* argb) {
+  NativeWindow* native = Find(window);
+  if (!native || !native->renderer) return;
+  if (!argb || argb->width <= 0 || argb->height <= 0 ||
+      argb->xrgb.size() < static_cast<size_t>(argb->width) * argb->height) {
+    native->DropOverlay();
+    return;
+  }
+  if (native->overlayWidth != argb->width || native->overlayHeight != argb->height) {
+    native->DropOverlay();
+    native->overlay = SDL_CreateTexture(native->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                                        argb->width, argb->height);
+    if (!native->overlay) return;
+    native->overlayWidth = argb->width;
+    native->overlayHeight = argb->height;
+    SDL_SetTextureBlendMode(native->overlay, SDL_BLENDMODE_BLEND);
+    SDL_SetTextureScaleMode(native->overlay, SDL_ScaleModeNearest);
+  }
+  SDL_UpdateTexture(native->overlay, nullptr, argb->xrgb.data(), argb->width * 4);
 }
 
 namespace {

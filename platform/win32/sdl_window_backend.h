@@ -54,6 +54,7 @@ class SdlWindowBackend final : public WindowBackend {
   std::vector<ScreenMode> DisplayModes() const override;
   ScreenMode DesktopMode() const override;
   void ShowFrame(HWND window, const platform::FrameImage& image) override;
+  void SetOverlay(HWND window, const platform::FrameImage* argb) override;
   double DisplayScale() const override;
   bool RunDialog(DialogState& dialog) override;
   std::unique_ptr<NativeGlContext> CreateGlContext(HWND window, GlApi api, std::string& why) override;

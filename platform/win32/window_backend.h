@@ -82,6 +82,11 @@ class WindowBackend {
   virtual ScreenMode DesktopMode() const = 0;
   // Shows a presented frame in the window: windowed at the client size; full screen scaled to fit.
   virtual void ShowFrame(HWND window, const platform::FrameImage& image) = 0;
+  // A picture the window draws over every frame it shows from now on, at the frame's top-left
+  // corner, one image pixel to one drawable pixel (not scaled with the frame), blended by its
+  // alpha: `argb` holds 0xAARRGGBB pixels in FrameImage's xrgb. Null takes it away. A backend
+  // without windows, or a window whose OpenGL device shows frames itself, shows none.
+  virtual void SetOverlay(HWND /*window*/, const platform::FrameImage* /*argb*/) {}
   // The display's scale against 96 DPI (2.0 at 192 DPI); dialogs are laid out at this scale.
   virtual double DisplayScale() const { return 1.0; }
   // Shows a modal dialog in a window of its own at dialog.position, draws it, and feeds the

@@ -5,7 +5,8 @@
 # second can be picked, and a third that does not exist is refused with one line; a show whose
 # window is unmapped and mapped, or loses the focus and gets it back, goes on drawing. Read back
 # with ffmpeg's X11 grabber. The hardware device on llvmpipe shows it the same way, on OpenGL 3.3
-# and on OpenGL ES 3.0. Skipped (exit code 77) without Xvfb, xdotool or ffmpeg.
+# and on OpenGL ES 3.0. The viewer's F1 overlay shows in the window and F12 saves the frame
+# (below). Skipped (exit code 77) without Xvfb, xdotool or ffmpeg.
 #   live_window.sh VORNHOLD DATA_DIR
 set -euo pipefail
 for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done
@@ -96,6 +97,39 @@ gap=$(awk '/^Present .* t=[0-9]/ { split($3, a, "="); if (seen && a[2] - last > 
 end=$(sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt | tail -n 1)
 [ "$code" = 1 ] && [ "$end" -ge 6000 ] && [ "$gap" -lt 500 ] ||
   fail "away and back: exit code $code, longest pause between frames $gap ms"
+
+# The viewer's keys, on a fixed-step run that also writes its frames: F1's overlay shows in the
+# window's corner (light text on the dark panel where the show's corner is dark), F12 saves the
+# frame on screen as rendered (byte for byte one of the run's --frames files, so never with the
+# overlay), and the frames of a run with the overlay on are those of a run without it.
+viewer_run() {  # viewer_run NAME [KEY]: frames in NAME/, the corner's light pixels in NAME.light
+  mkdir "$1.shots"
+  ln -s "$PWD/lab.ac" "$PWD/lab.mp3" "$PWD/part.txt" "$1.shots/"
+  (cd "$1.shots" && timeout 60 "$vornhold" --windowed --mode 320x240x32 --silent --fixed-step 25 \
+    --escape-at 8000 --frames "../$1" >../"$1.out" 2>../"$1.err") &
+  local show=$! window
+  window=$(timeout 10 xdotool search --sync --onlyvisible --classname vornhold | head -n 1)
+  xdotool windowmove "$window" 0 0
+  [ -n "${2:-}" ] && xdotool key --window "$window" "$2"
+  sleep 2
+  ffmpeg -v error -f x11grab -video_size 120x24 -i "$DISPLAY+0,0" -frames:v 1 -f rawvideo -pix_fmt gray - |
+    od -An -v -tu1 | awk '{ for (i = 1; i <= NF; ++i) n += $i > 180 } END { print n + 0 }' >"$1.light"
+  xdotool key --window "$window" F12
+  wait "$show" || true
+}
+viewer_run plain
+viewer_run overlay F1
+for run in plain overlay; do
+  shot=$(cd "$run.shots" && ls vornhold-* 2>/dev/null || true)
+  said=$(grep -v '^ALSA' "$run.err" || true)
+  [[ "$shot" =~ ^vornhold-[0-9]{7}ms\.png$ ]] && [ "$said" = "vornhold: screenshot $shot" ] &&
+    for frame in "$run"/frame_*.png; do cmp -s "$frame" "$run.shots/$shot" && break; done ||
+    fail "F12 ($run): wrote '$shot', not one of the run's frames; said: $said"
+done
+[ "$(cat plain.light)" = 0 ] && [ "$(cat overlay.light)" -gt 20 ] ||
+  fail "F1: light pixels in the corner $(cat plain.light) without the overlay, $(cat overlay.light) with it"
+[ "$(ls plain | wc -l)" -gt 100 ] && diff -r plain overlay >/dev/null ||
+  fail "F1: the frames written with the overlay on ($(ls overlay | wc -l)) differ from those without ($(ls plain | wc -l))"
 
 # Two monitors (two X screens): the second is there to be picked; a third is refused.
 code=0

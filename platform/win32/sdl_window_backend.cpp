@@ -41,6 +41,7 @@ struct SdlWindowBackend::NativeWindow {
   int textureWidth = 0;   // pixels
   int textureHeight = 0;  // pixels
   bool fullscreen = false;
+  SDL_Rect windowed{};  // the window's place before full screen, in screen pixels
   bool gl = false;  // a device's OpenGL context draws into the window and shows the frames itself
 
   ~NativeWindow() {
@@ -282,9 +283,25 @@ void SdlWindowBackend::SetFullscreen(HWND window, bool fullscreen) {
   native->fullscreen = fullscreen;
   return;
 #endif
+  // Desktop full screen is a request to the window manager. Without one (a bare X session, Xvfb)
+  // nobody acts on it: the window kept its size while frames were placed for the whole screen, and
+  // the screen showed a cut-off part of them. So the window first covers the display itself, and
+  // gets its place back afterwards; a window manager then does the rest as usual.
+  if (fullscreen) {
+    SDL_Rect screen{};
+    SDL_GetWindowPosition(native->window, &native->windowed.x, &native->windowed.y);
+    SDL_GetWindowSize(native->window, &native->windowed.w, &native->windowed.h);
+    if (SDL_GetDisplayBounds(presentation_.display, &screen) == 0) {
+      SDL_SetWindowPosition(native->window, screen.x, screen.y);
+      SDL_SetWindowSize(native->window, screen.w, screen.h);
+    }
+  }
   const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-  if (SDL_SetWindowFullscreen(native->window, flags) == 0) {
-    native->fullscreen = fullscreen;
+  if (SDL_SetWindowFullscreen(native->window, flags) != 0) return;
+  native->fullscreen = fullscreen;
+  if (!fullscreen && native->windowed.w > 0) {
+    SDL_SetWindowSize(native->window, native->windowed.w, native->windowed.h);
+    SDL_SetWindowPosition(native->window, native->windowed.x, native->windowed.y);
   }
 }
 

@@ -397,6 +397,14 @@ ScreenMode SdlWindowBackend::DesktopMode() const {
   return ScreenMode{mode.w, mode.h, bits, mode.refresh_rate};
 }
 
+bool SdlWindowBackend::WorkArea(int& width, int& height) const {
+  SDL_Rect usable{};
+  if (!open_ || SDL_GetDisplayUsableBounds(presentation_.display, &usable) != 0) return false;
+  width = usable.w;
+  height = usable.h;
+  return width > 0 && height > 0;
+}
+
 void SdlWindowBackend::ShowFrame(HWND window, const platform::FrameImage& image) {
   NativeWindow* native = Find(window);
   if (!native || native->gl || !native->renderer || image.width <= 0 || image.height <= 0) return;

@@ -90,7 +90,8 @@ const OptionRow kOptions[] = {
      }},
     {nullptr, "--windowed", nullptr, "in a window", nullptr, "--fullscreen",
      [](const std::string&, HostOptions& o, std::string&) { return bool(o.windowed = true); }},
-    {nullptr, "--fullscreen", nullptr, "desktop full screen, the picture scaled to fit", nullptr, "--windowed",
+    {nullptr, "--fullscreen", nullptr,
+     "desktop full screen, the picture scaled to fit; with --size, drawn at that size", nullptr, "--windowed",
      [](const std::string&, HostOptions& o, std::string&) { return (o.windowed = false), true; }},
     {nullptr, "--silent", nullptr, "no sound", nullptr, nullptr,
      [](const std::string&, HostOptions& o, std::string&) { return o.silent = true; }},
@@ -116,15 +117,19 @@ const OptionRow kOptions[] = {
        return ParseRate(v, o) ||
               Refuse(e, "bad --fixed-step '" + v + "': expected frames per second from 1 to 1000, or a fraction");
      }},
-    {nullptr, "--size", "WxH",
-     "a size the mode list does not offer, up to 3840x2160: the show runs windowed at 640x480x32 in the largest "
-     "4:3 area that fits, centred between black bars in a video",
-     nullptr, "--mode --fullscreen",
+    {nullptr, "--size", "WxH|desktop",
+     "a size the mode list does not offer, up to 3840x2160, or the display's own: the show runs at 640x480x32 "
+     "drawn in the largest 4:3 area that fits (1440x1080 in 1920x1080), centred between black bars; in a window "
+     "unless --fullscreen, shrunk to fit on the screen unless the frames go to --capture or --frames",
+     nullptr, "--mode",
      [](const std::string& v, HostOptions& o, std::string& e) {
+       o.sizeDesktop = v == "desktop";  // the last --size given counts
+       o.sizeWidth = o.sizeHeight = 0;
+       if (o.sizeDesktop) return true;
        char tail = 0;
        if (std::sscanf(v.c_str(), "%dx%d%c", &o.sizeWidth, &o.sizeHeight, &tail) != 2 || o.sizeWidth < 16 ||
            o.sizeHeight < 16 || o.sizeWidth > 3840 || o.sizeHeight > 2160)
-         return Refuse(e, "bad --size '" + v + "': expected WIDTHxHEIGHT from 16x16 to 3840x2160");
+         return Refuse(e, "bad --size '" + v + "': expected WIDTHxHEIGHT from 16x16 to 3840x2160, or desktop");
        return true;
      }},
     {nullptr, "--capture", "FILE",
@@ -194,7 +199,8 @@ const OptionRow kOptions[] = {
     {nullptr, "--trace", "FILE", "write one line per engine operation and frame to FILE", nullptr, nullptr,
      [](const std::string& v, HostOptions& o, std::string&) { return o.traceFile = v, true; }},
     {nullptr, "--stats", nullptr,
-     "at the end, print the loading pause, the peak resident memory and the show's frame rate; at every minute "
+     "at the end, print the device and its back buffer's size, the loading pause, the peak resident memory and "
+     "the show's frame rate; at every minute "
      "of the timeline, the frames so far and the resident memory",
      nullptr, nullptr, [](const std::string&, HostOptions& o, std::string&) { return o.stats = true; }},
     {nullptr, "--help", nullptr, "this text", nullptr, nullptr,
@@ -338,7 +344,14 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
   // Files of frames step as a video does: a rate the files can be played back at.
   if ((!o.captureFile.empty() || !o.framesDirectory.empty()) && o.fixedStepFps == 0)
     o.fixedStepFps = 60, o.rateNumerator = 60, o.rateDenominator = 1;
-  if (o.sizeWidth > 0) o.width = 640, o.height = 480, o.bitsPerPixel = 32, o.modeGiven = true, o.windowed = true;
+  if (o.sizeDesktop && o.headless) {
+    error = "--size desktop cannot go with --headless: without a display there is no size to take";
+    return std::nullopt;
+  }
+  if (o.sizeWidth > 0 || o.sizeDesktop) {
+    o.width = 640, o.height = 480, o.bitsPerPixel = 32, o.modeGiven = true;
+    if (!o.windowed) o.windowed = true;  // full screen only when asked for
+  }
   return o;
 }
 

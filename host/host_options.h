@@ -30,6 +30,7 @@ struct HostOptions {
   std::string captureFile;      // empty: no video
   int sizeWidth = 0;            // --size: the video's (and window's) size; 0: the mode's
   int sizeHeight = 0;
+  bool sizeDesktop = false;     // --size desktop: the display's size, known once it is open
   std::string framesDirectory;  // empty: no PNG frames
   int framesEvery = 1;
   long escapeAtMs = -1;         // < 0: no scripted Escape

@@ -18,6 +18,7 @@
 #include "host/host_options.h"
 #include "host/present_router.h"
 #include "host/run_stats.h"
+#include "host/size_on_screen.h"
 #include "host/stop_signals.h"
 #include "host/timeline_seek.h"
 #include "host/viewer_timeline.h"
@@ -187,6 +188,10 @@ int main(int argc, char** argv) {
   // The live window, which takes the viewer's keys; null on a headless run. Owned by the platform.
   host::ViewerWindow* viewerWindow = nullptr;
   if (!OpenWindowSystem(options, capturing, settings, viewerWindow, error)) return Fail(error);
+  std::string sizeNote;
+  const auto screen = host::ScreenOf(*settings.windowBackend, options.headless);
+  if (!host::SettleSize(options, screen, error, sizeNote)) return Fail(error);
+  if (!sizeNote.empty()) std::fprintf(stderr, "vornhold: %s\n", sizeNote.c_str());
   if (!OpenOutputs(options, error)) return Fail(error);
   if (options.headless && options.escapeAtMs < 0 && !capturing && !facts.endsByItself)
     std::fprintf(stderr, "vornhold: the secret page has no end: this headless run plays until a signal ends it\n");

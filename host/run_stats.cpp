@@ -65,6 +65,8 @@ void RunStats::Frame(bool onTimeline, long timelineMs) {
 
 void RunStats::Print() const {
   std::printf("vornhold: device %s\n", d3d8::DeviceInUse().c_str());
+  const d3d8::BackBufferSize drawn = d3d8::BackBufferInUse();
+  std::printf("vornhold: back buffer %ux%u\n", drawn.width, drawn.height);
   std::printf("vornhold: loading screen %lu frames, longest pause %.3f s\n", loadingFrames_, longestLoadingPause_);
   std::printf("vornhold: peak resident %.1f MiB\n", PeakResidentMiB());
   if (showFrames_ < 2) {

@@ -24,6 +24,12 @@ HardwareDevice HardwareDeviceChoice();
 // What the device created last draws with: "software", "null" or "OpenGL (<renderer>)".
 std::string DeviceInUse();
 void NoteDeviceInUse(const std::string& description);
+// The back buffer of the device created last, in pixels; 0 x 0 before the first.
+struct BackBufferSize {
+  unsigned width = 0, height = 0;
+};
+BackBufferSize BackBufferInUse();
+void NoteBackBufferInUse(BackBufferSize size);
 
 // While on, CreateDevice returns the null device for every device type: the same calls and results
 // as the software device, no pixels, and Present hands the host a null frame.

@@ -67,6 +67,10 @@ HRESULT SettleSetup(HWND focusWindow, D3DPRESENT_PARAMETERS& params, DeviceSetup
   } else if (!AdapterHasMode(params.BackBufferWidth, params.BackBufferHeight,
                              params.BackBufferFormat)) {
     return D3DERR_INVALIDCALL;
+  } else {
+    // The mode chosen stands for the picture's shape; under a client-area limit (a size the mode
+    // list lacks) the back buffer takes the limit's size, drawn natively, as a window's would.
+    FitFullScreenBackBuffer(params.BackBufferWidth, params.BackBufferHeight);
   }
   if (params.BackBufferWidth == 0 || params.BackBufferHeight == 0) return D3DERR_INVALIDCALL;
   if (!IsBackBufferFormat(params.BackBufferFormat)) return D3DERR_INVALIDCALL;
@@ -155,6 +159,7 @@ HRESULT Device::Create(IDirect3D8* parent, D3DDEVTYPE type, HWND focusWindow,
     }
     *out = new Device(parent, setup, std::move(backend));
     NoteDeviceInUse(description);
+    NoteBackBufferInUse({setup.width, setup.height});
   } catch (const std::bad_alloc&) {
     return D3DERR_OUTOFVIDEOMEMORY;
   }

@@ -81,6 +81,17 @@ std::string DeviceInUse() { return DeviceDescription(); }
 
 void NoteDeviceInUse(const std::string& description) { DeviceDescription() = description; }
 
+namespace {
+BackBufferSize& BackBufferNoted() {
+  static BackBufferSize size;
+  return size;
+}
+}  // namespace
+
+BackBufferSize BackBufferInUse() { return BackBufferNoted(); }
+
+void NoteBackBufferInUse(BackBufferSize size) { BackBufferNoted() = size; }
+
 void UseRasterizerHelper(bool on) { g_rasterizerHelper = on; }
 
 bool RasterizerHelperInUse() { return g_rasterizerHelper; }

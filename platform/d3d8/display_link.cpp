@@ -1,5 +1,6 @@
 #include "platform/d3d8/display_link.h"
 
+#include "platform/win32/win32_host.h"
 #include "platform/win32/window_backend.h"
 
 namespace d3d8 {
@@ -50,6 +51,13 @@ bool ClientSize(HWND window, UINT& width, UINT& height) {
 
 void SetFullscreen(HWND window, bool fullscreen) {
   win32::GetWindowBackend().SetFullscreen(window, fullscreen);
+}
+
+void FitFullScreenBackBuffer(UINT& width, UINT& height) {
+  int w = static_cast<int>(width), h = static_cast<int>(height);
+  win32::FitIntoClientAreaLimit(w, h);
+  width = static_cast<UINT>(w);
+  height = static_cast<UINT>(h);
 }
 
 }  // namespace d3d8

@@ -15,6 +15,9 @@ D3DDISPLAYMODE DesktopMode();
 // The client area of a window in pixels; false for a window that does not exist.
 bool ClientSize(HWND window, UINT& width, UINT& height);
 void SetFullscreen(HWND window, bool fullscreen);
+// A full-screen back buffer of the mode width x height, enlarged or shrunk as windows are by the
+// host's client-area limit (its shape kept); unchanged without a limit.
+void FitFullScreenBackBuffer(UINT& width, UINT& height);
 
 D3DFORMAT AdapterFormatOfBits(int bitsPerPixel);
 

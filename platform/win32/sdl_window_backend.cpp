@@ -44,6 +44,7 @@ struct SdlWindowBackend::NativeWindow {
   int overlayWidth = 0;            // pixels
   int overlayHeight = 0;           // pixels
   bool fullscreen = false;
+  SDL_Rect windowed{};  // the window's place before full screen, in screen pixels
   bool gl = false;  // a device's OpenGL context draws into the window and shows the frames itself
 
   ~NativeWindow() {
@@ -297,9 +298,25 @@ void SdlWindowBackend::SetFullscreen(HWND window, bool fullscreen) {
   native->fullscreen = fullscreen;
   return;
 #endif
+  // Desktop full screen is a request to the window manager. Without one (a bare X session, Xvfb)
+  // nobody acts on it: the window kept its size while frames were placed for the whole screen, and
+  // the screen showed a cut-off part of them. So the window first covers the display itself, and
+  // gets its place back afterwards; a window manager then does the rest as usual.
+  if (fullscreen) {
+    SDL_Rect screen{};
+    SDL_GetWindowPosition(native->window, &native->windowed.x, &native->windowed.y);
+    SDL_GetWindowSize(native->window, &native->windowed.w, &native->windowed.h);
+    if (SDL_GetDisplayBounds(presentation_.display, &screen) == 0) {
+      SDL_SetWindowPosition(native->window, screen.x, screen.y);
+      SDL_SetWindowSize(native->window, screen.w, screen.h);
+    }
+  }
   const Uint32 flags = fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0;
-  if (SDL_SetWindowFullscreen(native->window, flags) == 0) {
-    native->fullscreen = fullscreen;
+  if (SDL_SetWindowFullscreen(native->window, flags) != 0) return;
+  native->fullscreen = fullscreen;
+  if (!fullscreen && native->windowed.w > 0) {
+    SDL_SetWindowSize(native->window, native->windowed.w, native->windowed.h);
+    SDL_SetWindowPosition(native->window, native->windowed.x, native->windowed.y);
   }
 }
 
@@ -393,6 +410,14 @@ ScreenMode SdlWindowBackend::DesktopMode() const {
                        ? 32
                        : static_cast<int>(SDL_BITSPERPIXEL(mode.format));
   return ScreenMode{mode.w, mode.h, bits, mode.refresh_rate};
+}
+
+bool SdlWindowBackend::WorkArea(int& width, int& height) const {
+  SDL_Rect usable{};
+  if (!open_ || SDL_GetDisplayUsableBounds(presentation_.display, &usable) != 0) return false;
+  width = usable.w;
+  height = usable.h;
+  return width > 0 && height > 0;
 }
 
 void SdlWindowBackend::ShowFrame(HWND window, const platform::FrameImage& image) {

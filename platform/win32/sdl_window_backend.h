@@ -53,6 +53,7 @@ class SdlWindowBackend final : public WindowBackend {
   int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) override;
   std::vector<ScreenMode> DisplayModes() const override;
   ScreenMode DesktopMode() const override;
+  bool WorkArea(int& width, int& height) const override;
   void ShowFrame(HWND window, const platform::FrameImage& image) override;
   void SetOverlay(HWND window, const platform::FrameImage* argb) override;
   double DisplayScale() const override;

@@ -52,6 +52,9 @@ void SetTimelineObserver(std::function<void()> observer);
 // Windows get, in place of the client area asked for, the largest one of its shape that fits
 // width x height (a 640 x 480 window in 1920 x 1080 gets 1440 x 1080); 0, 0: as asked.
 void SetClientAreaLimit(int width, int height);
+// The client area a window asking for width x height gets under the limit, in place. A full-screen
+// device's back buffer follows it too, so that full screen draws natively at the limit's size.
+void FitIntoClientAreaLimit(int& width, int& height);
 
 // The program's resources (compiled from its resource script), registered by the host before the
 // entry runs; DialogBoxParamA finds its template (RT_DIALOG) and pictures (RT_BITMAP) here by id.

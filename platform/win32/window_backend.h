@@ -80,6 +80,9 @@ class WindowBackend {
   virtual int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) = 0;
   virtual std::vector<ScreenMode> DisplayModes() const = 0;
   virtual ScreenMode DesktopMode() const = 0;
+  // The part of the display a window and its frame may cover (the desktop less panels and docks),
+  // in pixels; false where there is no screen (headless).
+  virtual bool WorkArea(int& /*width*/, int& /*height*/) const { return false; }
   // Shows a presented frame in the window: windowed at the client size; full screen scaled to fit.
   virtual void ShowFrame(HWND window, const platform::FrameImage& image) = 0;
   // A picture the window draws over every frame it shows from now on, at the frame's top-left

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/win32_host.h"
 #include "platform/win32/window_backend.h"
 #include "platform/win32/window_table.h"
 
@@ -42,8 +43,11 @@ ClientLimit& Limit() {
   return limit;
 }
 
-// The largest client area of the asked one's shape that fits the limit, in whole pixels.
-void FitIntoClientLimit(int& width, int& height) {
+}  // namespace
+
+namespace win32 {
+
+void FitIntoClientAreaLimit(int& width, int& height) {
   const ClientLimit& limit = Limit();
   if (limit.width <= 0 || width <= 0 || height <= 0) return;
   if (std::int64_t(limit.width) * height <= std::int64_t(limit.height) * width) {
@@ -54,6 +58,10 @@ void FitIntoClientLimit(int& width, int& height) {
     height = limit.height;
   }
 }
+
+}  // namespace win32
+
+namespace {
 
 void DestroyWindowAndNotify(HWND window) {
   HWND__* w = win32::detail::LiveWindow(window);
@@ -135,7 +143,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   window->exStyle = exStyle;
   window->clientWidth = width == CW_USEDEFAULT ? kDefaultClientWidth : (width > 0 ? width : 0);
   window->clientHeight = height == CW_USEDEFAULT ? kDefaultClientHeight : (height > 0 ? height : 0);
-  FitIntoClientLimit(window->clientWidth, window->clientHeight);
+  win32::FitIntoClientAreaLimit(window->clientWidth, window->clientHeight);
   HWND handle = window.get();
   Table().windows.push_back(std::move(window));
 

@@ -4,6 +4,7 @@
 
 #include "platform/d3d8/d3d8_host.h"
 #include "platform/d3d8/offscreen_device.h"
+#include "platform/win32/win32_host.h"
 
 namespace d3d8_test {
 
@@ -30,6 +31,7 @@ void D3D8Test::TearDown() {
   }
   platform::SetPresentHandler(nullptr);
   d3d8::UseNullDevice(false);
+  win32::SetClientAreaLimit(0, 0);
   win32::SetWindowBackend(std::make_unique<win32::HeadlessBackend>());
 }
 

@@ -2,6 +2,7 @@
 
 #include "d3d8_test_support.h"
 #include "platform/d3d8/d3d8_host.h"
+#include "platform/win32/win32_host.h"
 
 namespace d3d8_test {
 namespace {
@@ -81,7 +82,7 @@ TEST_F(DeviceTest, CreationChecksItsParameters) {
 }
 
 // Full screen as the engine asks for it: the chosen mode's size and format, FLIP, interval ONE.
-TEST_F(DeviceTest, FullScreenNeedsAnAdapterModeAndSwitchesTheWindow) {
+TEST_F(DeviceTest, FullScreenNeedsAnAdapterModeAndSwitchesTheWindowAndFollowsTheClientAreaLimit) {
   HWND window = MakeWindow(640, 480);
   D3DPRESENT_PARAMETERS pp{};
   pp.BackBufferWidth = 800;
@@ -107,6 +108,16 @@ TEST_F(DeviceTest, FullScreenNeedsAnAdapterModeAndSwitchesTheWindow) {
   EXPECT_EQ(device->Release(), 0u);
   ASSERT_EQ(backend_->fullscreenCalls.size(), 2u);
   EXPECT_EQ(backend_->fullscreenCalls[1], std::make_pair(window, false));
+
+  // Under a client-area limit (the host's --size 1920x1080) the mode gives the shape and the back
+  // buffer is the largest such area, drawn natively as a window's would be.
+  win32::SetClientAreaLimit(1920, 1080);
+  ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_REF, window, 0, &pp, &device), D3D_OK);
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+  EXPECT_EQ(deliveries_.back().image->width, 1440);
+  EXPECT_EQ(deliveries_.back().image->height, 1080);
+  EXPECT_EQ(d3d8::BackBufferInUse().width, 1440u);  // what --stats says
+  EXPECT_EQ(device->Release(), 0u);
 }
 
 TEST_F(DeviceTest, FreshDeviceHasDirect3D8RenderStateDefaults) {

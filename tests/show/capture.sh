@@ -84,7 +84,7 @@ check_refused() {
 path=/nonexistent check_refused "no ffmpeg" "ffmpeg is not installed" --capture d.mkv
 check_refused "no folder" "cannot write part.txt/e.mkv" --capture part.txt/e.mkv
 check_refused "container" "must end in .mp4" --capture f.avi
-check_refused "size in full screen" "cannot go with --mode or --fullscreen" --capture f.mkv --size 480x270 --fullscreen
+check_refused "size with a mode" "cannot go with --mode" --capture f.mkv --size 480x270 --mode 320x240x32
 # A full disk, as a limit on the file's size: ffmpeg's writes fail part-way through the show, and
 # it may then stay alive without reading its inputs.
 for file in h.mkv h.mp4; do

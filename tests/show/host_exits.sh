@@ -45,11 +45,17 @@ value missing||--trace|2|vornhold: option --trace needs a value
 every without frames||--headless --frames-every 2|2|vornhold: --frames-every goes only with --frames
 window option without a window||--headless --no-vsync|2|vornhold: --no-vsync cannot go with --headless
 dialog cancelled at once||--dialog --cancel|2|vornhold: --dialog cannot go with --headless or --cancel
+size and a mode||--headless --size 800x600 --mode 320x240x32|2|vornhold: --size cannot go with --mode
+size past 4K||--headless --size 4000x3000|2|vornhold: bad --size '4000x3000': expected WIDTHxHEIGHT from 16x16 to 3840x2160, or desktop
+desktop size headless||--headless --size desktop|2|vornhold: --size desktop cannot go with --headless
+desktop size in a capture without a display|SDL_VIDEODRIVER=x11|--capture d.mkv --size desktop --silent --escape-at 500|2|vornhold: --size desktop needs a display
+size in full screen headless||--headless --fullscreen --size 800x600 $quick|1|
 no display|SDL_VIDEODRIVER=x11|--windowed --silent|2|vornhold: no display (
 unwritable trace file||--headless $quick --trace part.txt/trace.txt|2|vornhold: cannot write trace file part.txt/trace.txt
 unmakeable frame folder||--headless $quick --frames part.txt/frames|2|vornhold: cannot make frame folder part.txt/frames
 cancel is the show's own end||--headless --cancel|1|
 EOF
+[ -z "$(ls -A | grep 'd\.mkv')" ] || fail "a refused capture left $(ls -A | grep 'd\.mkv')"
 # Bad data, for comparison: a folder without lab.ac.
 mkdir bare && cd bare && printf 'part04\n' >part.txt && ln -s "$data/lab.mp3" .
 # shellcheck disable=SC2086

@@ -234,14 +234,22 @@ int main(int argc, char** argv) {
   if (options.startAtMs >= 0) seek.SeekTo(options.startAtMs);
   host::ViewerTimeline viewer(seek, facts.endsByItself);
   std::optional<host::HostOptions> answerGiven;  // the dialog's answer, kept for a restart
-  bool windowKept = false;  // across a restart, until the new run's first frame
+  // Runs of the entry so far (a restart is another); the window is kept for the next one until
+  // its first frame.
+  int run = 0, windowKeptFor = -1;
   if (viewerWindow) {
     viewerWindow->SetTimelineKeys(&viewer);
-    viewer.SetBeforeRestart([viewerWindow, &windowKept] { viewerWindow->KeepWindowForRestart(windowKept = true); });
+    viewer.SetBeforeRestart([&] {
+      viewerWindow->KeepWindowForRestart(true);
+      windowKeptFor = run + 1;
+    });
   }
   settings.presentHandler = [&](HWND__* window, const platform::FrameImage* image) {
     if (!answerGiven && win32::TimelineOrigin()) answerGiven = host::AnswerAsGiven(options);
-    if (windowKept) viewerWindow->KeepWindowForRestart(windowKept = false);  // taken over by now
+    if (windowKeptFor == run) {  // the new run's window has taken it over by now
+      viewerWindow->KeepWindowForRestart(false);
+      windowKeptFor = -1;
+    }
     router.Present(window, image);
     // A pause keeps the show's thread here, on the frame it holds, until the viewer goes on (or
     // ends the show: the Escape is kept for the show, which then ends unpaused).
@@ -261,9 +269,11 @@ int main(int argc, char** argv) {
   for (long at = 0; viewer.TakeRestart(at) && answerGiven && !host::StopAsked();) {
     seek.Reset();
     show::PrepareAnotherRun();
+    win32::ForgetTheRun();
     win32::SetTimelineOrigin(nullptr);
     win32::SetDialogAnswer(host::AnswerFromOptions(*answerGiven));
     seek.SeekTo(at, true);
+    ++run;
     result = WinMain(nullptr, nullptr, nullptr, 1);
   }
   trace::Open(nullptr);

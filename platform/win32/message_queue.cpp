@@ -106,6 +106,8 @@ void PostInputMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Queue().input.push_back(MakeMessage(window, message, wParam, lParam));
 }
 
+void ClearMessageQueue() { Queue() = MessageQueue{}; }
+
 void DiscardMessagesFor(HWND window) {
   for (std::deque<MSG>* queue : {&Queue().posted, &Queue().input}) {
     std::erase_if(*queue, [window](const MSG& m) { return m.hwnd == window; });

@@ -56,6 +56,12 @@ void SetClientAreaLimit(int width, int height);
 // device's back buffer follows it too, so that full screen draws natively at the limit's size.
 void FitIntoClientAreaLimit(int& width, int& height);
 
+// What the end of a process does to the windows: destroys every window left, empties the message
+// queue (a quit message included) and forgets the window classes, so that the host can run the
+// entry again in the same process as a new process would (its RegisterClassExA would fail, and a
+// quit message left by the last run end it, otherwise).
+void ForgetTheRun();
+
 // The program's resources (compiled from its resource script), registered by the host before the
 // entry runs; DialogBoxParamA finds its template (RT_DIALOG) and pictures (RT_BITMAP) here by id.
 // The bytes are not copied: they must outlive every dialog.

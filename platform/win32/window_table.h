@@ -54,6 +54,8 @@ WPARAM CharacterOfKey(WPARAM virtualKey);
 // Scripted input: posts the key presses whose time has come. Returns the number of milliseconds
 // until the next one is due (0 = overdue), or -1 when none can come by the passing of real time.
 long PostDueScriptedKeys();
+// Empties the message queue: posted and input messages and a pending quit.
+void ClearMessageQueue();
 // Calls the host's timeline observer (win32::SetTimelineObserver), if any.
 void NotifyTimelineObserver();
 

@@ -116,6 +116,17 @@ void RetireWindow(HWND window) {
 
 }  // namespace win32::detail
 
+namespace win32 {
+
+void ForgetTheRun() {
+  auto& table = Table();
+  for (const auto& window : table.windows) DestroyWindowAndNotify(window.get());
+  detail::ClearMessageQueue();
+  table.classes.clear();
+}
+
+}  // namespace win32
+
 ATOM RegisterClassExA(const WNDCLASSEXA* windowClass) {
   if (!windowClass || !windowClass->lpfnWndProc || !windowClass->lpszClassName) return 0;
   if (windowClass->cbSize != sizeof(WNDCLASSEXA)) return 0;

@@ -16,7 +16,9 @@ bool g_invertNoticeShown = false;
 // Textures the engine has made, for their trace names.
 int g_texturesCreated = 0;
 
+// Only a trace reads it: without one, no name is looked up for each of the thousands of quads.
 std::string TextureName(const IDirect3DTexture8* texture) {
+  if (!trace::Enabled()) return {};
   if (!texture) return "null";
   const char* name = trace::NameOf(texture);
   return *name ? name : "tex?";

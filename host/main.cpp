@@ -184,6 +184,10 @@ int main(int argc, char** argv) {
   if (capturing && !CheckCapture(options, facts, error)) return Fail(error);
   if (options.startAtMs >= 0 && !facts.endsByItself)
     return Fail("--start-at: the secret page has no timeline to start in");
+  // A video that would end before its first frame.
+  if (capturing && options.escapeAtMs < 0 && options.startAtMs >= facts.captureEndMs)
+    return Fail("--start-at " + std::to_string(options.startAtMs) + " is past the video's end at " +
+                std::to_string(facts.captureEndMs) + " ms");
   platform::Settings settings;
   // The live window, which takes the viewer's keys; null on a headless run. Owned by the platform.
   host::ViewerWindow* viewerWindow = nullptr;

@@ -1,8 +1,9 @@
 #include "platform/d3d8/fvf.h"
 
 namespace d3d8 {
+namespace {
 
-bool DecodeFvf(DWORD fvf, FvfLayout& layout) {
+bool Decode(DWORD fvf, FvfLayout& layout) {
   layout = FvfLayout{};
   if (fvf & (D3DFVF_RESERVED0 | D3DFVF_RESERVED2 | D3DFVF_LASTBETA_UBYTE4)) return false;
   const DWORD position = fvf & D3DFVF_POSITION_MASK;
@@ -33,6 +34,29 @@ bool DecodeFvf(DWORD fvf, FvfLayout& layout) {
     offset += static_cast<int>(layout.texCoordSize[set]) * 4;
   }
   layout.size = static_cast<UINT>(offset);
+  return true;
+}
+
+}  // namespace
+
+// Draws come in runs of one format (thousands of screen quads a frame): the last one decoded is
+// kept.
+bool DecodeFvf(DWORD fvf, FvfLayout& layout) {
+  struct Last {
+    DWORD fvf = 0;
+    FvfLayout layout;
+    bool valid = false;
+  };
+  thread_local Last last;
+  if (last.fvf != fvf || !last.valid) {
+    last.fvf = fvf;
+    last.valid = Decode(fvf, last.layout);
+    if (!last.valid) {
+      layout = FvfLayout{};
+      return Decode(fvf, layout);
+    }
+  }
+  layout = last.layout;
   return true;
 }
 

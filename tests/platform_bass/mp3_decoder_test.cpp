@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <vector>
 
@@ -79,6 +80,33 @@ TEST(Mp3Decoder, RewindReplaysTheSameSamples) {
   std::vector<std::int16_t> again(2 * 5000);
   ASSERT_EQ(decoder.Read(again.data(), 5000), 5000u);
   EXPECT_EQ(first, again);
+}
+
+// A seek lands where reading from the start would: at the file's own rate (libmpg123 seeks) and
+// through the resampler (which decodes its way there), inside the first MP3 frame, across frame
+// boundaries, and past the end (nothing more to read).
+TEST(Mp3Decoder, SeekToGivesWhatReadingFromTheStartGives) {
+  struct Row {
+    int fileRate, outputRate;
+  };
+  for (const Row row : {Row{44100, 44100}, Row{22050, 44100}}) {
+    const std::string path = SineMp3(row.fileRate, 2, 1.0, 440.0, 1000.0);
+    BASS_TEST_REQUIRE_MP3(path);
+    Mp3Decoder decoder;
+    ASSERT_EQ(decoder.Open(path.c_str(), row.outputRate), Mp3Decoder::OpenResult::kOk);
+    const std::vector<std::int16_t> whole = DecodeAll(decoder);
+    const std::size_t frames = whole.size() / 2;
+    for (const std::size_t at : {std::size_t(0), std::size_t(100), std::size_t(1152 * 3 + 17), frames - 300}) {
+      ASSERT_TRUE(decoder.SeekTo(at)) << row.fileRate << " Hz at " << at;
+      std::vector<std::int16_t> got(2 * 300);
+      ASSERT_EQ(decoder.Read(got.data(), 300), std::min<std::size_t>(300, frames - at));
+      EXPECT_TRUE(std::equal(got.begin(), got.end(), whole.begin() + std::ptrdiff_t(2 * at)))
+          << row.fileRate << " Hz: frame " << at;
+    }
+    ASSERT_TRUE(decoder.SeekTo(frames + 1000));
+    std::int16_t none[2];
+    EXPECT_EQ(decoder.Read(none, 1), 0u) << row.fileRate << " Hz: past the end";
+  }
 }
 
 TEST(Mp3Decoder, RefusesWhatIsNotAReadableMp3) {

@@ -70,4 +70,44 @@ TEST_F(ClockTest, RealClockRunsOnItsOwnAndIgnoresFrameAdvances) {
   EXPECT_NEAR(static_cast<double>(elapsedCounts) / 10000.0, elapsedMs, 2.0);
 }
 
+// A seek steps through the timeline at a fixed rate from wherever the real clock stood, then the
+// real clock takes over from the moment reached; a pause holds it. No switch may move the clock
+// back, or forward by more than the time that really passed.
+TEST_F(ClockTest, SwitchesAndPausesGoOnFromWhereTheClockStands) {
+  win32::UseFixedStepClock(100.0);
+  for (int i = 0; i < 7; ++i) win32::AdvanceClockOneFrame();
+  win32::ContinueWithFixedStep(60.0);  // another rate from 70 ms on
+  EXPECT_EQ(GetTickCount(), 70u);
+  EXPECT_EQ(Counter(), 700000);
+  for (int i = 0; i < 3; ++i) win32::AdvanceClockOneFrame();
+  EXPECT_EQ(GetTickCount(), 120u);
+  EXPECT_EQ(Counter(), 1200000);
+
+  win32::ContinueWithRealClock();
+  EXPECT_FALSE(win32::FixedStepClock());
+  const DWORD atSwitch = GetTickCount();
+  EXPECT_GE(atSwitch, 120u);
+  EXPECT_LT(atSwitch, 120u + 1000u);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_GE(GetTickCount(), atSwitch + 20);
+
+  win32::HoldClock(true);
+  const DWORD held = GetTickCount();
+  const LONGLONG heldCount = Counter();
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  EXPECT_EQ(GetTickCount(), held) << "a held clock stands still";
+  EXPECT_EQ(Counter(), heldCount);
+  win32::HoldClock(false);
+  std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  const DWORD released = GetTickCount();
+  EXPECT_GE(released, held + 10);
+  EXPECT_LT(released, held + 30) << "the pause's time is not counted";
+
+  win32::ContinueWithFixedStep(50.0);
+  const DWORD fixedFrom = GetTickCount();
+  EXPECT_GE(fixedFrom, released);
+  win32::AdvanceClockOneFrame();
+  EXPECT_EQ(GetTickCount(), fixedFrom + 20);
+}
+
 }  // namespace

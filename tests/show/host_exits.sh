@@ -50,6 +50,9 @@ size past 4K||--headless --size 4000x3000|2|vornhold: bad --size '4000x3000': ex
 desktop size headless||--headless --size desktop|2|vornhold: --size desktop cannot go with --headless
 desktop size in a capture without a display|SDL_VIDEODRIVER=x11|--capture d.mkv --size desktop --silent --escape-at 500|2|vornhold: --size desktop needs a display
 size in full screen headless||--headless --fullscreen --size 800x600 $quick|1|
+a part that is not there||--headless --start-at part11|2|vornhold: bad --start-at 'part11': expected milliseconds from 0, or part01 to part10
+a moment in seconds||--headless --start-at 5s|2|vornhold: bad --start-at '5s'
+a moment past a video's end||--capture d.mkv --silent --start-at 150000|2|vornhold: --start-at 150000 is past the video's end at 147139 ms
 no display|SDL_VIDEODRIVER=x11|--windowed --silent|2|vornhold: no display (
 unwritable trace file||--headless $quick --trace part.txt/trace.txt|2|vornhold: cannot write trace file part.txt/trace.txt
 unmakeable frame folder||--headless $quick --frames part.txt/frames|2|vornhold: cannot make frame folder part.txt/frames

@@ -56,8 +56,9 @@ std::string ViewerTimeline::Restart() {
 }
 
 // Forward: on from here. Back: the entry ends (the Escape reaches the show at its next frame)
-// and runs again to the moment.
+// and runs again to the moment. Either way a pause ends: the show has to run to get there.
 std::string ViewerTimeline::SeekTo(long ms) {
+  if (paused_) TogglePause();  // a seek plays on: the show must run to reach the moment
   if (ms > TimelineNow()) {
     seek_.SeekTo(ms);
     return {};

@@ -3,7 +3,8 @@
 # the trace of a real-clock run:
 # - Space pauses: two screenshots a second apart are the same and no frame is presented between
 #   them; Space again goes on.
-# - Right: the next frame is 5 s further on the timeline (the seconds between played undrawn).
+# - Right: the next frame is 5 s further on the timeline (the seconds between played undrawn); the
+#   same while paused, which then plays on.
 # - Page Down: the next frame is the first of the next part, at its scheduled start.
 # - Home: the show starts over in the same window (the next frames are at the timeline's start);
 #   Left after it goes back 5 s the same way: frames at the moment reached.
@@ -56,7 +57,14 @@ read -r before after <<<"$(step_after "$count")"
 # From inside part02 (18041 to 36083) to part03's start.
 [ "${before:-0}" -lt 36083 ] && [ "${after:-0}" -ge 36083 ] && [ "${after:-0}" -lt 36150 ] ||
   fail "Page Down: from ${before:-none} ms the next frame is at ${after:-none} ms, not at part03's start 36083"
-until_past 37500
+# A seek while paused plays on to the moment.
+press space
+count=$(times | wc -l)
+press Right
+read -r before after <<<"$(step_after "$count")"
+[ -n "${after:-}" ] && [ $((after - before)) -ge 5000 ] && [ $((after - before)) -lt 5100 ] ||
+  fail "Right while paused: from ${before:-none} ms the next frame is at ${after:-none} ms"
+until_past 41500
 count=$(times | wc -l)
 press Home
 sleep 2

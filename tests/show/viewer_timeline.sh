@@ -46,38 +46,30 @@ grab a && sleep 1 && grab b
   fail "Space: $(($(times | wc -l) - count)) frames presented while paused; screenshots $(cmp -s a b && echo same || echo differ)"
 press space
 until_past "$(times | tail -n 1)"
-count=$(times | wc -l)
-press Right
-read -r before after <<<"$(step_after "$count")"
-[ -n "${after:-}" ] && [ $((after - before)) -ge 5000 ] && [ $((after - before)) -lt 5100 ] ||
-  fail "Right: from ${before:-none} ms the next frame is at ${after:-none} ms"
-count=$(times | wc -l)
-press Next
-read -r before after <<<"$(step_after "$count")"
+# key_moves WHAT KEY LOW HIGH [WAIT]: after KEY the timeline jumps from a frame at `before` to
+# one at `after`, and `after - before` lies in [LOW, HIGH] (a jump back is negative).
+key_moves() {
+  local count
+  count=$(times | wc -l)
+  press "$2"
+  sleep "${5:-0}"
+  read -r before after <<<"$(step_after "$count")"
+  [ -n "${after:-}" ] && [ $((after - before)) -ge "$3" ] && [ $((after - before)) -le "$4" ] ||
+    fail "$1: from ${before:-none} ms the next frame is at ${after:-none} ms"
+}
+key_moves Right Right 5000 5099
 # From inside part02 (18041 to 36083) to part03's start.
+key_moves "Page Down" Next 1 99999
 [ "${before:-0}" -lt 36083 ] && [ "${after:-0}" -ge 36083 ] && [ "${after:-0}" -lt 36150 ] ||
-  fail "Page Down: from ${before:-none} ms the next frame is at ${after:-none} ms, not at part03's start 36083"
-# A seek while paused plays on to the moment.
+  fail "Page Down: the next frame is at ${after:-none} ms, not at part03's start 36083"
 press space
-count=$(times | wc -l)
-press Right
-read -r before after <<<"$(step_after "$count")"
-[ -n "${after:-}" ] && [ $((after - before)) -ge 5000 ] && [ $((after - before)) -lt 5100 ] ||
-  fail "Right while paused: from ${before:-none} ms the next frame is at ${after:-none} ms"
+key_moves "Right while paused" Right 5000 5099
 until_past 41500
-count=$(times | wc -l)
-press Home
-sleep 2
-read -r before after <<<"$(step_after "$count")"
+key_moves Home Home -99999 -40000 2
 [ "${after:-99999}" -lt 1000 ] && xdotool getwindowname "$window" >/dev/null 2>&1 ||
-  fail "Home: from ${before:-none} ms the next frame is at ${after:-none} ms, or the window is gone"
+  fail "Home: the next frame is at ${after:-none} ms, or the window is gone"
 until_past 8000
-count=$(times | wc -l)
-press Left
-sleep 2
-read -r before after <<<"$(step_after "$count")"
-[ -n "${after:-}" ] && [ $((before - after)) -ge 4900 ] && [ $((before - after)) -le 5100 ] ||
-  fail "Left: from ${before:-none} ms the next frame is at ${after:-none} ms"
+key_moves Left Left -5100 -4900 2
 xdotool key --window "$window" Escape || true
 code=0 && wait "$show" || code=$?
 show=

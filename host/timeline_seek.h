@@ -48,10 +48,12 @@ class TimelineSeek {
   // One line for --stats about the last seek; empty when none was made.
   std::string Summary() const;
 
+  // The show's timeline now, in ms; -1 before it starts.
+  static long TimelineNow();
+
  private:
   void Begin();
   void End();
-  static long TimelineNow();
 
   double runFixedFps_;
   long targetMs_ = -1;

@@ -1,6 +1,5 @@
 #include "host/viewer_timeline.h"
 
-#include <cstdint>
 
 #include "demo/part_schedule.h"
 #include "platform/bass/bass_host.h"
@@ -11,11 +10,6 @@ namespace host {
 namespace {
 
 constexpr const char* kNoTimeline = "the secret page has no timeline: seeking is off";
-
-long TimelineNow() {
-  const DWORD* origin = win32::TimelineOrigin();
-  return origin ? long(std::int32_t(GetTickCount() - *origin)) : -1;
-}
 
 }  // namespace
 
@@ -36,14 +30,14 @@ std::string ViewerTimeline::TogglePause() {
 
 std::string ViewerTimeline::SeekBy(long ms) {
   if (!hasTimeline_) return kNoTimeline;
-  const long now = TimelineNow();
+  const long now = TimelineSeek::TimelineNow();
   if (now < 0) return "the show is still loading";
   return SeekTo(now + ms < 0 ? 0 : now + ms);
 }
 
 std::string ViewerTimeline::StepPart(int step) {
   if (!hasTimeline_) return kNoTimeline;
-  const long now = TimelineNow();
+  const long now = TimelineSeek::TimelineNow();
   if (now < 0) return "the show is still loading";
   const int part = PartAt(now) + step;  // 1..10
   if (part > 10) return "the finale is the last part";
@@ -59,7 +53,7 @@ std::string ViewerTimeline::Restart() {
 // and runs again to the moment. Either way a pause ends: the show has to run to get there.
 std::string ViewerTimeline::SeekTo(long ms) {
   if (paused_) TogglePause();  // a seek plays on: the show must run to reach the moment
-  if (ms > TimelineNow()) {
+  if (ms > TimelineSeek::TimelineNow()) {
     seek_.SeekTo(ms);
     return {};
   }
@@ -81,7 +75,7 @@ bool ViewerTimeline::TakeRestart(long& startAtMs) {
 
 ViewerStatus ViewerTimeline::Status() const {
   ViewerStatus status;
-  status.timelineMs = TimelineNow();
+  status.timelineMs = TimelineSeek::TimelineNow();
   status.part = PartAt(status.timelineMs);
   status.device = d3d8::DeviceInUse();
   return status;

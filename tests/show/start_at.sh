@@ -47,7 +47,8 @@ for row in "${rows[@]}"; do
   [ -n "$first" ] && [ "$first" -ge "$ms" ] && [ "$first" -lt $((ms + 20)) ] ||
     fail "$what: the first frame on the timeline is at ${first:-none} ms, not the first at or after $ms"
   count=$(ls from | wc -l)
-  [ "$count" -ge 10 ] || fail "$what: $count frames written"
+  [ "$count" -ge 10 ] && grep -q "^vornhold: wrote $count frames (.*) to from in " err ||
+    fail "$what: $count frames written; said: $(cat err)"
   for png in from/*.png; do
     cmp -s "$png" "straight/${png#from/}" || { fail "$what: ${png#from/} differs from the straight run's"; break; }
   done

@@ -2,9 +2,9 @@
 # --start-at against a straight run, on the software device at a fixed step of 50 frames/s: one
 # row per moment, a moment inside each of the ten parts, one exactly on a part's start and one
 # where the echo trail draws over the state its previous frame left. From the moment on, a run
-# that started there presents the very frames of the straight run (the same PNG bytes, under the
-# same frame numbers) and writes the same trace lines; and nothing of the timeline before the
-# moment reaches its files.
+# that started there presents the very frames of the straight run (the same PNG bytes under the
+# same frame numbers, every fifth compared) and writes the same trace lines; and nothing of the
+# timeline before the moment reaches its files.
 #   start_at.sh VORNHOLD DATA_DIR
 set -euo pipefail
 vornhold=$(realpath "$1")
@@ -16,7 +16,10 @@ failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 common=(--headless --silent --fixed-step 50 --size 160x120)
 
-"$vornhold" "${common[@]}" --escape-at 140400 --frames straight --trace straight.txt >/dev/null 2>&1 || [ $? = 1 ]
+# Every fifth frame of the straight run is enough to compare each row's frames with (and keeps the
+# run to a few seconds).
+"$vornhold" "${common[@]}" --escape-at 140400 --frames straight --frames-every 5 --trace straight.txt \
+  >/dev/null 2>&1 || [ $? = 1 ]
 
 from_moment() {  # the start-at run's lines after its loading screen, up to its last Present
   awk '/^Present .* t=-$/ { n = NR } { line[NR] = $0 } /^Present/ { last = NR }
@@ -49,9 +52,13 @@ for row in "${rows[@]}"; do
   count=$(ls from | wc -l)
   [ "$count" -ge 10 ] && grep -q "^vornhold: wrote $count frames (.*) to from in " err ||
     fail "$what: $count frames written; said: $(cat err)"
+  compared=0
   for png in from/*.png; do
+    [ -e "straight/${png#from/}" ] || continue
+    compared=$((compared + 1))
     cmp -s "$png" "straight/${png#from/}" || { fail "$what: ${png#from/} differs from the straight run's"; break; }
   done
+  [ "$compared" -ge 2 ] || fail "$what: only $compared frames to compare"
   # The frame before the moment's Present line is where the straight run's lines for it begin.
   want=$(awk -v ms="$ms" '/^Present/ { split($4, t, "="); if (t[2] != "-" && t[2] + 0 >= ms) { print prev; exit } prev = NR }' straight.txt)
   got=$(from_moment from.txt)

@@ -156,8 +156,8 @@ const OptionRow kOptions[] = {
        return o.framesEvery = int(n), true;
      }},
     {nullptr, "--escape-at", "MS",
-     "press Escape at MS ms after the music starts (the show's timeline when every part plays, as it does "
-     "from its start; with --start-at too: a clip from 60000 to 70000 is 10 s)",
+     "press Escape MS ms after the music starts: at MS on the show's timeline whenever every part plays, "
+     "with --start-at too (--start-at 60000 --escape-at 70000 is a 10 s clip)",
      nullptr, nullptr,
      [](const std::string& v, HostOptions& o, std::string& e) {
        long n = 0;

@@ -10,17 +10,15 @@
 # Skipped (exit code 77) where Xvfb or xdotool is missing.
 #   dialog_on_screen.sh VORNHOLD DATA_DIR
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/own_display.sh"
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "no Xvfb or xdotool: skipped"; exit 77; }
 vornhold=$(realpath "$1")
 work=$(mktemp -d)
 ln -s "$(realpath "$2")/lab.ac" "$work/lab.ac"
 printf 'part01\n' >"$work/part.txt"
 cd "$work"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 3>display 2>/dev/null &
-xvfb=$!
+own_display -screen 0 1280x1024x24 -dpi 96
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s display ] && break; sleep 0.1; done
-export DISPLAY=":$(cat display)"
 failures=0
 
 # Runs the show with --dialog, waits for the dialog's window, gives it the xdotool commands

@@ -7,16 +7,14 @@
 # Skipped (exit code 77) without Xvfb, xdotool or ffmpeg.
 #   native_size.sh VORNHOLD DATA_DIR
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/own_display.sh"
 for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done
 vornhold=$(realpath "$1")
 work=$(mktemp -d)
 ln -s "$(realpath "$2")/lab.ac" "$(realpath "$2")/lab.mp3" "$work/"
 cd "$work"
-Xvfb -displayfd 3 -screen 0 1920x1080x24 -screen 1 1280x1024x24 3>display 2>/dev/null &
-xvfb=$!
+own_display -screen 0 1920x1080x24 -screen 1 1280x1024x24
 trap 'kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do [ -s display ] && break; sleep 0.1; done
-export DISPLAY=":$(cat display)"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # Raw pixels: a part (crop=W:H:X:Y) of the screenshot, or a PNG frame.

@@ -11,17 +11,15 @@
 # Skipped (exit code 77) without Xvfb, xdotool or ffmpeg.
 #   viewer_timeline.sh VORNHOLD DATA_DIR
 set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/own_display.sh"
 for tool in Xvfb xdotool ffmpeg; do command -v $tool >/dev/null || { echo "no $tool: skipped"; exit 77; }; done
 vornhold=$(realpath "$1")
 work=$(mktemp -d)
 ln -s "$(realpath "$2")/lab.ac" "$(realpath "$2")/lab.mp3" "$(realpath "$2")/part.txt" "$work/"
 cd "$work"
-Xvfb -displayfd 3 -screen 0 800x600x24 3>display 2>/dev/null &
-xvfb=$!
-trap 'kill $show $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+own_display -screen 0 800x600x24
 show=
-for _ in $(seq 50); do [ -s display ] && break; sleep 0.1; done
-export DISPLAY=":$(cat display)"
+trap 'kill $show $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 

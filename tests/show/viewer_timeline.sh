@@ -29,7 +29,10 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --classname vornhold | h
 # Timeline times of the frames presented so far, one per line.
 times() { sed -n 's/^Present .* t=\([0-9]*\)$/\1/p' trace.txt; }
 # Waits until the show's timeline has passed `ms`.
-until_past() { for _ in $(seq 200); do [ "$(times | tail -n 1)" -gt "$1" ] 2>/dev/null && return; sleep 0.1; done; }
+until_past() {
+  for _ in $(seq 900); do [ "$(times | tail -n 1)" -gt "$1" ] 2>/dev/null && return; sleep 0.1; done
+  fail "the timeline never passed $1 ms"
+}
 grab() { ffmpeg -v error -f x11grab -video_size 320x240 -i "$DISPLAY+0,0" -frames:v 1 -f rawvideo -pix_fmt rgb24 - >"$1"; }
 press() { xdotool key --window "$window" "$1"; sleep 1; }
 # The first jump of the timeline (more than 500 ms between two frames) after the first `n` frames:
@@ -45,7 +48,8 @@ grab a && sleep 1 && grab b
 press space
 until_past "$(times | tail -n 1)"
 # key_moves WHAT KEY LOW HIGH [WAIT]: after KEY the timeline jumps from a frame at `before` to
-# one at `after`, and `after - before` lies in [LOW, HIGH] (a jump back is negative).
+# one at `after`, and `after - before` lies in [LOW, HIGH] (a jump back is negative). WAIT: seconds
+# more to wait for it (a restart loads the show again behind the frame on screen, about 2 s).
 key_moves() {
   local count
   count=$(times | wc -l)
@@ -63,11 +67,11 @@ key_moves "Page Down" Next 1 99999
 press space
 key_moves "Right while paused" Right 5000 5099
 until_past 41500
-key_moves Home Home -99999 -40000 2
+key_moves Home Home -99999 -40000 4
 [ "${after:-99999}" -lt 1000 ] && xdotool getwindowname "$window" >/dev/null 2>&1 ||
   fail "Home: the next frame is at ${after:-none} ms, or the window is gone"
 until_past 8000
-key_moves Left Left -5100 -4900 2
+key_moves Left Left -5100 -4900 4
 xdotool key --window "$window" Escape || true
 code=0 && wait "$show" || code=$?
 show=

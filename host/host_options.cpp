@@ -143,6 +143,25 @@ const OptionRow kOptions[] = {
        o.captureFile = v;
        return true;
      }},
+    {nullptr, "--quality", "N",
+     "with an .mp4 capture, x264's constant quality: 0 (lossless) to 51, lower is better and larger (default 18)",
+     "--capture", nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       long n = 0;
+       if (!ParseInt(v, 0, 51, n)) return Refuse(e, "bad --quality '" + v + "': expected a whole number from 0 to 51");
+       return o.quality = int(n), true;
+     }},
+    {nullptr, "--encoder-preset", "NAME",
+     "with an .mp4 capture, x264's speed against size: ultrafast, superfast, veryfast, faster, fast, medium "
+     "(default), slow, slower or veryslow",
+     "--capture", nullptr,
+     [](const std::string& v, HostOptions& o, std::string& e) {
+       for (const char* preset :
+            {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower", "veryslow"})
+         if (v == preset) return o.encoderPreset = v, true;
+       return Refuse(e, "bad --encoder-preset '" + v + "': expected ultrafast, superfast, veryfast, faster, fast, "
+                        "medium, slow, slower or veryslow");
+     }},
     {nullptr, "--frames", "DIR",
      "write presented frames as DIR/frame_NNNNNN.png, numbered from the run's first frame; fixed step 60 unless "
      "given",
@@ -340,6 +359,12 @@ std::optional<HostOptions> ParseHostOptions(int argc, const char* const* argv, s
       error = "--capture needs drawn frames: it cannot go with --device null";
       return std::nullopt;
     }
+  }
+  if ((given.count("--quality") || given.count("--encoder-preset")) && !o.captureFile.empty() &&
+      !IsMp4Capture(o.captureFile)) {
+    error = std::string(given.count("--quality") ? "--quality" : "--encoder-preset") +
+            " is for an .mp4 capture: an .mkv capture is lossless";
+    return std::nullopt;
   }
   // Files of frames step as a video does: a rate the files can be played back at.
   if ((!o.captureFile.empty() || !o.framesDirectory.empty()) && o.fixedStepFps == 0)

@@ -28,6 +28,8 @@ struct HostOptions {
   std::uint64_t rateNumerator = 0;    // the same rate as a fraction (for the video's audio)
   std::uint64_t rateDenominator = 1;
   std::string captureFile;      // empty: no video
+  int quality = 18;             // an MP4's constant-quality number (x264's CRF)
+  std::string encoderPreset = "medium";  // x264's preset for an MP4
   int sizeWidth = 0;            // --size: the video's (and window's) size; 0: the mode's
   int sizeHeight = 0;
   bool sizeDesktop = false;     // --size desktop: the display's size, known once it is open

@@ -219,7 +219,8 @@ int main(int argc, char** argv) {
   if (capturing) {
     sinks.push_back(std::make_unique<host::VideoSink>(
         host::CaptureSettings{options.captureFile, options.sizeWidth, options.sizeHeight, options.rateNumerator,
-                              options.rateDenominator, options.silent ? "" : "lab.mp3"}));
+                              options.rateDenominator, options.silent ? "" : "lab.mp3", options.quality,
+                              options.encoderPreset}));
   }
   if (!options.framesDirectory.empty())
     sinks.push_back(std::make_unique<host::PngSink>(options.framesDirectory, options.framesEvery, options.fixedStepFps));

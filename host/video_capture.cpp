@@ -40,6 +40,7 @@ std::uint64_t FirstSampleOf(std::uint64_t frame, const CaptureSettings& s) {
 }  // namespace
 
 bool IsCaptureFile(const std::string& path) { return IsMp4(path) || EndsWith(path, ".mkv"); }
+bool IsMp4Capture(const std::string& path) { return IsMp4(path); }
 
 VideoCapture::~VideoCapture() {
   if (ffmpeg_ > 0) Abandon();
@@ -82,7 +83,12 @@ bool VideoCapture::Start(const CaptureSettings& settings, std::string& error) {
     args.insert(args.end(), {"-probesize", "32", "-analyzeduration", "0", "-thread_queue_size", "1024", "-f", "s16le",
                              "-ar", "44100", "-ac", "2", "-i", "pipe:3"});
   if (IsMp4(settings.path)) {
-    args.insert(args.end(), {"-c:v", "libx264", "-preset", "medium", "-crf", "18", "-pix_fmt", "yuv420p"});
+    // ffmpeg turns the frames into YUV with BT.601's matrix in limited range (its default); the
+    // stream says so, so that players show the colours as drawn (an untagged HD stream is shown
+    // as BT.709 by most).
+    args.insert(args.end(), {"-c:v", "libx264", "-preset", settings.encoderPreset, "-crf",
+                             std::to_string(settings.quality), "-pix_fmt", "yuv420p", "-colorspace", "smpte170m",
+                             "-color_primaries", "smpte170m", "-color_trc", "smpte170m", "-color_range", "tv"});
     if (audio) args.insert(args.end(), {"-c:a", "aac", "-b:a", "192k"});
     args.insert(args.end(), {"-movflags", "+faststart", "-f", "mp4"});
   } else {

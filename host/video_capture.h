@@ -27,10 +27,13 @@ struct CaptureSettings {
   std::uint64_t rateNumerator = 60;  // frames per second = numerator / denominator
   std::uint64_t rateDenominator = 1;
   std::string soundtrack;  // MP3 file; empty: no audio track
+  int quality = 18;                  // .mp4: x264's constant-quality number (CRF)
+  std::string encoderPreset = "medium";  // .mp4: x264's preset
 };
 
-// Whether the path names a container we write.
+// Whether the path names a container we write; whether that is an MP4 (H.264, lossy).
 bool IsCaptureFile(const std::string& path);
+bool IsMp4Capture(const std::string& path);
 
 class VideoCapture {
  public:

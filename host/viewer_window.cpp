@@ -1,9 +1,9 @@
 #include "host/viewer_window.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 
+#include "host/timeline_seek.h"
 #include "host/viewer_overlay.h"
 #include "platform/png/png_writer.h"
 #include "platform/win32/win32_host.h"
@@ -32,12 +32,6 @@ bool IsHostKey(WPARAM key) {
 
 // Held down, only the seeks go on: a held Space or F12 acts once.
 bool Repeats(WPARAM key) { return key == VK_LEFT || key == VK_RIGHT; }
-
-// The timeline's time now, where no TimelineKeys tells it: from where the show started it.
-long TimelineNow() {
-  const DWORD* origin = win32::TimelineOrigin();
-  return origin ? long(std::int32_t(GetTickCount() - *origin)) : -1;
-}
 
 // vornhold-0061234ms.png (zero-padded, so that names sort by time), or with -2, -3, ... where
 // that file is there already: a screenshot never replaces one.
@@ -245,7 +239,7 @@ void ViewerWindow::ShowFrame(HWND window, const platform::FrameImage& image) {
   const HWND native = Native(window);
   frame_ = image;
   frameWindow_ = native;
-  frameMs_ = keys_ ? keys_->Status().timelineMs : TimelineNow();
+  frameMs_ = keys_ ? keys_->Status().timelineMs : TimelineSeek::TimelineNow();  // where no TimelineKeys tells it
   const Clock::time_point now = Clock::now();
   shownAt_.push_back(now);
   while (now - shownAt_.front() > std::chrono::seconds(1)) shownAt_.pop_front();
